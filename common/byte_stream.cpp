@@ -1,0 +1,97 @@
+#include "common/byte_stream.h"
+
+#include <sys/stat.h>
+
+#ifdef _WIN32
+#include <share.h>
+#endif
+
+#include "common/errors.h"
+#include "common/shift_jis.h"
+
+namespace fudekko {
+
+namespace {
+std::FILE* openFile(const std::string& path, const char* mode) {
+#ifdef _WIN32
+  const std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
+  // While we read or write a file, others may read it but not write it.
+  return _wfsopen(sjisToWide(path).c_str(), wideMode.c_str(), _SH_DENYWR);
+#else
+  return std::fopen(path.c_str(), mode);
+#endif
+}
+}  // namespace
+
+void ByteSink::writeLe16(std::uint16_t value) {
+  const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(value),
+                                 static_cast<std::uint8_t>(value >> 8)};
+  write(bytes, 2);
+}
+
+void ByteSink::writeLe32(std::uint32_t value) {
+  const std::uint8_t bytes[4] = {
+      static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+      static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+  write(bytes, 4);
+}
+
+void ByteSink::writeBe32(std::uint32_t value) {
+  const std::uint8_t bytes[4] = {
+      static_cast<std::uint8_t>(value >> 24), static_cast<std::uint8_t>(value >> 16),
+      static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value)};
+  write(bytes, 4);
+}
+
+void MemorySink::write(const void* data, std::size_t size) {
+  const auto* bytes = static_cast<const std::uint8_t*>(data);
+  bytes_.insert(bytes_.end(), bytes, bytes + size);
+}
+
+FileSink::FileSink(const std::string& path) : file_(openFile(path, "wb")) {
+  if (!file_) throw FileCreateError(path);
+}
+
+FileSink::~FileSink() {
+  if (file_) std::fclose(file_);
+}
+
+void FileSink::write(const void* data, std::size_t size) {
+  if (size == 0) return;
+  if (!file_ || std::fwrite(data, 1, size, file_) != size) throw StreamWriteError();
+}
+
+void FileSink::close() {
+  if (!file_) return;
+  const bool flushed = std::fflush(file_) == 0;
+  const bool closed = std::fclose(file_) == 0;
+  file_ = nullptr;
+  if (!flushed || !closed) throw StreamWriteError();
+}
+
+std::vector<std::uint8_t> readWholeFile(const std::string& path) {
+  std::FILE* file = openFile(path, "rb");
+  if (!file) throw FileOpenError(path);
+  std::vector<std::uint8_t> bytes;
+  std::uint8_t buffer[65536];
+  std::size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    bytes.insert(bytes.end(), buffer, buffer + got);
+  }
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) throw FileOpenError(path);
+  return bytes;
+}
+
+bool isPlainFile(const std::string& path) {
+#ifdef _WIN32
+  struct _stat64 info;
+  return _wstat64(sjisToWide(path).c_str(), &info) == 0 && (info.st_mode & _S_IFREG) != 0;
+#else
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+#endif
+}
+
+}  // namespace fudekko

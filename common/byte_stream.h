@@ -1,0 +1,57 @@
+#pragma once
+// Where the writers send their bytes: memory for tests, a file for Send.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace fudekko {
+
+class ByteSink {
+ public:
+  virtual ~ByteSink() = default;
+  // Stores all `size` bytes or throws StreamWriteError.
+  virtual void write(const void* data, std::size_t size) = 0;
+
+  void writeByte(std::uint8_t value) { write(&value, 1); }
+  void writeLe16(std::uint16_t value);
+  void writeLe32(std::uint32_t value);
+  void writeBe32(std::uint32_t value);
+};
+
+class MemorySink : public ByteSink {
+ public:
+  void write(const void* data, std::size_t size) override;
+  const std::vector<std::uint8_t>& bytes() const { return bytes_; }
+
+ private:
+  std::vector<std::uint8_t> bytes_;
+};
+
+// A file opened in create mode: made anew, or emptied when it exists. The file is
+// closed by the destructor, also when a write failed, and keeps what was written.
+class FileSink : public ByteSink {
+ public:
+  // `path` is Shift-JIS; throws FileCreateError when the file cannot be made.
+  explicit FileSink(const std::string& path);
+  ~FileSink() override;
+  FileSink(const FileSink&) = delete;
+  FileSink& operator=(const FileSink&) = delete;
+
+  void write(const void* data, std::size_t size) override;
+  // Flushes and closes; throws StreamWriteError when the last bytes cannot be stored.
+  void close();
+
+ private:
+  std::FILE* file_ = nullptr;
+};
+
+// Reads a whole file (Shift-JIS path); throws FileOpenError when it cannot be read.
+std::vector<std::uint8_t> readWholeFile(const std::string& path);
+
+// True when `path` (Shift-JIS) names an existing plain file (not a directory).
+bool isPlainFile(const std::string& path);
+
+}  // namespace fudekko

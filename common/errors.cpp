@@ -1,0 +1,20 @@
+#include "common/errors.h"
+
+#include "common/shift_jis.h"
+
+namespace fudekko {
+
+std::string formatWithPath(const char* messageUtf8, const std::string& pathSjis) {
+  std::string text = messageUtf8;
+  const auto at = text.find("%s");
+  if (at != std::string::npos) text.replace(at, 2, sjisToUtf8(pathSjis));
+  return text;
+}
+
+FileCreateError::FileCreateError(const std::string& path)
+    : Error(formatWithPath("ファイル %s を作成できません", path)) {}
+
+FileOpenError::FileOpenError(const std::string& path)
+    : Error(formatWithPath("ファイル %s は開けません", path)) {}
+
+}  // namespace fudekko

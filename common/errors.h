@@ -1,0 +1,47 @@
+#pragma once
+// The error types that handlers let propagate to the event loop's error box.
+// Messages are UTF-8; the shell converts them for the message box.
+
+#include <stdexcept>
+#include <string>
+
+namespace fudekko {
+
+class Error : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A pixel store or other graphics resource could not be made.
+class OutOfResources : public Error {
+ public:
+  OutOfResources() : Error("システム リソースが足りません") {}
+};
+
+class OutOfMemory : public Error {
+ public:
+  OutOfMemory() : Error("メモリが足りません") {}
+  using Error::Error;
+};
+
+// `path` is a Shift-JIS path; the message shows it as UTF-8.
+class FileCreateError : public Error {
+ public:
+  explicit FileCreateError(const std::string& path);
+};
+
+class FileOpenError : public Error {
+ public:
+  explicit FileOpenError(const std::string& path);
+};
+
+// A stream stored fewer bytes than it was asked to (a full disk, say).
+class StreamWriteError : public Error {
+ public:
+  StreamWriteError() : Error("ストリームへの書き込みエラー") {}
+};
+
+// Replaces the first "%s" of a UTF-8 message with a Shift-JIS path shown as UTF-8.
+std::string formatWithPath(const char* messageUtf8, const std::string& pathSjis);
+
+}  // namespace fudekko

@@ -1,0 +1,44 @@
+# Sourced by the scripts that run Windows programs: a display (Xvfb when there is
+# none), a private Wine prefix under the build folder, and the clean-up of both.
+
+FUDEKKO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX="${WINEPREFIX:-$FUDEKKO_ROOT/build/wineprefix}"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+started_xvfb_pid=""
+
+start_display() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    return
+  fi
+  local number
+  for number in $(seq 90 120); do
+    [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ] || break
+  done
+  Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  started_xvfb_pid=$!
+  export DISPLAY=":$number"
+  for _ in $(seq 1 100); do
+    xdpyinfo >/dev/null 2>&1 && return
+    sleep 0.1
+  done
+  echo "Xvfb did not start on $DISPLAY" >&2
+  return 1
+}
+
+ensure_wine_prefix() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w || true
+  fi
+}
+
+end_wine_session() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "$started_xvfb_pid" ]; then
+    kill "$started_xvfb_pid" 2>/dev/null || true
+    wait "$started_xvfb_pid" 2>/dev/null || true
+  fi
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+
+namespace fudekko {
+
+// 0x00BBGGRR: red in the low byte.
+using Color = std::uint32_t;
+constexpr Color kBlack = 0x000000;
+constexpr Color kWhite = 0xFFFFFF;
+
+constexpr std::uint8_t redOf(Color c) { return static_cast<std::uint8_t>(c); }
+constexpr std::uint8_t greenOf(Color c) { return static_cast<std::uint8_t>(c >> 8); }
+constexpr std::uint8_t blueOf(Color c) { return static_cast<std::uint8_t>(c >> 16); }
+constexpr Color rgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+  return Color{red} | (Color{green} << 8) | (Color{blue} << 16);
+}
+
+struct Point {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  friend bool operator==(const Point&, const Point&) = default;
+};
+
+// Right and bottom lie outside the rectangle.
+struct Rect {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t right = 0;
+  std::int32_t bottom = 0;
+
+  std::int32_t width() const { return right - left; }
+  std::int32_t height() const { return bottom - top; }
+  bool empty() const { return right <= left || bottom <= top; }
+  Rect intersect(const Rect& other) const {
+    return {std::max(left, other.left), std::max(top, other.top), std::min(right, other.right),
+            std::min(bottom, other.bottom)};
+  }
+  friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+}  // namespace fudekko
