@@ -46,12 +46,24 @@ std::string fromWide(UINT codePage, std::wstring_view wide) {
 }
 }  // namespace
 
-std::wstring sjisToWide(std::string_view sjis) { return toWide(kShiftJis, sjis); }
-std::string wideToSjis(std::wstring_view wide) { return fromWide(kShiftJis, wide); }
-std::wstring utf8ToWide(std::string_view utf8) { return toWide(CP_UTF8, utf8); }
-std::string wideToUtf8(std::wstring_view wide) { return fromWide(CP_UTF8, wide); }
-std::string sjisToUtf8(std::string_view sjis) { return wideToUtf8(sjisToWide(sjis)); }
-std::string utf8ToSjis(std::string_view utf8) { return wideToSjis(utf8ToWide(utf8)); }
+std::wstring sjisToWide(std::string_view sjis) {
+  return toWide(kShiftJis, sjis);
+}
+std::string wideToSjis(std::wstring_view wide) {
+  return fromWide(kShiftJis, wide);
+}
+std::wstring utf8ToWide(std::string_view utf8) {
+  return toWide(CP_UTF8, utf8);
+}
+std::string wideToUtf8(std::wstring_view wide) {
+  return fromWide(CP_UTF8, wide);
+}
+std::string sjisToUtf8(std::string_view sjis) {
+  return wideToUtf8(sjisToWide(sjis));
+}
+std::string utf8ToSjis(std::string_view utf8) {
+  return wideToSjis(utf8ToWide(utf8));
+}
 
 #else
 
@@ -99,8 +111,12 @@ std::string fromWideString(std::wstring_view wide) {
 }
 }  // namespace
 
-std::string sjisToUtf8(std::string_view sjis) { return convert("UTF-8", "CP932", sjis); }
-std::string utf8ToSjis(std::string_view utf8) { return convert("CP932", "UTF-8", utf8); }
+std::string sjisToUtf8(std::string_view sjis) {
+  return convert("UTF-8", "CP932", sjis);
+}
+std::string utf8ToSjis(std::string_view utf8) {
+  return convert("CP932", "UTF-8", utf8);
+}
 std::wstring sjisToWide(std::string_view sjis) {
   return toWideString(convert("WCHAR_T", "CP932", sjis));
 }

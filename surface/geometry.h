@@ -10,9 +10,15 @@ using Color = std::uint32_t;
 constexpr Color kBlack = 0x000000;
 constexpr Color kWhite = 0xFFFFFF;
 
-constexpr std::uint8_t redOf(Color c) { return static_cast<std::uint8_t>(c); }
-constexpr std::uint8_t greenOf(Color c) { return static_cast<std::uint8_t>(c >> 8); }
-constexpr std::uint8_t blueOf(Color c) { return static_cast<std::uint8_t>(c >> 16); }
+constexpr std::uint8_t redOf(Color c) {
+  return static_cast<std::uint8_t>(c);
+}
+constexpr std::uint8_t greenOf(Color c) {
+  return static_cast<std::uint8_t>(c >> 8);
+}
+constexpr std::uint8_t blueOf(Color c) {
+  return static_cast<std::uint8_t>(c >> 16);
+}
 constexpr Color rgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
   return Color{red} | (Color{green} << 8) | (Color{blue} << 16);
 }

@@ -85,8 +85,12 @@ void Picture::allocate(std::int32_t width, std::int32_t height) {
   stride_ = stride;
 }
 
-void Picture::setWidth(std::int32_t width) { setSize(width, height_); }
-void Picture::setHeight(std::int32_t height) { setSize(width_, height); }
+void Picture::setWidth(std::int32_t width) {
+  setSize(width, height_);
+}
+void Picture::setHeight(std::int32_t height) {
+  setSize(width_, height);
+}
 
 void Picture::setSize(std::int32_t width, std::int32_t height) {
   if (width == width_ && height == height_) return;
@@ -168,8 +172,8 @@ void Picture::storeAt(std::int32_t x, std::int32_t y, std::uint32_t value) {
     }
     case PixelFormat::Bits4: {
       const int shift = x % 2 ? 0 : 4;
-      row[x / 2] = static_cast<std::uint8_t>((row[x / 2] & ~(0xF << shift)) |
-                                             ((value & 0xF) << shift));
+      row[x / 2] =
+          static_cast<std::uint8_t>((row[x / 2] & ~(0xF << shift)) | ((value & 0xF) << shift));
       break;
     }
     case PixelFormat::Bits8:
@@ -325,13 +329,15 @@ void Picture::paintDisc(Point centre, std::int32_t width, std::uint32_t value) {
     const std::int64_t y = std::int64_t(centre.y) + dy;
     if (y < 0 || y >= height_) continue;
     std::int32_t span = 0;
-    while (span + 1 <= reach && 4 * (std::int64_t(span + 1) * (span + 1) + std::int64_t(dy) * dy) <= limit) {
+    while (span + 1 <= reach &&
+           4 * (std::int64_t(span + 1) * (span + 1) + std::int64_t(dy) * dy) <= limit) {
       ++span;
     }
     const std::int64_t x0 = std::max<std::int64_t>(0, std::int64_t(centre.x) - span);
     const std::int64_t x1 = std::min<std::int64_t>(width_ - 1, std::int64_t(centre.x) + span);
-    if (x0 <= x1) fillSpan(static_cast<std::int32_t>(y), static_cast<std::int32_t>(x0),
-                           static_cast<std::int32_t>(x1), value);
+    if (x0 <= x1)
+      fillSpan(static_cast<std::int32_t>(y), static_cast<std::int32_t>(x0),
+               static_cast<std::int32_t>(x1), value);
   }
 }
 
@@ -408,8 +414,8 @@ void Picture::copyRect(Point dest, const Picture& from, const Rect& source) {
   Rect src = source.intersect({0, 0, from.width_, from.height_});
   if (src.empty()) return;
   Point at{dest.x + (src.left - source.left), dest.y + (src.top - source.top)};
-  const Rect target = Rect{at.x, at.y, at.x + src.width(), at.y + src.height()}.intersect(
-      {0, 0, width_, height_});
+  const Rect target =
+      Rect{at.x, at.y, at.x + src.width(), at.y + src.height()}.intersect({0, 0, width_, height_});
   if (target.empty()) return;
   src.left += target.left - at.x;
   src.top += target.top - at.y;
@@ -447,8 +453,8 @@ void Picture::draw(Point at, const Picture& from) {
 void Picture::brushCopy(Point dest, const Picture& from, const Rect& source, Color replaced) {
   const Rect src = source.intersect({0, 0, from.width_, from.height_});
   const Point at{dest.x + (src.left - source.left), dest.y + (src.top - source.top)};
-  const Rect target = Rect{at.x, at.y, at.x + src.width(), at.y + src.height()}.intersect(
-      {0, 0, width_, height_});
+  const Rect target =
+      Rect{at.x, at.y, at.x + src.width(), at.y + src.height()}.intersect({0, 0, width_, height_});
   if (src.empty() || target.empty()) return;
   const std::uint32_t brush = storedValue(brushColor_);
   for (std::int32_t y = target.top; y < target.bottom; ++y) {
