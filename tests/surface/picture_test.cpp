@@ -147,7 +147,9 @@ TEST(PictureLines, WideLinesHaveTheirWidthAndRoundEnds) {
     // Round ends: the end reaches width / 2 beyond the end point on the axis only.
     EXPECT_EQ(picture.pixel(70 + width / 2, 30), 0x0000FFu) << width;
     EXPECT_EQ(picture.pixel(70 + width / 2 + 1, 30), kWhite) << width;
-    if (width >= 5) EXPECT_EQ(picture.pixel(70 + width / 2, 30 + width / 2), kWhite) << width;
+    if (width >= 5) {
+      EXPECT_EQ(picture.pixel(70 + width / 2, 30 + width / 2), kWhite) << width;
+    }
     EXPECT_EQ(picture.pixel(70, 30 + width / 2), 0x0000FFu) << width;
   }
 }
