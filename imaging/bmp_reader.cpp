@@ -1,0 +1,88 @@
+#include "imaging/bmp_reader.h"
+
+#include <climits>
+
+#include "common/byte_stream.h"
+
+namespace fudekko {
+
+namespace {
+
+constexpr std::size_t kFileHeaderSize = 14;
+constexpr std::uint32_t kMinInfoHeaderSize = 40;
+constexpr std::uint32_t kCompressionNone = 0;
+constexpr std::uint32_t kCompressionBitFields = 3;
+
+std::uint16_t le16(const std::uint8_t* at) {
+  return std::uint16_t(at[0] | (at[1] << 8));
+}
+
+std::uint32_t le32(const std::uint8_t* at) {
+  return std::uint32_t(at[0]) | (std::uint32_t(at[1]) << 8) | (std::uint32_t(at[2]) << 16) |
+         (std::uint32_t(at[3]) << 24);
+}
+
+}  // namespace
+
+Picture readBmp(const std::uint8_t* data, std::size_t size) {
+  if (size < kFileHeaderSize + kMinInfoHeaderSize || data[0] != 'B' || data[1] != 'M') {
+    throw BmpReadError("not a BMP file");
+  }
+  const std::uint64_t dataOffset = le32(data + 10);
+  const std::uint32_t headerSize = le32(data + 14);
+  const auto width = static_cast<std::int32_t>(le32(data + 18));
+  const auto rawHeight = static_cast<std::int32_t>(le32(data + 22));
+  const std::uint16_t planes = le16(data + 26);
+  const std::uint16_t bitCount = le16(data + 28);
+  const std::uint32_t compression = le32(data + 30);
+
+  if (headerSize < kMinInfoHeaderSize || planes != 1) throw BmpReadError("malformed BMP header");
+  if (bitCount != 24 && bitCount != 32) {
+    throw BmpReadError("unsupported BMP: only 24- and 32-bit pictures are read");
+  }
+  if (compression == kCompressionBitFields && bitCount == 32) {
+    // The masks follow the 40-byte header, inside a longer header or after a short one.
+    const std::size_t masks = kFileHeaderSize + kMinInfoHeaderSize;
+    if (size < masks + 12 || le32(data + masks) != 0xFF0000 || le32(data + masks + 4) != 0xFF00 ||
+        le32(data + masks + 8) != 0xFF) {
+      throw BmpReadError("unsupported BMP: colour masks other than 8 bits red, green, blue");
+    }
+  } else if (compression != kCompressionNone) {
+    throw BmpReadError("unsupported BMP: compressed pixel data");
+  }
+  if (width <= 0 || rawHeight == 0 || rawHeight == INT32_MIN) {
+    throw BmpReadError("malformed BMP header");
+  }
+  const bool topDown = rawHeight < 0;
+  const std::int32_t height = topDown ? -rawHeight : rawHeight;
+
+  const std::uint64_t pixelBytes = bitCount / 8;
+  const std::uint64_t rowSize = (std::uint64_t(width) * bitCount + 31) / 32 * 4;
+  if (dataOffset < kFileHeaderSize + headerSize || dataOffset > size) {
+    throw BmpReadError("malformed BMP header");
+  }
+  // The last row's padding may be missing; its pixels may not.
+  const std::uint64_t needed = rowSize * std::uint64_t(height - 1) + pixelBytes * width;
+  if (needed > size - dataOffset) throw BmpReadError("truncated BMP file");
+
+  Picture picture(PixelFormat::Device, width, height);
+  for (std::int32_t fileRow = 0; fileRow < height; ++fileRow) {
+    const std::uint8_t* in = data + dataOffset + rowSize * std::uint64_t(fileRow);
+    std::uint8_t* out = picture.scanLine(topDown ? fileRow : height - 1 - fileRow);
+    for (std::int32_t x = 0; x < width; ++x) {
+      out[4 * x] = in[pixelBytes * x];
+      out[4 * x + 1] = in[pixelBytes * x + 1];
+      out[4 * x + 2] = in[pixelBytes * x + 2];
+      out[4 * x + 3] = 0;
+    }
+  }
+  return picture;
+}
+
+Picture readBmpFile(const std::string& path) {
+  if (!isPlainFile(path)) throw FileOpenError(path);
+  const std::vector<std::uint8_t> bytes = readWholeFile(path);
+  return readBmp(bytes);
+}
+
+}  // namespace fudekko

@@ -1,0 +1,152 @@
+#include "imaging/bmp_writer.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "common/errors.h"
+
+namespace fudekko {
+
+namespace {
+
+constexpr std::uint32_t kFileHeaderSize = 14;
+constexpr std::uint32_t kInfoHeaderSize = 40;
+constexpr std::uint32_t kTableEntries8 = 256;
+
+void putLe16(std::uint8_t* at, std::uint16_t value) {
+  at[0] = static_cast<std::uint8_t>(value);
+  at[1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+void putLe32(std::uint8_t* at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+std::uint32_t loadLe32(const std::uint8_t* at) {
+  std::uint32_t value;
+  std::memcpy(&value, at, 4);
+  return value;
+}
+
+// One picture row in the file's layout; `out` holds the padded row and its padding
+// bytes stay zero.
+void convertRow(const Picture& picture, std::int32_t y, std::uint8_t* out) {
+  const std::uint8_t* in = picture.scanLine(y);
+  const std::size_t width = static_cast<std::size_t>(picture.width());
+  switch (picture.format()) {
+    case PixelFormat::Device:
+    case PixelFormat::Bits32:
+      // The fourth byte of a stored pixel can be set by a raster operation (D OR NOT S);
+      // the file wants it 0.
+      for (std::size_t x = 0; x < width; ++x) {
+        const std::uint32_t value = loadLe32(in + 4 * x) & 0x00FFFFFFu;
+        std::memcpy(out + 4 * x, &value, 4);
+      }
+      break;
+    case PixelFormat::Bits24:
+      std::memcpy(out, in, 3 * width);
+      break;
+    case PixelFormat::Bits15:
+    case PixelFormat::Bits16:
+      for (std::size_t x = 0; x < width; ++x) {
+        out[2 * x] = in[2 * x];
+        out[2 * x + 1] = static_cast<std::uint8_t>(in[2 * x + 1] & 0x7F);
+      }
+      break;
+    case PixelFormat::Bits8:
+      std::memcpy(out, in, width);
+      break;
+    case PixelFormat::Bits4:
+      for (std::size_t x = 0; x < width; ++x) {
+        out[x] = static_cast<std::uint8_t>((in[x / 2] >> (x % 2 ? 0 : 4)) & 0x0F);
+      }
+      break;
+    case PixelFormat::Bits1:
+      for (std::size_t x = 0; x < width; ++x) {
+        out[x] = static_cast<std::uint8_t>((in[x / 8] >> (7 - x % 8)) & 1);
+      }
+      break;
+  }
+}
+
+}  // namespace
+
+int bmpBitCount(PixelFormat format) {
+  switch (format) {
+    case PixelFormat::Device:
+    case PixelFormat::Bits32:
+      return 32;
+    case PixelFormat::Bits24:
+      return 24;
+    case PixelFormat::Bits15:
+    case PixelFormat::Bits16:
+      return 16;
+    case PixelFormat::Bits8:
+    case PixelFormat::Bits4:
+    case PixelFormat::Bits1:
+      return 8;
+  }
+  return 32;
+}
+
+void writeBmp(const Picture& picture, ByteSink& sink) {
+  if (picture.empty()) return;
+
+  const int bitCount = bmpBitCount(picture.format());
+  const std::uint64_t width = static_cast<std::uint64_t>(picture.width());
+  const std::uint64_t height = static_cast<std::uint64_t>(picture.height());
+  const std::uint32_t tableEntries = bitCount == 8 ? kTableEntries8 : 0;
+  const std::uint64_t rowSize = (width * static_cast<std::uint64_t>(bitCount) + 31) / 32 * 4;
+  const std::uint64_t dataOffset = kFileHeaderSize + kInfoHeaderSize + 4 * tableEntries;
+  const std::uint64_t imageSize = rowSize * height;
+  // Every size of the headers is a 32-bit field.
+  if (imageSize > 0xFFFFFFFFu - dataOffset) throw OutOfResources();
+
+  std::uint8_t header[kFileHeaderSize + kInfoHeaderSize] = {};
+  header[0] = 'B';
+  header[1] = 'M';
+  putLe32(header + 2, static_cast<std::uint32_t>(dataOffset + imageSize));
+  putLe32(header + 10, static_cast<std::uint32_t>(dataOffset));
+  putLe32(header + 14, kInfoHeaderSize);
+  putLe32(header + 18, static_cast<std::uint32_t>(width));
+  putLe32(header + 22, static_cast<std::uint32_t>(height));  // positive: bottom row first
+  putLe16(header + 26, 1);
+  putLe16(header + 28, static_cast<std::uint16_t>(bitCount));
+  putLe32(header + 34, static_cast<std::uint32_t>(imageSize));
+  putLe32(header + 46, tableEntries);
+  sink.write(header, sizeof header);
+
+  if (tableEntries > 0) {
+    // Entries the picture's palette lacks are black, as an index past the palette shows.
+    std::uint8_t table[4 * kTableEntries8] = {};
+    const auto& palette = picture.palette();
+    const std::size_t used = std::min<std::size_t>(palette.size(), kTableEntries8);
+    for (std::size_t i = 0; i < used; ++i) {
+      table[4 * i] = palette[i].blue;
+      table[4 * i + 1] = palette[i].green;
+      table[4 * i + 2] = palette[i].red;
+    }
+    sink.write(table, sizeof table);
+  }
+
+  std::vector<std::uint8_t> row;
+  try {
+    row.assign(static_cast<std::size_t>(rowSize), 0);
+  } catch (const std::bad_alloc&) {
+    throw OutOfMemory();
+  }
+  for (std::int32_t y = picture.height() - 1; y >= 0; --y) {
+    convertRow(picture, y, row.data());
+    sink.write(row.data(), row.size());
+  }
+}
+
+void saveBmpToFile(const Picture& picture, const std::string& path) {
+  FileSink file(path);
+  writeBmp(picture, file);
+  file.close();
+}
+
+}  // namespace fudekko
