@@ -1,0 +1,168 @@
+// fudekko-encode --format bmp|png|gif [--level N] IN.bmp OUT
+//
+// Reads a 24- or 32-bit BMP as the composite picture and writes it with the settings
+// that Send uses, so the writers can be tried on any picture and their files opened in
+// other programs. On any failure it prints one line on stderr, exits non-zero and
+// leaves no output file behind that it wrote itself.
+
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <new>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/byte_stream.h"
+#include "common/errors.h"
+#include "imaging/bmp_reader.h"
+#include "imaging/bmp_writer.h"
+#include "imaging/png_graphic.h"
+
+#ifdef _WIN32
+#include <cwchar>
+
+#include "common/shift_jis.h"
+#endif
+
+namespace fudekko {
+namespace {
+
+constexpr char kUsage[] = "usage: fudekko-encode --format bmp|png|gif [--level N] IN.bmp OUT";
+
+struct EncodeOptions {
+  // PngGraphic's compressionLevel; Send sets 1.
+  std::int32_t level = 1;
+};
+
+using WriteFile = void (*)(const Picture& picture, const EncodeOptions& options,
+                           const std::string& path);
+
+void writeBmpFile(const Picture& picture, const EncodeOptions&, const std::string& path) {
+  saveBmpToFile(picture, path);
+}
+
+void writePngFile(const Picture& picture, const EncodeOptions& options, const std::string& path) {
+  PngGraphic graphic;
+  graphic.assign(picture);
+  graphic.compressionLevel = options.level;
+  graphic.SaveToFile(path);
+}
+
+struct OutputFormat {
+  std::string_view name;
+  WriteFile write;  // none while the format's writer is not part of the program yet
+};
+
+constexpr OutputFormat kFormats[] = {
+    {"bmp", writeBmpFile},
+    {"png", writePngFile},
+    {"gif", nullptr},
+};
+
+void fail(const std::string& message) {
+  std::fprintf(stderr, "fudekko-encode: %s\n", message.c_str());
+}
+
+bool parseLevel(std::string_view text, std::int32_t& level) {
+  const char* end = text.data() + text.size();
+  const auto [at, error] = std::from_chars(text.data(), end, level);
+  return error == std::errc() && at == end && !text.empty();
+}
+
+void removeFile(const std::string& path) {
+#ifdef _WIN32
+  _wremove(sjisToWide(path).c_str());
+#else
+  std::remove(path.c_str());
+#endif
+}
+
+// `args` are the arguments after the program name, paths in Shift-JIS.
+int runEncode(const std::vector<std::string>& args) {
+  const OutputFormat* format = nullptr;
+  EncodeOptions options;
+  std::vector<std::string> paths;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--format" || arg == "--level") {
+      if (i + 1 == args.size()) {
+        fail(arg + " needs a value; " + kUsage);
+        return 2;
+      }
+      const std::string& value = args[++i];
+      if (arg == "--level") {
+        if (!parseLevel(value, options.level)) {
+          fail("--level wants a whole number, not \"" + value + "\"");
+          return 2;
+        }
+        continue;
+      }
+      format = nullptr;
+      for (const OutputFormat& candidate : kFormats) {
+        if (candidate.name == value) format = &candidate;
+      }
+      if (!format) {
+        fail("unknown format \"" + value + "\"; " + kUsage);
+        return 2;
+      }
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      fail("unknown option \"" + arg + "\"; " + kUsage);
+      return 2;
+    } else {
+      paths.push_back(arg);
+    }
+  }
+  if (!format || paths.size() != 2) {
+    fail(std::string(!format ? "--format is missing; " : "expected IN.bmp and OUT; ") + kUsage);
+    return 2;
+  }
+  if (!format->write) {
+    fail("the " + std::string(format->name) + " writer is not available in this build");
+    return 2;
+  }
+  const std::string& input = paths[0];
+  const std::string& output = paths[1];
+
+  Picture picture;
+  try {
+    picture = readBmpFile(input);
+  } catch (const FileOpenError& e) {
+    fail(e.what());
+    return 1;
+  } catch (const std::exception& e) {
+    fail(input + ": " + e.what());
+    return 1;
+  }
+
+  try {
+    format->write(picture, options, output);
+  } catch (const FileCreateError& e) {
+    // Nothing was made, so nothing is removed: an existing file stays as it was.
+    fail(e.what());
+    return 1;
+  } catch (const std::exception& e) {
+    // A truncated file must not look like a result. Only a plain file that the writer
+    // made or emptied is removed, never a device such as /dev/full.
+    if (isPlainFile(output)) removeFile(output);
+    fail(output + ": " + (dynamic_cast<const std::bad_alloc*>(&e) ? "out of memory" : e.what()));
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+}  // namespace fudekko
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.push_back(fudekko::wideToSjis(argv[i]));
+  return fudekko::runEncode(args);
+}
+#else
+int main(int argc, char** argv) {
+  return fudekko::runEncode(std::vector<std::string>(argv + 1, argv + argc));
+}
+#endif
