@@ -1,0 +1,82 @@
+#pragma once
+// The text area's line list, as the draft intake and the send planning see it.
+//
+// The Win32 text area (a multi-line edit control with word wrap) implements this
+// interface; FixedWidthTextLines below is a portable implementation that wraps at a
+// fixed number of bytes, for tests. Text is Shift-JIS; line ends inside the text are
+// CR LF once it has been loaded (see loadText in draft_intake.h).
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace fudekko {
+
+// Reading a display line gives at most this many bytes.
+inline constexpr std::size_t kMaxLineBytes = 4096;
+
+// The most bytes the text area holds. The shell sets the edit control's limit
+// (EM_SETLIMITTEXT) to this many characters; a Shift-JIS text never has more UTF-16
+// characters than bytes, so whatever passes this check fits into the control.
+inline constexpr std::size_t kTextAreaLimit = 1024 * 1024;
+
+class TextLines {
+ public:
+  virtual ~TextLines() = default;
+
+  // The whole text.
+  virtual std::string text() const = 0;
+  // Replaces the whole text with `text` as it stands (no line-end conversion).
+  virtual void setText(const std::string& text) = 0;
+
+  // Display lines: a text line wider than the area counts as several lines, cut
+  // where the display wraps it. The count leaves out a last line that is empty, so an
+  // empty text has no lines and a text ending with a line break no empty last line.
+  virtual int count() const = 0;
+  // Display line `index` without its line break, at most kMaxLineBytes bytes; the
+  // empty string for an index outside 0 .. count() - 1.
+  virtual std::string line(int index) const = 0;
+  // Removes the text from the start of display line 0 to the start of line 1 (the
+  // line and its line break), or to the end when line 0 is the last one.
+  virtual void deleteLine0() = 0;
+
+  // Whole text lines, whatever the wrapping: the header intake keeps a header line
+  // that is wider than the area as one line. The defaults work on text(); an
+  // implementation may do the same more cheaply.
+  // The text up to the first line break (the whole text when there is none).
+  virtual std::string firstTextLine() const;
+  // Removes the first text line together with its line break; nothing when empty.
+  virtual void deleteFirstTextLine();
+};
+
+// `line` cut to at most kMaxLineBytes bytes without splitting a Shift-JIS character.
+std::string limitLineBytes(std::string line);
+
+// Wraps every text line at `bytesPerLine` bytes, never inside a Shift-JIS character.
+class FixedWidthTextLines : public TextLines {
+ public:
+  explicit FixedWidthTextLines(std::size_t bytesPerLine, std::string text = {});
+
+  std::string text() const override { return text_; }
+  void setText(const std::string& text) override;
+  int count() const override;
+  std::string line(int index) const override;
+  void deleteLine0() override;
+
+  // How often setText was called: loading an equal text must not set it again.
+  int setTextCalls() const { return setTextCalls_; }
+
+ private:
+  struct Span {
+    std::size_t start;
+    std::size_t length;
+  };
+  // Every display line, the empty last one included.
+  std::vector<Span> displayLines() const;
+
+  std::size_t bytesPerLine_;
+  std::string text_;
+  int setTextCalls_ = 0;
+};
+
+}  // namespace fudekko

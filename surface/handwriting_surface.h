@@ -1,0 +1,125 @@
+#pragma once
+// The handwriting surface of the main window: the pen, its tool glyphs, the three
+// layers (text snapshot, ink, composite), strokes and the two modes. TMainForm owns
+// one and forwards its handlers to it; everything here runs without a window.
+
+#include <cstdint>
+#include <memory>
+
+#include "surface/geometry.h"
+#include "surface/pen_tools.h"
+#include "surface/picture.h"
+
+namespace fudekko {
+
+// Mouse buttons, as flags so that a set of held buttons fits in one value.
+enum MouseButton : unsigned {
+  kNoButton = 0,
+  kLeftButton = 1,
+  kRightButton = 2,
+  kMiddleButton = 4,
+};
+
+// The text area paints what it shows into a picture (for the handwriting snapshot).
+class TextAreaSnapshot {
+ public:
+  virtual ~TextAreaSnapshot() = default;
+  // `picture` is a device picture of the text area's size: fill all of it.
+  virtual void paintInto(Picture& picture) = 0;
+};
+
+// Captions of DrawingButton, UTF-8.
+inline constexpr const char* kDrawingCaptionUp = "手書き";
+inline constexpr const char* kDrawingCaptionDown = "手書き中";
+inline const char* drawingButtonCaption(bool down) {
+  return down ? kDrawingCaptionDown : kDrawingCaptionUp;
+}
+
+// Size of the design-time glyph of the colour and line buttons.
+inline constexpr std::int32_t kGlyphWidth = 64;
+inline constexpr std::int32_t kGlyphHeight = 45;
+
+class HandwritingSurface {
+ public:
+  // `settings` receives the pen on every glyph redraw; it must outlive this object.
+  explicit HandwritingSurface(SettingsWriter& settings);
+
+  // --- Creation sequence ---
+  // The pen read from the settings (brought into range), also as the saved pen.
+  void setStartPen(std::int32_t colorIndex, std::int32_t lineWidth);
+  // Last creation step: background, ink and composite, white, at the text area's size.
+  void createLayers(std::int32_t width, std::int32_t height);
+
+  // --- Pen tools ---
+  void ColorButtonClick();
+  void LineButtonClick();
+  // `down`: the button's state after the platform toggled it.
+  void EraseButtonClick(bool down);
+  // Redraws LineGlyph and ColorGlyph from the pen, then stores "PenColor" and
+  // "PenWidth" (in that order) through the settings writer, which may throw; the
+  // glyphs and the pen are in force by then.
+  void UpdatePenGlyphs();
+
+  // --- Strokes (drawing-area coordinates) ---
+  // Each returns the rectangle of CompositePicture that changed (possibly empty): the
+  // shell copies it onto the screen at once.
+  // `button`: the button that went down.
+  Rect Image1MouseDown(MouseButton button, Point at);
+  // `held`: the buttons held during the move (a MouseButton combination). A move that
+  // comes while none of the buttons that started the stroke is held means their
+  // release was missed (it happened outside the drawing area, which keeps the mouse
+  // only for the left button): the stroke ends without drawing.
+  Rect Image1MouseMove(unsigned held, Point at);
+  Rect Image1MouseUp(MouseButton button, Point at);
+  // Rebuilds the composite around the rectangle spanned by `a` and `b`, widened by the
+  // margin; returns the rebuilt part. Nothing after FormClose.
+  Rect Recomposite(Point a, Point b);
+
+  // --- Modes and sizing ---
+  // `down`: DrawingButton's state after the platform toggled it (down: the mode is
+  // being entered, the text area is still visible). `windowWidth/Height`: the main
+  // window's outer size; `textArea*`: the text area's size. On entry `snapshot`
+  // paints the background. Recomposites everything and returns the rectangle to show.
+  // The shell sets the caption (drawingButtonCaption) and shows the text area exactly
+  // when the button is up.
+  Rect DrawingButtonClick(bool down, std::int32_t windowWidth, std::int32_t windowHeight,
+                          std::int32_t textAreaWidth, std::int32_t textAreaHeight,
+                          TextAreaSnapshot& snapshot);
+  // Lowers a proposed outer size to the one recorded at the last DrawingButton click
+  // while the button is down.
+  void FormCanResize(bool drawingButtonDown, std::int32_t& width, std::int32_t& height) const;
+  // After every size change: background and ink follow the drawing area; the composite
+  // keeps its size. Nothing before createLayers or after FormClose.
+  void FormResize(std::int32_t drawingAreaWidth, std::int32_t drawingAreaHeight);
+  // Frees the background, ink, composite and glyph scratch pictures.
+  void FormClose();
+
+  // The main window's fields that live here, in the window's field order. A picture
+  // pointer is null while the picture is absent.
+  bool PenDown = false;
+  Point PrevPoint;
+  std::int32_t LineWidth = kDefaultPenWidth;
+  std::int32_t ColorIndex = kDefaultPenColor;
+  std::unique_ptr<Picture> GlyphScratch;
+  std::unique_ptr<Picture> InkPicture;
+  std::unique_ptr<Picture> BackgroundPicture;
+  std::unique_ptr<Picture> CompositePicture;
+  std::int32_t SavedWidth = 0;
+  std::int32_t SavedHeight = 0;
+  std::int32_t SavedColorIndex = kDefaultPenColor;
+  std::int32_t SavedLineWidth = kDefaultPenWidth;
+
+  // The glyphs of LineButton and ColorButton (24-bit, 64 x 45); their bottom-left
+  // pixel is the transparent colour that shows as the button face.
+  Picture LineGlyph;
+  Picture ColorGlyph;
+
+ private:
+  Rect segmentTo(Point to);
+
+  SettingsWriter& settings_;
+  // The buttons pressed since the stroke began.
+  unsigned strokeButtons_ = kNoButton;
+};
+
+}  // namespace fudekko
