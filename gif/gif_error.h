@@ -1,0 +1,13 @@
+#pragma once
+
+#include "common/errors.h"
+
+namespace fudekko {
+
+// Every failure of the GIF encoder; the message is one of its fixed English texts.
+class EGifError : public Error {
+ public:
+  using Error::Error;
+};
+
+}  // namespace fudekko

@@ -1,0 +1,362 @@
+#include "gif/gif_picture.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "gif/color_reduction.h"
+
+namespace fudekko {
+
+namespace {
+
+// Sides of the logical screen and of frames are 16-bit in the stream.
+constexpr std::int32_t kMaxSide = 0xFFFF;
+
+int roundedPercent(std::int64_t done, std::int64_t total) {
+  return total > 0 ? static_cast<int>((done * 100 + total / 2) / total) : 100;
+}
+
+void putLe16(std::uint8_t* at, std::uint16_t value) {
+  at[0] = static_cast<std::uint8_t>(value);
+  at[1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+}  // namespace
+
+// ---- TGifScreen
+
+void TGifScreen::clear() {
+  globalColors.clear();
+  width = 0;
+  height = 0;
+  packedFlags = 0;
+  backgroundIndex = 0;
+  aspectRatio = 0;
+}
+
+// ---- TGifFrame
+
+void TGifFrame::reallocatePixels() {
+  const std::size_t count = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
+  std::vector<std::uint8_t>().swap(pixels_);
+  if (count > 0) pixels_.assign(count, 0);
+}
+
+void TGifFrame::growScreen() {
+  TGifScreen& screen = owner_->header_;
+  bool tooSmall = false;
+  if (screen.width < left_ + width_) {
+    if (screen.width > 0) {
+      owner_->Warning(GifSeverity::Warning, "Image width too small for contained frames");
+      tooSmall = true;
+    }
+    screen.width = static_cast<std::uint16_t>(left_ + width_);
+  }
+  if (screen.height < top_ + height_) {
+    if (screen.height > 0) {
+      owner_->Warning(GifSeverity::Warning, "Image height too small for contained frames");
+      tooSmall = true;
+    }
+    screen.height = static_cast<std::uint16_t>(top_ + height_);
+  }
+  if (tooSmall) owner_->Warning(GifSeverity::Warning, "Image exceeds Logical Screen size");
+}
+
+void TGifFrame::setWidth(std::int32_t width) {
+  if (width < 0 || left_ + width > kMaxSide) throw EGifError("Invalid image dimensions");
+  width_ = width;
+  reallocatePixels();
+  growScreen();
+}
+
+void TGifFrame::setHeight(std::int32_t height) {
+  if (height < 0 || top_ + height > kMaxSide) throw EGifError("Invalid image dimensions");
+  height_ = height;
+  reallocatePixels();
+  growScreen();
+}
+
+int TGifFrame::RequiredVersion() const {
+  return localColors_.sorted() ? 2 : 1;
+}
+
+void TGifFrame::clear() {
+  localColors_.clear();
+  std::vector<std::uint8_t>().swap(pixels_);
+  height_ = 0;
+  width_ = 0;
+}
+
+void TGifFrame::assign(const TGifFrame& other) {
+  if (&other == this) return;
+  left_ = other.left_;
+  top_ = other.top_;
+  width_ = other.width_;
+  height_ = other.height_;
+  packedFlags_ = other.packedFlags_;
+  pixels_ = other.pixels_;
+  localColors_ = other.localColors_;
+}
+
+void TGifFrame::assign(const Picture& picture) {
+  clear();
+  if (picture.empty()) return;
+  // A side the stream cannot hold would be cut to 16 bits and give a corrupt file.
+  if (picture.width() > kMaxSide || picture.height() > kMaxSide) {
+    throw EGifError("Invalid image dimensions");
+  }
+  setWidth(picture.width());
+  setHeight(picture.height());
+
+  const PixelFormat format = picture.format();
+  const bool indexed =
+      format == PixelFormat::Bits1 || format == PixelFormat::Bits4 || format == PixelFormat::Bits8;
+  Picture reduced;
+  if (!indexed) {
+    reduced = ReduceColors(picture, owner_->reductionChoice, owner_->ditherChoice,
+                           owner_->quantizeBits, nullptr);
+    // A method or ditherer that is not provided gives nothing to import; an all-black
+    // frame without colours would pass for a good one.
+    if (reduced.empty()) throw EGifError("Unsupported color reduction");
+  }
+  const Picture& source = indexed ? picture : reduced;
+
+  reallocatePixels();
+  owner_->Progress(GifProgressStage::Starting, 0, "Converting...");
+  try {
+    if (source.format() == PixelFormat::Bits1 || source.format() == PixelFormat::Bits4 ||
+        source.format() == PixelFormat::Bits8) {
+      importIndexed(source);
+    } else if (source.format() == PixelFormat::Bits24) {
+      importTrueColor(source);
+    } else {
+      Picture trueColor = source;
+      trueColor.convertTo24Bits();
+      importTrueColor(trueColor);
+    }
+  } catch (...) {
+    owner_->Progress(GifProgressStage::Ending, 0, "Converting...");
+    throw;
+  }
+  owner_->Progress(GifProgressStage::Ending, 100, "Converting...");
+}
+
+void TGifFrame::importIndexed(const Picture& picture) {
+  const auto& palette = picture.palette();
+  const std::size_t entries = std::min<std::size_t>(palette.size(), TGifColorTable::kMaxCount);
+  for (std::size_t i = 0; i < entries; ++i) {
+    localColors_.add({palette[i].red, palette[i].green, palette[i].blue});
+  }
+  for (std::int32_t y = 0; y < height_; ++y) {
+    if (y % 32 == 0) {
+      owner_->Progress(GifProgressStage::Running, roundedPercent(y, height_), "Converting...");
+    }
+    importRow(picture, y);
+  }
+}
+
+void TGifFrame::importRow(const Picture& picture, std::int32_t y) {
+  const std::uint8_t* in = picture.scanLine(y);
+  std::uint8_t* out = pixels_.data() + static_cast<std::size_t>(y) * width_;
+  switch (picture.format()) {
+    case PixelFormat::Bits8:
+      std::memcpy(out, in, static_cast<std::size_t>(width_));
+      break;
+    case PixelFormat::Bits4:
+      for (std::int32_t x = 0; x < width_; ++x) {
+        out[x] = static_cast<std::uint8_t>(x % 2 ? in[x / 2] & 0x0F : in[x / 2] >> 4);
+      }
+      break;
+    default:  // Bits1
+      for (std::int32_t x = 0; x < width_; ++x) {
+        out[x] = static_cast<std::uint8_t>((in[x / 8] >> (7 - x % 8)) & 1);
+      }
+      break;
+  }
+}
+
+// The table is built from the colours met, in order of first appearance. A ring of the
+// colours looked up last spares most table searches.
+void TGifFrame::importTrueColor(const Picture& picture) {
+  constexpr int kRing = 8;
+  std::uint32_t ringColor[kRing];
+  std::uint8_t ringIndex[kRing];
+  int ringSize = 0;
+  int ringLatest = -1;
+  for (std::int32_t y = 0; y < height_; ++y) {
+    if (y % 32 == 0) {
+      owner_->Progress(GifProgressStage::Running, roundedPercent(y, height_), "Converting...");
+    }
+    const std::uint8_t* in = picture.scanLine(y);
+    std::uint8_t* out = pixels_.data() + static_cast<std::size_t>(y) * width_;
+    for (std::int32_t x = 0; x < width_; ++x) {
+      const std::uint8_t* p = in + 3 * x;
+      const std::uint32_t key = p[0] | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16);
+      int found = -1;
+      for (int k = 0, slot = ringLatest; k < ringSize; ++k, slot = (slot + kRing - 1) % kRing) {
+        if (ringColor[slot] == key) {
+          found = ringIndex[slot];
+          break;
+        }
+      }
+      if (found < 0) {
+        const GifColor color{p[2], p[1], p[0]};
+        found = localColors_.indexOf(color);
+        if (found < 0) found = localColors_.add(color);
+        ringLatest = (ringLatest + 1) % kRing;
+        ringColor[ringLatest] = key;
+        ringIndex[ringLatest] = static_cast<std::uint8_t>(found);
+        ringSize = std::min(ringSize + 1, kRing);
+      }
+      out[x] = static_cast<std::uint8_t>(found);
+    }
+  }
+}
+
+void TGifFrame::saveToStream(ByteSink& out) {
+  if (empty()) return;
+  int bits;
+  std::int32_t colorCount;
+  if (localColors_.count() > 0) {
+    bits = localColors_.bits();
+    colorCount = localColors_.count();
+    packedFlags_ =
+        static_cast<std::uint8_t>(0x80 | (localColors_.sorted() ? 0x20 : 0) | ((bits - 1) & 7));
+  } else {
+    // Keep interlace and the reserved bits; the data uses the image's largest table.
+    packedFlags_ &= 0x40 | 0x18;
+    bits = owner_->largestTableBits();
+    colorCount = std::int32_t{1} << bits;
+  }
+
+  std::uint8_t descriptor[10];
+  descriptor[0] = 0x2C;
+  putLe16(descriptor + 1, left_);
+  putLe16(descriptor + 3, top_);
+  putLe16(descriptor + 5, static_cast<std::uint16_t>(width_));
+  putLe16(descriptor + 7, static_cast<std::uint16_t>(height_));
+  descriptor[9] = packedFlags_;
+  out.write(descriptor, sizeof descriptor);
+  localColors_.saveToStream(out);
+
+  std::unique_ptr<TGifCoder> coder = MakeGifCoder(owner_->compressionChoice);
+  coder->warningHandler = owner_->onWarning;
+  coder->EncodeFrame(out, bits, width_, height_, pixels_.data(), colorCount);
+}
+
+// ---- TGifPicture
+
+void TGifPicture::clear() {
+  frames_.clear();
+  header_.clear();
+}
+
+void TGifPicture::assign(const Picture& picture) {
+  clear();
+  auto frame = std::make_unique<TGifFrame>(*this);
+  frame->assign(picture);
+  add(std::move(frame));
+}
+
+void TGifPicture::assign(const TGifPicture& other) {
+  if (&other == this) return;
+  clear();
+  header_.width = other.header_.width;
+  header_.height = other.header_.height;
+  header_.packedFlags = other.header_.packedFlags;
+  header_.backgroundIndex = other.header_.backgroundIndex;
+  header_.aspectRatio = other.header_.aspectRatio;
+  header_.globalColors = other.header_.globalColors;
+  reductionChoice = other.reductionChoice;
+  ditherChoice = other.ditherChoice;
+  for (const auto& source : other.frames_) {
+    auto frame = std::make_unique<TGifFrame>(*this);
+    frame->assign(*source);
+    frames_.push_back(std::move(frame));
+  }
+}
+
+void TGifPicture::add(std::unique_ptr<TGifFrame> frame) {
+  if (!frame) return;
+  frame->owner_ = this;
+  frames_.push_back(std::move(frame));
+}
+
+void TGifPicture::add(const Picture& picture) {
+  auto frame = std::make_unique<TGifFrame>(*this);
+  frame->assign(picture);
+  add(std::move(frame));
+}
+
+int TGifPicture::version() const {
+  int version = 0;
+  for (const auto& frame : frames_) {
+    version = std::max(version, frame->RequiredVersion());
+    if (version >= 2) break;
+  }
+  return version;
+}
+
+int TGifPicture::largestTableBits() const {
+  int bits = header_.globalColors.bits();
+  for (const auto& frame : frames_) bits = std::max(bits, frame->localColors().bits());
+  return bits;
+}
+
+void TGifPicture::Warning(GifSeverity severity, const std::string& message) const {
+  if (onWarning) onWarning(severity, message);
+}
+
+void TGifPicture::Progress(GifProgressStage stage, int percent, const std::string& message) const {
+  if (onProgress) onProgress(stage, percent, message);
+}
+
+void TGifPicture::writeHeader(ByteSink& out) {
+  const int version = this->version();
+  if (version == 0) throw EGifError("Unsupported GIF version");
+
+  // The size and resolution bits describe the largest table of the image, global or
+  // local, even when there is no global table.
+  const TGifColorTable& global = header_.globalColors;
+  const int largest = largestTableBits();
+  std::uint8_t flags = 0;
+  if (global.count() > 0) flags = static_cast<std::uint8_t>(0x80 | (global.sorted() ? 0x08 : 0));
+  flags |= static_cast<std::uint8_t>(((largest - 1) * 16) & 0x70);
+  flags |= static_cast<std::uint8_t>((largest - 1) & 7);
+  header_.packedFlags = flags;
+
+  std::uint8_t bytes[13] = {
+      'G', 'I', 'F', '8', version >= 2 ? std::uint8_t('9') : std::uint8_t('7'), 'a'};
+  putLe16(bytes + 6, header_.width);
+  putLe16(bytes + 8, header_.height);
+  bytes[10] = header_.packedFlags;
+  bytes[11] = header_.backgroundIndex;
+  bytes[12] = header_.aspectRatio;
+  out.write(bytes, sizeof bytes);
+  if (flags & 0x80) global.saveToStream(out);
+}
+
+void TGifPicture::saveToStream(ByteSink& out) {
+  Progress(GifProgressStage::Starting, 0, "Saving...");
+  try {
+    writeHeader(out);
+    const std::int64_t count = static_cast<std::int64_t>(frames_.size());
+    for (std::int64_t i = 0; i < count; ++i) {
+      frames_[static_cast<std::size_t>(i)]->saveToStream(out);
+      Progress(GifProgressStage::Running, roundedPercent(i + 1, count), "Saving...");
+    }
+    out.writeByte(0x3B);
+  } catch (...) {
+    Progress(GifProgressStage::Ending, 0, "Saving...");
+    throw;
+  }
+  Progress(GifProgressStage::Ending, 100, "Saving...");
+}
+
+void TGifPicture::saveToFile(const std::string& path) {
+  FileSink file(path);
+  saveToStream(file);
+  file.close();
+}
+
+}  // namespace fudekko
