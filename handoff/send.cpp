@@ -1,0 +1,69 @@
+#include "handoff/send.h"
+
+#include "common/byte_stream.h"
+
+namespace fudekko {
+
+namespace {
+
+// Shows the main window again unless the send went through.
+class MainWindowComesBack {
+ public:
+  explicit MainWindowComesBack(SendPlatform& platform) : platform_(platform) {}
+  ~MainWindowComesBack() {
+    if (armed_) platform_.showMainWindow();
+  }
+  MainWindowComesBack(const MainWindowComesBack&) = delete;
+  MainWindowComesBack& operator=(const MainWindowComesBack&) = delete;
+  void disarm() { armed_ = false; }
+
+ private:
+  SendPlatform& platform_;
+  bool armed_ = true;
+};
+
+void writeDraft(const std::string& path, const std::string& bytes) {
+  FileSink file(path);
+  file.write(bytes.data(), bytes.size());
+  file.close();
+}
+
+}  // namespace
+
+SendResult SendButtonClick(const SendFields& fields, const TextLines& body,
+                           const PictureSaver& savePicture, SendPlatform& platform) {
+  if (!platform.isPlainFile(fields.mailClientPath)) {
+    platform.showMessage(kMailClientMissingMessage);
+    platform.runMailClientSelection();
+    return SendResult::MailClientMissing;
+  }
+
+  platform.hideMainWindow();
+  MainWindowComesBack comesBack(platform);
+
+  const std::string folder = platform.temporaryFolder();
+  std::vector<std::string> bodyLines;
+  for (int i = 0, count = body.count(); i < count; ++i) bodyLines.push_back(body.line(i));
+
+  const std::string subject =
+      replaceColons(subjectOrFallback(fields.subject, bodyLines.empty() ? "" : bodyLines[0]));
+  const std::string picture = picturePath(folder, subject, fields.imageFormat);
+  savePicture(picture, fields.imageFormat);
+
+  const std::string draft = platform.createTemporaryFile(folder, kDraftFilePrefix);
+  writeDraft(draft, draftBytes(fields.headerLines, bodyLines));
+
+  // Only now that both files stand is the old send window given up.
+  if (const auto pending = findPendingSendWindow(platform.topLevelWindows())) {
+    platform.dismissSendWindow(*pending);
+  }
+  platform.startProgram(fields.mailClientPath,
+                        mailClientCommandLine(fields.mailClientPath, draft, picture));
+  comesBack.disarm();
+
+  platform.sleep(kWaitBeforeClosingMs);
+  platform.closeMainWindow();
+  return SendResult::Sent;
+}
+
+}  // namespace fudekko

@@ -1,0 +1,74 @@
+#pragma once
+// SendButtonClick: saves the picture and the draft, hands both to the mail client and
+// ends the program; over small interfaces so that it runs the same under test.
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/text_lines.h"
+#include "handoff/send_plan.h"
+
+namespace fudekko {
+
+// What Send asks of the platform and of the main window.
+class SendPlatform {
+ public:
+  virtual ~SendPlatform() = default;
+
+  virtual bool isPlainFile(const std::string& path) = 0;
+  // A message box with the program's title; `textUtf8` is shown as it stands.
+  virtual void showMessage(const std::string& textUtf8) = 0;
+  // The mail-client selection command of the main window (MenuSettingClick).
+  virtual void runMailClientSelection() = 0;
+
+  virtual void hideMainWindow() = 0;
+  virtual void showMainWindow() = 0;
+  virtual void closeMainWindow() = 0;
+
+  // The user's temporary folder, ending with a separator. Throws Error on failure.
+  virtual std::string temporaryFolder() = 0;
+  // Creates an empty file of a new name in `folder` from the first three characters
+  // of `prefix` and returns its path. Throws Error on failure.
+  virtual std::string createTemporaryFile(const std::string& folder, const std::string& prefix) = 0;
+
+  virtual std::vector<TopLevelWindow> topLevelWindows() = 0;
+  // Posts the close request to `window`, brings it to the foreground and types Y.
+  virtual void dismissSendWindow(WindowId window) = 0;
+
+  // Starts exactly the program file `program`, handing it `commandLine` as its whole
+  // command line, shown normally. Throws Error when it cannot be started.
+  virtual void startProgram(const std::string& program, const std::string& commandLine) = 0;
+  virtual void sleep(unsigned milliseconds) = 0;
+};
+
+// Saves the composite picture to `path` in the form `imageFormat` names ("BMP",
+// "PNG", "GIF"; anything else is BMP). Throws Error on failure.
+using PictureSaver = std::function<void(const std::string& path, const std::string& imageFormat)>;
+
+// The main window's fields that Send reads. Send changes none of them, so a failed
+// send can be repeated as it stood.
+struct SendFields {
+  std::string mailClientPath;
+  std::string subject;
+  std::vector<std::string> headerLines;
+  std::string imageFormat;
+};
+
+// "AL-Mail が存在しません"
+inline constexpr char kMailClientMissingMessage[] = "AL-Mail が存在しません";
+inline constexpr unsigned kWaitBeforeClosingMs = 5000;
+
+enum class SendResult { Sent, MailClientMissing };
+
+// The Send button. With no mail-client program file it says so, runs the selection
+// command and changes nothing else. Otherwise it hides the main window, writes the
+// picture and the draft into the temporary folder, and only then dismisses the
+// pending send window and starts the mail client, waits and closes the main window.
+// When writing or starting fails the main window is shown again with everything as it
+// was and the error propagates to the caller's error box.
+SendResult SendButtonClick(const SendFields& fields, const TextLines& body,
+                           const PictureSaver& savePicture, SendPlatform& platform);
+
+}  // namespace fudekko

@@ -1,0 +1,249 @@
+#include "handoff/send.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+
+#include "common/shift_jis.h"
+
+namespace fudekko {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Records every request in order; the folder and temporary files are real, in a
+// folder of the test's own.
+class FakePlatform : public SendPlatform {
+ public:
+  explicit FakePlatform(std::string folder) : folder_(std::move(folder)) {}
+
+  bool isPlainFile(const std::string& path) override { return path == mailClient; }
+  void showMessage(const std::string& text) override { log.push_back("message " + text); }
+  void runMailClientSelection() override { log.push_back("select mail client"); }
+  void hideMainWindow() override {
+    log.push_back("hide");
+    shown = false;
+  }
+  void showMainWindow() override {
+    log.push_back("show");
+    shown = true;
+  }
+  void closeMainWindow() override { log.push_back("close"); }
+  std::string temporaryFolder() override {
+    log.push_back("folder");
+    if (folderFails) throw Error("no folder");
+    return folder_;
+  }
+  std::string createTemporaryFile(const std::string& folder, const std::string& prefix) override {
+    log.push_back("temp file " + prefix);
+    const std::string path = folder + prefix.substr(0, 3) + std::to_string(++files_) + ".tmp";
+    std::ofstream created(path, std::ios::binary);
+    if (!created) throw FileCreateError(path);
+    return path;
+  }
+  std::vector<TopLevelWindow> topLevelWindows() override { return windows; }
+  void dismissSendWindow(WindowId window) override {
+    log.push_back("dismiss " + std::to_string(window));
+    // The files must stand by now.
+    filesWhenDismissed = fs::exists(lastPicture) && !lastDraft().empty();
+  }
+  void startProgram(const std::string& program, const std::string& commandLine) override {
+    log.push_back("start");
+    started.push_back({program, commandLine});
+    if (startFails) throw Error("cannot start");
+  }
+  void sleep(unsigned ms) override { log.push_back("sleep " + std::to_string(ms)); }
+
+  std::string lastDraft() const {
+    if (started.empty()) {
+      for (const auto& entry : fs::directory_iterator(folder_)) {
+        if (entry.path().extension() == ".tmp" && fs::file_size(entry.path()) > 0) {
+          return entry.path().string();
+        }
+      }
+      return {};
+    }
+    const std::string& line = started.back().second;
+    const auto from = line.find("/file:\"") + 7;
+    return line.substr(from, line.find('"', from) - from);
+  }
+
+  std::string mailClient = "C:\\Program Files\\ALMAIL32\\almail.exe";
+  std::vector<TopLevelWindow> windows;
+  std::vector<std::string> log;
+  std::vector<std::pair<std::string, std::string>> started;
+  std::string lastPicture;
+  bool shown = true;
+  bool folderFails = false;
+  bool startFails = false;
+  std::optional<bool> filesWhenDismissed;
+
+ private:
+  std::string folder_;
+  int files_ = 0;
+};
+
+class SendTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "fudekko-send-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+    folder_ = dir_ + "/";
+    platform_.emplace(folder_);
+    fields_.mailClientPath = platform_->mailClient;
+    fields_.headerLines = {"To: a@example.com", "Subject: Re: Hello"};
+    fields_.subject = "Re: Hello";
+    fields_.imageFormat = "PNG";
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  PictureSaver saver() {
+    return [this](const std::string& path, const std::string& format) {
+      platform_->log.push_back("save " + format);
+      platform_->lastPicture = path;
+      if (saveFails) throw FileCreateError(path);
+      std::ofstream(path, std::ios::binary) << "picture";
+    };
+  }
+
+  // The body as the text area holds it, wrapped at 20 bytes.
+  SendResult send(const std::string& body) {
+    return SendButtonClick(fields_, FixedWidthTextLines(20, body), saver(), *platform_);
+  }
+
+  std::string dir_;
+  std::string folder_;
+  std::optional<FakePlatform> platform_;
+  SendFields fields_;
+  bool saveFails = false;
+};
+
+TEST_F(SendTest, MissingMailClientSaysSoRunsTheSelectionAndChangesNothing) {
+  fields_.mailClientPath = "C:\\nowhere\\almail.exe";
+  EXPECT_EQ(send("Body"), SendResult::MailClientMissing);
+  EXPECT_EQ(platform_->log,
+            (std::vector<std::string>{"message AL-Mail が存在しません", "select mail client"}));
+  EXPECT_TRUE(fs::is_empty(dir_));
+
+  // Once chosen, the next press sends.
+  fields_.mailClientPath = platform_->mailClient;
+  EXPECT_EQ(send("Body"), SendResult::Sent);
+}
+
+TEST_F(SendTest, WritesBothFilesBeforeDismissingThenStartsWaitsAndCloses) {
+  platform_->windows = {{1, true, kSendWindowTitle},
+                        {2, false, "x"},
+                        {3, false, "[" + kSendWindowTitle + "]"},
+                        {4, false, kSendWindowTitle}};
+  EXPECT_EQ(send("Body 1\r\nBody 2 is wider than the area\r\n"), SendResult::Sent);
+
+  EXPECT_EQ(platform_->log,
+            (std::vector<std::string>{"hide", "folder", "save PNG", "temp file Fudek", "dismiss 3",
+                                      "start", "sleep 5000", "close"}));
+  EXPECT_EQ(platform_->filesWhenDismissed, true);
+
+  const std::string picture = folder_ + "Re_ Hello.png";
+  EXPECT_EQ(platform_->lastPicture, picture);
+  EXPECT_EQ(readFile(picture), "picture");
+  const std::string draft = platform_->lastDraft();
+  EXPECT_EQ(draft, folder_ + "Fud1.tmp");
+  EXPECT_EQ(readFile(draft),
+            "To: a@example.com\r\nSubject: Re: Hello\r\n\r\nBody 1\r\nBody 2 is wider than\r\n"
+            " the area\r\n");
+
+  ASSERT_EQ(platform_->started.size(), 1u);
+  EXPECT_EQ(platform_->started[0].first, fields_.mailClientPath);
+  EXPECT_EQ(platform_->started[0].second,
+            fields_.mailClientPath + " /file:\"" + draft + "\" /attach:\"" + picture + "\"");
+}
+
+TEST_F(SendTest, NoHiddenSendWindowMeansNothingIsDismissedAndTheSendGoesOn) {
+  platform_->windows = {{1, true, kSendWindowTitle}, {2, false, "Inbox"}};
+  EXPECT_EQ(send(""), SendResult::Sent);
+  EXPECT_EQ(platform_->log,
+            (std::vector<std::string>{"hide", "folder", "save PNG", "temp file Fudek", "start",
+                                      "sleep 5000", "close"}));
+  EXPECT_EQ(readFile(platform_->lastDraft()), "To: a@example.com\r\nSubject: Re: Hello\r\n\r\n");
+}
+
+TEST_F(SendTest, SubjectComesFromTheFirstBodyLineOrIsUntitled) {
+  fields_.subject.clear();
+  fields_.headerLines.clear();
+  fields_.imageFormat = "GI";
+  send("  Hello  \r\nmore");
+  EXPECT_EQ(platform_->lastPicture, folder_ + "Hello.bmp");
+  EXPECT_EQ(readFile(platform_->lastDraft()), "\r\n  Hello  \r\nmore\r\n");
+
+  fields_.imageFormat = "";
+  send("\r\nlater text");
+  EXPECT_EQ(platform_->lastPicture, folder_ + kUntitledSubject + ".bmp");
+  send("");
+  EXPECT_EQ(platform_->lastPicture, folder_ + kUntitledSubject + ".bmp");
+}
+
+TEST_F(SendTest, UnsafeSubjectStaysInsideTheTemporaryFolder) {
+  fields_.subject = "..\\" + utf8ToSjis("表") + "/CON";
+  fields_.imageFormat = "GIF";
+  send("");
+  EXPECT_EQ(platform_->lastPicture, folder_ + "___" + utf8ToSjis("表") + "_CON.gif");
+  fields_.subject = "con";
+  send("");
+  EXPECT_EQ(platform_->lastPicture, folder_ + "co_.gif");
+}
+
+TEST_F(SendTest, FailedPictureSaveBringsTheWindowBackAndASecondPressWorks) {
+  platform_->windows = {{5, false, kSendWindowTitle}};
+  const SendFields before = fields_;
+  saveFails = true;
+  EXPECT_THROW(send("Body"), FileCreateError);
+  EXPECT_EQ(platform_->log, (std::vector<std::string>{"hide", "folder", "save PNG", "show"}));
+  EXPECT_TRUE(platform_->shown);
+  EXPECT_EQ(fields_.headerLines, before.headerLines);
+
+  saveFails = false;
+  platform_->log.clear();
+  EXPECT_EQ(send("Body"), SendResult::Sent);
+  EXPECT_EQ(platform_->log.back(), "close");
+  EXPECT_EQ(readFile(platform_->lastDraft()),
+            "To: a@example.com\r\nSubject: Re: Hello\r\n\r\nBody\r\n");
+}
+
+TEST_F(SendTest, UnwritableFolderKeepsTheSendWindowAndBringsTheMainWindowBack) {
+  platform_.emplace(dir_ + "/missing/");
+  platform_->windows = {{5, false, kSendWindowTitle}};
+  saveFails = true;  // as a writer fails on a folder that is not there
+  EXPECT_THROW(send("Body"), FileCreateError);
+  saveFails = false;
+  EXPECT_THROW(send("Body"), FileCreateError);  // now the draft cannot be made
+  EXPECT_EQ(platform_->log,
+            (std::vector<std::string>{"hide", "folder", "save PNG", "show", "hide", "folder",
+                                      "save PNG", "temp file Fudek", "show"}));
+  EXPECT_TRUE(platform_->started.empty());
+}
+
+TEST_F(SendTest, FolderOrStartFailureBringsTheWindowBack) {
+  platform_->folderFails = true;
+  EXPECT_THROW(send("Body"), Error);
+  EXPECT_EQ(platform_->log, (std::vector<std::string>{"hide", "folder", "show"}));
+
+  platform_->folderFails = false;
+  platform_->startFails = true;
+  platform_->log.clear();
+  EXPECT_THROW(send("Body"), Error);
+  EXPECT_EQ(platform_->log.back(), "show");
+  EXPECT_TRUE(platform_->shown);
+  EXPECT_EQ(std::count(platform_->log.begin(), platform_->log.end(), "close"), 0);
+}
+
+}  // namespace
+}  // namespace fudekko
