@@ -138,19 +138,24 @@ std::filesystem::path fsPath(const std::string& path) {
 // file is either the old one or the new one, never half of it.
 void replaceFile(const std::string& path, std::string_view bytes) {
   const std::string temporary = path + ".tmp";
+  std::error_code ignored;
+  std::optional<FileSink> sink;
   try {
-    FileSink sink(temporary);
-    sink.write(bytes.data(), bytes.size());
-    sink.close();
+    sink.emplace(temporary);
   } catch (const Error&) {
-    std::error_code ignored;
+    throw SettingsWriteError(path);
+  }
+  try {
+    sink->write(bytes.data(), bytes.size());
+    sink->close();
+  } catch (const Error&) {
+    sink.reset();
     std::filesystem::remove(fsPath(temporary), ignored);
     throw SettingsWriteError(path);
   }
   std::error_code failed;
   std::filesystem::rename(fsPath(temporary), fsPath(path), failed);
   if (failed) {
-    std::error_code ignored;
     std::filesystem::remove(fsPath(temporary), ignored);
     throw SettingsWriteError(path);
   }

@@ -143,6 +143,8 @@ Rect HandwritingSurface::DrawingButtonClick(bool down, std::int32_t windowWidth,
     BackgroundPicture->setWidth(textAreaWidth);
     BackgroundPicture->setHeight(textAreaHeight);
     if (!BackgroundPicture->empty()) snapshot.paintInto(*BackgroundPicture);
+    // Whatever the painter did to the brush, area added by a later resize is white.
+    BackgroundPicture->setBrushColor(kWhite);
     // The ink keeps its pixels at the top-left: earlier strokes stay in place.
     InkPicture->setWidth(textAreaWidth);
     InkPicture->setHeight(textAreaHeight);

@@ -1,0 +1,465 @@
+#include "surface/handwriting_surface.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/errors.h"
+#include "surface/compositing.h"
+
+namespace fudekko {
+namespace {
+
+struct Written {
+  std::string section;
+  std::string key;
+  std::int32_t value;
+  friend bool operator==(const Written&, const Written&) = default;
+};
+
+class RecordingSettings : public SettingsWriter {
+ public:
+  void writeInteger(std::string_view section, std::string_view key, std::int32_t value) override {
+    if (failAt == static_cast<int>(writes.size())) throw Error("%s に書き込めません");
+    writes.push_back({std::string(section), std::string(key), value});
+  }
+  std::vector<Written> writes;
+  int failAt = -1;
+};
+
+// Paints a fixed pattern: grey everywhere, a red pixel at (1, 2).
+class PatternSnapshot : public TextAreaSnapshot {
+ public:
+  void paintInto(Picture& picture) override {
+    picture.setBrushColor(kGrey);
+    picture.fillRect({0, 0, picture.width(), picture.height()});
+    picture.setPixel(1, 2, kRed);
+    ++calls;
+  }
+  static constexpr Color kGrey = 0x808080;
+  static constexpr Color kRed = 0x0000FF;
+  int calls = 0;
+};
+
+Picture filled(std::int32_t width, std::int32_t height, Color color) {
+  Picture picture;
+  picture.setBrushColor(color);
+  picture.setSize(width, height);
+  return picture;
+}
+
+// ---- Pen tools ----
+
+TEST(PenTools, ColorButtonCyclesAndStoresColorBeforeWidth) {
+  RecordingSettings settings;
+  HandwritingSurface surface(settings);
+  surface.setStartPen(14, 3);
+  surface.ColorButtonClick();
+  EXPECT_EQ(surface.ColorIndex, 15);
+  surface.ColorButtonClick();
+  EXPECT_EQ(surface.ColorIndex, 0);
+  EXPECT_EQ(settings.writes, (std::vector<Written>{{"Main", "PenColor", 15},
+                                                   {"Main", "PenWidth", 3},
+                                                   {"Main", "PenColor", 0},
+                                                   {"Main", "PenWidth", 3}}));
+  for (int i = 0; i < 16; ++i) surface.ColorButtonClick();
+  EXPECT_EQ(surface.ColorIndex, 0);
+}
+
+TEST(PenTools, LineButtonSequences) {
+  RecordingSettings settings;
+  HandwritingSurface surface(settings);
+  const auto sequence = [&](int start) {
+    surface.setStartPen(0, start);
+    std::vector<int> widths;
+    for (int i = 0; i < 4; ++i) {
+      surface.LineButtonClick();
+      widths.push_back(surface.LineWidth);
+    }
+    return widths;
+  };
+  EXPECT_EQ(sequence(5), (std::vector<int>{7, 1, 3, 5}));
+  EXPECT_EQ(sequence(2), (std::vector<int>{4, 6, 8, 1}));
+  EXPECT_EQ(sequence(8), (std::vector<int>{1, 3, 5, 7}));
+  EXPECT_EQ(sequence(20), (std::vector<int>{1, 3, 5, 7}));
+}
+
+TEST(PenTools, EraserSavesAndRestoresThePenWithoutStoring) {
+  RecordingSettings settings;
+  HandwritingSurface surface(settings);
+  surface.setStartPen(4, 3);
+  surface.EraseButtonClick(true);
+  EXPECT_EQ(surface.ColorIndex, 15);
+  EXPECT_EQ(surface.LineWidth, 20);
+  EXPECT_TRUE(settings.writes.empty());
+  // The colour button works on the eraser's pen and stores it.
+  surface.ColorButtonClick();
+  EXPECT_EQ(settings.writes,
+            (std::vector<Written>{{"Main", "PenColor", 0}, {"Main", "PenWidth", 20}}));
+  surface.EraseButtonClick(false);
+  EXPECT_EQ(surface.ColorIndex, 4);
+  EXPECT_EQ(surface.LineWidth, 3);
+  EXPECT_EQ(settings.writes.size(), 2u);
+}
+
+TEST(PenTools, StartPenOutOfRangeIsBroughtIntoRange) {
+  RecordingSettings settings;
+  HandwritingSurface surface(settings);
+  surface.setStartPen(16, 0);
+  EXPECT_EQ(surface.ColorIndex, 0);
+  EXPECT_EQ(surface.LineWidth, 5);
+  surface.setStartPen(-1, 1000);
+  EXPECT_EQ(surface.ColorIndex, 0);
+  EXPECT_EQ(surface.LineWidth, 20);
+  EXPECT_EQ(surface.SavedColorIndex, 0);
+  EXPECT_EQ(surface.SavedLineWidth, 20);
+  EXPECT_EQ(colorTableEntry(16), kBlack);
+  EXPECT_EQ(colorTableEntry(-1), kBlack);
+}
+
+TEST(PenTools, GlyphPixels) {
+  RecordingSettings settings;
+  HandwritingSurface surface(settings);
+  surface.setStartPen(0, 5);
+  surface.UpdatePenGlyphs();
+
+  const Picture& line = surface.LineGlyph;
+  ASSERT_EQ(line.width(), 64);
+  ASSERT_EQ(line.height(), 45);
+  EXPECT_EQ(line.format(), PixelFormat::Bits24);
+  EXPECT_EQ(line.pixel(0, 44), kWhite);  // the transparent corner
+  for (int x = 20; x <= 44; ++x) EXPECT_EQ(line.pixel(x, 22), kBlack) << x;
+  EXPECT_EQ(line.pixel(32, 20), kBlack);  // 5 wide: rows 20 to 24
+  EXPECT_EQ(line.pixel(32, 24), kBlack);
+  EXPECT_EQ(line.pixel(32, 19), kWhite);
+  EXPECT_EQ(line.pixel(32, 25), kWhite);
+  EXPECT_EQ(line.pixel(10, 22), kWhite);
+
+  const Picture& color = surface.ColorGlyph;
+  EXPECT_EQ(color.pixel(0, 44), kColorTable[2]);  // background entry 0 + 2
+  EXPECT_EQ(color.pixel(14, 22), kColorTable[2]);
+  EXPECT_EQ(color.pixel(15, 10), kBlack);  // outline
+  EXPECT_EQ(color.pixel(48, 34), kBlack);
+  EXPECT_EQ(color.pixel(49, 35), kColorTable[2]);  // right and bottom outside
+  EXPECT_EQ(color.pixel(16, 11), kColorTable[0]);  // swatch
+
+  // Background entry for the other indices, swatch in the pen colour.
+  const int expectedBackground[16] = {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 1, 2, 3};
+  for (int index = 0; index < 16; ++index) {
+    surface.setStartPen(index, 1);
+    surface.UpdatePenGlyphs();
+    EXPECT_EQ(surface.ColorGlyph.pixel(0, 44), kColorTable[expectedBackground[index]]) << index;
+    EXPECT_EQ(surface.ColorGlyph.pixel(30, 20), kColorTable[index]) << index;
+    EXPECT_EQ(surface.ColorGlyph.pixel(15, 20), kBlack) << index;
+    EXPECT_EQ(surface.LineGlyph.pixel(32, 21), kWhite) << index;  // 1 pixel wide
+  }
+}
+
+TEST(PenTools, FailedColorWriteSkipsWidthButKeepsGlyphsAndPen) {
+  RecordingSettings settings;
+  settings.failAt = 0;
+  HandwritingSurface surface(settings);
+  surface.setStartPen(3, 5);
+  EXPECT_THROW(surface.ColorButtonClick(), Error);
+  EXPECT_TRUE(settings.writes.empty());
+  EXPECT_EQ(surface.ColorIndex, 4);
+  EXPECT_EQ(surface.ColorGlyph.pixel(30, 20), kColorTable[4]);
+}
+
+// ---- Compositing ----
+
+TEST(Recomposite, InkOverBackgroundWithWhiteTransparent) {
+  Picture ink = filled(30, 20, kWhite);
+  Picture back = filled(30, 20, 0x123456);
+  Picture composite = filled(30, 20, 0x00FF00);
+  ink.setPixel(10, 10, 0x0000FF);
+  ink.setPixel(11, 10, 0x000000);
+  ink.setPixel(12, 10, 0xFEFFFF);  // nearly white is ink
+  const Rect done = recomposite(ink, back, composite, {10, 10}, {12, 10});
+  EXPECT_EQ(done, (Rect{5, 5, 17, 15}));
+  EXPECT_EQ(composite.pixel(10, 10), 0x0000FFu);
+  EXPECT_EQ(composite.pixel(11, 10), 0x000000u);
+  EXPECT_EQ(composite.pixel(12, 10), 0xFEFFFFu);
+  EXPECT_EQ(composite.pixel(5, 5), 0x123456u);
+  EXPECT_EQ(composite.pixel(16, 14), 0x123456u);
+  // Outside R the composite is untouched.
+  EXPECT_EQ(composite.pixel(4, 10), 0x00FF00u);
+  EXPECT_EQ(composite.pixel(17, 10), 0x00FF00u);
+  EXPECT_EQ(composite.pixel(10, 15), 0x00FF00u);
+  EXPECT_EQ(composite.pixel(10, 4), 0x00FF00u);
+}
+
+TEST(Recomposite, MatchesTheRasterOperationSequence) {
+  // Random ink (a third of it white) over a random background: the direct rule must
+  // give what the mask-and-raster-operation construction gives.
+  std::uint32_t seed = 12345;
+  const auto next = [&] {
+    seed = seed * 1103515245u + 12345u;
+    return seed >> 8;
+  };
+  Picture ink = filled(40, 30, kWhite), back = filled(40, 30, kWhite);
+  for (int y = 0; y < 30; ++y) {
+    for (int x = 0; x < 40; ++x) {
+      if (next() % 3) ink.setPixel(x, y, next() & 0xFFFFFF);
+      back.setPixel(x, y, next() & 0xFFFFFF);
+    }
+  }
+  const Rect r{-5, -5, 45, 35};
+  Picture inkPatch = filled(r.width(), r.height(), kWhite);
+  Picture backPatch = inkPatch, result = inkPatch, mask = inkPatch;
+  inkPatch.copyRect({0, 0}, ink, r);
+  backPatch.copyRect({0, 0}, back, r);
+  result.draw({0, 0}, backPatch);
+  mask.copyRect({0, 0}, inkPatch, {0, 0, r.width(), r.height()});
+  mask.setBrushColor(kBlack);
+  mask.brushCopy({0, 0}, inkPatch, {0, 0, r.width(), r.height()}, kWhite);
+  mask.setCopyMode(RasterOp::MergePaint);
+  mask.copyRect({0, 0}, inkPatch, {0, 0, r.width(), r.height()});
+  result.setCopyMode(RasterOp::SrcPaint);
+  result.copyRect({0, 0}, mask, {0, 0, r.width(), r.height()});
+  result.setCopyMode(RasterOp::SrcAnd);
+  result.copyRect({0, 0}, inkPatch, {0, 0, r.width(), r.height()});
+
+  Picture composite = filled(40, 30, kBlack);
+  recomposite(ink, back, composite, {0, 0}, {35, 25});
+  for (int y = 0; y < 30; ++y) {
+    for (int x = 0; x < 40; ++x) {
+      ASSERT_EQ(composite.pixel(x, y), result.pixel(x + 5, y + 5)) << x << "," << y;
+    }
+  }
+}
+
+TEST(Recomposite, LayersOfDifferentSizesAndPointsOutside) {
+  Picture ink = filled(10, 30, 0x0000FF);   // narrow, tall
+  Picture back = filled(30, 10, 0x00FF00);  // wide, short
+  Picture composite = filled(20, 20, 0xFF0000);
+  const Rect done = recomposite(ink, back, composite, {-100, -100}, {100, 100});
+  EXPECT_EQ(done, (Rect{0, 0, 20, 20}));
+  EXPECT_EQ(composite.pixel(5, 5), 0x0000FFu);   // ink
+  EXPECT_EQ(composite.pixel(5, 15), 0x0000FFu);  // ink, no background
+  EXPECT_EQ(composite.pixel(15, 5), 0x00FF00u);  // no ink: background
+  EXPECT_EQ(composite.pixel(15, 15), kWhite);    // neither: white
+
+  // Entirely outside the composite: nothing happens.
+  Picture before = composite;
+  EXPECT_TRUE(recomposite(ink, back, composite, {-30, -30}, {-6, -6}).empty());
+  EXPECT_EQ(recomposite(ink, back, composite, {-30, -30}, {-5, -5}), (Rect{0, 0, 0, 0}));
+  EXPECT_EQ(composite.pixel(0, 0), before.pixel(0, 0));
+  // Extreme coordinates neither overflow nor write anywhere.
+  EXPECT_TRUE(recomposite(ink, back, composite, {INT32_MAX, INT32_MAX}, {INT32_MAX, 0}).empty());
+  EXPECT_EQ(recomposite(ink, back, composite, {INT32_MIN, INT32_MIN}, {INT32_MAX, INT32_MAX}),
+            (Rect{0, 0, 20, 20}));
+}
+
+// ---- Strokes ----
+
+class StrokeTest : public testing::Test {
+ protected:
+  StrokeTest() : surface(settings) {
+    surface.setStartPen(2, 1);  // red, 1 pixel
+    surface.createLayers(60, 40);
+  }
+  Color ink(int x, int y) const { return surface.InkPicture->pixel(x, y); }
+  Color shown(int x, int y) const { return surface.CompositePicture->pixel(x, y); }
+  RecordingSettings settings;
+  HandwritingSurface surface;
+};
+
+TEST_F(StrokeTest, LayersStartWhiteAtTheTextAreaSize) {
+  for (const Picture* layer : {surface.BackgroundPicture.get(), surface.InkPicture.get(),
+                               surface.CompositePicture.get()}) {
+    ASSERT_TRUE(layer);
+    EXPECT_EQ(layer->width(), 60);
+    EXPECT_EQ(layer->height(), 40);
+    EXPECT_TRUE(layer->isDeviceDependent());
+    EXPECT_EQ(layer->pixel(59, 39), kWhite);
+  }
+}
+
+TEST_F(StrokeTest, ClickWithoutMovementRecompositesItsTenByTenSquare) {
+  surface.BackgroundPicture->setBrushColor(0x00FF00);
+  surface.BackgroundPicture->fillRect({0, 0, 60, 40});
+  EXPECT_TRUE(surface.Image1MouseDown(kLeftButton, {20, 15}).empty());
+  EXPECT_TRUE(surface.PenDown);
+  EXPECT_EQ(shown(20, 15), kWhite);  // nothing drawn yet
+  const Rect done = surface.Image1MouseUp(kLeftButton, {20, 15});
+  EXPECT_EQ(done, (Rect{15, 10, 25, 20}));
+  EXPECT_FALSE(surface.PenDown);
+  EXPECT_EQ(ink(20, 15), kColorTable[2]);
+  EXPECT_EQ(shown(20, 15), kColorTable[2]);
+  EXPECT_EQ(shown(15, 10), 0x00FF00u);
+  EXPECT_EQ(shown(24, 19), 0x00FF00u);
+  EXPECT_EQ(shown(14, 15), kWhite);
+  EXPECT_EQ(shown(25, 15), kWhite);
+}
+
+TEST_F(StrokeTest, SegmentsFollowTheMouseAndWhiteInkErases) {
+  surface.Image1MouseDown(kRightButton, {10, 10});
+  EXPECT_EQ(surface.Image1MouseMove(kRightButton, {30, 10}), (Rect{5, 5, 35, 15}));
+  EXPECT_EQ(surface.PrevPoint, (Point{30, 10}));
+  EXPECT_EQ(surface.Image1MouseMove(kRightButton, {30, 20}), (Rect{25, 5, 35, 25}));
+  surface.Image1MouseUp(kRightButton, {30, 20});
+  for (int x = 10; x <= 30; ++x) EXPECT_EQ(shown(x, 10), kColorTable[2]) << x;
+  for (int y = 10; y <= 20; ++y) EXPECT_EQ(shown(30, y), kColorTable[2]) << y;
+  EXPECT_EQ(surface.BackgroundPicture->pixel(20, 10), kWhite);  // never drawn on
+
+  // The eraser paints white ink: the background shows again.
+  surface.BackgroundPicture->setPixel(20, 10, 0x00FF00);
+  surface.EraseButtonClick(true);
+  surface.Image1MouseDown(kLeftButton, {20, 10});
+  surface.Image1MouseUp(kLeftButton, {20, 10});
+  EXPECT_EQ(ink(20, 10), kWhite);
+  EXPECT_EQ(shown(20, 10), 0x00FF00u);
+  EXPECT_EQ(shown(19, 10), kWhite);
+  EXPECT_EQ(shown(30, 10), kColorTable[2]);  // beyond the eraser's 10-pixel reach
+}
+
+TEST_F(StrokeTest, DraggingOutsideDrawsTowardTheOutsidePoint) {
+  surface.Image1MouseDown(kLeftButton, {5, 5});
+  const Rect done = surface.Image1MouseMove(kLeftButton, {-20, 5});
+  EXPECT_EQ(done, (Rect{0, 0, 10, 10}));
+  EXPECT_EQ(shown(0, 5), kColorTable[2]);
+  EXPECT_EQ(surface.PrevPoint, (Point{-20, 5}));
+  surface.Image1MouseUp(kLeftButton, {-20, -20});
+  EXPECT_FALSE(surface.PenDown);
+}
+
+TEST_F(StrokeTest, EventsWithoutAStrokeDrawNothing) {
+  EXPECT_TRUE(surface.Image1MouseMove(kLeftButton, {10, 10}).empty());
+  EXPECT_TRUE(surface.Image1MouseUp(kLeftButton, {10, 10}).empty());
+  EXPECT_EQ(ink(10, 10), kWhite);
+  EXPECT_EQ(shown(10, 10), kWhite);
+}
+
+TEST_F(StrokeTest, SecondButtonRestartsTheStrokeAndFirstReleaseEndsIt) {
+  surface.Image1MouseDown(kLeftButton, {10, 10});
+  surface.Image1MouseDown(kRightButton, {40, 30});
+  EXPECT_EQ(ink(25, 20), kWhite);  // nothing drawn between the two presses
+  EXPECT_EQ(surface.PrevPoint, (Point{40, 30}));
+  surface.Image1MouseUp(kLeftButton, {40, 35});
+  EXPECT_EQ(ink(40, 33), kColorTable[2]);
+  EXPECT_FALSE(surface.PenDown);
+  EXPECT_TRUE(surface.Image1MouseMove(kRightButton, {50, 35}).empty());
+}
+
+TEST_F(StrokeTest, MissedReleaseEndsTheStrokeWithoutDrawing) {
+  // A right-button stroke leaves the area and is released outside; the next move over
+  // the area comes with no button held.
+  surface.Image1MouseDown(kRightButton, {10, 10});
+  surface.Image1MouseMove(kRightButton, {0, 10});
+  EXPECT_TRUE(surface.Image1MouseMove(kNoButton, {40, 30}).empty());
+  EXPECT_FALSE(surface.PenDown);
+  EXPECT_EQ(ink(25, 20), kWhite);
+  EXPECT_TRUE(surface.Image1MouseMove(kRightButton, {45, 30}).empty());
+
+  // Holding only another button than the stroke's counts as missed too.
+  surface.Image1MouseDown(kMiddleButton, {10, 30});
+  EXPECT_TRUE(surface.Image1MouseMove(kLeftButton, {50, 30}).empty());
+  EXPECT_EQ(ink(30, 30), kWhite);
+
+  // After a restart by a second button, either held button keeps the stroke going.
+  surface.Image1MouseDown(kLeftButton, {10, 20});
+  surface.Image1MouseDown(kRightButton, {10, 20});
+  EXPECT_FALSE(surface.Image1MouseMove(kLeftButton, {20, 20}).empty());
+  EXPECT_EQ(ink(15, 20), kColorTable[2]);
+}
+
+// ---- Modes and sizing ----
+
+TEST_F(StrokeTest, EnteringAndLeavingHandwritingMode) {
+  surface.Image1MouseDown(kLeftButton, {50, 35});
+  surface.Image1MouseUp(kLeftButton, {50, 35});
+
+  PatternSnapshot snapshot;
+  const Rect done = surface.DrawingButtonClick(true, 700, 480, 80, 36, snapshot);
+  EXPECT_EQ(snapshot.calls, 1);
+  EXPECT_EQ(done, (Rect{0, 0, 80, 36}));
+  EXPECT_EQ(surface.SavedWidth, 700);
+  EXPECT_EQ(surface.SavedHeight, 480);
+  for (const Picture* layer : {surface.BackgroundPicture.get(), surface.InkPicture.get(),
+                               surface.CompositePicture.get()}) {
+    EXPECT_EQ(layer->width(), 80);
+    EXPECT_EQ(layer->height(), 36);
+  }
+  EXPECT_EQ(ink(50, 35), kColorTable[2]);  // strokes stay in place
+  EXPECT_EQ(shown(50, 35), kColorTable[2]);
+  EXPECT_EQ(shown(1, 2), PatternSnapshot::kRed);
+  EXPECT_EQ(shown(70, 20), PatternSnapshot::kGrey);
+
+  const Picture backBefore = *surface.BackgroundPicture;
+  const Picture inkBefore = *surface.InkPicture;
+  const Picture compositeBefore = *surface.CompositePicture;
+  EXPECT_EQ(surface.DrawingButtonClick(false, 690, 470, 80, 36, snapshot), (Rect{0, 0, 80, 36}));
+  EXPECT_EQ(snapshot.calls, 1);
+  EXPECT_EQ(surface.SavedWidth, 690);
+  for (int y = 0; y < 36; ++y) {
+    for (int x = 0; x < 80; ++x) {
+      ASSERT_EQ(surface.BackgroundPicture->pixel(x, y), backBefore.pixel(x, y));
+      ASSERT_EQ(surface.InkPicture->pixel(x, y), inkBefore.pixel(x, y));
+      ASSERT_EQ(shown(x, y), compositeBefore.pixel(x, y));
+    }
+  }
+  EXPECT_STREQ(drawingButtonCaption(true), "手書き中");
+  EXPECT_STREQ(drawingButtonCaption(false), "手書き");
+}
+
+TEST_F(StrokeTest, WindowCannotGrowInHandwritingMode) {
+  PatternSnapshot snapshot;
+  surface.DrawingButtonClick(true, 700, 480, 60, 40, snapshot);
+  std::int32_t width = 800, height = 400;
+  surface.FormCanResize(true, width, height);
+  EXPECT_EQ(width, 700);
+  EXPECT_EQ(height, 400);
+  width = 650;
+  height = 900;
+  surface.FormCanResize(true, width, height);
+  EXPECT_EQ(width, 650);
+  EXPECT_EQ(height, 480);
+  width = 2000;
+  height = 2000;
+  surface.FormCanResize(false, width, height);  // text mode: free
+  EXPECT_EQ(width, 2000);
+  EXPECT_EQ(height, 2000);
+}
+
+TEST_F(StrokeTest, ResizeLosesTheCutOffPartButNotTheComposite) {
+  PatternSnapshot snapshot;
+  surface.DrawingButtonClick(true, 700, 480, 60, 40, snapshot);
+  surface.Image1MouseDown(kLeftButton, {50, 30});
+  surface.Image1MouseUp(kLeftButton, {50, 30});
+
+  surface.FormResize(40, 20);
+  EXPECT_EQ(surface.BackgroundPicture->width(), 40);
+  EXPECT_EQ(surface.InkPicture->height(), 20);
+  EXPECT_EQ(surface.CompositePicture->width(), 60);
+  EXPECT_EQ(shown(50, 30), kColorTable[2]);  // the screen still shows the old pixels
+
+  surface.FormResize(60, 40);
+  EXPECT_EQ(ink(50, 30), kWhite);
+  EXPECT_EQ(surface.BackgroundPicture->pixel(50, 30), kWhite);
+  EXPECT_EQ(surface.BackgroundPicture->pixel(1, 2), PatternSnapshot::kRed);
+
+  // Leaving the mode recomposites everything: the cut-off part turns white.
+  surface.DrawingButtonClick(false, 700, 480, 60, 40, snapshot);
+  EXPECT_EQ(shown(50, 30), kWhite);
+  EXPECT_EQ(shown(1, 2), PatternSnapshot::kRed);
+}
+
+TEST_F(StrokeTest, NothingHappensAfterClose) {
+  surface.FormClose();
+  EXPECT_FALSE(surface.BackgroundPicture);
+  EXPECT_FALSE(surface.InkPicture);
+  EXPECT_FALSE(surface.CompositePicture);
+  EXPECT_FALSE(surface.GlyphScratch);
+  surface.FormResize(100, 100);
+  EXPECT_FALSE(surface.BackgroundPicture);
+  surface.Image1MouseDown(kLeftButton, {1, 1});
+  EXPECT_TRUE(surface.Image1MouseUp(kLeftButton, {2, 2}).empty());
+  PatternSnapshot snapshot;
+  EXPECT_TRUE(surface.DrawingButtonClick(true, 1, 1, 10, 10, snapshot).empty());
+  EXPECT_EQ(snapshot.calls, 0);
+}
+
+}  // namespace
+}  // namespace fudekko
