@@ -16,6 +16,7 @@
 
 #include "common/byte_stream.h"
 #include "common/errors.h"
+#include "gif/gif_picture.h"
 #include "imaging/bmp_reader.h"
 #include "imaging/bmp_writer.h"
 #include "imaging/png_graphic.h"
@@ -50,6 +51,14 @@ void writePngFile(const Picture& picture, const EncodeOptions& options, const st
   graphic.SaveToFile(path);
 }
 
+// What Send writes: the run-length coded stream over the colour cube.
+void writeGifFile(const Picture& picture, const EncodeOptions&, const std::string& path) {
+  TGifPicture graphic;
+  graphic.assign(picture);
+  graphic.compressionChoice = 1;
+  graphic.saveToFile(path);
+}
+
 struct OutputFormat {
   std::string_view name;
   WriteFile write;  // none while the format's writer is not part of the program yet
@@ -58,7 +67,7 @@ struct OutputFormat {
 constexpr OutputFormat kFormats[] = {
     {"bmp", writeBmpFile},
     {"png", writePngFile},
-    {"gif", nullptr},
+    {"gif", writeGifFile},
 };
 
 void fail(const std::string& message) {
