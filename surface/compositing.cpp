@@ -38,6 +38,18 @@ Rect recomposite(const Picture& ink, const Picture& background, Picture& composi
                   static_cast<std::int32_t>(std::min<std::int64_t>(bottom, composite.height()))};
   if (done.empty() || composite.empty()) return {};
 
+  const auto is32 = [](const Picture& p) { return bitsPerPixel(p.format()) == 32; };
+  if (!is32(ink) || !is32(background) || !is32(composite)) {
+    // Not the layers' own format: the same rule through colours, slowly.
+    for (std::int32_t y = done.top; y < done.bottom; ++y) {
+      for (std::int32_t x = done.left; x < done.right; ++x) {
+        const Color i = ink.pixel(x, y);
+        composite.setPixel(x, y, i == kWhite ? background.pixel(x, y) : i);
+      }
+    }
+    return done;
+  }
+
   // Columns where the ink, the background or both exist; beyond them a layer is white.
   const std::int32_t inkEnd = std::clamp(ink.width(), done.left, done.right);
   const std::int32_t backEnd = std::clamp(background.width(), done.left, done.right);

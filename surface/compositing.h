@@ -14,9 +14,9 @@ inline constexpr std::int32_t kRecompositeMargin = 5;
 // left min(x) - 5, top min(y) - 5, right max(x) + 5, bottom max(y) + 5. Each pixel
 // becomes the background's where the ink is exactly white and the ink's elsewhere; a
 // pixel outside the ink or the background counts as white, and what falls outside the
-// composite is dropped. All three pictures must be device (32-bit) pictures; they may
-// differ in size. Returns the part of the composite that was rebuilt (empty when none),
-// which is what the screen needs to be given.
+// composite is dropped. The pictures may differ in size; device (32-bit) pictures,
+// as the layers are, take the fast path. Returns the part of the composite that was rebuilt (empty
+// when none), which is what the screen needs to be given.
 Rect recomposite(const Picture& ink, const Picture& background, Picture& composite, Point a,
                  Point b);
 

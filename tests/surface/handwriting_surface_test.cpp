@@ -65,6 +65,10 @@ TEST(PenTools, ColorButtonCyclesAndStoresColorBeforeWidth) {
                                                    {"Main", "PenWidth", 3}}));
   for (int i = 0; i < 16; ++i) surface.ColorButtonClick();
   EXPECT_EQ(surface.ColorIndex, 0);
+  // A stored pen outside the table or absurdly wide never reaches the pen.
+  surface.setStartPen(16, 1000);
+  EXPECT_EQ(surface.ColorIndex, 0);
+  EXPECT_EQ(surface.SavedLineWidth, 20);
 }
 
 TEST(PenTools, LineButtonSequences) {
@@ -101,21 +105,6 @@ TEST(PenTools, EraserSavesAndRestoresThePenWithoutStoring) {
   EXPECT_EQ(surface.ColorIndex, 4);
   EXPECT_EQ(surface.LineWidth, 3);
   EXPECT_EQ(settings.writes.size(), 2u);
-}
-
-TEST(PenTools, StartPenOutOfRangeIsBroughtIntoRange) {
-  RecordingSettings settings;
-  HandwritingSurface surface(settings);
-  surface.setStartPen(16, 0);
-  EXPECT_EQ(surface.ColorIndex, 0);
-  EXPECT_EQ(surface.LineWidth, 5);
-  surface.setStartPen(-1, 1000);
-  EXPECT_EQ(surface.ColorIndex, 0);
-  EXPECT_EQ(surface.LineWidth, 20);
-  EXPECT_EQ(surface.SavedColorIndex, 0);
-  EXPECT_EQ(surface.SavedLineWidth, 20);
-  EXPECT_EQ(colorTableEntry(16), kBlack);
-  EXPECT_EQ(colorTableEntry(-1), kBlack);
 }
 
 TEST(PenTools, GlyphPixels) {
@@ -240,6 +229,13 @@ TEST(Recomposite, LayersOfDifferentSizesAndPointsOutside) {
   EXPECT_EQ(composite.pixel(5, 15), 0x0000FFu);  // ink, no background
   EXPECT_EQ(composite.pixel(15, 5), 0x00FF00u);  // no ink: background
   EXPECT_EQ(composite.pixel(15, 15), kWhite);    // neither: white
+
+  // Another format takes the same rule.
+  Picture composite24(PixelFormat::Bits24, 20, 20);
+  recomposite(ink, back, composite24, {0, 0}, {20, 20});
+  EXPECT_EQ(composite24.pixel(5, 15), 0x0000FFu);
+  EXPECT_EQ(composite24.pixel(15, 5), 0x00FF00u);
+  EXPECT_EQ(composite24.pixel(15, 15), kWhite);
 
   // Entirely outside the composite: nothing happens.
   Picture before = composite;
