@@ -30,6 +30,14 @@ std::uint32_t loadLe32(const std::uint8_t* at) {
   return value;
 }
 
+// True when no pixel of a 32-bit row has its unused fourth byte set, so the row is
+// already in the file's layout.
+bool fourthBytesClear(const std::uint8_t* row, std::size_t width) {
+  std::uint32_t seen = 0;
+  for (std::size_t x = 0; x < width; ++x) seen |= loadLe32(row + 4 * x);
+  return (seen & 0xFF000000u) == 0;
+}
+
 // One picture row in the file's layout; `out` holds the padded row and its padding
 // bytes stay zero.
 void convertRow(const Picture& picture, std::int32_t y, std::uint8_t* out) {
@@ -137,7 +145,13 @@ void writeBmp(const Picture& picture, ByteSink& sink) {
   } catch (const std::bad_alloc&) {
     throw OutOfMemory();
   }
+  const bool direct32 = bitCount == 32;
   for (std::int32_t y = picture.height() - 1; y >= 0; --y) {
+    // The composite picture's rows normally go out untouched, without a copy.
+    if (direct32 && fourthBytesClear(picture.scanLine(y), static_cast<std::size_t>(width))) {
+      sink.write(picture.scanLine(y), row.size());
+      continue;
+    }
     convertRow(picture, y, row.data());
     sink.write(row.data(), row.size());
   }
