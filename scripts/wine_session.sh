@@ -28,10 +28,20 @@ start_display() {
 }
 
 ensure_wine_prefix() {
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  if [ ! -f "$WINEPREFIX/.fudekko-ready" ]; then
     mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1 || true
+    # Japanese glyphs for Wine's own interface fonts (captions, menus, dialogs), so a
+    # machine without a Japanese locale still shows Japanese text.
+    local font
+    for font in Tahoma "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" "Segoe UI"; do
+      wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+        /v "$font" /t REG_MULTI_SZ /d "ipagp.ttf,IPAPGothic" /f >/dev/null 2>&1 || true
+    done
+    # Without a window manager (Xvfb), Wine draws the window frames itself.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
     wineserver -w || true
+    touch "$WINEPREFIX/.fudekko-ready"
   fi
 }
 

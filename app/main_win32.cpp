@@ -1,0 +1,33 @@
+// Program entry: one copy at a time, the three windows of the whole run, the event loop.
+
+#include <commctrl.h>
+#include <windows.h>
+
+#include "app/single_instance_win32.h"
+#include "handoff/al_mail_select_win32.h"
+#include "handoff/version_form_win32.h"
+#include "surface/main_form_win32.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+  const fudekko::SingleInstanceGuard guard;
+  // Another copy runs: end at once, without a window and without reading the command line.
+  if (guard.anotherCopyRuns()) return 0;
+
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_COOL_CLASSES | ICC_BAR_CLASSES};
+  ::InitCommonControlsEx(&controls);
+
+  fudekko::TMainForm mainForm(instance);
+  if (!mainForm.shouldRun()) return 0;
+  fudekko::TALMailSelect mailClientSelect(instance, mainForm.handle());
+  fudekko::TVersionForm versionForm(instance, mainForm.handle());
+
+  ::ShowWindow(mainForm.handle(), showCommand);
+  ::UpdateWindow(mainForm.handle());
+
+  MSG message;
+  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+  return 0;
+}

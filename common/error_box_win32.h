@@ -1,0 +1,27 @@
+#pragma once
+// The program's one place that shows an error that a handler let through, as the
+// event loop's default error box would.
+
+#include <windows.h>
+
+#include <exception>
+
+namespace fudekko::win32 {
+
+// The program's title, used as the caption of its message boxes.
+inline constexpr wchar_t kProgramTitle[] = L"ふでっこ～ ぽすと～";
+
+void showErrorBox(HWND owner, const std::exception& error);
+
+// Runs `handler`; an exception that it lets through is shown and swallowed, so the
+// event loop goes on.
+template <typename Handler>
+void runHandler(HWND owner, Handler&& handler) {
+  try {
+    handler();
+  } catch (const std::exception& error) {
+    showErrorBox(owner, error);
+  }
+}
+
+}  // namespace fudekko::win32

@@ -1,0 +1,215 @@
+"""Runs the real Windows programs under Wine for the end-to-end tests.
+
+The test command exports DISPLAY and WINEPREFIX (scripts/wine_session.sh); run by hand,
+the harness falls back to the build folder's prefix. Each test gets a folder of its own
+under the native build folder, with its own copy of fudekko.exe (so its settings file
+is its own), and keeps its screenshots there.
+"""
+
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import zlib
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[2]
+WINDOWS_BUILD = Path(os.environ.get("FUDEKKO_WINDOWS_BUILD", ROOT / "build" / "windows"))
+ARTIFACTS = Path(os.environ.get("FUDEKKO_E2E_ARTIFACTS", ROOT / "build" / "native" / "e2e"))
+FUDEKKO_EXE = WINDOWS_BUILD / "fudekko.exe"
+DRIVER_EXE = WINDOWS_BUILD / "tools" / "e2e_driver" / "e2e_driver.exe"
+MAIN_CAPTION = "ふでっこ～ ぽすと～"
+
+# Window messages the tests send.
+WM_CLOSE = 0x0010
+WM_COMMAND = 0x0111
+
+
+def wine_environment():
+    env = dict(os.environ)
+    env.setdefault("WINEPREFIX", str(ROOT / "build" / "wineprefix"))
+    env["WINEDEBUG"] = "-all"
+    env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
+    if not env.get("DISPLAY"):
+        sys.exit("no DISPLAY: run the tests through scripts/test.sh, which starts Xvfb")
+    return env
+
+
+def windows_path(path):
+    """The path as Wine's programs see it (the Z: drive maps the Unix root)."""
+    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
+class Failure(AssertionError):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+class Session:
+    """One end-to-end test: its folder, its programs, and everything it started."""
+
+    def __init__(self, name):
+        for exe in (FUDEKKO_EXE, DRIVER_EXE):
+            check(exe.exists(), f"{exe} is missing: build the Windows tree first")
+        self.name = name
+        self.folder = ARTIFACTS / name
+        shutil.rmtree(self.folder, ignore_errors=True)
+        self.folder.mkdir(parents=True)
+        self.env = wine_environment()
+        self.processes = []
+        # Start from a clean Wine server: nothing of an earlier run holds the marker.
+        self.stop_wine()
+
+    def stop_wine(self):
+        subprocess.run(["wineserver", "-k"], env=self.env, check=False,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], env=self.env, check=False)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        for process in self.processes:
+            if process.poll() is None:
+                process.kill()
+        # Nothing of this test may live on into the next one.
+        self.stop_wine()
+        return False
+
+    def install_program(self, subfolder="program"):
+        """A private copy of fudekko.exe; its settings file lands beside it."""
+        folder = self.folder / subfolder
+        folder.mkdir(parents=True, exist_ok=True)
+        shutil.copy2(FUDEKKO_EXE, folder / "fudekko.exe")
+        return folder / "fudekko.exe"
+
+    def start(self, exe, *args):
+        process = subprocess.Popen(
+            ["wine", str(exe), *[str(a) for a in args]],
+            env=self.env,
+            stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL,
+        )
+        self.processes.append(process)
+        return process
+
+    def driver(self, *args, check_exit=True, timeout=60):
+        # Output goes through a file, not a pipe: Wine's own background processes,
+        # started by whichever program comes first, inherit the descriptor and would
+        # keep a pipe open long after the driver has ended.
+        with tempfile.TemporaryFile() as output_file:
+            result = subprocess.run(
+                ["wine", str(DRIVER_EXE), *[str(a) for a in args]],
+                env=self.env,
+                stdout=output_file,
+                stderr=subprocess.DEVNULL,
+                timeout=timeout,
+            )
+            output_file.seek(0)
+            output = output_file.read().decode("utf-8", "replace").replace("\r", "").strip()
+        if check_exit:
+            check(result.returncode == 0, f"driver {args} failed ({result.returncode}): {output}")
+        return output if result.returncode == 0 else None
+
+    def find_window(self, title, timeout_ms=15000, visible=True, exact=False):
+        args = ["find", title, "--timeout", timeout_ms]
+        if visible is True:
+            args.append("--visible")
+        elif visible is False:
+            args.append("--hidden")
+        if exact:
+            args.append("--exact")
+        return self.driver(*args, check_exit=False)
+
+    def window_list(self):
+        rows = []
+        for line in self.driver("list").splitlines():
+            parts = line.split("\t")
+            if len(parts) == 4:
+                rows.append({"hwnd": parts[0], "visible": parts[1] == "visible",
+                             "class": parts[2], "title": parts[3]})
+        return rows
+
+    def children(self, hwnd):
+        rows = []
+        for line in self.driver("children", hwnd).splitlines():
+            parts = line.split("\t")
+            if len(parts) >= 6:
+                rows.append({"hwnd": parts[0], "class": parts[1], "id": int(parts[2]),
+                             "visible": parts[3] == "visible",
+                             "rect": [int(v) for v in parts[4].split()],
+                             "text": "\t".join(parts[5:])})
+        return rows
+
+    def screenshot(self, hwnd, name, client=False):
+        """Saves the window as <name>.png in the test's folder and returns the pixels."""
+        bmp = self.folder / f"{name}.bmp"
+        args = ["screenshot", hwnd, windows_path(bmp)]
+        if client:
+            args.append("--client")
+        self.driver(*args)
+        picture = read_bmp(bmp)
+        write_png(self.folder / f"{name}.png", picture)
+        bmp.unlink()
+        return picture
+
+    def wait_exit(self, process, timeout=20):
+        try:
+            return process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+
+class Picture:
+    def __init__(self, width, height, rows):
+        self.width, self.height, self.rows = width, height, rows  # rows of (r, g, b)
+
+    def pixel(self, x, y):
+        return self.rows[y][x]
+
+
+def read_bmp(path):
+    """A 24- or 32-bit uncompressed BMP, bottom-up or top-down."""
+    data = Path(path).read_bytes()
+    check(data[:2] == b"BM", f"{path} is no BMP")
+    offset = struct.unpack_from("<I", data, 10)[0]
+    width, height, _, bits = struct.unpack_from("<iiHH", data, 18)
+    step = bits // 8
+    stride = (width * bits + 31) // 32 * 4
+    rows = []
+    for row in range(abs(height)):
+        source = abs(height) - 1 - row if height > 0 else row
+        start = offset + source * stride
+        rows.append([(data[start + step * x + 2], data[start + step * x + 1],
+                      data[start + step * x]) for x in range(width)])
+    return Picture(width, abs(height), rows)
+
+
+def write_png(path, picture):
+    raw = b"".join(b"\0" + bytes(c for pixel in row for c in pixel) for row in picture.rows)
+
+    def chunk(kind, body):
+        return (struct.pack(">I", len(body)) + kind + body +
+                struct.pack(">I", zlib.crc32(kind + body)))
+
+    header = struct.pack(">IIBBBBB", picture.width, picture.height, 8, 2, 0, 0, 0)
+    Path(path).write_bytes(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+                           chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
+
+
+def run(test):
+    """Runs one test function with a fresh session; prints the outcome for CTest."""
+    name = test.__name__
+    with Session(name) as session:
+        try:
+            test(session)
+        except Failure as failure:
+            print(f"FAILED {name}: {failure}")
+            sys.exit(1)
+    print(f"passed {name}")

@@ -1,0 +1,57 @@
+"""Start-up and the single-instance guard of the real fudekko.exe."""
+
+import time
+
+from harness import MAIN_CAPTION, WM_CLOSE, check, run
+
+
+def main_windows(session):
+    return [w for w in session.window_list() if w["class"] == "TMainForm"]
+
+
+def test_single_instance(session):
+    program = session.install_program()
+    first = session.start(program)
+    main = session.find_window(MAIN_CAPTION, exact=True)
+    check(main, "the main window did not appear")
+    session.screenshot(main, "main_window")
+    titles = {w["class"]: w for w in session.window_list()}
+    check(not titles["TALMailSelect"]["visible"] and not titles["TVersionForm"]["visible"],
+          "the dialogs must stay hidden at start-up")
+
+    # A second copy ends at once with exit code 0 and shows nothing.
+    started = time.monotonic()
+    second = session.start(program, session.folder / "draft-of-the-second-copy.txt")
+    check(session.wait_exit(second, timeout=10) == 0, "the second copy did not end with 0")
+    check(time.monotonic() - started < 10, "the second copy took too long")
+    check(len(main_windows(session)) == 1, "the second copy showed a window")
+    check(first.poll() is None, "the first copy must keep running")
+
+    # Closing the window ends the first copy with exit code 0.
+    session.driver("post", main, WM_CLOSE, 0, 0)
+    check(session.wait_exit(first) == 0, "closing the main window did not end with 0")
+
+    # Afterwards a new copy starts normally.
+    third = session.start(program)
+    again = session.find_window(MAIN_CAPTION, exact=True)
+    check(again, "a new copy could not start after the first ended")
+    session.driver("post", again, WM_CLOSE, 0, 0)
+    check(session.wait_exit(third) == 0, "the new copy did not end with 0")
+
+
+def test_copies_started_together(session):
+    program = session.install_program()
+    copies = [session.start(program) for _ in range(3)]
+    check(session.find_window(MAIN_CAPTION, exact=True), "no main window appeared")
+    time.sleep(3)
+    ended = [c for c in copies if c.poll() is not None]
+    check(len(ended) == 2 and all(c.returncode == 0 for c in ended),
+          f"exactly one copy must run, {len(copies) - len(ended)} do")
+    check(len(main_windows(session)) == 1, "more than one main window")
+
+
+if __name__ == "__main__":
+    import sys
+
+    run({"single_instance": test_single_instance,
+         "copies_started_together": test_copies_started_together}[sys.argv[1]])

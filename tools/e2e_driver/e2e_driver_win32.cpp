@@ -1,0 +1,334 @@
+// The end-to-end tests' hands and eyes inside Wine: finds windows by title, reads their
+// text and controls, sends them real window messages and synthesised input, and saves
+// screenshots. Prints UTF-8 to standard output; exits 1 when what it looks for is absent.
+//
+//   e2e_driver list
+//   e2e_driver find TITLE [--timeout MS] [--visible|--hidden] [--exact]
+//   e2e_driver gone HWND [--timeout MS]
+//   e2e_driver text HWND
+//   e2e_driver children HWND
+//   e2e_driver rect HWND
+//   e2e_driver message HWND MSG WPARAM LPARAM     (SendMessage; prints the result)
+//   e2e_driver post HWND MSG WPARAM LPARAM
+//   e2e_driver settext HWND UTF8-TEXT
+//   e2e_driver mouse HWND down|move|up X Y [left|right|middle]   (client coordinates)
+//   e2e_driver input-drag X1 Y1 X2 Y2 [STEPS]     (screen coordinates, left button)
+//   e2e_driver key VK                               (press and release)
+//   e2e_driver foreground HWND
+//   e2e_driver pixel HWND X Y                       (client coordinates; prints 0xBBGGRR)
+//   e2e_driver screenshot HWND OUT.bmp [--client]
+//   e2e_driver move HWND X Y W H
+//
+// HWND is a decimal handle as printed by `find`.
+
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "common/byte_stream.h"
+#include "common/shift_jis.h"
+
+namespace {
+
+using fudekko::utf8ToWide;
+using fudekko::wideToUtf8;
+
+void print(const std::string& line) {
+  std::fwrite(line.data(), 1, line.size(), stdout);
+  std::fputc('\n', stdout);
+  std::fflush(stdout);
+}
+
+std::string windowText(HWND window) {
+  std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), int(text.size()))));
+  return wideToUtf8(text);
+}
+
+std::string className(HWND window) {
+  wchar_t name[256] = {};
+  ::GetClassNameW(window, name, 256);
+  return wideToUtf8(name);
+}
+
+HWND toWindow(const wchar_t* text) {
+  return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(std::wcstoull(text, nullptr, 10)));
+}
+
+std::string windowId(HWND window) {
+  return std::to_string(reinterpret_cast<std::uintptr_t>(window));
+}
+
+std::vector<HWND> topLevelWindows() {
+  std::vector<HWND> windows;
+  ::EnumWindows(
+      [](HWND window, LPARAM list) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+bool hasOption(int argc, wchar_t** argv, const wchar_t* option) {
+  for (int i = 0; i < argc; ++i)
+    if (std::wcscmp(argv[i], option) == 0) return true;
+  return false;
+}
+
+DWORD timeoutOption(int argc, wchar_t** argv, DWORD fallback) {
+  for (int i = 0; i + 1 < argc; ++i)
+    if (std::wcscmp(argv[i], L"--timeout") == 0) return std::wcstoul(argv[i + 1], nullptr, 10);
+  return fallback;
+}
+
+int find(int argc, wchar_t** argv) {
+  const std::string wanted = wideToUtf8(argv[2]);
+  const bool visible = hasOption(argc, argv, L"--visible");
+  const bool hidden = hasOption(argc, argv, L"--hidden");
+  const bool exact = hasOption(argc, argv, L"--exact");
+  const DWORD deadline = ::GetTickCount() + timeoutOption(argc, argv, 0);
+  do {
+    for (HWND window : topLevelWindows()) {
+      const bool shown = ::IsWindowVisible(window);
+      if ((visible && !shown) || (hidden && shown)) continue;
+      const std::string title = windowText(window);
+      if (exact ? title == wanted : title.find(wanted) != std::string::npos) {
+        print(windowId(window));
+        return 0;
+      }
+    }
+    ::Sleep(100);
+  } while (static_cast<LONG>(deadline - ::GetTickCount()) > 0);
+  return 1;
+}
+
+int gone(int argc, wchar_t** argv) {
+  const HWND window = toWindow(argv[2]);
+  const DWORD deadline = ::GetTickCount() + timeoutOption(argc, argv, 0);
+  do {
+    if (!::IsWindow(window)) return 0;
+    ::Sleep(100);
+  } while (static_cast<LONG>(deadline - ::GetTickCount()) > 0);
+  return 1;
+}
+
+std::string rectText(const RECT& r) {
+  return std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) +
+         " " + std::to_string(r.bottom);
+}
+
+int children(HWND parent) {
+  struct Context {
+    HWND parent;
+  } context{parent};
+  ::EnumChildWindows(
+      parent,
+      [](HWND child, LPARAM data) -> BOOL {
+        const HWND top = reinterpret_cast<Context*>(data)->parent;
+        RECT r;
+        ::GetWindowRect(child, &r);
+        ::MapWindowPoints(nullptr, top, reinterpret_cast<POINT*>(&r), 2);
+        print(windowId(child) + "\t" + className(child) + "\t" +
+              std::to_string(::GetDlgCtrlID(child)) + "\t" +
+              (::IsWindowVisible(child) ? "visible" : "hidden") + "\t" + rectText(r) + "\t" +
+              windowText(child));
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&context));
+  return 0;
+}
+
+WPARAM buttonState(const wchar_t* button) {
+  if (std::wcscmp(button, L"right") == 0) return MK_RBUTTON;
+  if (std::wcscmp(button, L"middle") == 0) return MK_MBUTTON;
+  return MK_LBUTTON;
+}
+
+int mouse(int argc, wchar_t** argv) {
+  const HWND window = toWindow(argv[2]);
+  const std::wstring action = argv[3];
+  const int x = std::wcstol(argv[4], nullptr, 10), y = std::wcstol(argv[5], nullptr, 10);
+  const WPARAM button = buttonState(argc > 6 ? argv[6] : L"left");
+  UINT message = WM_MOUSEMOVE;
+  WPARAM state = button;
+  if (action == L"down") {
+    message = button == MK_RBUTTON   ? WM_RBUTTONDOWN
+              : button == MK_MBUTTON ? WM_MBUTTONDOWN
+                                     : WM_LBUTTONDOWN;
+  } else if (action == L"up") {
+    message = button == MK_RBUTTON   ? WM_RBUTTONUP
+              : button == MK_MBUTTON ? WM_MBUTTONUP
+                                     : WM_LBUTTONUP;
+    state = 0;
+  }
+  const LPARAM point = MAKELPARAM(static_cast<WORD>(static_cast<SHORT>(x)),
+                                  static_cast<WORD>(static_cast<SHORT>(y)));
+  ::SendMessageW(window, message, state, point);
+  return 0;
+}
+
+void sendMouseInput(int x, int y, DWORD flags) {
+  const int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = (x * 65535 + width / 2) / (width - 1);
+  input.mi.dy = (y * 65535 + height / 2) / (height - 1);
+  input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  ::SendInput(1, &input, sizeof input);
+  ::Sleep(20);
+}
+
+int inputDrag(int argc, wchar_t** argv) {
+  const int x1 = std::wcstol(argv[2], nullptr, 10), y1 = std::wcstol(argv[3], nullptr, 10);
+  const int x2 = std::wcstol(argv[4], nullptr, 10), y2 = std::wcstol(argv[5], nullptr, 10);
+  const int steps = argc > 6 ? std::wcstol(argv[6], nullptr, 10) : 10;
+  sendMouseInput(x1, y1, 0);
+  sendMouseInput(x1, y1, MOUSEEVENTF_LEFTDOWN);
+  for (int i = 1; i <= steps; ++i) {
+    sendMouseInput(x1 + (x2 - x1) * i / steps, y1 + (y2 - y1) * i / steps, 0);
+  }
+  sendMouseInput(x2, y2, MOUSEEVENTF_LEFTUP);
+  return 0;
+}
+
+int key(WORD virtualKey) {
+  INPUT inputs[2]{};
+  inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+  inputs[0].ki.wVk = inputs[1].ki.wVk = virtualKey;
+  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  ::SendInput(2, inputs, sizeof(INPUT));
+  return 0;
+}
+
+// Saves what the screen shows of the window (or of its client area) as a 24-bit BMP.
+int screenshot(HWND window, const std::wstring& path, bool clientOnly) {
+  RECT area;
+  if (clientOnly) {
+    ::GetClientRect(window, &area);
+    ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&area), 2);
+  } else {
+    ::GetWindowRect(window, &area);
+  }
+  const int width = area.right - area.left, height = area.bottom - area.top;
+  if (width <= 0 || height <= 0) return 1;
+  HDC screen = ::GetDC(nullptr);
+  HDC memory = ::CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ previous = ::SelectObject(memory, bitmap);
+  ::BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+  ::GdiFlush();
+  const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+  const DWORD imageSize = stride * static_cast<DWORD>(height);
+  int result = 0;
+  try {
+    fudekko::FileSink file(fudekko::wideToSjis(path));
+    file.write("BM", 2);
+    file.writeLe32(14 + 40 + imageSize);
+    file.writeLe32(0);
+    file.writeLe32(14 + 40);
+    file.write(&info.bmiHeader, 40);
+    file.write(bits, imageSize);
+    file.close();
+  } catch (const std::exception& error) {
+    print(error.what());
+    result = 1;
+  }
+  ::SelectObject(memory, previous);
+  ::DeleteObject(bitmap);
+  ::DeleteDC(memory);
+  ::ReleaseDC(nullptr, screen);
+  return result;
+}
+
+int usage() {
+  print(
+      "usage: e2e_driver list|find|gone|text|children|rect|message|post|settext|mouse|"
+      "input-drag|key|foreground|pixel|screenshot|move ...");
+  return 2;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  _setmode(_fileno(stdout), _O_BINARY);
+  if (argc < 2) return usage();
+  const std::wstring command = argv[1];
+  auto number = [&](int i) { return std::wcstoll(argv[i], nullptr, 0); };
+
+  if (command == L"list") {
+    for (HWND window : topLevelWindows()) {
+      print(windowId(window) + "\t" + (::IsWindowVisible(window) ? "visible" : "hidden") + "\t" +
+            className(window) + "\t" + windowText(window));
+    }
+    return 0;
+  }
+  if (argc < 3) return usage();
+  if (command == L"find") return find(argc, argv);
+  if (command == L"gone") return gone(argc, argv);
+  const HWND window = toWindow(argv[2]);
+  if (command == L"text") {
+    if (!::IsWindow(window)) return 1;
+    // WM_GETTEXT rather than GetWindowText, so controls of other processes answer too.
+    const auto length = ::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const auto got =
+        ::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(got));
+    print(wideToUtf8(text));
+    return 0;
+  }
+  if (command == L"children") return children(window);
+  if (command == L"rect") {
+    RECT outer, client;
+    if (!::GetWindowRect(window, &outer)) return 1;
+    ::GetClientRect(window, &client);
+    ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    print(rectText(outer) + "\t" + rectText(client));
+    return 0;
+  }
+  if ((command == L"message" || command == L"post") && argc >= 6) {
+    const UINT message = static_cast<UINT>(number(3));
+    const WPARAM wParam = static_cast<WPARAM>(number(4));
+    const LPARAM lParam = static_cast<LPARAM>(number(5));
+    if (command == L"post") return ::PostMessageW(window, message, wParam, lParam) ? 0 : 1;
+    print(std::to_string(::SendMessageW(window, message, wParam, lParam)));
+    return 0;
+  }
+  if (command == L"settext" && argc >= 4) {
+    const std::wstring text = utf8ToWide(wideToUtf8(argv[3]));
+    ::SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    return 0;
+  }
+  if (command == L"mouse" && argc >= 6) return mouse(argc, argv);
+  if (command == L"input-drag" && argc >= 6) return inputDrag(argc, argv);
+  if (command == L"key") return key(static_cast<WORD>(number(2)));
+  if (command == L"foreground") return ::SetForegroundWindow(window) ? 0 : 1;
+  if (command == L"pixel" && argc >= 5) {
+    HDC dc = ::GetDC(window);
+    const COLORREF color = ::GetPixel(dc, int(number(3)), int(number(4)));
+    ::ReleaseDC(window, dc);
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%06lX", static_cast<unsigned long>(color));
+    print(text);
+    return 0;
+  }
+  if (command == L"screenshot" && argc >= 4) {
+    return screenshot(window, argv[3], hasOption(argc, argv, L"--client"));
+  }
+  if (command == L"move" && argc >= 7) {
+    return ::MoveWindow(window, int(number(3)), int(number(4)), int(number(5)), int(number(6)),
+                        TRUE)
+               ? 0
+               : 1;
+  }
+  return usage();
+}
