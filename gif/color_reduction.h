@@ -2,7 +2,9 @@
 // Reduction of a picture with more than 256 colours to an 8-bit picture over a fixed
 // palette, as a GIF frame needs it.
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "surface/picture.h"
@@ -88,5 +90,13 @@ constexpr int kDitherNone = 0;
 // OutOfMemory("Failed to allocate memory for GIF DIB") when the result cannot be made.
 Picture ReduceColors(const Picture& picture, int method, int ditherer, int quantizeBits,
                      const std::vector<PaletteEntry>* callerPalette);
+
+// The indexed methods of ReduceColors without the intermediate picture: writes one index
+// a pixel into `indices` (`stride` bytes a row, rows from the top), calls `beforeRow`
+// (when set) before each row, and returns the 256-entry palette. Returns an empty
+// palette, writing nothing, for a method or ditherer that is not provided here.
+std::vector<PaletteEntry> ReduceColorsInto(const Picture& picture, int method, int ditherer,
+                                           std::uint8_t* indices, std::size_t stride,
+                                           const std::function<void(std::int32_t)>& beforeRow);
 
 }  // namespace fudekko

@@ -141,8 +141,10 @@ void TRunLengthCoder::RunFromClear(std::int64_t count) {
 }
 
 void TRunLengthCoder::RunClearOrRepeat(std::int64_t count) {
-  const std::int64_t with = 1 + TriangleCost(count, runCodeLimit_);
-  if (with < count) {
+  // Up to 4 pixels a clear never pays (1 + TriangleCost is 3, 3, 4 for 2, 3, 4 pixels);
+  // deciding that without the square root keeps short runs cheap.
+  const bool clearPays = count > 4 && 1 + TriangleCost(count, runCodeLimit_) < count;
+  if (clearPays) {
     EmitClear();
     RunFromClear(count);
   } else {
@@ -159,7 +161,9 @@ void TRunLengthCoder::RunWithTable(std::int64_t count) {
     leftover = count - repeats * tableMax_;
     extra = 1 + TriangleCost(leftover, runCodeLimit_);
   }
-  if (1 + TriangleCost(count, runCodeLimit_) < repeats + extra) {
+  // A fresh ladder costs at least 2 codes with its clear, so it can only win when the
+  // table's codes need more than 2.
+  if (repeats + extra > 2 && 1 + TriangleCost(count, runCodeLimit_) < repeats + extra) {
     EmitClear();
     RunFromClear(count);
     return;

@@ -105,40 +105,58 @@ void TGifFrame::assign(const Picture& picture) {
   if (picture.width() > kMaxSide || picture.height() > kMaxSide) {
     throw EGifError("Invalid image dimensions");
   }
-  setWidth(picture.width());
-  setHeight(picture.height());
-
-  const PixelFormat format = picture.format();
-  const bool indexed =
-      format == PixelFormat::Bits1 || format == PixelFormat::Bits4 || format == PixelFormat::Bits8;
-  Picture reduced;
-  if (!indexed) {
-    reduced = ReduceColors(picture, owner_->reductionChoice, owner_->ditherChoice,
-                           owner_->quantizeBits, nullptr);
-    // A method or ditherer that is not provided gives nothing to import; an all-black
-    // frame without colours would pass for a good one.
-    if (reduced.empty()) throw EGifError("Unsupported color reduction");
-  }
-  const Picture& source = indexed ? picture : reduced;
-
+  // The indices are allocated once, for the final size, rather than per side.
+  width_ = picture.width();
+  growScreen();
+  height_ = picture.height();
+  growScreen();
   reallocatePixels();
+
   owner_->Progress(GifProgressStage::Starting, 0, "Converting...");
   try {
-    if (source.format() == PixelFormat::Bits1 || source.format() == PixelFormat::Bits4 ||
-        source.format() == PixelFormat::Bits8) {
-      importIndexed(source);
-    } else if (source.format() == PixelFormat::Bits24) {
-      importTrueColor(source);
+    const PixelFormat format = picture.format();
+    if (format == PixelFormat::Bits1 || format == PixelFormat::Bits4 ||
+        format == PixelFormat::Bits8) {
+      importIndexed(picture);
     } else {
-      Picture trueColor = source;
-      trueColor.convertTo24Bits();
-      importTrueColor(trueColor);
+      importReduced(picture);
     }
   } catch (...) {
     owner_->Progress(GifProgressStage::Ending, 0, "Converting...");
     throw;
   }
   owner_->Progress(GifProgressStage::Ending, 100, "Converting...");
+}
+
+void TGifFrame::reportRow(std::int32_t row) const {
+  if (row % 32 == 0) {
+    owner_->Progress(GifProgressStage::Running, roundedPercent(row, height_), "Converting...");
+  }
+}
+
+// Pictures with more than 256 colours: an indexed reduction writes the indices straight
+// into the frame; the true-colour one (method 0) is collected colour by colour.
+void TGifFrame::importReduced(const Picture& picture) {
+  const std::vector<PaletteEntry> palette = ReduceColorsInto(
+      picture, owner_->reductionChoice, owner_->ditherChoice, pixels_.data(),
+      static_cast<std::size_t>(width_), [this](std::int32_t row) { reportRow(row); });
+  if (!palette.empty()) {
+    for (const PaletteEntry& entry : palette)
+      localColors_.add({entry.red, entry.green, entry.blue});
+    return;
+  }
+  const Picture reduced = ReduceColors(picture, owner_->reductionChoice, owner_->ditherChoice,
+                                       owner_->quantizeBits, nullptr);
+  // A method or ditherer that is not provided gives nothing to import; an all-black
+  // frame without colours would pass for a good one.
+  if (reduced.empty()) throw EGifError("Unsupported color reduction");
+  if (reduced.format() == PixelFormat::Bits24) {
+    importTrueColor(reduced);
+  } else {
+    Picture trueColor = reduced;
+    trueColor.convertTo24Bits();
+    importTrueColor(trueColor);
+  }
 }
 
 void TGifFrame::importIndexed(const Picture& picture) {
@@ -148,9 +166,7 @@ void TGifFrame::importIndexed(const Picture& picture) {
     localColors_.add({palette[i].red, palette[i].green, palette[i].blue});
   }
   for (std::int32_t y = 0; y < height_; ++y) {
-    if (y % 32 == 0) {
-      owner_->Progress(GifProgressStage::Running, roundedPercent(y, height_), "Converting...");
-    }
+    reportRow(y);
     importRow(picture, y);
   }
 }
@@ -184,9 +200,7 @@ void TGifFrame::importTrueColor(const Picture& picture) {
   int ringSize = 0;
   int ringLatest = -1;
   for (std::int32_t y = 0; y < height_; ++y) {
-    if (y % 32 == 0) {
-      owner_->Progress(GifProgressStage::Running, roundedPercent(y, height_), "Converting...");
-    }
+    reportRow(y);
     const std::uint8_t* in = picture.scanLine(y);
     std::uint8_t* out = pixels_.data() + static_cast<std::size_t>(y) * width_;
     for (std::int32_t x = 0; x < width_; ++x) {

@@ -71,7 +71,9 @@ class TGifFrame {
   friend class TGifPicture;
   void reallocatePixels();
   void growScreen();
+  void reportRow(std::int32_t row) const;
   void importIndexed(const Picture& picture);
+  void importReduced(const Picture& picture);
   void importTrueColor(const Picture& picture);
   void importRow(const Picture& picture, std::int32_t row);
 
