@@ -1,0 +1,156 @@
+#include "handoff/send_platform_win32.h"
+
+#include <optional>
+#include <utility>
+
+#include "common/byte_stream.h"
+#include "common/error_box_win32.h"
+#include "common/shift_jis.h"
+#include "common/win32_handles_win32.h"
+
+namespace fudekko::win32 {
+
+namespace {
+
+// A Shift-JIS path for a wide one, or nothing when code page 932 cannot spell it.
+std::optional<std::string> exactSjis(const std::wstring& wide) {
+  std::string sjis = wideToSjis(wide);
+  if (sjisToWide(sjis) != wide) return std::nullopt;
+  return sjis;
+}
+
+BOOL CALLBACK collectWindow(HWND window, LPARAM context) {
+  auto& windows = *reinterpret_cast<std::vector<TopLevelWindow>*>(context);
+  std::wstring title(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+  title.resize(static_cast<std::size_t>(
+      ::GetWindowTextW(window, title.data(), static_cast<int>(title.size()))));
+  windows.push_back(
+      {reinterpret_cast<WindowId>(window), ::IsWindowVisible(window) != FALSE, wideToSjis(title)});
+  return TRUE;
+}
+
+// True when the thread that owns `window` is the one that gets the keyboard.
+bool ownsForeground(HWND window) {
+  const HWND front = ::GetForegroundWindow();
+  return front &&
+         ::GetWindowThreadProcessId(front, nullptr) == ::GetWindowThreadProcessId(window, nullptr);
+}
+
+void typeKey(BYTE virtualKey) {
+  ::keybd_event(virtualKey, 0, 0, 0);
+  ::keybd_event(virtualKey, 0, KEYEVENTF_KEYUP, 0);
+}
+
+}  // namespace
+
+SendPlatformWin32::SendPlatformWin32(HWND mainWindow, std::function<void()> runMailClientSelection)
+    : mainWindow_(mainWindow), runMailClientSelection_(std::move(runMailClientSelection)) {}
+
+bool SendPlatformWin32::isPlainFile(const std::string& path) {
+  return fudekko::isPlainFile(path);
+}
+
+void SendPlatformWin32::showMessage(const std::string& textUtf8) {
+  ::MessageBoxW(mainWindow_, utf8ToWide(textUtf8).c_str(), kProgramTitle, MB_OK);
+}
+
+void SendPlatformWin32::runMailClientSelection() {
+  if (runMailClientSelection_) runMailClientSelection_();
+}
+
+void SendPlatformWin32::hideMainWindow() {
+  ::ShowWindow(mainWindow_, SW_HIDE);
+}
+
+void SendPlatformWin32::showMainWindow() {
+  ::ShowWindow(mainWindow_, SW_SHOW);
+  ::SetForegroundWindow(mainWindow_);
+}
+
+// Posted, so that the button handler that asked for it returns first.
+void SendPlatformWin32::closeMainWindow() {
+  ::PostMessageW(mainWindow_, WM_CLOSE, 0, 0);
+}
+
+std::string SendPlatformWin32::temporaryFolder() {
+  // Asked twice if need be: the first answer may be the size the path needs.
+  std::wstring folder(MAX_PATH + 1, L'\0');
+  for (;;) {
+    const DWORD length = ::GetTempPathW(static_cast<DWORD>(folder.size()), folder.data());
+    if (length == 0) throw Error("一時フォルダを取得できません");
+    if (length < folder.size()) {
+      folder.resize(length);
+      break;
+    }
+    folder.assign(length + 1, L'\0');
+  }
+  if (auto sjis = exactSjis(folder)) return *sjis;
+  // A folder named in characters outside code page 932 may still have a short name.
+  std::wstring shortName(folder.size() + 1, L'\0');
+  const DWORD length =
+      ::GetShortPathNameW(folder.c_str(), shortName.data(), static_cast<DWORD>(shortName.size()));
+  if (length > 0 && length < shortName.size()) {
+    shortName.resize(length);
+    if (auto sjis = exactSjis(shortName)) return *sjis;
+  }
+  throw TemporaryFolderError("一時フォルダ %s の名前をファイル名に使えません", wideToSjis(folder));
+}
+
+std::string SendPlatformWin32::createTemporaryFile(const std::string& folder,
+                                                   const std::string& prefix) {
+  // GetTempFileNameW writes at most MAX_PATH characters and refuses a folder of more
+  // than MAX_PATH - 14.
+  const std::wstring wideFolder = sjisToWide(folder);
+  if (wideFolder.size() > MAX_PATH - 14) {
+    throw TemporaryFolderError("一時フォルダ %s のパスが長すぎて、下書きファイルを作れません",
+                               folder);
+  }
+  wchar_t name[MAX_PATH + 1] = {};
+  if (::GetTempFileNameW(wideFolder.c_str(), sjisToWide(prefix).c_str(), 0, name) == 0) {
+    throw FileCreateError(folder + prefix.substr(0, 3) + "????.tmp");
+  }
+  return wideToSjis(name);
+}
+
+std::vector<TopLevelWindow> SendPlatformWin32::topLevelWindows() {
+  std::vector<TopLevelWindow> windows;
+  ::EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+void SendPlatformWin32::dismissSendWindow(WindowId id) {
+  const HWND window = reinterpret_cast<HWND>(id);
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+  ::SetForegroundWindow(window);
+  // The key must reach the mail client, not whatever was in front before. Wine may
+  // leave no window in front for a moment; ask again briefly rather than type blind.
+  for (int attempt = 0; attempt < 20 && !ownsForeground(window); ++attempt) {
+    ::Sleep(25);
+    ::SetForegroundWindow(window);
+  }
+  typeKey(LOBYTE(::VkKeyScanW(L'Y')));
+}
+
+void SendPlatformWin32::startProgram(const std::string& program, const std::string& commandLine) {
+  // The program file is named on its own, so that an unquoted path with blanks in
+  // the command line can never start a program at a shorter prefix of it.
+  const std::wstring application = sjisToWide(program);
+  std::wstring line = sjisToWide(commandLine);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION started{};
+  if (!::CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &started)) {
+    throw Error(formatWithPath("%s を起動できません", program));
+  }
+  Handle process(started.hProcess);
+  Handle thread(started.hThread);
+}
+
+void SendPlatformWin32::sleep(unsigned milliseconds) {
+  ::Sleep(milliseconds);
+}
+
+}  // namespace fudekko::win32
