@@ -268,6 +268,12 @@ void Picture::convertTo24Bits() {
   Picture converted(PixelFormat::Bits24, width_, height_);
   for (std::int32_t y = 0; y < height_; ++y) {
     std::uint8_t* out = converted.scanLine(y);
+    if (isDirect32()) {
+      // Blue, green, red, 0 to blue, green, red: drop every fourth byte.
+      const std::uint8_t* in = scanLine(y);
+      for (std::int32_t x = 0; x < width_; ++x) std::memcpy(out + 3 * x, in + 4 * x, 3);
+      continue;
+    }
     for (std::int32_t x = 0; x < width_; ++x) {
       const Color c = pixel(x, y);
       out[3 * x] = blueOf(c);
