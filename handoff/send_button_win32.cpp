@@ -1,0 +1,20 @@
+#include "handoff/send_button_win32.h"
+
+#include <utility>
+
+#include "handoff/picture_saver.h"
+#include "handoff/send_platform_win32.h"
+
+namespace fudekko::win32 {
+
+void sendFromMainWindow(HWND mainWindow, const SendFields& fields, const TextLines& body,
+                        const Picture* composite, std::function<void()> runMailClientSelection) {
+  SendPlatformWin32 platform(mainWindow, std::move(runMailClientSelection));
+  const PictureSaver save = [composite](const std::string& path, const std::string& format) {
+    if (!composite) throw OutOfResources();
+    savePicture(*composite, path, format);
+  };
+  SendButtonClick(fields, body, save, platform);
+}
+
+}  // namespace fudekko::win32

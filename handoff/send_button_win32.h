@@ -1,0 +1,20 @@
+#pragma once
+// The main window's Send button, bound to the portable Send over Win32.
+
+#include <windows.h>
+
+#include <functional>
+
+#include "app/text_lines.h"
+#include "handoff/send.h"
+#include "surface/picture.h"
+
+namespace fudekko::win32 {
+
+// Runs SendButtonClick for `mainWindow`, saving `composite` as the attachment.
+// `runMailClientSelection` is the main window's settings command. Errors propagate to
+// the caller's error box, with the main window shown again.
+void sendFromMainWindow(HWND mainWindow, const SendFields& fields, const TextLines& body,
+                        const Picture* composite, std::function<void()> runMailClientSelection);
+
+}  // namespace fudekko::win32
