@@ -1,8 +1,10 @@
 #pragma once
-// The version dialog of the Help menu. Created once at start-up, hidden.
+// The version dialog of the Help menu: the program's icon, name, author line and
+// version. Created once at start-up, hidden, shown modally.
 
 #include <windows.h>
 
+#include "common/win32_handles_win32.h"
 #include "common/window_win32.h"
 
 namespace fudekko {
@@ -11,9 +13,25 @@ class TVersionForm : public win32::Window<TVersionForm> {
  public:
   TVersionForm(HINSTANCE instance, HWND owner);
 
+  // Shows the dialog modally until it closes by the close box, Enter or Escape.
+  void showModal();
+
  private:
   friend class win32::Window<TVersionForm>;
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  void createControls();
+  void FormCreate();
+
+  HINSTANCE instance_;
+  HWND owner_;
+  win32::Font font_;
+  win32::Font titleFont_;
+  win32::Icon icon_;
+  HWND Image1 = nullptr;
+  HWND Label1 = nullptr;
+  HWND VersionLabel = nullptr;
+  bool closed_ = true;
 };
 
 }  // namespace fudekko
