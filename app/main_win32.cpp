@@ -1,7 +1,8 @@
 // Program entry: one copy at a time, the three windows of the whole run, the event loop.
 
-#include <commctrl.h>
 #include <windows.h>
+// The common controls need windows.h first.
+#include <commctrl.h>
 
 #include "app/single_instance_win32.h"
 #include "handoff/al_mail_select_win32.h"
@@ -18,14 +19,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
 
   fudekko::TMainForm mainForm(instance);
   if (!mainForm.shouldRun()) return 0;
-  fudekko::TALMailSelect mailClientSelect(instance, mainForm.handle());
+  fudekko::TALMailSelect mailClientSelect(instance, mainForm.handle(), mainForm.mailClientPath());
   fudekko::TVersionForm versionForm(instance, mainForm.handle());
+  mainForm.setDialogs(&mailClientSelect, &versionForm);
 
   ::ShowWindow(mainForm.handle(), showCommand);
   ::UpdateWindow(mainForm.handle());
 
   MSG message;
   while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (mainForm.translateAccelerator(message)) continue;
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }

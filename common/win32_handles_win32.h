@@ -49,6 +49,9 @@ inline void destroyIcon(HICON icon) {
 inline void destroyMenu(HMENU menu) {
   ::DestroyMenu(menu);
 }
+inline void destroyAcceleratorTable(HACCEL table) {
+  ::DestroyAcceleratorTable(table);
+}
 
 using Handle = UniqueHandle<HANDLE, closeHandle>;
 using Bitmap = UniqueHandle<HBITMAP, deleteGdiObject>;
@@ -57,6 +60,8 @@ using Brush = UniqueHandle<HBRUSH, deleteGdiObject>;
 using Pen = UniqueHandle<HPEN, deleteGdiObject>;
 using MemoryDc = UniqueHandle<HDC, deleteDc>;
 using Icon = UniqueHandle<HICON, destroyIcon>;
+using Menu = UniqueHandle<HMENU, destroyMenu>;
+using Accelerators = UniqueHandle<HACCEL, destroyAcceleratorTable>;
 
 // A device context borrowed from a window with GetDC, given back with ReleaseDC.
 class WindowDc {
