@@ -117,8 +117,10 @@ class Session:
             check(result.returncode == 0, f"driver {args} failed ({result.returncode}): {output}")
         return output if result.returncode == 0 else None
 
-    def find_window(self, title, timeout_ms=15000, visible=True, exact=False):
+    def find_window(self, title, timeout_ms=15000, visible=True, exact=False, window_class=None):
         args = ["find", title, "--timeout", timeout_ms]
+        if window_class:
+            args += ["--class", window_class]
         if visible is True:
             args.append("--visible")
         elif visible is False:

@@ -3,7 +3,8 @@
 // screenshots. Prints UTF-8 to standard output; exits 1 when what it looks for is absent.
 //
 //   e2e_driver list
-//   e2e_driver find TITLE [--timeout MS] [--visible|--hidden] [--exact]
+//   e2e_driver find TITLE [--timeout MS] [--visible|--hidden] [--exact] [--class NAME]
+//   e2e_driver enabled HWND                         (prints enabled or disabled)
 //   e2e_driver gone HWND [--timeout MS]
 //   e2e_driver text HWND
 //   e2e_driver children HWND
@@ -81,6 +82,12 @@ bool hasOption(int argc, wchar_t** argv, const wchar_t* option) {
   return false;
 }
 
+const wchar_t* classOption(int argc, wchar_t** argv) {
+  for (int i = 0; i + 1 < argc; ++i)
+    if (std::wcscmp(argv[i], L"--class") == 0) return argv[i + 1];
+  return nullptr;
+}
+
 DWORD timeoutOption(int argc, wchar_t** argv, DWORD fallback) {
   for (int i = 0; i + 1 < argc; ++i)
     if (std::wcscmp(argv[i], L"--timeout") == 0) return std::wcstoul(argv[i + 1], nullptr, 10);
@@ -92,11 +99,13 @@ int find(int argc, wchar_t** argv) {
   const bool visible = hasOption(argc, argv, L"--visible");
   const bool hidden = hasOption(argc, argv, L"--hidden");
   const bool exact = hasOption(argc, argv, L"--exact");
+  const wchar_t* const wantedClass = classOption(argc, argv);
   const DWORD deadline = ::GetTickCount() + timeoutOption(argc, argv, 0);
   do {
     for (HWND window : topLevelWindows()) {
       const bool shown = ::IsWindowVisible(window);
       if ((visible && !shown) || (hidden && shown)) continue;
+      if (wantedClass && className(window) != wideToUtf8(wantedClass)) continue;
       const std::string title = windowText(window);
       if (exact ? title == wanted : title.find(wanted) != std::string::npos) {
         print(windowId(window));
@@ -251,7 +260,7 @@ int screenshot(HWND window, const std::wstring& path, bool clientOnly) {
 
 int usage() {
   print(
-      "usage: e2e_driver list|find|gone|text|children|rect|message|post|settext|mouse|"
+      "usage: e2e_driver list|find|gone|text|children|enabled|rect|message|post|settext|mouse|"
       "input-drag|key|foreground|pixel|screenshot|move ...");
   return 2;
 }
@@ -287,6 +296,11 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (command == L"children") return children(window);
+  if (command == L"enabled") {
+    if (!::IsWindow(window)) return 1;
+    print(::IsWindowEnabled(window) ? "enabled" : "disabled");
+    return 0;
+  }
   if (command == L"rect") {
     RECT outer, client;
     if (!::GetWindowRect(window, &outer)) return 1;
