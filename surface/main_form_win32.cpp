@@ -149,6 +149,10 @@ LRESULT TMainForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
       PaintBox1Paint();
       return 0;
+    case WM_SETFOCUS:
+      // In text mode the keyboard belongs to the text area, from the first activation on.
+      if (Memo1 && ::IsWindowVisible(Memo1)) ::SetFocus(Memo1);
+      return 0;
     case WM_COMMAND:
       onCommand(LOWORD(wParam));
       return 0;

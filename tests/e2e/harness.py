@@ -142,7 +142,8 @@ class Session:
         rows = []
         for line in self.driver("children", hwnd).splitlines():
             parts = line.split("\t")
-            if len(parts) >= 6:
+            # A child without text loses its last, empty field to the output's trimming.
+            if len(parts) >= 5:
                 rows.append({"hwnd": parts[0], "class": parts[1], "id": int(parts[2]),
                              "visible": parts[3] == "visible",
                              "rect": [int(v) for v in parts[4].split()],

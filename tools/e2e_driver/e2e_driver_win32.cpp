@@ -14,7 +14,7 @@
 //   e2e_driver settext HWND UTF8-TEXT
 //   e2e_driver mouse HWND down|move|up X Y [left|right|middle]   (client coordinates)
 //   e2e_driver input-drag X1 Y1 X2 Y2 [STEPS]     (screen coordinates, left button)
-//   e2e_driver key VK                               (press and release)
+//   e2e_driver key VK [VK...]                       (press in order, release in reverse)
 //   e2e_driver foreground HWND
 //   e2e_driver pixel HWND X Y                       (client coordinates; prints 0xBBGGRR)
 //   e2e_driver screenshot HWND OUT.bmp [--client]
@@ -206,12 +206,16 @@ int inputDrag(int argc, wchar_t** argv) {
   return 0;
 }
 
-int key(WORD virtualKey) {
-  INPUT inputs[2]{};
-  inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-  inputs[0].ki.wVk = inputs[1].ki.wVk = virtualKey;
-  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  ::SendInput(2, inputs, sizeof(INPUT));
+int key(const std::vector<WORD>& keys) {
+  std::vector<INPUT> inputs(keys.size() * 2);
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    INPUT& press = inputs[i];
+    INPUT& release = inputs[inputs.size() - 1 - i];
+    press.type = release.type = INPUT_KEYBOARD;
+    press.ki.wVk = release.ki.wVk = keys[i];
+    release.ki.dwFlags = KEYEVENTF_KEYUP;
+  }
+  ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
   return 0;
 }
 
@@ -324,7 +328,11 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (command == L"mouse" && argc >= 6) return mouse(argc, argv);
   if (command == L"input-drag" && argc >= 6) return inputDrag(argc, argv);
-  if (command == L"key") return key(static_cast<WORD>(number(2)));
+  if (command == L"key") {
+    std::vector<WORD> keys;
+    for (int i = 2; i < argc; ++i) keys.push_back(static_cast<WORD>(number(i)));
+    return key(keys);
+  }
   if (command == L"foreground") return ::SetForegroundWindow(window) ? 0 : 1;
   if (command == L"pixel" && argc >= 5) {
     HDC dc = ::GetDC(window);

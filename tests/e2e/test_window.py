@@ -1,0 +1,278 @@
+"""The main window of the real fudekko.exe: draft intake, settings, pen tools, strokes,
+handwriting mode and its window size, and the Edit menu's Ctrl+Z."""
+
+import time
+
+from harness import MAIN_CAPTION, WM_CLOSE, WM_COMMAND, check, run, windows_path
+
+# Tool button and menu commands of the main window.
+COLOR_BUTTON, LINE_BUTTON, ERASE_BUTTON, DRAWING_BUTTON = 202, 203, 204, 205
+# Centres of the tool buttons in the tool bar's client area: send 70 wide, separator 8,
+# then the others 51 wide each.
+BUTTON_X = {COLOR_BUTTON: 103, LINE_BUTTON: 154, ERASE_BUTTON: 205, DRAWING_BUTTON: 256}
+TB_ISBUTTONCHECKED = 0x040A
+VK_CONTROL, VK_X, VK_Z = 0x11, 0x58, 0x5A
+
+BODY = "本文の一行目 first line\r\n二行目 second line\r\n"
+# The body as the driver reads it back: line ends as LF, the trailing one trimmed.
+BODY_READ = "本文の一行目 first line\n二行目 second line"
+
+
+def sjis(text):
+    return text.encode("cp932")
+
+
+class MainWindow:
+    """A started fudekko.exe and the handles of its main window and controls."""
+
+    def __init__(self, session, exe, *args, process=None):
+        """Starts `exe` with `args`, or takes the copy `process` already started."""
+        self.session = session
+        self.exe = exe
+        self.process = process or session.start(exe, *args)
+        self.hwnd = session.find_window(MAIN_CAPTION, exact=True)
+        check(self.hwnd, "the main window did not appear")
+        controls = {c["class"]: c for c in session.children(self.hwnd)}
+        self.memo = controls["Edit"]["hwnd"]
+        self.tool_bar = controls["ToolbarWindow32"]["hwnd"]
+        self.drawing_top = controls["Edit"]["rect"][1]
+
+    def text(self):
+        return self.session.driver("text", self.memo)
+
+    def settings(self):
+        path = self.exe.parent / "Fudek.ini"
+        return path.read_bytes().decode("cp932") if path.exists() else None
+
+    def command(self, ident):
+        self.session.driver("message", self.hwnd, WM_COMMAND, ident, 0)
+
+    def click_tool(self, ident):
+        """A real click: the tool bar toggles its check buttons and sends the command."""
+        x = BUTTON_X[ident]
+        self.session.driver("mouse", self.tool_bar, "down", x, 20)
+        self.session.driver("mouse", self.tool_bar, "up", x, 20)
+
+    def is_down(self, ident):
+        return self.session.driver("message", self.tool_bar, TB_ISBUTTONCHECKED, ident, 0) != "0"
+
+    def stroke(self, points, button="left"):
+        """Mouse messages at drawing-area points, sent to the main window's client area."""
+        (x, y), rest = points[0], points[1:]
+        self.session.driver("mouse", self.hwnd, "down", x, y + self.drawing_top, button)
+        for x, y in rest:
+            self.session.driver("mouse", self.hwnd, "move", x, y + self.drawing_top, button)
+        self.session.driver("mouse", self.hwnd, "up", x, y + self.drawing_top, button)
+
+    def pixel(self, x, y):
+        """The screen's colour at a drawing-area point, 0xBBGGRR."""
+        return int(self.session.driver("pixel", self.hwnd, x, y + self.drawing_top), 16)
+
+    def size(self):
+        outer = [int(v) for v in self.session.driver("rect", self.hwnd).split("\t")[0].split()]
+        return outer[2] - outer[0], outer[3] - outer[1]
+
+    def close(self):
+        self.session.driver("post", self.hwnd, WM_CLOSE, 0, 0)
+        check(self.session.wait_exit(self.process) == 0, "closing did not end with exit code 0")
+
+
+def test_draft_intake(session):
+    program = session.install_program()
+    body = sjis(BODY)
+    drafts = {
+        "crlf": sjis("To: a@example.com\r\nSubject: 件名のテスト\r\n\r\n") + body,
+        "lf": (sjis("To: a@example.com\nSubject: x\n\n") + body).replace(b"\r\n", b"\n"),
+        "cr": (sjis("To: a@example.com\rSubject: x\r\r") + body).replace(b"\r\n", b"\r"),
+        "no_header": b"\r\n" + body,
+    }
+    for name, content in drafts.items():
+        draft = session.folder / f"{name}.txt"
+        draft.write_bytes(content)
+        window = MainWindow(session, program, "/gif", windows_path(draft))
+        text = window.text()
+        check(text == BODY_READ,
+              f"{name}: the text area holds {text!r}, not the body")
+        if name == "crlf":
+            session.screenshot(window.hwnd, "text_mode")
+        window.close()
+
+    # Every line a header line: all of it goes aside and the text area ends empty.
+    draft = session.folder / "headers_only.txt"
+    draft.write_bytes(sjis("To: a@example.com\r\nSubject: 件名\r\n"))
+    window = MainWindow(session, program, windows_path(draft))
+    check(window.text() == "", f"a draft of header lines only left {window.text()!r}")
+    window.close()
+
+
+def test_missing_draft(session):
+    program = session.install_program()
+    missing = session.start(program, "/png", windows_path(session.folder / "no-such-draft.txt"))
+    check(session.wait_exit(missing) == 0, "a missing draft must end the program with 0")
+    # A folder is no draft file either.
+    folder = session.start(program, windows_path(session.folder))
+    check(session.wait_exit(folder) == 0, "a folder named as the draft must end the program")
+    check(not session.find_window(MAIN_CAPTION, timeout_ms=0, visible=None, exact=True),
+          "a window was left behind")
+
+
+def test_unwritable_settings(session):
+    # A folder in the settings file's place: every write fails, reading gives defaults.
+    program = session.install_program()
+    (program.parent / "Fudek.ini").mkdir()
+    draft = session.folder / "draft.txt"
+    draft.write_bytes(sjis("Subject: s\r\n\r\n") + sjis(BODY))
+    process = session.start(program, windows_path(draft))
+    # The report comes while the window is being created, before it is shown.
+    deadline = time.monotonic() + 20
+    box = None
+    while box is None and time.monotonic() < deadline:
+        for row in session.window_list():
+            if row["visible"] and row["class"] == "#32770":
+                box = row["hwnd"]
+        time.sleep(0.2)
+    check(box, "the failed settings write was not reported")
+    texts = [c["text"] for c in session.children(box)]
+    check(any("Fudek.ini に書き込めません" in t for t in texts), f"unexpected report {texts}")
+    session.driver("post", box, WM_COMMAND, 1, 0)  # OK
+
+    window = MainWindow(session, program, process=process)
+    check(window.text() == BODY_READ, "the draft was not loaded after the report")
+    # The pictures exist: handwriting works.
+    window.click_tool(DRAWING_BUTTON)
+    window.stroke([(40, 200), (120, 200)])
+    check(window.pixel(80, 200) == 0x000000, "no ink after a failed settings write")
+    check(process.poll() is None, "the program ended")
+
+
+def test_pen_settings(session):
+    program = session.install_program()
+    window = MainWindow(session, program)
+    check(window.settings() == "[Main]\r\nPenColor=0\r\nPenWidth=5\r\n",
+          f"settings after the first start: {window.settings()!r}")
+    window.command(COLOR_BUTTON)
+    window.command(COLOR_BUTTON)
+    window.click_tool(LINE_BUTTON)
+    check(window.settings() == "[Main]\r\nPenColor=2\r\nPenWidth=7\r\n",
+          f"settings after two colour clicks and a line click: {window.settings()!r}")
+    # The eraser stores nothing.
+    window.click_tool(ERASE_BUTTON)
+    check(window.is_down(ERASE_BUTTON), "the eraser did not stay down")
+    window.click_tool(ERASE_BUTTON)
+    check(not window.is_down(ERASE_BUTTON), "the eraser did not come up")
+    check("PenColor=2\r\nPenWidth=7" in window.settings(), "the eraser changed the settings")
+    window.close()
+
+    # The pen survives a restart; values out of range are brought back to the defaults.
+    window = MainWindow(session, program)
+    window.click_tool(LINE_BUTTON)
+    check("PenColor=2\r\nPenWidth=1" in window.settings(), "the pen did not survive a restart")
+    window.close()
+    (program.parent / "Fudek.ini").write_bytes(b"[Main]\r\nPenColor=99\r\nPenWidth=-3\r\n")
+    window = MainWindow(session, program)
+    check("PenColor=0\r\nPenWidth=5" in window.settings(),
+          f"out-of-range pen not corrected: {window.settings()!r}")
+    window.close()
+
+
+def differing(before, after, rows, columns):
+    return [(x, y) for y in rows for x in columns if before.pixel(x, y) != after.pixel(x, y)]
+
+
+def test_handwriting_stroke(session):
+    program = session.install_program()
+    draft = session.folder / "draft.txt"
+    lines = "".join(f"{n} 行目の本文 line number {n} of the body\r\n" for n in range(1, 15))
+    draft.write_bytes(sjis("Subject: s\r\n\r\n" + lines))
+    window = MainWindow(session, program, windows_path(draft))
+    top = window.drawing_top
+    window.command(COLOR_BUTTON)
+    window.command(COLOR_BUTTON)  # red
+
+    text_mode = session.screenshot(window.hwnd, "text_mode", client=True)
+    window.click_tool(DRAWING_BUTTON)
+    check(window.is_down(DRAWING_BUTTON), "the handwriting button did not stay down")
+    memo = [c for c in session.children(window.hwnd) if c["class"] == "Edit"][0]
+    check(not memo["visible"], "the text area must hide in handwriting mode")
+    snapshot = session.screenshot(window.hwnd, "handwriting_snapshot", client=True)
+    rows, columns = range(top, top + 260), range(0, 420)
+    dark = [(x, y) for y in rows for x in columns if sum(snapshot.pixel(x, y)) < 200]
+    check(len(dark) > 500, "the snapshot does not show the text")
+    # The snapshot is what the text area showed (a blinking caret may differ).
+    changed = differing(text_mode, snapshot, rows, columns)
+    check(len(changed) <= 40, f"{len(changed)} pixels differ from the text mode")
+
+    # A red stroke across the text, drawn with the left button.
+    window.stroke([(60, 100), (160, 100), (300, 104)])
+    check(window.pixel(110, 100) == 0x0000FF and window.pixel(250, 103) == 0x0000FF,
+          "the stroke's ink is not on the screen")
+    stroked = session.screenshot(window.hwnd, "handwriting_stroke", client=True)
+    far = differing(snapshot, stroked, range(top + 120, top + 260), columns)
+    check(not far, f"pixels away from the stroke changed: {far[:5]}")
+    near = differing(snapshot, stroked, range(top + 90, top + 115), range(50, 310))
+    check(len(near) > 200, "the stroke changed too few pixels")
+
+    # A right-button stroke draws too; its release may come elsewhere.
+    window.stroke([(60, 150), (160, 150)], button="right")
+    check(window.pixel(110, 150) == 0x0000FF, "a right-button stroke drew nothing")
+
+    # The eraser brings the snapshot back under the red ink.
+    window.click_tool(ERASE_BUTTON)
+    window.stroke([(60, 100), (300, 104)])
+    erased = session.screenshot(window.hwnd, "handwriting_erased", client=True)
+    back = differing(snapshot, erased, range(top + 95, top + 106), range(70, 290))
+    check(not back, f"the eraser left {len(back)} pixels unlike the snapshot")
+    window.click_tool(ERASE_BUTTON)
+
+    # Leaving the mode shows the text area again.
+    window.click_tool(DRAWING_BUTTON)
+    memo = [c for c in session.children(window.hwnd) if c["class"] == "Edit"][0]
+    check(memo["visible"] and not window.is_down(DRAWING_BUTTON), "text mode did not come back")
+    window.close()
+
+
+def test_window_size(session):
+    program = session.install_program()
+    window = MainWindow(session, program)
+    session.driver("move", window.hwnd, 10, 10, 600, 400)
+    check(window.size() == (600, 400), f"text mode: not resized to 600 x 400 but {window.size()}")
+
+    window.click_tool(DRAWING_BUTTON)
+    session.driver("move", window.hwnd, 10, 10, 800, 600)
+    check(window.size() == (600, 400), f"handwriting mode: grew to {window.size()}")
+    session.driver("move", window.hwnd, 10, 10, 500, 700)
+    check(window.size() == (500, 400), f"handwriting mode: {window.size()}, not 500 x 400")
+
+    window.click_tool(DRAWING_BUTTON)
+    session.driver("move", window.hwnd, 10, 10, 800, 600)
+    check(window.size() == (800, 600), f"text mode again: {window.size()}, not 800 x 600")
+    window.close()
+
+
+def test_undo_key(session):
+    program = session.install_program()
+    draft = session.folder / "draft.txt"
+    draft.write_bytes(b"\r\nabc")
+    window = MainWindow(session, program, windows_path(draft))
+    session.driver("foreground", window.hwnd)
+    time.sleep(0.5)
+    session.driver("key", VK_X)
+    time.sleep(0.5)
+    typed = window.text()
+    check("x" in typed.lower(), f"typing did not reach the text area: {typed!r}")
+    session.driver("key", VK_CONTROL, VK_Z)
+    time.sleep(0.5)
+    check(window.text() == typed, f"Ctrl+Z changed the text to {window.text()!r}")
+    window.close()
+
+
+if __name__ == "__main__":
+    import sys
+
+    run({"draft_intake": test_draft_intake,
+         "missing_draft": test_missing_draft,
+         "unwritable_settings": test_unwritable_settings,
+         "pen_settings": test_pen_settings,
+         "handwriting_stroke": test_handwriting_stroke,
+         "window_size": test_window_size,
+         "undo_key": test_undo_key}[sys.argv[1]])
