@@ -5,8 +5,8 @@
 //     owns a send window titled "メール送信" (hidden unless --visible) and starts
 //     EDITOR on DRAFT, as a mail client starts its external editor. A close request
 //     to that window asks for confirmation; the key Y (or the Yes button) accepts it
-//     and the window goes. The program ends when its send window is gone, or when the
-//     editor ended while no confirmation was open.
+//     and the window goes. The program ends when both the send window and the editor
+//     are gone; an editor that ends while no confirmation is open takes the window along.
 //
 //   almail-standin /file:"DRAFT" /attach:"PICTURE"
 //     shows the draft's text and the attached picture in a window titled "メール送信".
@@ -156,7 +156,8 @@ LRESULT CALLBACK sendWindowProcedure(HWND window, UINT message, WPARAM wParam, L
     case WM_DESTROY:
       logEvent("send-window-closed");
       session.sendWindow = nullptr;
-      ::PostQuitMessage(0);
+      // Stays until the editor has ended too, so that the log records its end.
+      if (!session.editor) ::PostQuitMessage(0);
       return 0;
   }
   return ::DefWindowProcW(window, message, wParam, lParam);
@@ -231,7 +232,9 @@ int runEditor(const std::wstring& editor, const std::vector<std::wstring>& rest,
       ::GetExitCodeProcess(session.editor.get(), &exitCode);
       logEvent("editor-ended", std::to_wstring(exitCode));
       session.editor.reset();
-      if (!session.confirmWindow && session.sendWindow) {
+      if (!session.sendWindow) {
+        ::PostQuitMessage(0);
+      } else if (!session.confirmWindow) {
         ::DestroyWindow(session.sendWindow);
       }
     }
