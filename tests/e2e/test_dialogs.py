@@ -1,0 +1,326 @@
+"""The mail-client selection dialog and the version dialog of the real fudekko.exe."""
+
+import struct
+import time
+
+from harness import MAIN_CAPTION, WM_CLOSE, WM_COMMAND, check, run, windows_path
+
+SELECT_CAPTION = "AL-Mailの選択"
+VERSION_CAPTION = "ﾊﾞｰｼﾞｮﾝ情報"
+DEFAULT_PATH = "C:\\Program Files\\ALMAIL32\\almail.exe"
+
+# The main window's menu items (Option > Settings, Help > Version).
+MENU_SETTING = 304
+MENU_ABOUT = 305
+
+WM_SYSCOMMAND = 0x0112
+SC_CLOSE = 0xF060
+VK_RETURN = 0x0D
+VK_ESCAPE = 0x1B
+VK_TAB = 0x09
+VK_SPACE = 0x20
+IDCANCEL = 2
+FILE_NAME_BOX = 1148  # the file dialog's file name box (cmb13)
+
+
+def start(session, program=None):
+    program = program or session.install_program()
+    process = session.start(program)
+    main = session.find_window(MAIN_CAPTION, exact=True)
+    check(main, "the main window did not appear")
+    return program, process, main
+
+
+def end(session, process, main):
+    session.driver("post", main, WM_CLOSE, 0, 0)
+    check(session.wait_exit(process) == 0, "the program did not end with 0")
+
+
+def client_rect(session, hwnd):
+    """(left, top, width, height) of the window's client area on the screen."""
+    _, client = session.driver("rect", hwnd).split("\t")
+    left, top, right, bottom = (int(v) for v in client.split())
+    return left, top, right - left, bottom - top
+
+
+def window_origin(session, hwnd):
+    outer, _ = session.driver("rect", hwnd).split("\t")
+    left, top, _, _ = (int(v) for v in outer.split())
+    return left, top
+
+
+def controls(session, dialog):
+    """The dialog's controls in creation order, each with its text read by WM_GETTEXT."""
+    rows = session.children(dialog)
+    for row in rows:
+        row["text"] = session.driver("text", row["hwnd"])
+    return rows
+
+
+def geometry(row):
+    left, top, right, bottom = row["rect"]
+    return (left, top, right - left, bottom - top)
+
+
+def open_select(session, main):
+    # Posted: the menu handler runs the dialog's modal loop and does not return at once.
+    session.driver("post", main, WM_COMMAND, MENU_SETTING, 0)
+    dialog = session.find_window(SELECT_CAPTION, window_class="TALMailSelect")
+    check(dialog, "the selection dialog did not appear")
+    check(session.driver("enabled", main) == "disabled",
+          "the main window must be disabled while the dialog is shown")
+    return dialog
+
+
+def dialog_visible(session, dialog):
+    return any(w["hwnd"] == dialog and w["visible"] for w in session.window_list())
+
+
+def wait_closed(session, dialog, main, how):
+    deadline = time.monotonic() + 5
+    while dialog_visible(session, dialog) and time.monotonic() < deadline:
+        time.sleep(0.1)
+    check(not dialog_visible(session, dialog), f"{how} did not close the dialog")
+    check(session.driver("enabled", main) == "enabled",
+          f"the main window stayed disabled after {how}")
+
+
+def press(session, window, virtual_key):
+    session.driver("foreground", window, check_exit=False)
+    time.sleep(0.3)
+    session.driver("key", virtual_key)
+
+
+def settings_path(program):
+    """The mail-client path stored in Fudek.ini beside the program, as text."""
+    data = (program.parent / "Fudek.ini").read_bytes().decode("cp932")
+    values = [line.split("=", 1)[1] for line in data.splitlines()
+              if line.lower().startswith("almailpath=")]
+    check(len(values) == 1, f"expected one ALMailPath line in {data!r}")
+    return values[0]
+
+
+def test_select_dialog(session):
+    program, process, main = start(session)
+    dialog = open_select(session, main)
+
+    check(window_origin(session, dialog) == (233, 216), "the dialog is not at 233, 216")
+    check(client_rect(session, dialog)[2:] == (375, 94), "the client area is not 375 x 94")
+    rows = controls(session, dialog)
+    by_id = {row["id"]: row for row in rows}
+    label = next(r for r in rows if r["class"].lower() == "static")
+    edit = next(r for r in rows if r["class"].lower() == "edit")
+    browse = next(r for r in rows if r["text"] == "...")
+    ok = by_id.get(1)
+    check(label["text"] == "Al-Mailはどこにありますか？" and geometry(label)[:2] == (24, 8),
+          f"Label1 is wrong: {label}")
+    check(geometry(edit) == (24, 32, 313, 24), f"Edit1 is wrong: {edit}")
+    check(geometry(browse) == (344, 32, 23, 22), f"SpeedButton1 is wrong: {browse}")
+    check(ok and ok["text"] == "OK" and geometry(ok) == (144, 64, 75, 25),
+          f"Button1 is wrong: {ok}")
+    # No settings file held a path: the edit box starts with the default.
+    check(edit["text"] == DEFAULT_PATH, f"Edit1 starts with {edit['text']!r}")
+    session.screenshot(dialog, "select_dialog")
+
+    # A typed path, Japanese and with blanks, is stored as typed when the close box
+    # closes the dialog.
+    typed = "D:\\メール ソフト\\almail.exe"
+    session.driver("settext", edit["hwnd"], typed)
+    session.driver("post", dialog, WM_SYSCOMMAND, SC_CLOSE, 0)
+    wait_closed(session, dialog, main, "the close box")
+    check(settings_path(program) == typed,
+          f"ALMailPath is {settings_path(program)!r}")
+
+    # Shown again, the edit box keeps its text; Enter closes the dialog by OK.
+    dialog = open_select(session, main)
+    check(session.driver("text", edit["hwnd"]) == typed, "Edit1 lost its text")
+    second = "C:\\Tools\\mail.exe"
+    session.driver("settext", edit["hwnd"], second)
+    press(session, dialog, VK_RETURN)
+    wait_closed(session, dialog, main, "Enter")
+    check(settings_path(program) == second, "Enter did not store the path")
+
+    # Tab goes from the edit box straight to OK (the browse button is no stop), and
+    # Space presses it; typed into the edit box, the blank would change the path.
+    dialog = open_select(session, main)
+    press(session, dialog, VK_TAB)
+    session.driver("key", VK_SPACE)
+    wait_closed(session, dialog, main, "Tab and Space")
+    check(settings_path(program) == second, "Tab and Space changed the path")
+
+    dialog = open_select(session, main)
+    press(session, dialog, VK_ESCAPE)
+    wait_closed(session, dialog, main, "Escape")
+    end(session, process, main)
+
+    # The next start reads the stored path into the dialog.
+    process = session.start(program)
+    main = session.find_window(MAIN_CAPTION, exact=True)
+    check(main, "the main window did not appear again")
+    dialog = open_select(session, main)
+    edit = next(r for r in controls(session, dialog) if r["class"].lower() == "edit")
+    check(edit["text"] == second, f"after a restart Edit1 reads {edit['text']!r}")
+    session.driver("post", dialog, WM_SYSCOMMAND, SC_CLOSE, 0)
+    wait_closed(session, dialog, main, "the close box")
+    end(session, process, main)
+
+
+def click(session, window, row):
+    """A real mouse click in the middle of the control `row` of `window`."""
+    left, top, _, _ = client_rect(session, window)
+    x1, y1, x2, y2 = row["rect"]
+    x, y = left + (x1 + x2) // 2, top + (y1 + y2) // 2
+    session.driver("foreground", window, check_exit=False)
+    session.driver("input-drag", x, y, x, y, 1)
+
+
+def open_file_dialog(session, dialog, browse):
+    click(session, dialog, browse)
+    files = session.find_window(SELECT_CAPTION, window_class="#32770")
+    check(files, "the browse button did not open a file dialog")
+    boxes = [r for r in controls(session, files)
+             if r["id"] == FILE_NAME_BOX and r["class"].lower() == "edit"]
+    check(boxes, "the file dialog has no file name box")
+    return files, boxes[0]
+
+
+def test_browse(session):
+    program, process, main = start(session)
+    client = session.folder / "mail client" / "almail.exe"
+    client.parent.mkdir()
+    client.write_bytes(b"MZ")
+    dialog = open_select(session, main)
+    rows = controls(session, dialog)
+    edit = next(r for r in rows if r["class"].lower() == "edit")
+    browse = next(r for r in rows if r["text"] == "...")
+
+    files, name_box = open_file_dialog(session, dialog, browse)
+    check(name_box["text"] == "almail.exe", f"the file name box starts with {name_box['text']!r}")
+    kinds = [r["text"] for r in controls(session, files) if r["id"] == 1136]
+    check(kinds == ["ﾌﾟﾛｸﾞﾗﾑ"], f"the file type box shows {kinds}")
+    session.screenshot(files, "browse_dialog")
+
+    # A pick puts the file's full path into the edit box.
+    picked = windows_path(client)
+    session.driver("settext", name_box["hwnd"], picked)
+    press(session, files, VK_RETURN)
+    check(session.driver("gone", files, "--timeout", 5000, check_exit=False) is not None,
+          "Enter did not close the file dialog")
+    check(session.driver("text", edit["hwnd"]) == picked,
+          f"Edit1 reads {session.driver('text', edit['hwnd'])!r} after the pick")
+
+    # The dialog opens on the previous pick; cancelling leaves the edit box alone.
+    files, name_box = open_file_dialog(session, dialog, browse)
+    folders = [r["text"] for r in controls(session, files) if r["id"] == 1137]
+    check(folders == ["mail client"], f"the file dialog opened in {folders}")
+    session.driver("post", files, WM_COMMAND, IDCANCEL, 0)
+    time.sleep(1)
+    check(session.driver("text", edit["hwnd"]) == picked, "cancelling changed Edit1")
+
+    # Closing the selection dialog by its close box stores the picked path.
+    session.driver("post", dialog, WM_SYSCOMMAND, SC_CLOSE, 0)
+    wait_closed(session, dialog, main, "the close box")
+    check(settings_path(program) == picked,
+          f"ALMailPath is {settings_path(program)!r}")
+    end(session, process, main)
+
+
+def version_text(session, dialog):
+    rows = controls(session, dialog)
+    return rows, rows[2]["text"]
+
+
+def test_version_dialog(session):
+    _, process, main = start(session)
+    session.driver("post", main, WM_COMMAND, MENU_ABOUT, 0)
+    dialog = session.find_window(VERSION_CAPTION, window_class="TVersionForm")
+    check(dialog, "the version dialog did not appear")
+    check(session.driver("enabled", main) == "disabled", "the main window stayed enabled")
+    check(window_origin(session, dialog) == (152, 93), "the dialog is not at 152, 93")
+    check(client_rect(session, dialog)[2:] == (222, 83), "the client area is not 222 x 83")
+
+    rows, text = version_text(session, dialog)
+    image, title, label = rows
+    check(geometry(image) == (16, 16, 32, 32), f"Image1 is wrong: {image}")
+    check(title["text"] == "Fudekko" and geometry(title)[:2] == (56, 8), f"Label1: {title}")
+    check(geometry(label)[:2] == (56, 35), f"VersionLabel is at {geometry(label)}")
+    lines = text.split("\n")
+    check(len(lines) == 2 and lines[0].strip() and lines[1] == "    Version 1.0.0.3",
+          f"VersionLabel reads {text!r}")
+    # The icon is drawn: a grey line of text on its page at (6..17, 8).
+    check(session.driver("pixel", dialog, 16 + 10, 16 + 8) == "0x808080",
+          "the icon is not shown at 16, 16")
+    session.screenshot(dialog, "version_dialog")
+
+    press(session, dialog, VK_ESCAPE)
+    wait_closed(session, dialog, main, "Escape")
+    session.driver("post", main, WM_COMMAND, MENU_ABOUT, 0)
+    check(session.find_window(VERSION_CAPTION, window_class="TVersionForm"),
+          "the version dialog did not appear a second time")
+    session.driver("post", dialog, WM_SYSCOMMAND, SC_CLOSE, 0)
+    wait_closed(session, dialog, main, "the close box")
+    end(session, process, main)
+
+
+def resource_type_entry(data, wanted):
+    """The file offset of the resource directory entry of type `wanted`."""
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    sections, optional_size = struct.unpack_from("<H12xH", data, pe + 6)
+    optional = pe + 24
+    magic = struct.unpack_from("<H", data, optional)[0]
+    directories = optional + (112 if magic == 0x20B else 96)
+    resource_rva = struct.unpack_from("<I", data, directories + 2 * 8)[0]
+    table = optional + optional_size
+    for i in range(sections):
+        rva_size, rva, _, raw = struct.unpack_from("<IIII", data, table + i * 40 + 8)
+        if rva <= resource_rva < rva + rva_size:
+            root = raw + resource_rva - rva
+            named, ids = struct.unpack_from("<HH", data, root + 12)
+            for entry in range(named + ids):
+                at = root + 16 + entry * 8
+                if struct.unpack_from("<I", data, at)[0] == wanted:
+                    return at
+    raise AssertionError(f"no resource of type {wanted}")
+
+
+def test_version_outcomes(session):
+    """A program file without the Japanese string table, and one without any version
+    information: the label keeps its text, or reads "Version Error"."""
+    RT_VERSION = 16
+    original = session.install_program("original").read_bytes()
+    cases = {}
+
+    other_table = bytearray(original)
+    key = "041103A4".encode("utf-16-le")
+    check(other_table.count(key) == 1, "the version block is not where it should be")
+    at = other_table.find(key)
+    other_table[at:at + len(key)] = "040904B0".encode("utf-16-le")
+    cases["other_table"] = (bytes(other_table), "VersionLabel")
+
+    no_version = bytearray(original)
+    # Another type number, still in order among the others: the version is gone.
+    struct.pack_into("<I", no_version, resource_type_entry(original, RT_VERSION), RT_VERSION + 1)
+    cases["no_version"] = (bytes(no_version), None)
+
+    for name, (data, expected) in cases.items():
+        program = session.install_program(name)
+        program.write_bytes(data)
+        _, process, main = start(session, program)
+        dialog = session.find_window(VERSION_CAPTION, visible=False, window_class="TVersionForm")
+        _, text = version_text(session, dialog)
+        lines = text.split("\n")
+        if expected is None:
+            check(len(lines) == 2 and lines[1] == "    Version Error",
+                  f"{name}: VersionLabel reads {text!r}")
+        else:
+            check(text == expected, f"{name}: VersionLabel reads {text!r}")
+        end(session, process, main)
+
+
+if __name__ == "__main__":
+    import sys
+
+    run({"dialog_select": test_select_dialog,
+         "dialog_browse": test_browse,
+         "dialog_version": test_version_dialog,
+         "dialog_version_outcomes": test_version_outcomes}[sys.argv[1]])
