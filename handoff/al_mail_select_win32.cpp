@@ -149,7 +149,7 @@ std::string TALMailSelect::showModal() {
 }
 
 void TALMailSelect::close() {
-  closed_ = true;
+  win32::endModal(window_, closed_);
 }
 
 void TALMailSelect::SpeedButton1Click() {

@@ -11,15 +11,13 @@
 
 #include "common/win32_handles_win32.h"
 #include "common/window_win32.h"
-#include "handoff/settings.h"
 
 namespace fudekko {
 
 class TALMailSelect : public win32::Window<TALMailSelect> {
  public:
   // `initialPath` (Shift-JIS) is the main window's mail-client path, Edit1's first text.
-  TALMailSelect(HINSTANCE instance, HWND owner,
-                const std::string& initialPath = std::string(kDefaultMailClientPath));
+  TALMailSelect(HINSTANCE instance, HWND owner, const std::string& initialPath);
 
   // Shows the dialog modally until it closes by OK, Enter, Escape or the close box, and
   // gives Edit1's text (Shift-JIS) however it closed. Edit1 keeps that text for the

@@ -48,4 +48,10 @@ void runModal(HWND dialog, HWND owner, HWND focus, const bool& closed) {
   ::ShowWindow(dialog, SW_HIDE);
 }
 
+void endModal(HWND dialog, bool& closed) {
+  if (closed) return;
+  closed = true;
+  ::PostMessageW(dialog, WM_NULL, 0, 0);
+}
+
 }  // namespace fudekko::win32

@@ -12,4 +12,8 @@ namespace fudekko::win32 {
 // the outer event loop.
 void runModal(HWND dialog, HWND owner, HWND focus, const bool& closed);
 
+// Ends the modal loop of `dialog`: sets `closed` and wakes the loop, which would
+// otherwise wait for the next posted message when the close came as a sent message.
+void endModal(HWND dialog, bool& closed);
+
 }  // namespace fudekko::win32

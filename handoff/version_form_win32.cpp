@@ -108,10 +108,10 @@ LRESULT TVersionForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       return 0;
     case WM_COMMAND:
       // Enter and Escape close it, as they close any message box.
-      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) closed_ = true;
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) win32::endModal(window_, closed_);
       return 0;
     case WM_CLOSE:
-      closed_ = true;
+      win32::endModal(window_, closed_);
       return 0;
   }
   return defaultProcedure(message, wParam, lParam);
