@@ -12,6 +12,7 @@ COLOR_BUTTON, LINE_BUTTON, ERASE_BUTTON, DRAWING_BUTTON = 202, 203, 204, 205
 BUTTON_X = {COLOR_BUTTON: 103, LINE_BUTTON: 154, ERASE_BUTTON: 205, DRAWING_BUTTON: 256}
 TB_ISBUTTONCHECKED = 0x040A
 VK_CONTROL, VK_X, VK_Z = 0x11, 0x58, 0x5A
+WM_SYSCOMMAND, SC_MINIMIZE, SC_RESTORE = 0x0112, 0xF020, 0xF120
 
 BODY = "本文の一行目 first line\r\n二行目 second line\r\n"
 # The body as the driver reads it back: line ends as LF, the trailing one trimmed.
@@ -231,6 +232,37 @@ def test_handwriting_stroke(session):
     window.close()
 
 
+def test_snapshot_under_window(session):
+    """A window lying over the text area stays out of the handwriting picture."""
+    program = session.install_program()
+    draft = session.folder / "draft.txt"
+    lines = "".join(f"{n} 行目 line {n}\r\n" for n in range(1, 12))
+    draft.write_bytes(sjis("Subject: s\r\n\r\n" + lines))
+    window = MainWindow(session, program, windows_path(draft))
+    top = window.drawing_top
+    text_mode = session.screenshot(window.hwnd, "text_mode", client=True)
+
+    client = [int(v) for v in session.driver("rect", window.hwnd).split("\t")[1].split()]
+    other = session.start("notepad")
+    cover = session.find_window("", window_class="Notepad")
+    check(cover, "no window to lay over the text area")
+    session.driver("move", cover, client[0] + 20, client[1] + top + 20, 300, 160)
+    time.sleep(0.5)
+    covered = session.screenshot(window.hwnd, "covered", client=True)
+    rows, columns = range(top, top + 220), range(0, 360)
+    check(len(differing(text_mode, covered, rows, columns)) > 1000,
+          "the other window does not lie over the text area")
+
+    window.click_tool(DRAWING_BUTTON)
+    session.driver("post", cover, WM_CLOSE, 0, 0)
+    check(session.wait_exit(other) is not None, "the other window did not close")
+    time.sleep(0.5)
+    shown = session.screenshot(window.hwnd, "snapshot_after_cover", client=True)
+    changed = differing(text_mode, shown, rows, columns)
+    check(len(changed) <= 40, f"{len(changed)} pixels of the other window are in the snapshot")
+    window.close()
+
+
 def test_window_size(session):
     program = session.install_program()
     window = MainWindow(session, program)
@@ -243,9 +275,18 @@ def test_window_size(session):
     session.driver("move", window.hwnd, 10, 10, 500, 700)
     check(window.size() == (500, 400), f"handwriting mode: {window.size()}, not 500 x 400")
 
+    # Minimising and restoring keeps the strokes: the pictures do not shrink to nothing.
+    window.stroke([(40, 100), (140, 100)])
+    session.driver("message", window.hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0)
+    session.driver("message", window.hwnd, WM_SYSCOMMAND, SC_RESTORE, 0)
+    check(window.size() == (500, 400), f"restored to {window.size()}")
+
     window.click_tool(DRAWING_BUTTON)
     session.driver("move", window.hwnd, 10, 10, 800, 600)
     check(window.size() == (800, 600), f"text mode again: {window.size()}, not 800 x 600")
+    # Entering again rebuilds the whole picture from the ink.
+    window.click_tool(DRAWING_BUTTON)
+    check(window.pixel(90, 100) == 0x000000, "the stroke was lost by minimising")
     window.close()
 
 
@@ -274,5 +315,6 @@ if __name__ == "__main__":
          "unwritable_settings": test_unwritable_settings,
          "pen_settings": test_pen_settings,
          "handwriting_stroke": test_handwriting_stroke,
+         "snapshot_under_window": test_snapshot_under_window,
          "window_size": test_window_size,
          "undo_key": test_undo_key}[sys.argv[1]])
