@@ -6,13 +6,19 @@ import subprocess
 import sys
 import time
 
-from harness import (MAIN_CAPTION, WINDOWS_BUILD, WM_COMMAND, check, read_bmp, run,
-                     windows_path)
+from harness import (MAIN_CAPTION, WINDOWS_BUILD, WM_CLOSE, WM_COMMAND, check, read_bmp,
+                     read_picture, run, windows_path)
+from test_window import COLOR_BUTTON, DRAWING_BUTTON, MainWindow
 
 STANDIN_EXE = WINDOWS_BUILD / "tools" / "mailer" / "almail-standin.exe"
 SEND_TITLE = "メール送信"
 SEND_BUTTON_ID = 201
 VK_Y = "0x59"
+IDOK = 1
+SELECT_CAPTION = "AL-Mailの選択"
+RED = (255, 0, 0)
+# A red stroke across the body's first lines, in drawing-area pixels.
+STROKE = [(30, 8), (120, 14), (200, 40), (260, 40)]
 SIGNATURES = {".bmp": b"BM", ".png": b"\x89PNG\r\n\x1a\n", ".gif": b"GIF8"}
 
 
@@ -29,8 +35,7 @@ class Mail:
         shutil.copy2(STANDIN_EXE, self.standin)
         shutil.copy2(STANDIN_EXE.parent.parent / "e2e_driver" / "e2e_driver.exe",
                      folder / "mail.exe")
-        (folder / "Fudek.ini").write_bytes(
-            b"[Main]\r\nALMailPath=" + windows_path(self.standin).encode("cp932") + b"\r\n")
+        self.set_mail_client(windows_path(self.standin))
         self.header = [line.encode("cp932") for line in header]
         self.body = [line.encode("cp932") for line in body]
         self.draft = session.folder / "draft.txt"
@@ -41,8 +46,12 @@ class Mail:
 
     def start_as_editor(self, *switch, visible=False):
         extra = ["--visible"] if visible else []
-        self.session.start(self.standin, *extra, "--edit", windows_path(self.program), *switch,
-                           windows_path(self.draft))
+        return self.session.start(self.standin, *extra, "--edit", windows_path(self.program),
+                                  *switch, windows_path(self.draft))
+
+    def set_mail_client(self, windows):
+        (self.program.parent / "Fudek.ini").write_bytes(
+            b"[Main]\r\nALMailPath=" + windows.encode("cp932") + b"\r\n")
 
     def events(self):
         if not self.log.exists():
@@ -59,12 +68,24 @@ class Mail:
             time.sleep(0.3)
         return []
 
-    def press_send(self):
-        main = self.session.find_window(MAIN_CAPTION, exact=True)
+    def press_send(self, main=None):
+        main = main or self.session.find_window(MAIN_CAPTION, exact=True)
         check(main, "the main window did not appear")
         self.session.screenshot(main, "before_send")
         self.session.driver("post", main, WM_COMMAND, SEND_BUTTON_ID, 0)
         return main
+
+    def draw(self, process):
+        """Enters handwriting mode, draws a red stroke and returns the window and what its
+        client area shows then."""
+        window = MainWindow(self.session, self.program, process=process)
+        window.command(COLOR_BUTTON)
+        window.command(COLOR_BUTTON)  # red
+        window.click_tool(DRAWING_BUTTON)
+        check(window.is_down(DRAWING_BUTTON), "handwriting mode did not start")
+        window.stroke(STROKE)
+        shown = self.session.screenshot(window.hwnd, "handwriting", client=True)
+        return window, shown
 
     def hand_back(self):
         """The stand-in's copy started by Send: its command line and the two files."""
@@ -91,29 +112,72 @@ def unix_path(windows):
     return Path(out.stdout.strip())
 
 
+def on_cube(colour):
+    """The colour a GIF attachment holds for `colour`: each channel to its nearest of the
+    six levels 0, 51, ..., 255."""
+    return tuple(51 * ((c + 3) // 51) for c in colour)
+
+
+def check_composite(picture, extension, window, shown):
+    """The picture is what the drawing area showed before Send: the red ink along the
+    stroke and the text snapshot everywhere else."""
+    decoded = read_picture(picture)
+    top = window.drawing_top
+    check(decoded.width <= shown.width and top + decoded.height <= shown.height,
+          f"a {decoded.width} x {decoded.height} picture is larger than the drawing area")
+    check(decoded.width > 300 and decoded.height > 100,
+          f"the picture is only {decoded.width} x {decoded.height}")
+    expect = on_cube if extension == ".gif" else (lambda colour: colour)
+    wrong = [(x, y) for y in range(decoded.height) for x in range(decoded.width)
+             if decoded.pixel(x, y) != expect(shown.pixel(x, y + top))]
+    check(not wrong, f"{len(wrong)} pixels differ from the screen, first at {wrong[:3]}")
+    for x, y in [(75, 11), (160, 27), (230, 40)]:
+        check(decoded.pixel(x, y) == RED, f"no ink at {x}, {y}: {decoded.pixel(x, y)}")
+    text = [(x, y) for y in range(60, decoded.height) for x in range(decoded.width)
+            if sum(decoded.pixel(x, y)) < 200]
+    check(len(text) > 100, "the text snapshot is missing below the stroke")
+
+
 def check_picture(mail, picture, stem, extension):
     check(picture.name == stem + extension, f"the picture is named {picture.name!r}")
     data = picture.read_bytes()
     check(data.startswith(SIGNATURES[extension]), f"{picture.name} is no {extension} file")
     shown = mail.wait_for("attachment", timeout=20)
     check(shown, "the mail client could not decode the picture")
-    if extension == ".bmp":
-        decoded = read_bmp(picture)
-        check(shown[0][2].startswith(f"{decoded.width}x{decoded.height} "),
-              "the mail client's decoder and ours disagree on the size")
+    decoded = read_picture(picture)
+    check(shown[0][2].startswith(f"{decoded.width}x{decoded.height} "),
+          "the mail client's decoder and ours disagree on the size")
+
+
+BODY = ("こんにちは、手書きのテストです。", "line two of the body", "三行目 third line",
+        "四行目 fourth line")
 
 
 def round_trip(session, switch, extension, header=("To: a@example.com", "Subject: Re: Hello"),
-               body=("こんにちは", "line two"), stem="Re_ Hello"):
+               body=BODY, stem="Re_ Hello", draw=True):
     mail = Mail(session, list(header), list(body))
-    mail.start_as_editor(*switch)
+    process = mail.start_as_editor(*switch)
     check(session.find_window(SEND_TITLE, visible=False), "no hidden send window")
-    mail.press_send()
+    if draw:
+        window, shown = mail.draw(process)
+        mail.press_send(window.hwnd)
+    else:
+        mail.press_send()
+    finish_round_trip(mail, extension, stem, (window, shown) if draw else None)
+    return mail
+
+
+def finish_round_trip(mail, extension, stem, drawn=None):
+    """Everything a send that went through leaves behind; `drawn` is the main window
+    and what it showed, when the picture is to be compared with it."""
+    session = mail.session
     draft, picture = mail.hand_back()
     check(draft.read_bytes() == mail.expected_draft(), "the draft's bytes differ")
     check(draft.name.startswith("Fud") and draft.suffix.lower() == ".tmp",
           f"the draft is named {draft.name}")
     check_picture(mail, picture, stem, extension)
+    if drawn:
+        check_composite(picture, extension, *drawn)
     events = [(e[1], e[2]) for e in mail.events()]
     check(("close-request", "hidden") in events, "the hidden send window got no close request")
     check(("key-down", VK_Y) in events or ("key-up", VK_Y) in events, "no key Y arrived")
@@ -122,7 +186,6 @@ def round_trip(session, switch, extension, header=("To: a@example.com", "Subject
     shown = session.find_window(SEND_TITLE, visible=True)
     check(shown, "the mail client shows no send window")
     session.screenshot(shown, "mail_client")
-    return mail
 
 
 def test_no_hidden_window(session):
