@@ -222,6 +222,21 @@ def test_browse(session):
     wait_closed(session, dialog, main, "the close box")
     check(settings_path(program) == picked,
           f"ALMailPath is {settings_path(program)!r}")
+
+    # A file whose name has no Shift-JIS form is stored by a path that still names it.
+    foreign = client.parent / "almail-ü.exe"
+    foreign.write_bytes(b"MZ")
+    dialog = open_select(session, main)
+    files, name_box = open_file_dialog(session, dialog, browse)
+    session.driver("settext", name_box["hwnd"], windows_path(foreign))
+    press(session, files, VK_RETURN)
+    check(session.driver("gone", files, "--timeout", 5000, check_exit=False) is not None,
+          "Enter did not close the file dialog")
+    session.driver("post", dialog, WM_SYSCOMMAND, SC_CLOSE, 0)
+    wait_closed(session, dialog, main, "the close box")
+    stored = settings_path(program)
+    check(stored != picked and session.driver("exists", stored, check_exit=False) is not None,
+          f"the stored path {stored!r} names no file")
     end(session, process, main)
 
 

@@ -5,6 +5,7 @@
 //   e2e_driver list
 //   e2e_driver find TITLE [--timeout MS] [--visible|--hidden] [--exact] [--class NAME]
 //   e2e_driver enabled HWND                         (prints enabled or disabled)
+//   e2e_driver exists PATH                          (exits 1 when no such file)
 //   e2e_driver gone HWND [--timeout MS]
 //   e2e_driver text HWND
 //   e2e_driver children HWND
@@ -264,7 +265,8 @@ int screenshot(HWND window, const std::wstring& path, bool clientOnly) {
 
 int usage() {
   print(
-      "usage: e2e_driver list|find|gone|text|children|enabled|rect|message|post|settext|mouse|"
+      "usage: e2e_driver "
+      "list|find|gone|exists|text|children|enabled|rect|message|post|settext|mouse|"
       "input-drag|key|foreground|pixel|screenshot|move ...");
   return 2;
 }
@@ -287,6 +289,7 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 3) return usage();
   if (command == L"find") return find(argc, argv);
   if (command == L"gone") return gone(argc, argv);
+  if (command == L"exists") return ::GetFileAttributesW(argv[2]) == INVALID_FILE_ATTRIBUTES;
   const HWND window = toWindow(argv[2]);
   if (command == L"text") {
     if (!::IsWindow(window)) return 1;
