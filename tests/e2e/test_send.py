@@ -4,10 +4,12 @@ import re
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
+from pathlib import Path
 
-from harness import (MAIN_CAPTION, WINDOWS_BUILD, WM_CLOSE, WM_COMMAND, check, read_bmp,
-                     read_picture, run, windows_path)
+from harness import (MAIN_CAPTION, WINDOWS_BUILD, WM_CLOSE, WM_COMMAND, check, read_picture,
+                     run, windows_path)
 from test_window import COLOR_BUTTON, DRAWING_BUTTON, MainWindow
 
 STANDIN_EXE = WINDOWS_BUILD / "tools" / "mailer" / "almail-standin.exe"
@@ -106,7 +108,6 @@ class Mail:
 
 
 def unix_path(windows):
-    from pathlib import Path
     out = subprocess.run(["winepath", "-u", windows], capture_output=True, text=True,
                          check=True)
     return Path(out.stdout.strip())
@@ -133,9 +134,10 @@ def check_composite(picture, extension, window, shown):
     check(not wrong, f"{len(wrong)} pixels differ from the screen, first at {wrong[:3]}")
     for x, y in [(75, 11), (160, 27), (230, 40)]:
         check(decoded.pixel(x, y) == RED, f"no ink at {x}, {y}: {decoded.pixel(x, y)}")
-    text = [(x, y) for y in range(60, decoded.height) for x in range(decoded.width)
+    # Dark pixels are text: the red ink is never this dark.
+    text = [(x, y) for y in range(decoded.height) for x in range(decoded.width)
             if sum(decoded.pixel(x, y)) < 200]
-    check(len(text) > 100, "the text snapshot is missing below the stroke")
+    check(len(text) > 30, "the picture holds no text")
 
 
 def check_picture(mail, picture, stem, extension):
@@ -205,11 +207,137 @@ def test_visible_only(session):
     check(not mail.wait_for("close-request", timeout=3), "the visible send window was closed")
 
 
+def message_box(session, expected):
+    """The visible message box whose text holds `expected`; answers it with OK."""
+    box = session.find_window(MAIN_CAPTION, exact=True, window_class="#32770")
+    check(box, f"no message box appeared (expected {expected!r})")
+    texts = [session.driver("text", c["hwnd"]) for c in session.children(box)]
+    check(any(expected in t for t in texts), f"the message box says {texts}, not {expected!r}")
+    session.driver("post", box, WM_COMMAND, IDOK, 0)
+    session.driver("gone", box, "--timeout", 5000)
+    return texts
+
+
+def check_nothing_dismissed(mail):
+    check(not mail.wait_for("close-request", timeout=1), "the pending send window was closed")
+    check(mail.session.find_window(SEND_TITLE, visible=False, timeout_ms=0),
+          "the hidden send window is gone")
+
+
+def test_missing_mail_client(session):
+    mail = Mail(session, ["To: a", "Subject: Re: Hello"], list(BODY))
+    missing = windows_path(session.folder / "nowhere" / "almail.exe")
+    mail.set_mail_client(missing)
+    process = mail.start_as_editor("/PNG")
+    window, shown = mail.draw(process)
+    mail.press_send(window.hwnd)
+
+    message_box(session, "AL-Mail が存在しません")
+    dialog = session.find_window(SELECT_CAPTION, window_class="TALMailSelect")
+    check(dialog, "the selection dialog did not follow the message")
+    edit = [c for c in session.children(dialog) if c["class"].lower() == "edit"][0]
+    check(session.driver("text", edit["hwnd"]) == missing,
+          "the dialog does not offer the stored path")
+    session.driver("settext", edit["hwnd"], windows_path(mail.standin))
+    session.driver("post", dialog, WM_CLOSE, 0, 0)  # the close box stores the path too
+    session.driver("gone", dialog, "--timeout", 5000, check_exit=False)
+    check(windows_path(mail.standin) in
+          (mail.program.parent / "Fudek.ini").read_bytes().decode("cp932"),
+          "the chosen path was not stored")
+    check_nothing_dismissed(mail)
+    check(not [e for e in mail.events() if e[1] == "command-line" and "/file:" in e[2]],
+          "the first press started a mail client")
+    check(session.driver("text", window.memo) == "\n".join(BODY), "the text changed")
+
+    mail.press_send(window.hwnd)
+    finish_round_trip(mail, ".png", "Re_ Hello", (window, shown))
+
+
+class TemporaryFolderSetting:
+    """Points the Wine prefix's user TEMP and TMP at `folder` while the test runs and puts
+    the former values back afterwards. Wine takes them from the registry, not from the
+    environment, when it starts a program."""
+
+    NAMES = ("TEMP", "TMP")
+    KEY = "HKCU\\Environment"
+
+    def __init__(self, session, folder):
+        self.session, self.folder, self.saved = session, folder, {}
+
+    def reg(self, *args):
+        # Through a file, not a pipe, as the harness's driver does.
+        with tempfile.TemporaryFile() as output:
+            result = subprocess.run(["wine", "reg", *args], env=self.session.env, stdout=output,
+                                    stderr=subprocess.DEVNULL)
+            output.seek(0)
+            return result.returncode, output.read().decode("utf-8", "replace")
+
+    def __enter__(self):
+        # A server that stays up makes each `wine reg` quick; the session ends it.
+        subprocess.run(["wineserver", "-p"], env=self.session.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, check=False)
+        for name in self.NAMES:
+            out = self.reg("query", self.KEY, "/v", name)
+            match = re.search(rf"^\s*{name}\s+(REG_\w+)\s+(.*?)\s*$", out[1], re.M)
+            self.saved[name] = match.groups() if match else None
+            status, _ = self.reg("add", self.KEY, "/v", name, "/t", "REG_SZ", "/d",
+                                 windows_path(self.folder), "/f")
+            check(status == 0, f"could not set {name}")
+        return self
+
+    def __exit__(self, *exc):
+        for name, saved in self.saved.items():
+            if saved:
+                self.reg("add", self.KEY, "/v", name, "/t", saved[0], "/d", saved[1], "/f")
+            else:
+                self.reg("delete", self.KEY, "/v", name, "/f")
+        return False
+
+
+def test_unwritable_temporary_folder(session, send_again=False):
+    """A temporary folder below a plain file cannot exist, for root as for anyone: both
+    files fail. Then, with `send_again`, the folder is made and Send is pressed again."""
+    blocker = session.folder / "blocker"
+    blocker.write_bytes(b"a file, not a folder")
+    temporary = blocker / "temp"
+    with TemporaryFolderSetting(session, temporary):
+        mail = Mail(session, ["To: a", "Subject: Re: Hello"], list(BODY))
+        process = mail.start_as_editor("/GIF")
+        window, shown = mail.draw(process)
+        mail.press_send(window.hwnd)
+
+        message_box(session, "を作成できません")
+        check(session.find_window(MAIN_CAPTION, exact=True, window_class="TMainForm",
+                                  timeout_ms=5000) == window.hwnd,
+              "the main window did not come back")
+        check(session.driver("text", window.memo) == "\n".join(BODY), "the text changed")
+        after = session.screenshot(window.hwnd, "after_failure", client=True)
+        top = window.drawing_top
+        lost = [(x, y) for y in range(top, top + 200) for x in range(0, 400)
+                if after.pixel(x, y) != shown.pixel(x, y)]
+        check(not lost, f"{len(lost)} pixels of text and ink changed, first at {lost[:3]}")
+        check(window.pixel(160, 27) == 0x0000FF, "the ink is gone")
+        check_nothing_dismissed(mail)
+        check(process.poll() is None, "the mail client ended")
+        if not send_again:
+            return
+
+        blocker.unlink()
+        temporary.mkdir(parents=True)
+        mail.press_send(window.hwnd)
+        draft, picture = mail.hand_back()
+        check(picture.parent == temporary and draft.parent == temporary,
+              f"the files went to {picture.parent} and {draft.parent}")
+        finish_round_trip(mail, ".gif", "Re_ Hello", (window, shown))
+
+
 CASES = {
     "send_bmp": lambda s: round_trip(s, ["/BMP"], ".bmp"),
     "send_png": lambda s: round_trip(s, ["/PNG"], ".png"),
     "send_gif": lambda s: round_trip(s, ["/GIF"], ".gif"),
-    "send_no_switch": lambda s: round_trip(s, [], ".bmp"),
+    # Only the ASCII colon is replaced; the full-width one is a character like any other.
+    "send_no_switch": lambda s: round_trip(s, [], ".bmp", header=("Subject: 件名：テスト: 2",),
+                                           stem="件名：テスト_ 2"),
     "send_gi": lambda s: round_trip(s, ["/gi"], ".bmp"),
     "send_subject_from_body": lambda s: round_trip(
         s, ["/PNG"], ".png", header=("To: a",), body=("  Hello  ", "more"), stem="Hello"),
@@ -218,6 +346,9 @@ CASES = {
     "send_unsafe_subject": lambda s: round_trip(
         s, ["/PNG"], ".png", header=("Subject: ..\\表/CON",), stem="___表_CON"),
     "send_no_hidden_window": test_no_hidden_window,
+    "send_missing_mail_client": test_missing_mail_client,
+    "send_unwritable_temp": test_unwritable_temporary_folder,
+    "send_again_after_failure": lambda s: test_unwritable_temporary_folder(s, send_again=True),
     "send_visible_only": test_visible_only,
 }
 
