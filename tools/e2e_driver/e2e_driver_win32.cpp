@@ -14,6 +14,8 @@
 //   e2e_driver post HWND MSG WPARAM LPARAM
 //   e2e_driver settext HWND UTF8-TEXT
 //   e2e_driver mouse HWND down|move|up X Y [left|right|middle]   (client coordinates)
+//   e2e_driver stroke HWND X1 Y1 X2 Y2 [X Y...]   (client coordinates, left button: down,
+//                                                  moves, up at the last point)
 //   e2e_driver input-drag X1 Y1 X2 Y2 [STEPS]     (screen coordinates, left button)
 //   e2e_driver key VK [VK...]                       (press in order, release in reverse)
 //   e2e_driver foreground HWND
@@ -160,6 +162,21 @@ WPARAM buttonState(const wchar_t* button) {
   return MK_LBUTTON;
 }
 
+// A whole left-button stroke in one run of the driver: a drawing of many points would
+// otherwise start the driver once per point.
+int stroke(int argc, wchar_t** argv) {
+  const HWND window = toWindow(argv[2]);
+  for (int i = 3; i + 1 < argc; i += 2) {
+    const int x = std::wcstol(argv[i], nullptr, 10), y = std::wcstol(argv[i + 1], nullptr, 10);
+    const LPARAM point = MAKELPARAM(static_cast<WORD>(static_cast<SHORT>(x)),
+                                    static_cast<WORD>(static_cast<SHORT>(y)));
+    const UINT message = i == 3 ? WM_LBUTTONDOWN : WM_MOUSEMOVE;
+    ::SendMessageW(window, message, MK_LBUTTON, point);
+    if (i + 3 >= argc) ::SendMessageW(window, WM_LBUTTONUP, 0, point);
+  }
+  return 0;
+}
+
 int mouse(int argc, wchar_t** argv) {
   const HWND window = toWindow(argv[2]);
   const std::wstring action = argv[3];
@@ -266,7 +283,7 @@ int screenshot(HWND window, const std::wstring& path, bool clientOnly) {
 int usage() {
   print(
       "usage: e2e_driver "
-      "list|find|gone|exists|text|children|enabled|rect|message|post|settext|mouse|"
+      "list|find|gone|exists|text|children|enabled|rect|message|post|settext|mouse|stroke|"
       "input-drag|key|foreground|pixel|screenshot|move ...");
   return 2;
 }
@@ -330,6 +347,7 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (command == L"mouse" && argc >= 6) return mouse(argc, argv);
+  if (command == L"stroke" && argc >= 7) return stroke(argc, argv);
   if (command == L"input-drag" && argc >= 6) return inputDrag(argc, argv);
   if (command == L"key") {
     std::vector<WORD> keys;
