@@ -331,6 +331,30 @@ def test_unwritable_temporary_folder(session, send_again=False):
         finish_round_trip(mail, ".gif", "Re_ Hello", (window, shown))
 
 
+def test_long_temporary_folder(session):
+    """A temporary folder of 252 characters: the platform still hands it out and the
+    picture's name is cut to fit, but the draft's name cannot fit. A clear message names
+    the folder, nothing is dismissed and the window comes back; nothing overflows."""
+    deep = session.folder / "深い"
+    deep = deep / ("d" * (251 - len(windows_path(deep)) - 1))
+    check(len(windows_path(deep)) == 251, "the test folder has the wrong length")
+    deep.mkdir(parents=True)
+    with TemporaryFolderSetting(session, deep):
+        mail = Mail(session, ["To: a", "Subject: Re: Hello"], list(BODY))
+        process = mail.start_as_editor("/BMP")
+        main = session.find_window(MAIN_CAPTION, exact=True, window_class="TMainForm")
+        mail.press_send(main)
+        texts = message_box(session, "長すぎ")
+        check(any(deep.name in t for t in texts), f"the message does not name the folder: {texts}")
+        # 252 + 7 characters: the longest path that a program may open.
+        check([f.name for f in deep.iterdir()] == ["Re_.bmp"],
+              f"the folder holds {[f.name for f in deep.iterdir()]}, not the cut picture")
+        check(session.find_window(MAIN_CAPTION, exact=True, window_class="TMainForm",
+                                  timeout_ms=5000) == main, "the main window did not come back")
+        check_nothing_dismissed(mail)
+        check(process.poll() is None, "the mail client ended")
+
+
 CASES = {
     "send_bmp": lambda s: round_trip(s, ["/BMP"], ".bmp"),
     "send_png": lambda s: round_trip(s, ["/PNG"], ".png"),
@@ -349,6 +373,7 @@ CASES = {
     "send_missing_mail_client": test_missing_mail_client,
     "send_unwritable_temp": test_unwritable_temporary_folder,
     "send_again_after_failure": lambda s: test_unwritable_temporary_folder(s, send_again=True),
+    "send_long_temp": test_long_temporary_folder,
     "send_visible_only": test_visible_only,
 }
 
