@@ -181,23 +181,25 @@ bool handleKey(const MSG& message) {
   return false;
 }
 
+void registerWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpfnWndProc = procedure;
+  windowClass.lpszClassName = name;
+  ::RegisterClassExW(&windowClass);
+}
+
 std::wstring quoted(const std::wstring& argument) {
   return L"\"" + argument + L"\"";
 }
 
 int runEditor(const std::wstring& editor, const std::vector<std::wstring>& rest, bool visible) {
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpfnWndProc = sendWindowProcedure;
-  windowClass.lpszClassName = kSendWindowClass;
-  ::RegisterClassExW(&windowClass);
-  windowClass.lpfnWndProc = confirmProcedure;
-  windowClass.lpszClassName = kConfirmClass;
-  ::RegisterClassExW(&windowClass);
+  registerWindowClass(instance, kSendWindowClass, sendWindowProcedure);
+  registerWindowClass(instance, kConfirmClass, confirmProcedure);
 
   session.sendWindow = ::CreateWindowExW(0, kSendWindowClass, kSendTitle, WS_OVERLAPPEDWINDOW, 100,
                                          100, 400, 200, nullptr, nullptr, instance, nullptr);
@@ -360,14 +362,7 @@ int runMail(const std::wstring& draft, const std::wstring& attachment) {
   }
 
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpfnWndProc = mailProcedure;
-  windowClass.lpszClassName = kMailWindowClass;
-  ::RegisterClassExW(&windowClass);
+  registerWindowClass(instance, kMailWindowClass, mailProcedure);
 
   const int width = std::clamp(static_cast<int>(mail.pictureSize.cx) + 32, 520, 1200);
   const int textHeight = 180;
