@@ -98,35 +98,25 @@ void Picture::setSize(std::int32_t width, std::int32_t height) {
 }
 
 void Picture::resize(std::int32_t width, std::int32_t height) {
-  Picture old(std::move(*this));
-  *this = Picture();
-  format_ = old.format_;
-  palette_ = old.palette_;
-  penColor_ = old.penColor_;
-  penWidth_ = old.penWidth_;
-  brushColor_ = old.brushColor_;
-  copyMode_ = old.copyMode_;
-  penPosition_ = old.penPosition_;
-  try {
-    allocate(width, height);
-  } catch (...) {
-    *this = std::move(old);
-    throw;
-  }
-  if (empty()) return;
-  fillRect({0, 0, width_, height_});
-  const std::int32_t keepWidth = std::min(width_, old.width_);
-  const std::int32_t keepHeight = std::min(height_, old.height_);
-  if (keepWidth <= 0 || keepHeight <= 0) return;
-  const std::size_t keepBytes =
-      static_cast<std::size_t>((std::uint64_t(keepWidth) * bitsPerPixel(format_) + 7) / 8);
-  for (std::int32_t y = 0; y < keepHeight; ++y) {
+  // Build the new store beside the old one, so a failed allocation changes nothing.
+  Picture resized(format_, width, height, palette_);
+  resized.setBrushColor(brushColor_);
+  resized.fillRect({0, 0, width, height});
+  const std::int32_t keepWidth = std::min(width, width_);
+  const std::int32_t keepHeight = std::min(height, height_);
+  const std::size_t keepBytes = static_cast<std::size_t>(
+      (std::uint64_t(std::max(keepWidth, 0)) * bitsPerPixel(format_) + 7) / 8);
+  for (std::int32_t y = 0; y < keepHeight && keepWidth > 0; ++y) {
     if (bitsPerPixel(format_) >= 8) {
-      std::memcpy(scanLine(y), old.scanLine(y), keepBytes);
+      std::memcpy(resized.scanLine(y), scanLine(y), keepBytes);
     } else {
-      for (std::int32_t x = 0; x < keepWidth; ++x) storeAt(x, y, old.storedAt(x, y));
+      for (std::int32_t x = 0; x < keepWidth; ++x) resized.storeAt(x, y, storedAt(x, y));
     }
   }
+  pixels_ = std::move(resized.pixels_);
+  width_ = resized.width_;
+  height_ = resized.height_;
+  stride_ = resized.stride_;
 }
 
 std::uint8_t* Picture::scanLine(std::int32_t row) {
