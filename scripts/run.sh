@@ -8,13 +8,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup.sh
-bash scripts/build.sh
-
 source scripts/wine_session.sh
-trap end_wine_session EXIT
-start_display
-ensure_wine_prefix
+prepare_wine_run
 
 if [ -z "$started_xvfb_pid" ]; then
   python3 scripts/round_trip_demo.py --person

@@ -4,12 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup.sh
-bash scripts/build.sh
-
 source scripts/wine_session.sh
-trap end_wine_session EXIT
-start_display
-ensure_wine_prefix
+prepare_wine_run
 
 ctest --preset native -j "$(nproc)" "$@"

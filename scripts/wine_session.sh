@@ -52,3 +52,14 @@ end_wine_session() {
     wait "$started_xvfb_pid" 2>/dev/null || true
   fi
 }
+
+# Everything the test and run commands do before running Windows programs: install
+# what is missing, build both trees, then a display and the Wine prefix, all ended
+# when the calling script exits.
+prepare_wine_run() {
+  bash "$FUDEKKO_ROOT/scripts/setup.sh"
+  bash "$FUDEKKO_ROOT/scripts/build.sh"
+  trap end_wine_session EXIT
+  start_display
+  ensure_wine_prefix
+}
