@@ -4,10 +4,10 @@
 // The common controls need windows.h first.
 #include <commctrl.h>
 
+#include "app/main_window_win32.h"
 #include "app/single_instance_win32.h"
-#include "handoff/al_mail_select_win32.h"
-#include "handoff/version_form_win32.h"
-#include "surface/main_form_win32.h"
+#include "handoff/mail_client_dialog_win32.h"
+#include "handoff/version_dialog_win32.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   const fudekko::SingleInstanceGuard guard;

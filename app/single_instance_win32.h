@@ -1,7 +1,7 @@
 #pragma once
 // The single-instance marker: a named mutex held for the life of the process.
 
-#include "common/win32_handles_win32.h"
+#include "win32/handles_win32.h"
 
 namespace fudekko {
 

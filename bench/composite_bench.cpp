@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "imaging/picture.h"
 #include "surface/compositing.h"
-#include "surface/picture.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "gif/color_reduction.h"
 #include "gif/gif_picture.h"
-#include "surface/picture.h"
+#include "imaging/picture.h"
 
 namespace fudekko {
 namespace {

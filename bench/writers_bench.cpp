@@ -17,7 +17,7 @@
 
 #include "common/errors.h"
 #include "imaging/bmp_writer.h"
-#include "imaging/png_graphic.h"
+#include "imaging/png_writer.h"
 
 namespace fudekko {
 namespace {

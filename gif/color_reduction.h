@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "surface/picture.h"
+#include "imaging/picture.h"
 
 namespace fudekko {
 

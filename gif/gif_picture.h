@@ -13,7 +13,7 @@
 #include "gif/gif_coder.h"
 #include "gif/gif_color_table.h"
 #include "gif/gif_error.h"
-#include "surface/picture.h"
+#include "imaging/picture.h"
 
 namespace fudekko {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text_lines.h"
+#include "draft/text_lines.h"
 #include "handoff/send_plan.h"
 
 namespace fudekko {

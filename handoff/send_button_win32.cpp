@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "handoff/picture_saver.h"
+#include "handoff/attachment.h"
 #include "handoff/send_platform_win32.h"
 
 namespace fudekko::win32 {

@@ -5,9 +5,9 @@
 
 #include <functional>
 
-#include "app/text_lines.h"
+#include "draft/text_lines.h"
 #include "handoff/send.h"
-#include "surface/picture.h"
+#include "imaging/picture.h"
 
 namespace fudekko::win32 {
 

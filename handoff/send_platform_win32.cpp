@@ -4,9 +4,9 @@
 #include <utility>
 
 #include "common/byte_stream.h"
-#include "common/error_box_win32.h"
 #include "common/shift_jis.h"
-#include "common/win32_handles_win32.h"
+#include "win32/error_box_win32.h"
+#include "win32/handles_win32.h"
 
 namespace fudekko::win32 {
 

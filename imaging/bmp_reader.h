@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/errors.h"
-#include "surface/picture.h"
+#include "imaging/picture.h"
 
 namespace fudekko {
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "common/byte_stream.h"
-#include "surface/picture.h"
+#include "imaging/picture.h"
 
 namespace fudekko {
 

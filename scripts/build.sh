@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Configures and builds both trees: build/native (core, tests, tools, benchmarks)
-# and build/windows (fudekko.exe and the Windows tools).
+# and build/windows (fudekko.exe and the Windows tools). With
+# FUDEKKO_WARNINGS_AS_ERRORS=ON (as CI sets it) every warning fails the build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 jobs=$(nproc)
 for preset in windows native; do
-  if [ ! -f "build/$preset/CMakeCache.txt" ]; then
-    cmake --preset "$preset" >/dev/null
-  fi
+  cmake --preset "$preset" -DFUDEKKO_WARNINGS_AS_ERRORS="${FUDEKKO_WARNINGS_AS_ERRORS:-OFF}" \
+    >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
 done

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Sets up a fresh machine, builds both trees and runs every test: the native unit and
-# oracle tests and the end-to-end tests of the real programs under Wine.
+# Sets up a fresh machine, checks the layering, builds both trees and runs every test:
+# the native unit and oracle tests and the end-to-end tests of the real programs under
+# Wine. Arguments go to ctest (for example -L unit, or -R e2e.send).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+python3 scripts/check_layers.py
 
 source scripts/wine_session.sh
 prepare_wine_run

@@ -1,8 +1,8 @@
 #pragma once
 // Laying the ink over the background: pure white ink is transparent.
 
-#include "surface/geometry.h"
-#include "surface/picture.h"
+#include "imaging/geometry.h"
+#include "imaging/picture.h"
 
 namespace fudekko {
 

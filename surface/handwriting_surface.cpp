@@ -6,10 +6,10 @@
 
 namespace fudekko {
 
-HandwritingSurface::HandwritingSurface(SettingsWriter& settings)
+HandwritingSurface::HandwritingSurface(PenStore& penStore)
     : LineGlyph(PixelFormat::Bits24, kGlyphWidth, kGlyphHeight),
       ColorGlyph(PixelFormat::Bits24, kGlyphWidth, kGlyphHeight),
-      settings_(settings) {}
+      penStore_(penStore) {}
 
 void HandwritingSurface::setStartPen(std::int32_t colorIndex, std::int32_t lineWidth) {
   ColorIndex = SavedColorIndex = penColorInRange(colorIndex);
@@ -80,8 +80,7 @@ void HandwritingSurface::UpdatePenGlyphs() {
   scratch.rectangle(swatch);
   ColorGlyph = scratch;
 
-  settings_.writeInteger(kSettingsSection, kPenColorKey, ColorIndex);
-  settings_.writeInteger(kSettingsSection, kPenWidthKey, LineWidth);
+  penStore_.storePen(ColorIndex, LineWidth);
 }
 
 // --- Strokes ---

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "surface/geometry.h"
+#include "imaging/geometry.h"
+#include "imaging/picture.h"
 #include "surface/pen_tools.h"
-#include "surface/picture.h"
 
 namespace fudekko {
 
@@ -41,8 +41,8 @@ inline constexpr std::int32_t kGlyphHeight = 45;
 
 class HandwritingSurface {
  public:
-  // `settings` receives the pen on every glyph redraw; it must outlive this object.
-  explicit HandwritingSurface(SettingsWriter& settings);
+  // `penStore` receives the pen on every glyph redraw; it must outlive this object.
+  explicit HandwritingSurface(PenStore& penStore);
 
   // --- Creation sequence ---
   // The pen read from the settings (brought into range), also as the saved pen.
@@ -55,9 +55,8 @@ class HandwritingSurface {
   void LineButtonClick();
   // `down`: the button's state after the platform toggled it.
   void EraseButtonClick(bool down);
-  // Redraws LineGlyph and ColorGlyph from the pen, then stores "PenColor" and
-  // "PenWidth" (in that order) through the settings writer, which may throw; the
-  // glyphs and the pen are in force by then.
+  // Redraws LineGlyph and ColorGlyph from the pen, then stores the pen, which may
+  // throw; the glyphs and the pen are in force by then.
   void UpdatePenGlyphs();
 
   // --- Strokes (drawing-area coordinates) ---
@@ -117,7 +116,7 @@ class HandwritingSurface {
  private:
   Rect segmentTo(Point to);
 
-  SettingsWriter& settings_;
+  PenStore& penStore_;
   // The buttons pressed since the stroke began.
   unsigned strokeButtons_ = kNoButton;
 };

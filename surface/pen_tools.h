@@ -1,11 +1,10 @@
 #pragma once
-// The pen's colour table, its settings keys and the range its stored values must keep.
+// The pen's colour table and the range its stored values must keep.
 
 #include <array>
 #include <cstdint>
-#include <string_view>
 
-#include "surface/geometry.h"
+#include "imaging/geometry.h"
 
 namespace fudekko {
 
@@ -33,10 +32,6 @@ inline constexpr int kEraserWidth = 20;
 inline constexpr int kDefaultPenColor = 0;
 inline constexpr int kDefaultPenWidth = 5;
 
-inline constexpr std::string_view kSettingsSection = "Main";
-inline constexpr std::string_view kPenColorKey = "PenColor";
-inline constexpr std::string_view kPenWidthKey = "PenWidth";
-
 // Entry `index` of the table; black for an index outside it, so that no value can
 // read beyond the table.
 constexpr Color colorTableEntry(int index) {
@@ -57,12 +52,12 @@ constexpr int penWidthInRange(std::int32_t stored) {
   return stored > kEraserWidth ? kEraserWidth : stored;
 }
 
-// Where the pen tools store the pen. The settings file implements it; it throws the
-// settings write error when the value cannot be stored.
-class SettingsWriter {
+// Where the pen is kept between runs. The program gives the surface one; storing may
+// throw an Error whose message is for the user.
+class PenStore {
  public:
-  virtual ~SettingsWriter() = default;
-  virtual void writeInteger(std::string_view section, std::string_view key, std::int32_t value) = 0;
+  virtual ~PenStore() = default;
+  virtual void storePen(std::int32_t colorIndex, std::int32_t lineWidth) = 0;
 };
 
 }  // namespace fudekko

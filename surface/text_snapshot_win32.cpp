@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "common/errors.h"
-#include "common/win32_handles_win32.h"
+#include "win32/handles_win32.h"
 
 namespace fudekko::win32 {
 

@@ -9,8 +9,8 @@
 
 #include "common/byte_stream.h"
 #include "imaging/bmp_writer.h"
-#include "surface/picture.h"
-#include "tests/gif/gif_oracle.h"
+#include "imaging/picture.h"
+#include "support/gif_oracle.h"
 
 namespace fudekko {
 namespace {

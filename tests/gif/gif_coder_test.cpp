@@ -5,7 +5,7 @@
 #include <random>
 
 #include "gif/gif_error.h"
-#include "tests/gif/gif_oracle.h"
+#include "support/gif_oracle.h"
 
 namespace fudekko {
 namespace {

@@ -6,7 +6,7 @@
 #include <random>
 
 #include "gif/color_reduction.h"
-#include "tests/gif/gif_oracle.h"
+#include "support/gif_oracle.h"
 
 namespace fudekko {
 namespace {

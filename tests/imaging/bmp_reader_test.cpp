@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "imaging_test_support.h"
+#include "support/imaging_oracle.h"
 
 namespace fudekko {
 namespace {

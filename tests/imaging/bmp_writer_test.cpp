@@ -6,7 +6,7 @@
 
 #include "common/errors.h"
 #include "imaging/bmp_reader.h"
-#include "imaging_test_support.h"
+#include "support/imaging_oracle.h"
 
 namespace fudekko {
 namespace {

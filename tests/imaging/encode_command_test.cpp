@@ -9,7 +9,7 @@
 
 #include "imaging/bmp_reader.h"
 #include "imaging/bmp_writer.h"
-#include "imaging_test_support.h"
+#include "support/imaging_oracle.h"
 
 namespace fudekko {
 namespace {

@@ -18,11 +18,16 @@ struct Written {
   friend bool operator==(const Written&, const Written&) = default;
 };
 
-class RecordingSettings : public SettingsWriter {
+// Records the pen as the settings file stores it: colour first, then width.
+class RecordingSettings : public PenStore {
  public:
-  void writeInteger(std::string_view section, std::string_view key, std::int32_t value) override {
+  void storePen(std::int32_t colorIndex, std::int32_t lineWidth) override {
+    write("PenColor", colorIndex);
+    write("PenWidth", lineWidth);
+  }
+  void write(std::string_view key, std::int32_t value) {
     if (failAt == static_cast<int>(writes.size())) throw Error("%s に書き込めません");
-    writes.push_back({std::string(section), std::string(key), value});
+    writes.push_back({"Main", std::string(key), value});
   }
   std::vector<Written> writes;
   int failAt = -1;

@@ -19,7 +19,7 @@
 #include "gif/gif_picture.h"
 #include "imaging/bmp_reader.h"
 #include "imaging/bmp_writer.h"
-#include "imaging/png_graphic.h"
+#include "imaging/png_writer.h"
 
 #ifdef _WIN32
 #include <cwchar>

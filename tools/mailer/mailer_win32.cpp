@@ -29,7 +29,7 @@ using std::min;
 
 #include "common/byte_stream.h"
 #include "common/shift_jis.h"
-#include "common/win32_handles_win32.h"
+#include "win32/handles_win32.h"
 
 namespace {
 

@@ -1,0 +1,480 @@
+#include "app/main_window_win32.h"
+
+#include <windowsx.h>
+// After windows.h, which it needs.
+#include <commdlg.h>
+
+#include <cwchar>
+
+#include "common/shift_jis.h"
+#include "draft/command_line.h"
+#include "draft/draft_intake.h"
+#include "handoff/mail_client_dialog_win32.h"
+#include "handoff/send_button_win32.h"
+#include "handoff/version_dialog_win32.h"
+#include "settings/settings.h"
+#include "surface/text_snapshot_win32.h"
+#include "win32/fonts_win32.h"
+#include "win32/handles_win32.h"
+
+namespace fudekko {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"TMainForm";
+constexpr int kMemoId = 102;
+constexpr int kFormFontHeight = 12;
+constexpr int kMemoFontHeight = 16;
+
+using win32::kDrawingButtonId;
+using win32::kEraseButtonId;
+
+win32::Menu createMainMenu() {
+  win32::Menu bar(::CreateMenu());
+  const auto popup = [&bar](const wchar_t* caption,
+                            std::initializer_list<std::pair<int, const wchar_t*>> items) {
+    win32::Menu menu(::CreatePopupMenu());
+    for (const auto& [id, text] : items) {
+      if (id == 0) {
+        ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+      } else {
+        ::AppendMenuW(menu.get(), MF_STRING, static_cast<UINT_PTR>(id), text);
+      }
+    }
+    // The menu bar owns the popup from here on.
+    if (::AppendMenuW(bar.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(menu.get()), caption)) {
+      menu.release();
+    }
+  };
+  popup(L"ﾌｧｲﾙ(&F)", {{kMenuOpenId, L"開く(&O)"}, {0, nullptr}, {kMenuExitId, L"終了(&X)"}});
+  popup(L"編集(&E)", {{kMenuUndoId, L"元に戻す(&U)\tCtrl+Z"}});
+  popup(L"ｵﾌﾟｼｮﾝ(&O)", {{kMenuSettingId, L"設定(&S)"}});
+  popup(L"ﾍﾙﾌﾟ(&H)", {{kAbout1Id, L"ﾊﾞｰｼﾞｮﾝ情報(&A)"}});
+  return bar;
+}
+
+unsigned heldButtons(WPARAM keys) {
+  unsigned held = kNoButton;
+  if (keys & MK_LBUTTON) held |= kLeftButton;
+  if (keys & MK_RBUTTON) held |= kRightButton;
+  if (keys & MK_MBUTTON) held |= kMiddleButton;
+  return held;
+}
+
+std::string programPath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      path.resize(length);
+      return wideToSjis(path);
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+}  // namespace
+
+TMainForm::TMainForm(HINSTANCE instance) : instance_(instance) {
+  registerClass(instance, kClassName, ::GetSysColorBrush(COLOR_BTNFACE),
+                ::LoadIconW(instance, MAKEINTRESOURCEW(1)));
+  win32::Menu menu = createMainMenu();
+  if (createWindow(instance, kClassName, win32::kProgramTitle,
+                   WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, CW_USEDEFAULT, CW_USEDEFAULT,
+                   CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menu.get())) {
+    menu.release();  // the window owns it now
+  }
+  // A named draft that is missing: the window closes as after a normal close.
+  if (window_ && endRequested_) ::SendMessageW(window_, WM_CLOSE, 0, 0);
+}
+
+TMainForm::~TMainForm() {
+  if (window_) ::DestroyWindow(window_);
+}
+
+void TMainForm::setDialogs(TALMailSelect* mailClientSelect, TVersionForm* versionForm) {
+  mailClientSelect_ = mailClientSelect;
+  versionForm_ = versionForm;
+}
+
+bool TMainForm::translateAccelerator(MSG& message) const {
+  return window_ && accelerators_ &&
+         ::TranslateAcceleratorW(window_, accelerators_.get(), &message) != 0;
+}
+
+LRESULT TMainForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      createControls();
+      FormCreate();
+      return 0;
+    case WM_SIZE:
+      // A minimised window has no drawing area; shrinking the pictures to nothing
+      // would throw the user's strokes away.
+      if (wParam != SIZE_MINIMIZED) FormResize();
+      return 0;
+    case WM_SIZING: {
+      auto& proposed = *reinterpret_cast<RECT*>(lParam);
+      int width = proposed.right - proposed.left, height = proposed.bottom - proposed.top;
+      FormCanResize(width, height);
+      // Keep the edge that is not being dragged where it is.
+      if (wParam == WMSZ_LEFT || wParam == WMSZ_TOPLEFT || wParam == WMSZ_BOTTOMLEFT) {
+        proposed.left = proposed.right - width;
+      } else {
+        proposed.right = proposed.left + width;
+      }
+      if (wParam == WMSZ_TOP || wParam == WMSZ_TOPLEFT || wParam == WMSZ_TOPRIGHT) {
+        proposed.top = proposed.bottom - height;
+      } else {
+        proposed.bottom = proposed.top + height;
+      }
+      return TRUE;
+    }
+    case WM_WINDOWPOSCHANGING: {
+      const LRESULT result = defaultProcedure(message, wParam, lParam);
+      // Every size change passes here: dragged borders, SetWindowPos, maximising.
+      auto& position = *reinterpret_cast<WINDOWPOS*>(lParam);
+      if (!(position.flags & SWP_NOSIZE)) FormCanResize(position.cx, position.cy);
+      return result;
+    }
+    case WM_NOTIFY: {
+      const auto& header = *reinterpret_cast<NMHDR*>(lParam);
+      if (header.code == RBN_HEIGHTCHANGE) FormResize();
+      if (header.code == NM_CUSTOMDRAW && toolBar_ && header.hwndFrom == toolBar_->toolBar()) {
+        return toolBar_->customDraw(*reinterpret_cast<NMTBCUSTOMDRAW*>(lParam));
+      }
+      return 0;
+    }
+    case WM_PAINT:
+      PaintBox1Paint();
+      return 0;
+    case WM_SETFOCUS:
+      // In text mode the keyboard belongs to the text area, from the first activation on.
+      if (Memo1 && ::IsWindowVisible(Memo1)) ::SetFocus(Memo1);
+      return 0;
+    case WM_COMMAND:
+      onCommand(LOWORD(wParam));
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+    case WM_MOUSEMOVE:
+      onMouse(message, wParam, lParam);
+      return 0;
+    case WM_CLOSE:
+      FormClose();
+      ::DestroyWindow(window_);
+      return 0;
+    case WM_DESTROY:
+      ::PostQuitMessage(0);
+      return 0;
+    case WM_NCDESTROY:
+      window_ = nullptr;
+      break;
+  }
+  return defaultProcedure(message, wParam, lParam);
+}
+
+void TMainForm::createControls() {
+  formFont_ = win32::createJapaneseFont(kFormFontHeight);
+  memoFont_ = win32::createJapaneseFont(kMemoFontHeight);
+  toolBar_ = std::make_unique<win32::ToolBar>(instance_, window_, formFont_.get());
+  // Borderless, wrapping at its width, without scroll bars.
+  Memo1 = ::CreateWindowExW(0, L"EDIT", L"",
+                            WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL, 0,
+                            0, 0, 0, window_, reinterpret_cast<HMENU>(kMemoId), instance_, nullptr);
+  ::SendMessageW(Memo1, WM_SETFONT, reinterpret_cast<WPARAM>(memoFont_.get()), FALSE);
+  ::SendMessageW(Memo1, EM_SETLIMITTEXT, kTextAreaLimit, 0);
+  memoLines_ = std::make_unique<win32::MemoTextLines>(Memo1);
+
+  // Ctrl+Z belongs to the Edit menu's item, which does nothing, so the text area's own
+  // undo never sees it.
+  ACCEL undo{FVIRTKEY | FCONTROL, 'Z', static_cast<WORD>(kMenuUndoId)};
+  accelerators_.reset(::CreateAcceleratorTableW(&undo, 1));
+  layout();
+}
+
+void TMainForm::onCommand(int id) {
+  switch (id) {
+    case kMenuOpenId:
+      MenuOpenClick();
+      break;
+    case kMenuExitId:
+      MenuExitClick();
+      break;
+    case kMenuSettingId:
+      MenuSettingClick();
+      break;
+    case kAbout1Id:
+      About1Click();
+      break;
+    case win32::kSendButtonId:
+      SendButtonClick();
+      break;
+    case win32::kColorButtonId:
+      ColorButtonClick();
+      break;
+    case win32::kLineButtonId:
+      LineButtonClick();
+      break;
+    case kEraseButtonId:
+      EraseButtonClick();
+      break;
+    case kDrawingButtonId:
+      DrawingButtonClick();
+      break;
+    case kMenuUndoId:  // taken on purpose and left without effect
+    default:
+      break;
+  }
+}
+
+// --- Creation sequence ---
+
+// Each step reports its own failure and the next still runs: whatever happens to the
+// settings file, the user's draft is loaded and the pictures exist.
+void TMainForm::FormCreate() {
+  win32::runHandler(window_, [this] { readSettings(); });
+  win32::runHandler(window_, [this] { drawPenGlyphs(); });
+  win32::runHandler(window_, [this] { takeCommandLineAndDraft(); });
+  if (endRequested_) return;
+  win32::runHandler(window_, [this] { createPictures(); });
+}
+
+void TMainForm::readSettings() {
+  SettingsFile = std::make_unique<IniFile>(settingsPathFor(programPath()));
+  MailClientPath = readMailClientPath(*SettingsFile);
+  const StartPen pen = readStartPen(*SettingsFile);
+  surface_.setStartPen(pen.colorIndex, pen.lineWidth);
+}
+
+void TMainForm::drawPenGlyphs() {
+  UpdatePenGlyphs();
+}
+
+void TMainForm::takeCommandLineAndDraft() {
+  const CommandLineStep step = planCommandLine(splitCommandLine(wideToSjis(::GetCommandLineW())));
+  ImageFormat = step.imageFormat;
+  if (step.action == CommandLineStep::Action::EndProgram) {
+    endRequested_ = true;
+    return;
+  }
+  HeaderLines.clear();
+  // A draft that cannot be read leaves an empty text area and a working window.
+  if (auto failure = takeInDraft(step, *memoLines_, HeaderLines, Subject)) throw Error(*failure);
+}
+
+void TMainForm::createPictures() {
+  RECT memo{};
+  ::GetClientRect(Memo1, &memo);
+  surface_.createLayers(memo.right, memo.bottom);
+}
+
+// --- Window ---
+
+RECT TMainForm::drawingArea() const {
+  RECT client{};
+  ::GetClientRect(window_, &client);
+  client.top = std::min<LONG>(drawingTop_, client.bottom);
+  return client;
+}
+
+void TMainForm::layout() {
+  RECT client{};
+  ::GetClientRect(window_, &client);
+  drawingTop_ = toolBar_->layout(client.right);
+  const RECT area = drawingArea();
+  // The text area covers the drawing area completely.
+  ::MoveWindow(Memo1, 0, area.top, area.right, area.bottom - area.top, TRUE);
+}
+
+void TMainForm::FormResize() {
+  if (!toolBar_) return;
+  layout();
+  const RECT area = drawingArea();
+  surface_.FormResize(area.right - area.left, area.bottom - area.top);
+}
+
+void TMainForm::PaintBox1Paint() {
+  win32::PaintDc paint(window_);
+  const Picture* composite = surface_.CompositePicture.get();
+  if (!composite || composite->empty()) return;
+  const RECT area = drawingArea();
+  ::IntersectClipRect(paint.get(), area.left, area.top, area.right, area.bottom);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER),
+                    composite->width(),
+                    -composite->height(),
+                    1,
+                    32,
+                    BI_RGB,
+                    0,
+                    0,
+                    0,
+                    0,
+                    0};
+  ::SetDIBitsToDevice(paint.get(), 0, area.top, static_cast<DWORD>(composite->width()),
+                      static_cast<DWORD>(composite->height()), 0, 0, 0,
+                      static_cast<UINT>(composite->height()), composite->scanLine(0), &info,
+                      DIB_RGB_COLORS);
+}
+
+void TMainForm::showComposite(const Rect& part) {
+  const Picture* composite = surface_.CompositePicture.get();
+  if (!composite || !window_) return;
+  const RECT area = drawingArea();
+  const Rect shown = part.intersect({0, 0, composite->width(), composite->height()})
+                         .intersect({0, 0, area.right - area.left, area.bottom - area.top});
+  if (shown.empty()) return;
+  // Only the rows of the part, as a top-down picture of their own.
+  BITMAPINFO info{};
+  info.bmiHeader = {
+      sizeof(BITMAPINFOHEADER), composite->width(), -shown.height(), 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  const win32::WindowDc dc(window_);
+  ::SetDIBitsToDevice(dc.get(), shown.left, area.top + shown.top, static_cast<DWORD>(shown.width()),
+                      static_cast<DWORD>(shown.height()), shown.left, 0, 0,
+                      static_cast<UINT>(shown.height()), composite->scanLine(shown.top), &info,
+                      DIB_RGB_COLORS);
+}
+
+void TMainForm::FormClose() {
+  surface_.FormClose();
+}
+
+void TMainForm::MenuExitClick() {
+  ::SendMessageW(window_, WM_CLOSE, 0, 0);
+}
+
+void TMainForm::MenuOpenClick() {
+  std::wstring& fileName = openDialogFile_;
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = window_;
+  dialog.lpstrFile = fileName.data();
+  dialog.nMaxFile = static_cast<DWORD>(fileName.size());
+  dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
+  if (!::GetOpenFileNameW(&dialog)) return;
+  loadTextFile(*memoLines_, wideToSjis(fileName.c_str()));
+}
+
+void TMainForm::MenuSettingClick() {
+  if (!mailClientSelect_) return;
+  MailClientPath = mailClientSelect_->showModal();
+  if (SettingsFile) writeMailClientPath(*SettingsFile, MailClientPath);
+}
+
+void TMainForm::About1Click() {
+  if (versionForm_) versionForm_->showModal();
+}
+
+// Send's work lives with the hand-off to the mail client; it is bound here.
+void TMainForm::SendButtonClick() {
+  win32::sendFromMainWindow(window_, {MailClientPath, Subject, HeaderLines, ImageFormat},
+                            *memoLines_, surface_.CompositePicture.get(),
+                            [this] { MenuSettingClick(); });
+}
+
+// --- Pen tools ---
+
+void TMainForm::runPenTool(void (HandwritingSurface::*tool)()) {
+  // The glyphs are redrawn before the pen is stored: they show even when storing fails.
+  struct ShowGlyphs {
+    TMainForm& form;
+    ~ShowGlyphs() {
+      form.toolBar_->setPenGlyphs(form.surface_.ColorGlyph, form.surface_.LineGlyph);
+    }
+  } showGlyphs{*this};
+  (surface_.*tool)();
+}
+
+void TMainForm::UpdatePenGlyphs() {
+  runPenTool(&HandwritingSurface::UpdatePenGlyphs);
+}
+
+void TMainForm::ColorButtonClick() {
+  runPenTool(&HandwritingSurface::ColorButtonClick);
+}
+
+void TMainForm::LineButtonClick() {
+  runPenTool(&HandwritingSurface::LineButtonClick);
+}
+
+void TMainForm::EraseButtonClick() {
+  surface_.EraseButtonClick(toolBar_->isDown(kEraseButtonId));
+}
+
+// --- Handwriting mode ---
+
+bool TMainForm::handwriting() const {
+  return Memo1 && !::IsWindowVisible(Memo1) && toolBar_ && toolBar_->isDown(kDrawingButtonId);
+}
+
+void TMainForm::DrawingButtonClick() {
+  const bool down = toolBar_->isDown(kDrawingButtonId);
+  RECT outer{}, memo{};
+  ::GetWindowRect(window_, &outer);
+  ::GetClientRect(Memo1, &memo);
+  win32::EditSnapshot snapshot(Memo1);
+  Rect changed;
+  try {
+    changed = surface_.DrawingButtonClick(down, outer.right - outer.left, outer.bottom - outer.top,
+                                          memo.right, memo.bottom, snapshot);
+  } catch (...) {
+    // The mode did not change: the button goes back to the mode in force.
+    ::SendMessageW(toolBar_->toolBar(), TB_CHECKBUTTON, kDrawingButtonId, MAKELPARAM(!down, 0));
+    throw;
+  }
+  toolBar_->setDrawingCaption(utf8ToWide(drawingButtonCaption(down)));
+  ::ShowWindow(Memo1, down ? SW_HIDE : SW_SHOW);
+  ::SetFocus(down ? window_ : Memo1);
+  showComposite(changed);
+}
+
+void TMainForm::FormCanResize(int& width, int& height) const {
+  if (!toolBar_) return;
+  std::int32_t w = width, h = height;
+  surface_.FormCanResize(toolBar_->isDown(kDrawingButtonId), w, h);
+  width = w;
+  height = h;
+}
+
+// --- Strokes ---
+
+void TMainForm::onMouse(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!handwriting()) return;
+  const Point at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) - drawingTop_};
+  const bool inArea = at.y >= 0;
+  switch (message) {
+    case WM_LBUTTONDOWN:
+      if (!inArea) return;
+      // The drawing area keeps the mouse until the left button's release.
+      ::SetCapture(window_);
+      showComposite(surface_.Image1MouseDown(kLeftButton, at));
+      break;
+    case WM_RBUTTONDOWN:
+      if (inArea) showComposite(surface_.Image1MouseDown(kRightButton, at));
+      break;
+    case WM_MBUTTONDOWN:
+      if (inArea) showComposite(surface_.Image1MouseDown(kMiddleButton, at));
+      break;
+    case WM_MOUSEMOVE:
+      showComposite(surface_.Image1MouseMove(heldButtons(wParam), at));
+      break;
+    case WM_LBUTTONUP:
+      if (::GetCapture() == window_) ::ReleaseCapture();
+      showComposite(surface_.Image1MouseUp(kLeftButton, at));
+      break;
+    case WM_RBUTTONUP:
+      showComposite(surface_.Image1MouseUp(kRightButton, at));
+      break;
+    case WM_MBUTTONUP:
+      showComposite(surface_.Image1MouseUp(kMiddleButton, at));
+      break;
+  }
+}
+
+}  // namespace fudekko

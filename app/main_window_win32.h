@@ -1,0 +1,126 @@
+#pragma once
+// The main window: the text area, the drawing area, the tool bar, the menus and all of
+// the program's state. Closing it ends the program.
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/stored_pen.h"
+#include "app/tool_bar_win32.h"
+#include "draft/text_area_lines_win32.h"
+#include "settings/ini_file.h"
+#include "surface/handwriting_surface.h"
+#include "win32/window_win32.h"
+
+namespace fudekko {
+
+class TALMailSelect;
+class TVersionForm;
+
+// Command identifiers of the menu items.
+enum MenuItemId : int {
+  kMenuOpenId = 301,
+  kMenuExitId = 302,
+  kMenuUndoId = 303,
+  kMenuSettingId = 304,
+  kAbout1Id = 305,
+};
+
+class TMainForm : public win32::Window<TMainForm> {
+ public:
+  // Creates the window (running `FormCreate`); it stays hidden until shown.
+  explicit TMainForm(HINSTANCE instance);
+  ~TMainForm();
+
+  // False when start-up decided that the program ends without showing the window
+  // (a draft file that is named but missing).
+  bool shouldRun() const { return window_ != nullptr && !endRequested_; }
+
+  // The dialogs are created after the main window; they are shown modally from its menu.
+  void setDialogs(TALMailSelect* mailClientSelect, TVersionForm* versionForm);
+
+  // The event loop hands every message here first: the Edit menu's Ctrl+Z.
+  bool translateAccelerator(MSG& message) const;
+
+  // What Send reads of the main window.
+  const std::string& mailClientPath() const { return MailClientPath; }
+  const std::string& subject() const { return Subject; }
+  const std::vector<std::string>& headerLines() const { return HeaderLines; }
+  const std::string& imageFormat() const { return ImageFormat; }
+  // Null after FormClose.
+  const Picture* compositePicture() const { return surface_.CompositePicture.get(); }
+  const TextLines& textLines() const { return *memoLines_; }
+
+  // The Option menu's settings command; Send runs it too when the mail client is missing.
+  void MenuSettingClick();
+  void SendButtonClick();
+
+ private:
+  friend class win32::Window<TMainForm>;
+  LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  void createControls();
+  void onCommand(int id);
+  void onMouse(UINT message, WPARAM wParam, LPARAM lParam);
+
+  // The creation sequence, in this order.
+  void FormCreate();
+  void readSettings();
+  void drawPenGlyphs();
+  void takeCommandLineAndDraft();
+  void createPictures();
+
+  void FormResize();
+  void layout();
+  void PaintBox1Paint();
+  void FormClose();
+  void MenuExitClick();
+  void MenuOpenClick();
+  void About1Click();
+  void ColorButtonClick();
+  void LineButtonClick();
+  void EraseButtonClick();
+  void DrawingButtonClick();
+  void FormCanResize(int& width, int& height) const;
+  void UpdatePenGlyphs();
+  // Runs a pen tool of the surface, then shows the glyphs it drew in the tool bar.
+  void runPenTool(void (HandwritingSurface::*tool)());
+
+  // The drawing area (PaintBox1): the client area below the cool bar.
+  RECT drawingArea() const;
+  // Copies `part` of the composite picture onto the drawing area at once.
+  void showComposite(const Rect& part);
+  bool handwriting() const;
+
+  HINSTANCE instance_;
+  bool endRequested_ = false;
+
+  // The fields of the window's state; the pen, the pictures and the sizes recorded for
+  // handwriting mode live in the surface.
+  std::unique_ptr<IniFile> SettingsFile;
+  StoredPen storedPen_{SettingsFile};
+  HandwritingSurface surface_{storedPen_};
+  std::string Subject;
+  std::vector<std::string> HeaderLines;
+  std::string ImageFormat;
+  std::string MailClientPath;
+
+  win32::Font formFont_;
+  win32::Font memoFont_;
+  std::unique_ptr<win32::ToolBar> toolBar_;
+  HWND Memo1 = nullptr;
+  std::unique_ptr<win32::MemoTextLines> memoLines_;
+  win32::Accelerators accelerators_;
+  // OpenDialog1's file name, kept for the whole run so it opens on the previous pick.
+  std::wstring openDialogFile_ = std::wstring(32768, L'\0');
+  int drawingTop_ = 0;
+
+  TALMailSelect* mailClientSelect_ = nullptr;
+  TVersionForm* versionForm_ = nullptr;
+};
+
+}  // namespace fudekko

@@ -1,0 +1,247 @@
+#include "app/tool_bar_win32.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+
+namespace fudekko::win32 {
+
+namespace {
+
+constexpr int kButtonHeight = 40;
+constexpr int kBandMinHeight = 44;
+// The glyphs are larger than the 51 x 40 buttons: as on any flat button, only their
+// middle shows, so the image list holds that middle part.
+constexpr int kImageWidth = 47;
+constexpr int kImageHeight = 36;
+
+enum ImageIndex : int { kSendImage, kColorImage, kLineImage, kEraserImage };
+
+constexpr Color kCyan = 0xFFFF00;
+constexpr Color kRed = 0x0000FF;
+
+// The middle kImageWidth x kImageHeight of `glyph` as a device bitmap.
+Bitmap middleOf(const Picture& glyph) {
+  BITMAPINFO info{};
+  info.bmiHeader = {
+      sizeof(BITMAPINFOHEADER), kImageWidth, -kImageHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  Bitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap) return bitmap;
+  const int left = (glyph.width() - kImageWidth) / 2;
+  const int top = (glyph.height() - kImageHeight) / 2;
+  auto* pixels = static_cast<std::uint32_t*>(bits);
+  for (int y = 0; y < kImageHeight; ++y) {
+    for (int x = 0; x < kImageWidth; ++x) {
+      const Color c = glyph.pixel(left + x, top + y);
+      // A DIB pixel is blue, green, red: the colour's byte order reversed.
+      pixels[y * kImageWidth + x] = rgb(blueOf(c), greenOf(c), redOf(c));
+    }
+  }
+  return bitmap;
+}
+
+void addGlyph(HIMAGELIST list, const Picture& glyph) {
+  const Bitmap bitmap = middleOf(glyph);
+  // The bottom-left pixel of the whole glyph names the colour that shows as the face.
+  const Color transparent = glyph.pixel(0, glyph.height() - 1);
+  if (bitmap) ::ImageList_AddMasked(list, bitmap.get(), transparent);
+}
+
+}  // namespace
+
+Picture sendGlyph() {
+  Picture glyph(PixelFormat::Bits24, 64, 45);
+  glyph.setBrushColor(kCyan);
+  glyph.fillRect({0, 0, 64, 45});
+  // Speed lines behind the letter.
+  glyph.setPenWidth(1);
+  glyph.setPenColor(0x808080);
+  for (int y : {17, 23, 29}) {
+    glyph.moveTo({9, y + 2});
+    glyph.lineTo({17, y});
+  }
+  // The envelope, tilted up toward its flight.
+  const Point corners[4] = {{20, 18}, {50, 11}, {54, 31}, {24, 38}};
+  glyph.setBrushColor(0xFFFFFF);
+  for (int y = 10; y <= 39; ++y) {
+    // Fill the tilted body row by row between its left and right edges.
+    const auto edgeX = [y](Point a, Point b) {
+      return a.x + (b.x - a.x) * (y - a.y) / std::max(1, b.y - a.y);
+    };
+    int left = 64, right = -1;
+    for (int i = 0; i < 4; ++i) {
+      const Point a = corners[i], b = corners[(i + 1) % 4];
+      const Point top = a.y <= b.y ? a : b, bottom = a.y <= b.y ? b : a;
+      if (y < top.y || y > bottom.y) continue;
+      const int x = edgeX(top, bottom);
+      left = std::min(left, x);
+      right = std::max(right, x);
+    }
+    if (left <= right) glyph.fillRect({left, y, right + 1, y + 1});
+  }
+  glyph.setPenColor(0x000000);
+  glyph.moveTo(corners[0]);
+  for (int i = 1; i <= 4; ++i) glyph.lineTo(corners[i % 4]);
+  // The flap.
+  glyph.setPenColor(0x0000C0);
+  glyph.moveTo(corners[0]);
+  glyph.lineTo({38, 27});
+  glyph.lineTo(corners[1]);
+  return glyph;
+}
+
+Picture eraserGlyph() {
+  Picture glyph(PixelFormat::Bits24, 50, 40);
+  glyph.setBrushColor(kRed);
+  glyph.fillRect({0, 0, 50, 40});
+  // A rubber block lying on a slant: its paper sleeve and its white tip.
+  glyph.setPenWidth(13);
+  glyph.setPenColor(0xC07030);
+  glyph.moveTo({30, 14});
+  glyph.lineTo({38, 10});
+  glyph.setPenColor(0xF0F0F0);
+  glyph.moveTo({14, 26});
+  glyph.lineTo({24, 18});
+  glyph.setPenWidth(1);
+  glyph.setPenColor(0x404040);
+  glyph.moveTo({8, 32});
+  glyph.lineTo({42, 32});
+  return glyph;
+}
+
+ToolBar::ToolBar(HINSTANCE instance, HWND parent, HFONT font)
+    : font_(font), sendGlyph_(sendGlyph()), eraserGlyph_(eraserGlyph()) {
+  coolBar_ = ::CreateWindowExW(WS_EX_TOOLWINDOW, REBARCLASSNAMEW, nullptr,
+                               WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
+                                   RBS_VARHEIGHT | RBS_BANDBORDERS | CCS_NODIVIDER | CCS_TOP,
+                               0, 0, 0, 0, parent, nullptr, instance, nullptr);
+  toolBar_ = ::CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
+                               WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | CCS_NORESIZE |
+                                   CCS_NODIVIDER | CCS_NOPARENTALIGN,
+                               0, 0, 0, 0, coolBar_, nullptr, instance, nullptr);
+  ::SendMessageW(toolBar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  // Button commands go to the main window, not to the cool bar.
+  ::SendMessageW(toolBar_, TB_SETPARENT, reinterpret_cast<WPARAM>(parent), 0);
+  ::SendMessageW(toolBar_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  ::SendMessageW(toolBar_, TB_SETPADDING, 0, MAKELPARAM(2, 2));
+  showGlyphs();
+
+  TBBUTTON buttons[] = {
+      {kSendImage, kSendButtonId, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
+      {0, 0, 0, BTNS_SEP, {}, 0, 0},  // ToolButton1
+      {kColorImage, kColorButtonId, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
+      {kLineImage, kLineButtonId, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
+      {kEraserImage, kEraseButtonId, TBSTATE_ENABLED, BTNS_CHECK, {}, 0, 0},
+      {I_IMAGENONE, kDrawingButtonId, TBSTATE_ENABLED, BTNS_CHECK, {}, 0, -1},
+  };
+  ::SendMessageW(toolBar_, TB_ADDBUTTONSW, std::size(buttons), reinterpret_cast<LPARAM>(buttons));
+  ::SendMessageW(toolBar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(51, kButtonHeight));
+  const struct {
+    int id;
+    int width;
+  } widths[] = {{kSendButtonId, 70},
+                {kColorButtonId, 51},
+                {kLineButtonId, 51},
+                {kEraseButtonId, 51},
+                {kDrawingButtonId, 51}};
+  for (const auto& button : widths) {
+    TBBUTTONINFOW info{};
+    info.cbSize = sizeof info;
+    info.dwMask = TBIF_SIZE;
+    info.cx = static_cast<WORD>(button.width);
+    ::SendMessageW(toolBar_, TB_SETBUTTONINFOW, static_cast<WPARAM>(button.id),
+                   reinterpret_cast<LPARAM>(&info));
+  }
+  // The separator is 8 wide.
+  TBBUTTONINFOW separator{};
+  separator.cbSize = sizeof separator;
+  separator.dwMask = TBIF_SIZE | TBIF_BYINDEX;
+  separator.cx = 8;
+  ::SendMessageW(toolBar_, TB_SETBUTTONINFOW, 1, reinterpret_cast<LPARAM>(&separator));
+
+  SIZE size{};
+  ::SendMessageW(toolBar_, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
+  ::SetWindowPos(toolBar_, nullptr, 0, 0, size.cx, kButtonHeight, SWP_NOMOVE | SWP_NOZORDER);
+
+  REBARBANDINFOW band{};
+  band.cbSize = sizeof band;
+  band.fMask = RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_STYLE | RBBIM_SIZE;
+  band.fStyle = RBBS_CHILDEDGE | RBBS_NOGRIPPER;
+  band.hwndChild = toolBar_;
+  band.cxMinChild = static_cast<UINT>(size.cx);
+  band.cyMinChild = kBandMinHeight;
+  band.cx = static_cast<UINT>(size.cx);
+  ::SendMessageW(coolBar_, RB_INSERTBANDW, static_cast<WPARAM>(-1),
+                 reinterpret_cast<LPARAM>(&band));
+}
+
+void ToolBar::setPenGlyphs(const Picture& colorGlyph, const Picture& lineGlyph) noexcept {
+  try {
+    colorGlyph_ = colorGlyph;
+    lineGlyph_ = lineGlyph;
+  } catch (...) {
+    return;  // out of memory: the buttons keep their former glyphs
+  }
+  showGlyphs();
+}
+
+// The image list is built anew each time: it is four small pictures.
+void ToolBar::showGlyphs() noexcept {
+  ImageList images(::ImageList_Create(kImageWidth, kImageHeight, ILC_COLOR24 | ILC_MASK, 4, 0));
+  if (!images) return;
+  for (const Picture* glyph : {&sendGlyph_, &colorGlyph_, &lineGlyph_, &eraserGlyph_}) {
+    if (glyph->empty()) {
+      // Not drawn yet: an empty face keeps the indices in place.
+      Picture blank(PixelFormat::Bits24, kImageWidth, kImageHeight);
+      addGlyph(images.get(), blank);
+    } else {
+      addGlyph(images.get(), *glyph);
+    }
+  }
+  ::SendMessageW(toolBar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
+  images_ = std::move(images);
+  ::InvalidateRect(toolBar_, nullptr, TRUE);
+}
+
+bool ToolBar::isDown(ToolButtonId id) const {
+  return ::SendMessageW(toolBar_, TB_ISBUTTONCHECKED, static_cast<WPARAM>(id), 0) != 0;
+}
+
+void ToolBar::setDrawingCaption(std::wstring caption) {
+  drawingCaption_ = std::move(caption);
+  ::InvalidateRect(toolBar_, nullptr, TRUE);
+}
+
+// The handwriting button's caption is drawn here, centred on the button's face: the
+// tool bar itself would place it beside the room kept for a glyph, off the narrow button.
+LRESULT ToolBar::customDraw(const NMTBCUSTOMDRAW& draw) const {
+  switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+      return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+      return draw.nmcd.dwItemSpec == kDrawingButtonId ? CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT;
+    case CDDS_ITEMPOSTPAINT:
+      if (draw.nmcd.dwItemSpec == kDrawingButtonId) {
+        RECT face = draw.nmcd.rc;
+        // A pressed button's caption sinks by a pixel, as its glyph would.
+        if (draw.nmcd.uItemState & (CDIS_CHECKED | CDIS_SELECTED)) ::OffsetRect(&face, 1, 1);
+        const Selection font(draw.nmcd.hdc, font_);
+        ::SetBkMode(draw.nmcd.hdc, TRANSPARENT);
+        ::SetTextColor(draw.nmcd.hdc, ::GetSysColor(COLOR_BTNTEXT));
+        ::DrawTextW(draw.nmcd.hdc, drawingCaption_.c_str(), -1, &face,
+                    DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+      }
+      return CDRF_DODEFAULT;
+  }
+  return CDRF_DODEFAULT;
+}
+
+int ToolBar::layout(int parentWidth) {
+  ::SetWindowPos(coolBar_, nullptr, 0, 0, parentWidth, 0, SWP_NOZORDER | SWP_NOMOVE);
+  RECT r{};
+  ::GetWindowRect(coolBar_, &r);
+  return r.bottom - r.top;
+}
+
+}  // namespace fudekko::win32

@@ -1,0 +1,69 @@
+#pragma once
+// The cool bar with its one band and the flat tool bar of the main window: the send,
+// colour, line, eraser and handwriting buttons.
+
+#include <windows.h>
+// The common controls need windows.h first.
+#include <commctrl.h>
+
+#include <string>
+
+#include "imaging/picture.h"
+#include "win32/handles_win32.h"
+
+namespace fudekko::win32 {
+
+inline void destroyImageList(HIMAGELIST list) {
+  ::ImageList_Destroy(list);
+}
+using ImageList = UniqueHandle<HIMAGELIST, destroyImageList>;
+
+// Command identifiers of the tool buttons.
+enum ToolButtonId : int {
+  kSendButtonId = 201,
+  kColorButtonId = 202,
+  kLineButtonId = 203,
+  kEraseButtonId = 204,
+  kDrawingButtonId = 205,
+};
+
+// The pictures of the send and eraser buttons: a flying letter on cyan (64 x 45) and an
+// eraser on red (50 x 40), 24-bit; the bottom-left pixel's colour shows as the face.
+Picture sendGlyph();
+Picture eraserGlyph();
+
+class ToolBar {
+ public:
+  // Creates the cool bar and tool bar as children of `parent`; `font` is used for
+  // the handwriting button's caption and must outlive the tool bar.
+  ToolBar(HINSTANCE instance, HWND parent, HFONT font);
+
+  HWND coolBar() const { return coolBar_; }
+  HWND toolBar() const { return toolBar_; }
+
+  // The colour and line buttons show these glyphs from now on.
+  void setPenGlyphs(const Picture& colorGlyph, const Picture& lineGlyph) noexcept;
+  bool isDown(ToolButtonId id) const;
+  const std::wstring& drawingCaption() const { return drawingCaption_; }
+  void setDrawingCaption(std::wstring caption);
+  // The tool bar's NM_CUSTOMDRAW, which its parent passes on.
+  LRESULT customDraw(const NMTBCUSTOMDRAW& draw) const;
+
+  // Follows the parent's width; returns the cool bar's height.
+  int layout(int parentWidth);
+
+ private:
+  void showGlyphs() noexcept;
+
+  HFONT font_;
+  std::wstring drawingCaption_ = L"手書き";
+  HWND coolBar_ = nullptr;
+  HWND toolBar_ = nullptr;
+  Picture sendGlyph_;
+  Picture eraserGlyph_;
+  Picture colorGlyph_;
+  Picture lineGlyph_;
+  ImageList images_;
+};
+
+}  // namespace fudekko::win32

@@ -1,0 +1,32 @@
+#pragma once
+// The text area's line list over a multi-line edit control with word wrap.
+
+#include <windows.h>
+
+#include <string>
+
+#include "draft/text_lines.h"
+
+namespace fudekko::win32 {
+
+class MemoTextLines : public TextLines {
+ public:
+  explicit MemoTextLines(HWND edit) : edit_(edit) {}
+
+  // The whole text as Shift-JIS (CR LF as the control holds it).
+  std::string text() const override;
+  void setText(const std::string& text) override;
+  // Display lines, as the control wraps them at its current width.
+  int count() const override;
+  std::string line(int index) const override;
+  void deleteLine0() override;
+
+ private:
+  int displayLineCount() const;
+  std::wstring displayLine(int index) const;
+  void removeRange(int start, int end);
+
+  HWND edit_;
+};
+
+}  // namespace fudekko::win32

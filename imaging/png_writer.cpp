@@ -1,0 +1,287 @@
+#include "imaging/png_writer.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <optional>
+
+namespace fudekko {
+
+namespace {
+
+constexpr std::size_t kOutputBufferSize = 32768;
+constexpr std::size_t kMaxPaletteEntries = 256;
+
+constexpr std::uint32_t chunkType(const char (&name)[5]) {
+  return (std::uint32_t(std::uint8_t(name[0])) << 24) |
+         (std::uint32_t(std::uint8_t(name[1])) << 16) |
+         (std::uint32_t(std::uint8_t(name[2])) << 8) | std::uint32_t(std::uint8_t(name[3]));
+}
+
+constexpr std::uint32_t kIhdr = chunkType("IHDR");
+constexpr std::uint32_t kPlte = chunkType("PLTE");
+constexpr std::uint32_t kIdat = chunkType("IDAT");
+constexpr std::uint32_t kIend = chunkType("IEND");
+
+constexpr std::uint8_t kSignature[8] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
+
+void putBe32(std::uint8_t* at, std::uint32_t value) {
+  at[0] = static_cast<std::uint8_t>(value >> 24);
+  at[1] = static_cast<std::uint8_t>(value >> 16);
+  at[2] = static_cast<std::uint8_t>(value >> 8);
+  at[3] = static_cast<std::uint8_t>(value);
+}
+
+// The bit count written for a held picture: its own for 1, 4 and 8 bits, else 24.
+int bitCountOf(const Picture& picture) {
+  switch (picture.format()) {
+    case PixelFormat::Bits1:
+      return 1;
+    case PixelFormat::Bits4:
+      return 4;
+    case PixelFormat::Bits8:
+      return 8;
+    default:
+      return 24;
+  }
+}
+
+bool keptAsItIs(PixelFormat format) {
+  return format == PixelFormat::Bits1 || format == PixelFormat::Bits4 ||
+         format == PixelFormat::Bits8 || format == PixelFormat::Bits24;
+}
+
+// The compressor of one save; ended on every way out of the save.
+class Deflater {
+ public:
+  explicit Deflater(int level) {
+    // deflateInit passes the zlib version and the record size, which zlib checks; its
+    // defaults are method deflate, a 32 KB window with zlib header and trailer,
+    // memory level 8 and the default strategy.
+    const int result = deflateInit(&stream_, level);
+    if (result == Z_MEM_ERROR) throw OutOfMemory();
+    if (result != Z_OK) throw EPngError("Zlib error");
+  }
+  ~Deflater() { deflateEnd(&stream_); }
+  Deflater(const Deflater&) = delete;
+  Deflater& operator=(const Deflater&) = delete;
+
+  z_stream& stream() { return stream_; }
+
+ private:
+  z_stream stream_{};
+};
+
+// Everything one save needs beyond the picture: one filtered row, the palette and the
+// compressor's output buffer. Made for one save and dropped when it ends.
+class PngWriterState {
+ public:
+  PngWriterState(const Picture& picture, ByteSink& stream, int zlibLevel)
+      : picture_(picture),
+        stream_(stream),
+        width_(picture.width()),
+        height_(picture.height()),
+        bitCount_(bitCountOf(picture)),
+        bitDepth_(bitCount_ == 24 ? 8 : bitCount_) {
+    const auto& palette = picture.palette();
+    paletteCount_ = std::min(palette.size(), kMaxPaletteEntries);
+    for (std::size_t i = 0; i < paletteCount_; ++i) {
+      palette_[3 * i] = palette[i].red;
+      palette_[3 * i + 1] = palette[i].green;
+      palette_[3 * i + 2] = palette[i].blue;
+    }
+    const std::uint64_t rowLength = (std::uint64_t(width_) * std::uint64_t(bitCount_) + 7) / 8 + 1;
+    // A row goes to zlib in one piece, and zlib counts its input in 32 bits.
+    if (rowLength > 0xFFFFFFFFu) throw OutOfMemory();
+    rowLength_ = static_cast<std::size_t>(rowLength);
+    rowBuffer_.assign(rowLength_, 0);
+    deflater_.emplace(zlibLevel);
+  }
+
+  void write() {
+    stream_.write(kSignature, sizeof kSignature);
+    writeHeader();
+    writePalette();
+    writeImageData();
+    writeChunk(kIend, nullptr, 0);
+  }
+
+ private:
+  void writeChunk(std::uint32_t type, const std::uint8_t* data, std::uint32_t length) {
+    std::uint8_t head[8];
+    putBe32(head, length);
+    putBe32(head + 4, type);
+    stream_.write(head, sizeof head);
+    uLong crc = crc32(0, Z_NULL, 0);
+    crc = crc32(crc, head + 4, 4);
+    if (data && length > 0) {
+      crc = crc32(crc, data, length);
+      stream_.write(data, length);
+    }
+    std::uint8_t tail[4];
+    putBe32(tail, static_cast<std::uint32_t>(crc));
+    stream_.write(tail, sizeof tail);
+  }
+
+  void writeHeader() {
+    std::uint8_t data[13];
+    putBe32(data, static_cast<std::uint32_t>(width_));
+    putBe32(data + 4, static_cast<std::uint32_t>(height_));
+    data[8] = static_cast<std::uint8_t>(bitDepth_);
+    data[9] = bitCount_ <= 8 ? 3 : 2;  // indexed or RGB
+    data[10] = 0;                      // deflate
+    data[11] = 0;                      // adaptive filtering, of which we use None only
+    data[12] = 0;                      // not interlaced
+    writeChunk(kIhdr, data, sizeof data);
+  }
+
+  void writePalette() {
+    if (paletteCount_ == 0) {
+      if (bitCount_ <= 8) throw EPngError("no colortable");
+      return;  // a 24-bit picture without a suggested palette
+    }
+    writeChunk(kPlte, palette_, static_cast<std::uint32_t>(3 * paletteCount_));
+  }
+
+  void resetOutput() {
+    z_stream& z = deflater_->stream();
+    z.next_out = output_;
+    z.avail_out = kOutputBufferSize;
+  }
+
+  void writeFullOutput() {
+    writeChunk(kIdat, output_, kOutputBufferSize);
+    resetOutput();
+  }
+
+  void fillRow(std::int32_t y) {
+    const std::uint8_t* in = picture_.scanLine(y);
+    std::uint8_t* out = rowBuffer_.data() + 1;  // byte 0 is the filter type, always 0
+    if (bitCount_ == 24) {
+      // The picture stores blue, green, red; PNG wants red, green, blue.
+      const std::size_t width = static_cast<std::size_t>(width_);
+      for (std::size_t x = 0; x < width; ++x) {
+        out[3 * x] = in[3 * x + 2];
+        out[3 * x + 1] = in[3 * x + 1];
+        out[3 * x + 2] = in[3 * x];
+      }
+    } else {
+      std::memcpy(out, in, rowLength_ - 1);
+    }
+  }
+
+  void writeImageData() {
+    z_stream& z = deflater_->stream();
+    resetOutput();
+    for (std::int32_t y = 0; y < height_; ++y) {
+      fillRow(y);
+      z.next_in = rowBuffer_.data();
+      z.avail_in = static_cast<uInt>(rowLength_);
+      while (z.avail_in > 0) {
+        if (deflate(&z, Z_NO_FLUSH) < 0) throw EPngError("ZLIB Error");
+        if (z.avail_out == 0) writeFullOutput();
+      }
+    }
+    for (;;) {
+      const int result = deflate(&z, Z_FINISH);
+      if (result < 0) throw EPngError("ZLIB error");
+      if (result == Z_STREAM_END) break;
+      if (z.avail_out == 0) writeFullOutput();
+    }
+    if (z.avail_out < kOutputBufferSize) {
+      writeChunk(kIdat, output_, static_cast<std::uint32_t>(kOutputBufferSize - z.avail_out));
+    }
+    deflateReset(&z);
+  }
+
+  const Picture& picture_;
+  ByteSink& stream_;
+  std::int32_t width_;
+  std::int32_t height_;
+  int bitCount_;
+  int bitDepth_;
+  std::size_t paletteCount_ = 0;
+  std::size_t rowLength_ = 0;
+  std::vector<std::uint8_t> rowBuffer_;
+  std::uint8_t palette_[3 * kMaxPaletteEntries] = {};
+  std::uint8_t output_[kOutputBufferSize];
+  std::optional<Deflater> deflater_;
+};
+
+}  // namespace
+
+int zlibLevelFor(std::int32_t compressionLevel) {
+  switch (compressionLevel) {
+    case 1:
+      return 1;
+    case 2:
+      return 9;
+    default:
+      return -1;
+  }
+}
+
+void PngGraphic::assign(const Picture* source) {
+  if (!source) {
+    heldBitmap_.reset();
+    return;
+  }
+  std::unique_ptr<Picture> copy;
+  try {
+    copy = std::make_unique<Picture>(*source);
+  } catch (const std::bad_alloc&) {
+    throw OutOfMemory();
+  }
+  if (!keptAsItIs(source->format())) {
+    copy->convertToDeviceIndependent();
+    copy->convertTo24Bits();
+  }
+  heldBitmap_ = std::move(copy);
+}
+
+void PngGraphic::assign(const PngGraphic& source) {
+  if (&source == this) return;
+  std::unique_ptr<Picture> copy;
+  try {
+    // From an empty graphic this becomes a picture of no pixels, in a format that the
+    // writer reads as it is.
+    copy = source.heldBitmap_ ? std::make_unique<Picture>(*source.heldBitmap_)
+                              : std::make_unique<Picture>(PixelFormat::Bits24, 0, 0);
+  } catch (const std::bad_alloc&) {
+    throw OutOfMemory();
+  }
+  heldBitmap_ = std::move(copy);
+}
+
+std::vector<PaletteEntry> PngGraphic::palette() const {
+  return heldBitmap_ ? heldBitmap_->palette() : std::vector<PaletteEntry>{};
+}
+
+void PngGraphic::setWidth(std::int32_t width) {
+  if (heldBitmap_) heldBitmap_->setWidth(width);
+}
+
+void PngGraphic::setHeight(std::int32_t height) {
+  if (heldBitmap_) heldBitmap_->setHeight(height);
+}
+
+void PngGraphic::SaveToStream(ByteSink& stream) const {
+  if (!heldBitmap_ || heldBitmap_->empty()) return;
+  std::unique_ptr<PngWriterState> state;
+  try {
+    state = std::make_unique<PngWriterState>(*heldBitmap_, stream, zlibLevelFor(compressionLevel));
+  } catch (const std::bad_alloc&) {
+    throw OutOfMemory();
+  }
+  state->write();
+}
+
+void PngGraphic::SaveToFile(const std::string& path) const {
+  FileSink file(path);
+  SaveToStream(file);
+  file.close();
+}
+
+}  // namespace fudekko

@@ -1,0 +1,290 @@
+#include "settings/ini_file.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "common/byte_stream.h"
+#include "common/shift_jis.h"
+
+namespace fudekko {
+
+namespace {
+
+constexpr std::string_view kNewLine = "\r\n";
+
+bool isBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+std::string_view trim(std::string_view text) {
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// Equal but for the case of ASCII letters, compared character by character so that
+// a Shift-JIS trail byte is never folded.
+bool sameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  std::size_t at = 0;
+  while (at < a.size()) {
+    const std::size_t length = sjisCharLength(a, at);
+    if (length == 2) {
+      if (a.substr(at, 2) != b.substr(at, 2)) return false;
+    } else {
+      auto fold = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+      if (fold(a[at]) != fold(b[at])) return false;
+    }
+    at += length;
+  }
+  return true;
+}
+
+struct Line {
+  std::string content;
+  std::string end;  // the line's own line break, kept as it was; empty for the last
+};
+
+std::vector<Line> splitLines(std::string_view bytes) {
+  std::vector<Line> lines;
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    std::size_t end = start;
+    while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+    std::size_t next = end;
+    if (next < bytes.size() && bytes[next] == '\r') ++next;
+    if (next < bytes.size() && bytes[next] == '\n' && (next == end || bytes[end] == '\r')) ++next;
+    lines.push_back({std::string(bytes.substr(start, end - start)),
+                     std::string(bytes.substr(end, next - end))});
+    start = next;
+  }
+  return lines;
+}
+
+// The name of a section line "[name]", or nothing for any other line.
+std::optional<std::string_view> sectionName(std::string_view content) {
+  content = trim(content);
+  if (content.empty() || content.front() != '[') return std::nullopt;
+  const std::size_t close = content.rfind(']');
+  if (close == std::string_view::npos) return std::nullopt;
+  return trim(content.substr(1, close - 1));
+}
+
+struct KeyLine {
+  std::string_view key;
+  std::string_view value;
+};
+
+std::optional<KeyLine> keyLine(std::string_view content) {
+  const std::size_t equals = content.find('=');
+  if (equals == std::string_view::npos) return std::nullopt;
+  const std::string_view key = trim(content.substr(0, equals));
+  if (key.empty()) return std::nullopt;
+  return KeyLine{key, trim(content.substr(equals + 1))};
+}
+
+// Where a section and a key lie among the lines.
+struct Found {
+  std::optional<std::size_t> section;  // the section line
+  std::size_t sectionEnd = 0;          // the first line after the section
+  std::optional<std::size_t> key;      // the key line
+};
+
+Found find(const std::vector<Line>& lines, std::string_view section) {
+  Found found;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const auto name = sectionName(lines[i].content);
+    if (!name) continue;
+    if (found.section) {
+      found.sectionEnd = i;
+      return found;
+    }
+    if (sameName(*name, section)) found.section = i;
+  }
+  if (!found.section) return found;
+  found.sectionEnd = lines.size();
+  return found;
+}
+
+std::optional<std::size_t> findKey(const std::vector<Line>& lines, const Found& where,
+                                   std::string_view key) {
+  for (std::size_t i = *where.section + 1; i < where.sectionEnd; ++i) {
+    const auto entry = keyLine(lines[i].content);
+    if (entry && sameName(entry->key, key)) return i;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> readFile(const std::string& path) {
+  try {
+    const std::vector<std::uint8_t> bytes = readWholeFile(path);
+    return std::string(bytes.begin(), bytes.end());
+  } catch (const Error&) {
+    return std::nullopt;
+  }
+}
+
+std::filesystem::path fsPath(const std::string& path) {
+#ifdef _WIN32
+  return std::filesystem::path(sjisToWide(path));
+#else
+  return std::filesystem::path(path);
+#endif
+}
+
+// Writes the whole file anew beside the old one and puts it in its place, so that the
+// file is either the old one or the new one, never half of it.
+void replaceFile(const std::string& path, std::string_view bytes) {
+  const std::string temporary = path + ".tmp";
+  std::error_code ignored;
+  std::optional<FileSink> sink;
+  try {
+    sink.emplace(temporary);
+  } catch (const Error&) {
+    throw SettingsWriteError(path);
+  }
+  try {
+    sink->write(bytes.data(), bytes.size());
+    sink->close();
+  } catch (const Error&) {
+    sink.reset();
+    std::filesystem::remove(fsPath(temporary), ignored);
+    throw SettingsWriteError(path);
+  }
+  std::error_code failed;
+  std::filesystem::rename(fsPath(temporary), fsPath(path), failed);
+  if (failed) {
+    std::filesystem::remove(fsPath(temporary), ignored);
+    throw SettingsWriteError(path);
+  }
+}
+
+}  // namespace
+
+SettingsWriteError::SettingsWriteError(const std::string& path)
+    : Error(formatWithPath("%s に書き込めません", path)) {}
+
+std::optional<std::int32_t> parseIniInteger(std::string_view text) {
+  std::string replaced(text);
+  if (replaced.size() > 2 && replaced[0] == '0' && (replaced[1] == 'x' || replaced[1] == 'X')) {
+    replaced.replace(0, 2, "$");
+  }
+  std::string_view rest = replaced;
+  while (!rest.empty() && isBlank(rest.front())) rest.remove_prefix(1);
+  if (rest.empty()) return std::nullopt;
+
+  std::size_t markerLength = 0;
+  if (rest[0] == '$' || rest[0] == 'x' || rest[0] == 'X') {
+    markerLength = 1;
+  } else if (rest.size() >= 2 && rest[0] == '0' && (rest[1] == 'x' || rest[1] == 'X')) {
+    markerLength = 2;
+  }
+  if (markerLength > 0) {
+    const std::string_view digits = rest.substr(markerLength);
+    if (digits.empty() || digits.size() > 8) return std::nullopt;
+    std::uint32_t value = 0;
+    for (char c : digits) {
+      int digit;
+      if (c >= '0' && c <= '9') {
+        digit = c - '0';
+      } else if (c >= 'a' && c <= 'f') {
+        digit = c - 'a' + 10;
+      } else if (c >= 'A' && c <= 'F') {
+        digit = c - 'A' + 10;
+      } else {
+        return std::nullopt;
+      }
+      value = value << 4 | static_cast<std::uint32_t>(digit);
+    }
+    return static_cast<std::int32_t>(value);
+  }
+
+  bool negative = false;
+  if (rest[0] == '-' || rest[0] == '+') {
+    negative = rest[0] == '-';
+    rest.remove_prefix(1);
+  }
+  if (rest.empty()) return std::nullopt;
+  std::int64_t value = 0;
+  for (char c : rest) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+    if (value > std::int64_t{1} << 31) return std::nullopt;
+  }
+  if (negative) value = -value;
+  if (value > INT32_MAX || value < INT32_MIN) return std::nullopt;
+  return static_cast<std::int32_t>(value);
+}
+
+IniFile::IniFile(std::string path) : path_(std::move(path)) {}
+
+std::string IniFile::readString(std::string_view section, std::string_view key,
+                                std::string_view fallback) const {
+  const auto bytes = readFile(path_);
+  if (!bytes) return std::string(fallback);
+  const std::vector<Line> lines = splitLines(*bytes);
+  const Found where = find(lines, section);
+  if (!where.section) return std::string(fallback);
+  const auto at = findKey(lines, where, key);
+  if (!at) return std::string(fallback);
+  std::string value(keyLine(lines[*at].content)->value);
+  if (value.size() >= kIniValueBuffer) {
+    // Cut to the buffer, never inside a two-byte character.
+    std::size_t cut = 0;
+    while (cut + sjisCharLength(value, cut) <= kIniValueBuffer - 1)
+      cut += sjisCharLength(value, cut);
+    value.resize(cut);
+  }
+  return value;
+}
+
+std::int32_t IniFile::readInteger(std::string_view section, std::string_view key,
+                                  std::int32_t fallback) const {
+  return parseIniInteger(readString(section, key, "")).value_or(fallback);
+}
+
+void IniFile::writeString(std::string_view section, std::string_view key, std::string_view value) {
+  // A line break inside the value would start a line of its own in the file.
+  value = value.substr(0, value.find_first_of("\r\n"));
+
+  std::vector<Line> lines;
+  if (std::filesystem::exists(fsPath(path_))) {
+    // A file that exists but cannot be read must not be replaced by one that lacks
+    // its other lines.
+    const auto bytes = readFile(path_);
+    if (!bytes) throw SettingsWriteError(path_);
+    lines = splitLines(*bytes);
+  }
+
+  const Found where = find(lines, section);
+  if (!where.section) {
+    if (!lines.empty() && lines.back().end.empty()) lines.back().end = kNewLine;
+    lines.push_back({"[" + std::string(section) + "]", std::string(kNewLine)});
+    lines.push_back({std::string(key) + "=" + std::string(value), std::string(kNewLine)});
+  } else if (const auto at = findKey(lines, where, key)) {
+    const std::string spelled(keyLine(lines[*at].content)->key);
+    lines[*at].content = spelled + "=" + std::string(value);
+  } else {
+    // After the section's last line that is not blank, so that blank lines before the
+    // next section stay where they are.
+    std::size_t insertAt = *where.section + 1;
+    for (std::size_t i = *where.section + 1; i < where.sectionEnd; ++i) {
+      if (!trim(lines[i].content).empty()) insertAt = i + 1;
+    }
+    if (lines[insertAt - 1].end.empty()) lines[insertAt - 1].end = kNewLine;
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt),
+                 Line{std::string(key) + "=" + std::string(value), std::string(kNewLine)});
+  }
+
+  std::string bytes;
+  for (const Line& line : lines) bytes += line.content + line.end;
+  replaceFile(path_, bytes);
+}
+
+void IniFile::writeInteger(std::string_view section, std::string_view key, std::int32_t value) {
+  writeString(section, key, std::to_string(value));
+}
+
+}  // namespace fudekko

@@ -1,0 +1,29 @@
+#pragma once
+// The program's settings file, "Fudek.ini" beside its program file, and its keys.
+
+#include <string>
+#include <string_view>
+
+#include "settings/ini_file.h"
+
+namespace fudekko {
+
+inline constexpr std::string_view kSettingsFileName = "Fudek.ini";
+inline constexpr std::string_view kSettingsSection = "Main";
+inline constexpr std::string_view kMailClientPathKey = "ALMailPath";
+inline constexpr std::string_view kPenColorKey = "PenColor";
+inline constexpr std::string_view kPenWidthKey = "PenWidth";
+inline constexpr std::string_view kDefaultMailClientPath =
+    "C:\\Program Files\\ALMAIL32\\almail.exe";
+
+// The settings file's path for the program file at `programPath` (Shift-JIS): the
+// program's directory, cut after its last backslash or colon, and "Fudek.ini".
+std::string settingsPathFor(std::string_view programPath);
+
+// "ALMailPath" of section "Main", or the default path; never throws.
+std::string readMailClientPath(const IniFile& file);
+
+// Stores the mail client's path under "ALMailPath". Throws SettingsWriteError.
+void writeMailClientPath(IniFile& file, std::string_view path);
+
+}  // namespace fudekko

@@ -1,0 +1,98 @@
+#include "handoff/attachment.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include "common/byte_stream.h"
+#include "gif/gif_picture.h"
+#include "imaging/bmp_writer.h"
+#include "imaging/png_writer.h"
+
+namespace fudekko {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Red on blue, no symmetry, with enough runs that the coders' choices show.
+Picture testPicture() {
+  Picture picture(PixelFormat::Device, 37, 23);
+  for (std::int32_t y = 0; y < 23; ++y) {
+    for (std::int32_t x = 0; x < 37; ++x) {
+      picture.setPixel(x, y, x > y ? 0x0000FF : (x * 7 + y) % 5 == 0 ? 0xFFFFFF : 0xFF0000);
+    }
+  }
+  return picture;
+}
+
+std::vector<std::uint8_t> pngBytes(const Picture& picture, std::int32_t level) {
+  PngGraphic png;
+  png.assign(picture);
+  png.compressionLevel = level;
+  MemorySink sink;
+  png.SaveToStream(sink);
+  return sink.bytes();
+}
+
+std::vector<std::uint8_t> gifBytes(const Picture& picture, std::uint8_t choice) {
+  TGifPicture gif;
+  gif.assign(picture);
+  gif.compressionChoice = choice;
+  MemorySink sink;
+  gif.saveToStream(sink);
+  return sink.bytes();
+}
+
+std::vector<std::uint8_t> bmpBytes(const Picture& picture) {
+  MemorySink sink;
+  writeBmp(picture, sink);
+  return sink.bytes();
+}
+
+class PictureSaverTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "fudekko-saver-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::vector<std::uint8_t> saved(const std::string& format) {
+    const std::string path = dir_ + "/picture";
+    savePicture(picture_, path, format);
+    return readWholeFile(path);
+  }
+
+  std::string dir_;
+  Picture picture_ = testPicture();
+};
+
+TEST_F(PictureSaverTest, EachFormatWithTheSettingsSendUses) {
+  // The settings must make a difference, or this test could not fail.
+  ASSERT_NE(pngBytes(picture_, 1), pngBytes(picture_, 0));
+  ASSERT_NE(gifBytes(picture_, 1), gifBytes(picture_, 0));
+
+  EXPECT_EQ(saved("PNG"), pngBytes(picture_, 1));
+  EXPECT_EQ(saved("GIF"), gifBytes(picture_, 1));
+  EXPECT_EQ(saved("BMP"), bmpBytes(picture_));
+  for (const char* other : {"", "GI", "gif", "png"}) EXPECT_EQ(saved(other), bmpBytes(picture_));
+}
+
+TEST_F(PictureSaverTest, ReplacesAnExistingFileAndFailsOnAMissingFolder) {
+  const std::string path = dir_ + "/picture";
+  {
+    FileSink old(path);
+    const std::string longer(100000, 'x');
+    old.write(longer.data(), longer.size());
+  }
+  savePicture(picture_, path, "GIF");
+  EXPECT_EQ(readWholeFile(path), gifBytes(picture_, 1));
+  for (const char* format : {"BMP", "PNG", "GIF"}) {
+    EXPECT_THROW(savePicture(picture_, dir_ + "/missing/picture", format), FileCreateError);
+  }
+}
+
+}  // namespace
+}  // namespace fudekko

@@ -1,0 +1,175 @@
+#include "settings/settings.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "settings/ini_file.h"
+
+namespace fudekko {
+namespace {
+
+TEST(IniInteger, ConversionRules) {
+  EXPECT_EQ(parseIniInteger("7"), 7);
+  EXPECT_EQ(parseIniInteger("0x7"), 7);
+  EXPECT_EQ(parseIniInteger("0X1f"), 31);
+  EXPECT_EQ(parseIniInteger("$7"), 7);
+  EXPECT_EQ(parseIniInteger("x7"), 7);
+  EXPECT_EQ(parseIniInteger("X7"), 7);
+  EXPECT_EQ(parseIniInteger("+7"), 7);
+  EXPECT_EQ(parseIniInteger("-7"), -7);
+  EXPECT_EQ(parseIniInteger("007"), 7);
+  EXPECT_EQ(parseIniInteger("  7"), 7);
+  EXPECT_EQ(parseIniInteger(" 0x7"), 7);  // not replaced, yet "0x" is a marker
+  EXPECT_EQ(parseIniInteger("$FFFFFFFF"), -1);
+  EXPECT_EQ(parseIniInteger("$80000000"), INT32_MIN);
+  EXPECT_EQ(parseIniInteger("2147483647"), INT32_MAX);
+  EXPECT_EQ(parseIniInteger("-2147483648"), INT32_MIN);
+
+  for (const char* bad :
+       {"", " ", "7px", "7 ", "-$7", "+$7", "$", "0x", "x", "-", "+", "$123456789", "2147483648",
+        "-2147483649", "99999999999999999999", "$G", "7.0", "1e3", "- 7"}) {
+    EXPECT_FALSE(parseIniInteger(bad)) << '"' << bad << '"';
+  }
+}
+
+class IniFileTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           (std::string("fudekko-ini-") + std::to_string(::getpid()) + "-" +
+            testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    path_ = (dir_ / "Fudek.ini").string();
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  void put(const std::string& bytes) { std::ofstream(path_, std::ios::binary) << bytes; }
+  std::string content() const {
+    std::ifstream in(path_, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+  }
+  std::filesystem::path dir_;
+  std::string path_;
+};
+
+TEST_F(IniFileTest, MissingFileGivesDefaultsAndWritingCreatesIt) {
+  IniFile file(path_);
+  EXPECT_EQ(file.readString("Main", "ALMailPath", "dflt"), "dflt");
+  EXPECT_EQ(file.readInteger("Main", "PenWidth", 5), 5);
+  file.writeInteger("Main", "PenColor", 3);
+  file.writeInteger("Main", "PenWidth", -12);
+  EXPECT_EQ(content(), "[Main]\r\nPenColor=3\r\nPenWidth=-12\r\n");
+  EXPECT_EQ(file.readInteger("main", "penwidth", 5), -12);
+  EXPECT_FALSE(std::filesystem::exists(path_ + ".tmp"));
+}
+
+TEST_F(IniFileTest, ReadsCaseInsensitivelyAndTrimsBlanks) {
+  put("; comment\n[other]\nPenWidth=9\n  [ MAIN ]  \n  penwidth  =\t 0x7 \t\nALMailPath= C:\\a "
+      "b\\x.exe \n"
+      "PenWidth=8\n[Main]\nPenColor=4\n");
+  IniFile file(path_);
+  EXPECT_EQ(file.readInteger("Main", "PenWidth", 5), 7);  // the first one wins
+  EXPECT_EQ(file.readString("Main", "ALMailPath", ""), "C:\\a b\\x.exe");
+  EXPECT_EQ(file.readInteger("Main", "PenColor", 0), 0);  // only the first section counts
+  EXPECT_EQ(file.readString("Main", "Missing", "d"), "d");
+  EXPECT_EQ(file.readString("Nope", "PenWidth", "d"), "d");
+}
+
+TEST_F(IniFileTest, WriteReplacesInPlaceAndKeepsEveryOtherLine) {
+  const std::string before =
+      "; my notes\n[Other]\nPenColor=1\n\n[main]\nalmailpath=old\npencolor = 2 \nX=y\n\n"
+      "[Last]\nk=v";
+  put(before);
+  IniFile file(path_);
+  file.writeInteger("Main", "PenColor", 14);
+  EXPECT_EQ(content(),
+            "; my notes\n[Other]\nPenColor=1\n\n[main]\nalmailpath=old\npencolor=14\nX=y\n\n"
+            "[Last]\nk=v");
+  // A new key goes after the section's last line, before the blank line.
+  file.writeInteger("MAIN", "PenWidth", 3);
+  EXPECT_EQ(content(),
+            "; my notes\n[Other]\nPenColor=1\n\n[main]\nalmailpath=old\npencolor=14\nX=y\n"
+            "PenWidth=3\r\n\n[Last]\nk=v");
+  // A new section goes at the end; the unterminated last line gets its line break.
+  file.writeString("New", "k", "\x95\x5C");
+  EXPECT_EQ(content(),
+            "; my notes\n[Other]\nPenColor=1\n\n[main]\nalmailpath=old\npencolor=14\nX=y\n"
+            "PenWidth=3\r\n\n[Last]\nk=v\r\n[New]\r\nk=\x95\x5C\r\n");
+  EXPECT_EQ(file.readString("new", "K", ""), "\x95\x5C");
+  EXPECT_EQ(file.readInteger("Other", "PenColor", 0), 1);
+}
+
+TEST_F(IniFileTest, LongValuesAreCutAndLineBreaksCannotAddKeys) {
+  IniFile file(path_);
+  file.writeString("Main", "Long", std::string(3000, 'a'));
+  EXPECT_EQ(file.readString("Main", "Long", "").size(), kIniValueBuffer - 1);
+  std::string japanese;  // a two-byte character would straddle the cut
+  for (int i = 0; i < 1500; ++i) japanese += "\x82\xa0";
+  file.writeString("Main", "Long", japanese);
+  EXPECT_EQ(file.readString("Main", "Long", "").size(), kIniValueBuffer - 2);
+
+  file.writeString("Main", "ALMailPath", "C:\\x.exe\r\nPenWidth=1");
+  EXPECT_EQ(file.readString("Main", "ALMailPath", ""), "C:\\x.exe");
+  EXPECT_EQ(file.readInteger("Main", "PenWidth", 5), 5);
+}
+
+TEST_F(IniFileTest, FailedWriteIsReportedAndLeavesTheFileAsItWas) {
+  put("[Main]\r\nPenColor=2\r\n");
+  // The temporary file cannot be made: a folder of that name stands in the way.
+  std::filesystem::create_directories(path_ + ".tmp/inside");
+  IniFile file(path_);
+  try {
+    file.writeInteger("Main", "PenColor", 3);
+    FAIL() << "no error";
+  } catch (const SettingsWriteError& error) {
+    EXPECT_EQ(std::string(error.what()), path_ + " に書き込めません");
+  }
+  EXPECT_EQ(content(), "[Main]\r\nPenColor=2\r\n");
+  EXPECT_TRUE(std::filesystem::exists(path_ + ".tmp/inside"));
+
+  IniFile nowhere((dir_ / "missing" / "Fudek.ini").string());
+  EXPECT_THROW(nowhere.writeString("Main", "ALMailPath", "x"), SettingsWriteError);
+}
+
+TEST_F(IniFileTest, UnreadableFileIsNotReplaced) {
+  // Something that exists but cannot be read as a file must not be replaced by a file
+  // that lacks its other lines.
+  std::filesystem::create_directories(dir_ / "Fudek.ini" / "keep");
+  IniFile file(path_);
+  EXPECT_THROW(file.writeInteger("Main", "PenColor", 3), SettingsWriteError);
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "Fudek.ini" / "keep"));
+  EXPECT_EQ(file.readInteger("Main", "PenColor", 9), 9);
+
+  if (::geteuid() == 0) return;  // root reads any file
+  std::filesystem::remove_all(path_);
+  put("[Main]\r\nALMailPath=mine\r\n");
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_write);
+  EXPECT_THROW(file.writeInteger("Main", "PenColor", 3), SettingsWriteError);
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all);
+  EXPECT_EQ(content(), "[Main]\r\nALMailPath=mine\r\n");
+}
+
+TEST_F(IniFileTest, MailClientPathDefaultAndStored) {
+  IniFile file(path_);
+  EXPECT_EQ(readMailClientPath(file), "C:\\Program Files\\ALMAIL32\\almail.exe");
+  writeMailClientPath(file, "D:\\mail client\\almail.exe");
+  EXPECT_EQ(readMailClientPath(file), "D:\\mail client\\almail.exe");
+}
+
+TEST(SettingsPath, BesideTheProgramFile) {
+  EXPECT_EQ(settingsPathFor("C:\\Tools\\fudekko.exe"), "C:\\Tools\\Fudek.ini");
+  EXPECT_EQ(settingsPathFor("C:fudekko.exe"), "C:Fudek.ini");
+  EXPECT_EQ(settingsPathFor("fudekko.exe"), "Fudek.ini");
+  // "表" ends in 0x5C: not a backslash.
+  EXPECT_EQ(settingsPathFor("C:\\\x95\x5C\\f.exe"), "C:\\\x95\x5C\\Fudek.ini");
+  EXPECT_EQ(settingsPathFor("C:\\a\\\x95\x5C.exe"), "C:\\a\\Fudek.ini");
+}
+
+}  // namespace
+}  // namespace fudekko
