@@ -17,10 +17,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_COOL_CLASSES | ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
 
-  fudekko::TMainForm mainForm(instance);
+  fudekko::MainWindow mainForm(instance);
   if (!mainForm.shouldRun()) return 0;
-  fudekko::TALMailSelect mailClientSelect(instance, mainForm.handle(), mainForm.mailClientPath());
-  fudekko::TVersionForm versionForm(instance, mainForm.handle());
+  fudekko::MailClientDialog mailClientSelect(instance, mainForm.handle(),
+                                             mainForm.mailClientPath());
+  fudekko::VersionDialog versionForm(instance, mainForm.handle());
   mainForm.setDialogs(&mailClientSelect, &versionForm);
 
   ::ShowWindow(mainForm.handle(), showCommand);

@@ -14,6 +14,7 @@
 #include "handoff/version_dialog_win32.h"
 #include "settings/settings.h"
 #include "surface/text_snapshot_win32.h"
+#include "win32/dib_win32.h"
 #include "win32/fonts_win32.h"
 #include "win32/handles_win32.h"
 
@@ -76,7 +77,7 @@ std::string programPath() {
 
 }  // namespace
 
-TMainForm::TMainForm(HINSTANCE instance) : instance_(instance) {
+MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {
   registerClass(instance, kClassName, ::GetSysColorBrush(COLOR_BTNFACE),
                 ::LoadIconW(instance, MAKEINTRESOURCEW(1)));
   win32::Menu menu = createMainMenu();
@@ -89,35 +90,35 @@ TMainForm::TMainForm(HINSTANCE instance) : instance_(instance) {
   if (window_ && endRequested_) ::SendMessageW(window_, WM_CLOSE, 0, 0);
 }
 
-TMainForm::~TMainForm() {
+MainWindow::~MainWindow() {
   if (window_) ::DestroyWindow(window_);
 }
 
-void TMainForm::setDialogs(TALMailSelect* mailClientSelect, TVersionForm* versionForm) {
+void MainWindow::setDialogs(MailClientDialog* mailClientSelect, VersionDialog* versionForm) {
   mailClientSelect_ = mailClientSelect;
   versionForm_ = versionForm;
 }
 
-bool TMainForm::translateAccelerator(MSG& message) const {
+bool MainWindow::translateAccelerator(MSG& message) const {
   return window_ && accelerators_ &&
          ::TranslateAcceleratorW(window_, accelerators_.get(), &message) != 0;
 }
 
-LRESULT TMainForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
       createControls();
-      FormCreate();
+      onCreate();
       return 0;
     case WM_SIZE:
       // A minimised window has no drawing area; shrinking the pictures to nothing
       // would throw the user's strokes away.
-      if (wParam != SIZE_MINIMIZED) FormResize();
+      if (wParam != SIZE_MINIMIZED) onResize();
       return 0;
     case WM_SIZING: {
       auto& proposed = *reinterpret_cast<RECT*>(lParam);
       int width = proposed.right - proposed.left, height = proposed.bottom - proposed.top;
-      FormCanResize(width, height);
+      onCanResize(width, height);
       // Keep the edge that is not being dragged where it is.
       if (wParam == WMSZ_LEFT || wParam == WMSZ_TOPLEFT || wParam == WMSZ_BOTTOMLEFT) {
         proposed.left = proposed.right - width;
@@ -135,23 +136,23 @@ LRESULT TMainForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       const LRESULT result = defaultProcedure(message, wParam, lParam);
       // Every size change passes here: dragged borders, SetWindowPos, maximising.
       auto& position = *reinterpret_cast<WINDOWPOS*>(lParam);
-      if (!(position.flags & SWP_NOSIZE)) FormCanResize(position.cx, position.cy);
+      if (!(position.flags & SWP_NOSIZE)) onCanResize(position.cx, position.cy);
       return result;
     }
     case WM_NOTIFY: {
       const auto& header = *reinterpret_cast<NMHDR*>(lParam);
-      if (header.code == RBN_HEIGHTCHANGE) FormResize();
+      if (header.code == RBN_HEIGHTCHANGE) onResize();
       if (header.code == NM_CUSTOMDRAW && toolBar_ && header.hwndFrom == toolBar_->toolBar()) {
         return toolBar_->customDraw(*reinterpret_cast<NMTBCUSTOMDRAW*>(lParam));
       }
       return 0;
     }
     case WM_PAINT:
-      PaintBox1Paint();
+      paintDrawingArea();
       return 0;
     case WM_SETFOCUS:
       // In text mode the keyboard belongs to the text area, from the first activation on.
-      if (Memo1 && ::IsWindowVisible(Memo1)) ::SetFocus(Memo1);
+      if (textArea_ && ::IsWindowVisible(textArea_)) ::SetFocus(textArea_);
       return 0;
     case WM_COMMAND:
       onCommand(LOWORD(wParam));
@@ -166,7 +167,7 @@ LRESULT TMainForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       onMouse(message, wParam, lParam);
       return 0;
     case WM_CLOSE:
-      FormClose();
+      onClose();
       ::DestroyWindow(window_);
       return 0;
     case WM_DESTROY:
@@ -179,17 +180,17 @@ LRESULT TMainForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return defaultProcedure(message, wParam, lParam);
 }
 
-void TMainForm::createControls() {
+void MainWindow::createControls() {
   formFont_ = win32::createJapaneseFont(kFormFontHeight);
-  memoFont_ = win32::createJapaneseFont(kMemoFontHeight);
+  textAreaFont_ = win32::createJapaneseFont(kMemoFontHeight);
   toolBar_ = std::make_unique<win32::ToolBar>(instance_, window_, formFont_.get());
   // Borderless, wrapping at its width, without scroll bars.
-  Memo1 = ::CreateWindowExW(0, L"EDIT", L"",
-                            WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL, 0,
-                            0, 0, 0, window_, reinterpret_cast<HMENU>(kMemoId), instance_, nullptr);
-  ::SendMessageW(Memo1, WM_SETFONT, reinterpret_cast<WPARAM>(memoFont_.get()), FALSE);
-  ::SendMessageW(Memo1, EM_SETLIMITTEXT, kTextAreaLimit, 0);
-  memoLines_ = std::make_unique<win32::MemoTextLines>(Memo1);
+  textArea_ = ::CreateWindowExW(
+      0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL, 0, 0,
+      0, 0, window_, reinterpret_cast<HMENU>(kMemoId), instance_, nullptr);
+  ::SendMessageW(textArea_, WM_SETFONT, reinterpret_cast<WPARAM>(textAreaFont_.get()), FALSE);
+  ::SendMessageW(textArea_, EM_SETLIMITTEXT, kTextAreaLimit, 0);
+  textAreaLines_ = std::make_unique<win32::TextAreaLines>(textArea_);
 
   // Ctrl+Z belongs to the Edit menu's item, which does nothing, so the text area's own
   // undo never sees it.
@@ -198,34 +199,34 @@ void TMainForm::createControls() {
   layout();
 }
 
-void TMainForm::onCommand(int id) {
+void MainWindow::onCommand(int id) {
   switch (id) {
     case kMenuOpenId:
-      MenuOpenClick();
+      onOpenCommand();
       break;
     case kMenuExitId:
-      MenuExitClick();
+      onExitCommand();
       break;
     case kMenuSettingId:
-      MenuSettingClick();
+      showMailClientDialog();
       break;
     case kAbout1Id:
-      About1Click();
+      showVersionDialog();
       break;
     case win32::kSendButtonId:
-      SendButtonClick();
+      onSendButtonClick();
       break;
     case win32::kColorButtonId:
-      ColorButtonClick();
+      onColorButtonClick();
       break;
     case win32::kLineButtonId:
-      LineButtonClick();
+      onLineButtonClick();
       break;
     case kEraseButtonId:
-      EraseButtonClick();
+      onEraseButtonClick();
       break;
     case kDrawingButtonId:
-      DrawingButtonClick();
+      onDrawingButtonClick();
       break;
     case kMenuUndoId:  // taken on purpose and left without effect
     default:
@@ -237,7 +238,7 @@ void TMainForm::onCommand(int id) {
 
 // Each step reports its own failure and the next still runs: whatever happens to the
 // settings file, the user's draft is loaded and the pictures exist.
-void TMainForm::FormCreate() {
+void MainWindow::onCreate() {
   win32::runHandler(window_, [this] { readSettings(); });
   win32::runHandler(window_, [this] { drawPenGlyphs(); });
   win32::runHandler(window_, [this] { takeCommandLineAndDraft(); });
@@ -245,95 +246,83 @@ void TMainForm::FormCreate() {
   win32::runHandler(window_, [this] { createPictures(); });
 }
 
-void TMainForm::readSettings() {
-  SettingsFile = std::make_unique<IniFile>(settingsPathFor(programPath()));
-  MailClientPath = readMailClientPath(*SettingsFile);
-  const StartPen pen = readStartPen(*SettingsFile);
+void MainWindow::readSettings() {
+  settingsFile_ = std::make_unique<IniFile>(settingsPathFor(programPath()));
+  mailClientPath_ = readMailClientPath(*settingsFile_);
+  const StartPen pen = readStartPen(*settingsFile_);
   surface_.setStartPen(pen.colorIndex, pen.lineWidth);
 }
 
-void TMainForm::drawPenGlyphs() {
-  UpdatePenGlyphs();
+void MainWindow::drawPenGlyphs() {
+  updatePenGlyphs();
 }
 
-void TMainForm::takeCommandLineAndDraft() {
+void MainWindow::takeCommandLineAndDraft() {
   const CommandLineStep step = planCommandLine(splitCommandLine(wideToSjis(::GetCommandLineW())));
-  ImageFormat = step.imageFormat;
+  attachmentFormat_ = attachmentFormatFromSwitch(step.imageFormat);
   if (step.action == CommandLineStep::Action::EndProgram) {
     endRequested_ = true;
     return;
   }
-  HeaderLines.clear();
+  headerLines_.clear();
   // A draft that cannot be read leaves an empty text area and a working window.
-  if (auto failure = takeInDraft(step, *memoLines_, HeaderLines, Subject)) throw Error(*failure);
+  if (auto failure = takeInDraft(step, *textAreaLines_, headerLines_, subject_))
+    throw Error(*failure);
 }
 
-void TMainForm::createPictures() {
+void MainWindow::createPictures() {
   RECT memo{};
-  ::GetClientRect(Memo1, &memo);
+  ::GetClientRect(textArea_, &memo);
   surface_.createLayers(memo.right, memo.bottom);
 }
 
 // --- Window ---
 
-RECT TMainForm::drawingArea() const {
+RECT MainWindow::drawingArea() const {
   RECT client{};
   ::GetClientRect(window_, &client);
   client.top = std::min<LONG>(drawingTop_, client.bottom);
   return client;
 }
 
-void TMainForm::layout() {
+void MainWindow::layout() {
   RECT client{};
   ::GetClientRect(window_, &client);
   drawingTop_ = toolBar_->layout(client.right);
   const RECT area = drawingArea();
   // The text area covers the drawing area completely.
-  ::MoveWindow(Memo1, 0, area.top, area.right, area.bottom - area.top, TRUE);
+  ::MoveWindow(textArea_, 0, area.top, area.right, area.bottom - area.top, TRUE);
 }
 
-void TMainForm::FormResize() {
+void MainWindow::onResize() {
   if (!toolBar_) return;
   layout();
   const RECT area = drawingArea();
-  surface_.FormResize(area.right - area.left, area.bottom - area.top);
+  surface_.onResize(area.right - area.left, area.bottom - area.top);
 }
 
-void TMainForm::PaintBox1Paint() {
+void MainWindow::paintDrawingArea() {
   win32::PaintDc paint(window_);
-  const Picture* composite = surface_.CompositePicture.get();
+  const Picture* composite = surface_.compositePicture.get();
   if (!composite || composite->empty()) return;
   const RECT area = drawingArea();
   ::IntersectClipRect(paint.get(), area.left, area.top, area.right, area.bottom);
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER),
-                    composite->width(),
-                    -composite->height(),
-                    1,
-                    32,
-                    BI_RGB,
-                    0,
-                    0,
-                    0,
-                    0,
-                    0};
+  const BITMAPINFO info = win32::topDownDibInfo(composite->width(), composite->height());
   ::SetDIBitsToDevice(paint.get(), 0, area.top, static_cast<DWORD>(composite->width()),
                       static_cast<DWORD>(composite->height()), 0, 0, 0,
                       static_cast<UINT>(composite->height()), composite->scanLine(0), &info,
                       DIB_RGB_COLORS);
 }
 
-void TMainForm::showComposite(const Rect& part) {
-  const Picture* composite = surface_.CompositePicture.get();
+void MainWindow::showComposite(const Rect& part) {
+  const Picture* composite = surface_.compositePicture.get();
   if (!composite || !window_) return;
   const RECT area = drawingArea();
   const Rect shown = part.intersect({0, 0, composite->width(), composite->height()})
                          .intersect({0, 0, area.right - area.left, area.bottom - area.top});
   if (shown.empty()) return;
   // Only the rows of the part, as a top-down picture of their own.
-  BITMAPINFO info{};
-  info.bmiHeader = {
-      sizeof(BITMAPINFOHEADER), composite->width(), -shown.height(), 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  const BITMAPINFO info = win32::topDownDibInfo(composite->width(), shown.height());
   const win32::WindowDc dc(window_);
   ::SetDIBitsToDevice(dc.get(), shown.left, area.top + shown.top, static_cast<DWORD>(shown.width()),
                       static_cast<DWORD>(shown.height()), shown.left, 0, 0,
@@ -341,15 +330,15 @@ void TMainForm::showComposite(const Rect& part) {
                       DIB_RGB_COLORS);
 }
 
-void TMainForm::FormClose() {
-  surface_.FormClose();
+void MainWindow::onClose() {
+  surface_.onClose();
 }
 
-void TMainForm::MenuExitClick() {
+void MainWindow::onExitCommand() {
   ::SendMessageW(window_, WM_CLOSE, 0, 0);
 }
 
-void TMainForm::MenuOpenClick() {
+void MainWindow::onOpenCommand() {
   std::wstring& fileName = openDialogFile_;
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
@@ -358,93 +347,95 @@ void TMainForm::MenuOpenClick() {
   dialog.nMaxFile = static_cast<DWORD>(fileName.size());
   dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
   if (!::GetOpenFileNameW(&dialog)) return;
-  loadTextFile(*memoLines_, wideToSjis(fileName.c_str()));
+  loadTextFile(*textAreaLines_, wideToSjis(fileName.c_str()));
 }
 
-void TMainForm::MenuSettingClick() {
+void MainWindow::showMailClientDialog() {
   if (!mailClientSelect_) return;
-  MailClientPath = mailClientSelect_->showModal();
-  if (SettingsFile) writeMailClientPath(*SettingsFile, MailClientPath);
+  mailClientPath_ = mailClientSelect_->showModal();
+  if (settingsFile_) writeMailClientPath(*settingsFile_, mailClientPath_);
 }
 
-void TMainForm::About1Click() {
+void MainWindow::showVersionDialog() {
   if (versionForm_) versionForm_->showModal();
 }
 
 // Send's work lives with the hand-off to the mail client; it is bound here.
-void TMainForm::SendButtonClick() {
-  win32::sendFromMainWindow(window_, {MailClientPath, Subject, HeaderLines, ImageFormat},
-                            *memoLines_, surface_.CompositePicture.get(),
-                            [this] { MenuSettingClick(); });
+void MainWindow::onSendButtonClick() {
+  win32::sendFromMainWindow(window_, {mailClientPath_, subject_, headerLines_, attachmentFormat_},
+                            *textAreaLines_, surface_.compositePicture.get(),
+                            [this] { showMailClientDialog(); });
 }
 
 // --- Pen tools ---
 
-void TMainForm::runPenTool(void (HandwritingSurface::*tool)()) {
+void MainWindow::runPenTool(void (HandwritingSurface::*tool)()) {
   // The glyphs are redrawn before the pen is stored: they show even when storing fails.
   struct ShowGlyphs {
-    TMainForm& form;
+    MainWindow& form;
     ~ShowGlyphs() {
-      form.toolBar_->setPenGlyphs(form.surface_.ColorGlyph, form.surface_.LineGlyph);
+      form.toolBar_->setPenGlyphs(form.surface_.colorGlyph, form.surface_.lineGlyph);
     }
   } showGlyphs{*this};
   (surface_.*tool)();
 }
 
-void TMainForm::UpdatePenGlyphs() {
-  runPenTool(&HandwritingSurface::UpdatePenGlyphs);
+void MainWindow::updatePenGlyphs() {
+  runPenTool(&HandwritingSurface::updatePenGlyphs);
 }
 
-void TMainForm::ColorButtonClick() {
-  runPenTool(&HandwritingSurface::ColorButtonClick);
+void MainWindow::onColorButtonClick() {
+  runPenTool(&HandwritingSurface::onColorButtonClick);
 }
 
-void TMainForm::LineButtonClick() {
-  runPenTool(&HandwritingSurface::LineButtonClick);
+void MainWindow::onLineButtonClick() {
+  runPenTool(&HandwritingSurface::onLineButtonClick);
 }
 
-void TMainForm::EraseButtonClick() {
-  surface_.EraseButtonClick(toolBar_->isDown(kEraseButtonId));
+void MainWindow::onEraseButtonClick() {
+  surface_.onEraseButtonClick(toolBar_->isDown(kEraseButtonId));
 }
 
 // --- Handwriting mode ---
 
-bool TMainForm::handwriting() const {
-  return Memo1 && !::IsWindowVisible(Memo1) && toolBar_ && toolBar_->isDown(kDrawingButtonId);
+bool MainWindow::handwriting() const {
+  return textArea_ && !::IsWindowVisible(textArea_) && toolBar_ &&
+         toolBar_->isDown(kDrawingButtonId);
 }
 
-void TMainForm::DrawingButtonClick() {
+void MainWindow::onDrawingButtonClick() {
   const bool down = toolBar_->isDown(kDrawingButtonId);
   RECT outer{}, memo{};
   ::GetWindowRect(window_, &outer);
-  ::GetClientRect(Memo1, &memo);
-  win32::EditSnapshot snapshot(Memo1);
+  ::GetClientRect(textArea_, &memo);
+  win32::EditSnapshot snapshot(textArea_);
   Rect changed;
   try {
-    changed = surface_.DrawingButtonClick(down, outer.right - outer.left, outer.bottom - outer.top,
-                                          memo.right, memo.bottom, snapshot);
+    changed =
+        surface_.onDrawingButtonClick(down, outer.right - outer.left, outer.bottom - outer.top,
+                                      memo.right, memo.bottom, snapshot);
   } catch (...) {
     // The mode did not change: the button goes back to the mode in force.
     ::SendMessageW(toolBar_->toolBar(), TB_CHECKBUTTON, kDrawingButtonId, MAKELPARAM(!down, 0));
     throw;
   }
   toolBar_->setDrawingCaption(utf8ToWide(drawingButtonCaption(down)));
-  ::ShowWindow(Memo1, down ? SW_HIDE : SW_SHOW);
-  ::SetFocus(down ? window_ : Memo1);
+  ::ShowWindow(textArea_, down ? SW_HIDE : SW_SHOW);
+  ::SetFocus(down ? window_ : textArea_);
   showComposite(changed);
 }
 
-void TMainForm::FormCanResize(int& width, int& height) const {
+void MainWindow::onCanResize(int& width, int& height) const {
   if (!toolBar_) return;
   std::int32_t w = width, h = height;
-  surface_.FormCanResize(toolBar_->isDown(kDrawingButtonId), w, h);
+  surface_.onCanResize(toolBar_->isDown(kDrawingButtonId), w, h);
   width = w;
   height = h;
 }
 
 // --- Strokes ---
 
-void TMainForm::onMouse(UINT message, WPARAM wParam, LPARAM lParam) {
+void MainWindow::onMouse(UINT message, WPARAM wParam, LPARAM lParam) {
   if (!handwriting()) return;
   const Point at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) - drawingTop_};
   const bool inArea = at.y >= 0;
@@ -453,26 +444,26 @@ void TMainForm::onMouse(UINT message, WPARAM wParam, LPARAM lParam) {
       if (!inArea) return;
       // The drawing area keeps the mouse until the left button's release.
       ::SetCapture(window_);
-      showComposite(surface_.Image1MouseDown(kLeftButton, at));
+      showComposite(surface_.onDrawingAreaMouseDown(kLeftButton, at));
       break;
     case WM_RBUTTONDOWN:
-      if (inArea) showComposite(surface_.Image1MouseDown(kRightButton, at));
+      if (inArea) showComposite(surface_.onDrawingAreaMouseDown(kRightButton, at));
       break;
     case WM_MBUTTONDOWN:
-      if (inArea) showComposite(surface_.Image1MouseDown(kMiddleButton, at));
+      if (inArea) showComposite(surface_.onDrawingAreaMouseDown(kMiddleButton, at));
       break;
     case WM_MOUSEMOVE:
-      showComposite(surface_.Image1MouseMove(heldButtons(wParam), at));
+      showComposite(surface_.onDrawingAreaMouseMove(heldButtons(wParam), at));
       break;
     case WM_LBUTTONUP:
       if (::GetCapture() == window_) ::ReleaseCapture();
-      showComposite(surface_.Image1MouseUp(kLeftButton, at));
+      showComposite(surface_.onDrawingAreaMouseUp(kLeftButton, at));
       break;
     case WM_RBUTTONUP:
-      showComposite(surface_.Image1MouseUp(kRightButton, at));
+      showComposite(surface_.onDrawingAreaMouseUp(kRightButton, at));
       break;
     case WM_MBUTTONUP:
-      showComposite(surface_.Image1MouseUp(kMiddleButton, at));
+      showComposite(surface_.onDrawingAreaMouseUp(kMiddleButton, at));
       break;
   }
 }

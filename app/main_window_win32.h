@@ -12,14 +12,15 @@
 #include "app/stored_pen.h"
 #include "app/tool_bar_win32.h"
 #include "draft/text_area_lines_win32.h"
+#include "handoff/attachment.h"
 #include "settings/ini_file.h"
 #include "surface/handwriting_surface.h"
 #include "win32/window_win32.h"
 
 namespace fudekko {
 
-class TALMailSelect;
-class TVersionForm;
+class MailClientDialog;
+class VersionDialog;
 
 // Command identifiers of the menu items.
 enum MenuItemId : int {
@@ -30,37 +31,36 @@ enum MenuItemId : int {
   kAbout1Id = 305,
 };
 
-class TMainForm : public win32::Window<TMainForm> {
+class MainWindow : public win32::Window<MainWindow> {
  public:
-  // Creates the window (running `FormCreate`); it stays hidden until shown.
-  explicit TMainForm(HINSTANCE instance);
-  ~TMainForm();
+  // Creates the window (running `onCreate`); it stays hidden until shown.
+  explicit MainWindow(HINSTANCE instance);
+  ~MainWindow();
 
   // False when start-up decided that the program ends without showing the window
   // (a draft file that is named but missing).
   bool shouldRun() const { return window_ != nullptr && !endRequested_; }
 
   // The dialogs are created after the main window; they are shown modally from its menu.
-  void setDialogs(TALMailSelect* mailClientSelect, TVersionForm* versionForm);
+  void setDialogs(MailClientDialog* mailClientSelect, VersionDialog* versionForm);
 
   // The event loop hands every message here first: the Edit menu's Ctrl+Z.
   bool translateAccelerator(MSG& message) const;
 
   // What Send reads of the main window.
-  const std::string& mailClientPath() const { return MailClientPath; }
-  const std::string& subject() const { return Subject; }
-  const std::vector<std::string>& headerLines() const { return HeaderLines; }
-  const std::string& imageFormat() const { return ImageFormat; }
-  // Null after FormClose.
-  const Picture* compositePicture() const { return surface_.CompositePicture.get(); }
-  const TextLines& textLines() const { return *memoLines_; }
+  const std::string& mailClientPath() const { return mailClientPath_; }
+  const std::string& subject() const { return subject_; }
+  const std::vector<std::string>& headerLines() const { return headerLines_; }
+  // Null after onClose.
+  const Picture* compositePicture() const { return surface_.compositePicture.get(); }
+  const TextLines& textLines() const { return *textAreaLines_; }
 
   // The Option menu's settings command; Send runs it too when the mail client is missing.
-  void MenuSettingClick();
-  void SendButtonClick();
+  void showMailClientDialog();
+  void onSendButtonClick();
 
  private:
-  friend class win32::Window<TMainForm>;
+  friend class win32::Window<MainWindow>;
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   void createControls();
@@ -68,29 +68,29 @@ class TMainForm : public win32::Window<TMainForm> {
   void onMouse(UINT message, WPARAM wParam, LPARAM lParam);
 
   // The creation sequence, in this order.
-  void FormCreate();
+  void onCreate();
   void readSettings();
   void drawPenGlyphs();
   void takeCommandLineAndDraft();
   void createPictures();
 
-  void FormResize();
+  void onResize();
   void layout();
-  void PaintBox1Paint();
-  void FormClose();
-  void MenuExitClick();
-  void MenuOpenClick();
-  void About1Click();
-  void ColorButtonClick();
-  void LineButtonClick();
-  void EraseButtonClick();
-  void DrawingButtonClick();
-  void FormCanResize(int& width, int& height) const;
-  void UpdatePenGlyphs();
+  void paintDrawingArea();
+  void onClose();
+  void onExitCommand();
+  void onOpenCommand();
+  void showVersionDialog();
+  void onColorButtonClick();
+  void onLineButtonClick();
+  void onEraseButtonClick();
+  void onDrawingButtonClick();
+  void onCanResize(int& width, int& height) const;
+  void updatePenGlyphs();
   // Runs a pen tool of the surface, then shows the glyphs it drew in the tool bar.
   void runPenTool(void (HandwritingSurface::*tool)());
 
-  // The drawing area (PaintBox1): the client area below the cool bar.
+  // The drawing area (drawingArea): the client area below the cool bar.
   RECT drawingArea() const;
   // Copies `part` of the composite picture onto the drawing area at once.
   void showComposite(const Rect& part);
@@ -101,26 +101,26 @@ class TMainForm : public win32::Window<TMainForm> {
 
   // The fields of the window's state; the pen, the pictures and the sizes recorded for
   // handwriting mode live in the surface.
-  std::unique_ptr<IniFile> SettingsFile;
-  StoredPen storedPen_{SettingsFile};
+  std::unique_ptr<IniFile> settingsFile_;
+  StoredPen storedPen_{settingsFile_};
   HandwritingSurface surface_{storedPen_};
-  std::string Subject;
-  std::vector<std::string> HeaderLines;
-  std::string ImageFormat;
-  std::string MailClientPath;
+  std::string subject_;
+  std::vector<std::string> headerLines_;
+  AttachmentFormat attachmentFormat_ = AttachmentFormat::Bmp;
+  std::string mailClientPath_;
 
   win32::Font formFont_;
-  win32::Font memoFont_;
+  win32::Font textAreaFont_;
   std::unique_ptr<win32::ToolBar> toolBar_;
-  HWND Memo1 = nullptr;
-  std::unique_ptr<win32::MemoTextLines> memoLines_;
+  HWND textArea_ = nullptr;
+  std::unique_ptr<win32::TextAreaLines> textAreaLines_;
   win32::Accelerators accelerators_;
   // OpenDialog1's file name, kept for the whole run so it opens on the previous pick.
   std::wstring openDialogFile_ = std::wstring(32768, L'\0');
   int drawingTop_ = 0;
 
-  TALMailSelect* mailClientSelect_ = nullptr;
-  TVersionForm* versionForm_ = nullptr;
+  MailClientDialog* mailClientSelect_ = nullptr;
+  VersionDialog* versionForm_ = nullptr;
 };
 
 }  // namespace fudekko

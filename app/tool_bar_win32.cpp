@@ -4,6 +4,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "win32/dib_win32.h"
+
 namespace fudekko::win32 {
 
 namespace {
@@ -22,9 +24,7 @@ constexpr Color kRed = 0x0000FF;
 
 // The middle kImageWidth x kImageHeight of `glyph` as a device bitmap.
 Bitmap middleOf(const Picture& glyph) {
-  BITMAPINFO info{};
-  info.bmiHeader = {
-      sizeof(BITMAPINFOHEADER), kImageWidth, -kImageHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  const BITMAPINFO info = topDownDibInfo(kImageWidth, kImageHeight);
   void* bits = nullptr;
   Bitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap) return bitmap;

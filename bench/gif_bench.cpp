@@ -110,7 +110,7 @@ void BM_OurGifPath(benchmark::State& state) {
   const Picture& picture = sample(static_cast<int>(state.range(0)));
   ReusedSink sink;
   for (auto _ : state) {
-    TGifPicture gif;
+    GifPicture gif;
     gif.assign(picture);
     gif.compressionChoice = 1;
     sink.clear();
@@ -123,7 +123,7 @@ void BM_OurGifPath(benchmark::State& state) {
 
 void BM_LibgifSameIndices(benchmark::State& state) {
   const Picture& picture = sample(static_cast<int>(state.range(0)));
-  const Picture indices = ReduceColors(picture, 6, 0, 8, nullptr);
+  const Picture indices = reduceColors(picture, 6, 0, 8, nullptr);
   std::vector<GifColorType> colors(256);
   for (int i = 0; i < 256; ++i) {
     colors[i] = {indices.palette()[i].red, indices.palette()[i].green, indices.palette()[i].blue};
@@ -158,7 +158,7 @@ void BM_ReductionOnly(benchmark::State& state) {
   const Picture& picture = sample(static_cast<int>(state.range(0)));
   std::vector<std::uint8_t> indices(std::size_t(picture.width()) * picture.height());
   for (auto _ : state) {
-    const auto palette = ReduceColorsInto(picture, 6, 0, indices.data(),
+    const auto palette = reduceColorsInto(picture, 6, 0, indices.data(),
                                           static_cast<std::size_t>(picture.width()), nullptr);
     benchmark::DoNotOptimize(palette.data());
     benchmark::ClobberMemory();

@@ -1,5 +1,5 @@
 // The attachment writers against peers on the same pictures, in one run:
-//   PNG: PngGraphic at compressionLevel 1 against libpng at zlib level 1, filter None,
+//   PNG: PngWriter at compressionLevel 1 against libpng at zlib level 1, filter None,
 //        the same zlib parameters and IDAT size, no extra chunks, written to memory.
 //   BMP: the BMP writer against a plain copy of the file's bytes into the same buffer.
 // Pictures: 1920 x 1080 text with handwriting over it, and 640 x 480 white.
@@ -71,7 +71,7 @@ Picture white(std::int32_t width, std::int32_t height) {
 
 struct Scene {
   Picture picture;
-  PngGraphic graphic;  // as Send prepares it: the 24-bit copy, compressionLevel 1
+  PngWriter graphic;  // as Send prepares it: the 24-bit copy, compressionLevel 1
   Bytes bmpFile;
 };
 
@@ -144,7 +144,7 @@ void pngFudekko(benchmark::State& state, const Scene* scene) {
   std::size_t size = 0;
   for (auto _ : state) {
     MemorySink sink;
-    scene->graphic.SaveToStream(sink);
+    scene->graphic.saveToStream(sink);
     size = sink.bytes().size();
     benchmark::DoNotOptimize(sink.bytes().data());
   }

@@ -24,22 +24,20 @@ std::FILE* openFile(const std::string& path, const char* mode) {
 }  // namespace
 
 void ByteSink::writeLe16(std::uint16_t value) {
-  const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(value),
-                                 static_cast<std::uint8_t>(value >> 8)};
+  std::uint8_t bytes[2];
+  putLe16(bytes, value);
   write(bytes, 2);
 }
 
 void ByteSink::writeLe32(std::uint32_t value) {
-  const std::uint8_t bytes[4] = {
-      static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-      static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+  std::uint8_t bytes[4];
+  putLe32(bytes, value);
   write(bytes, 4);
 }
 
 void ByteSink::writeBe32(std::uint32_t value) {
-  const std::uint8_t bytes[4] = {
-      static_cast<std::uint8_t>(value >> 24), static_cast<std::uint8_t>(value >> 16),
-      static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value)};
+  std::uint8_t bytes[4];
+  putBe32(bytes, value);
   write(bytes, 4);
 }
 

@@ -9,6 +9,18 @@
 
 namespace fudekko {
 
+// The byte orders of the file formats, stored into a buffer.
+constexpr void putLe16(std::uint8_t* at, std::uint16_t value) {
+  at[0] = static_cast<std::uint8_t>(value);
+  at[1] = static_cast<std::uint8_t>(value >> 8);
+}
+constexpr void putLe32(std::uint8_t* at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+constexpr void putBe32(std::uint8_t* at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * (3 - i)));
+}
+
 class ByteSink {
  public:
   virtual ~ByteSink() = default;

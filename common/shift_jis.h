@@ -14,10 +14,18 @@ constexpr bool isSjisLeadByte(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
-// Length in bytes of the character starting at `at` (1 or 2; 1 for a lead byte
-// that has no trail byte left).
+// True for a byte that can end a two-byte Shift-JIS character.
+constexpr bool isSjisTrailByte(unsigned char byte) {
+  return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
+}
+
+// Length in bytes of the character starting at `at`: 2 for a lead byte followed by a
+// trail byte, else 1 (a lead byte without a trail byte stands alone).
 inline std::size_t sjisCharLength(std::string_view text, std::size_t at) {
-  return isSjisLeadByte(static_cast<unsigned char>(text[at])) && at + 1 < text.size() ? 2 : 1;
+  return isSjisLeadByte(static_cast<unsigned char>(text[at])) && at + 1 < text.size() &&
+                 isSjisTrailByte(static_cast<unsigned char>(text[at + 1]))
+             ? 2
+             : 1;
 }
 
 // Finds `needle` at a character boundary of `haystack`, so that a trail byte 0x5C or

@@ -4,23 +4,23 @@
 
 namespace fudekko::win32 {
 
-std::string MemoTextLines::text() const {
+std::string TextAreaLines::text() const {
   std::wstring wide(static_cast<std::size_t>(::GetWindowTextLengthW(edit_)) + 1, L'\0');
   wide.resize(static_cast<std::size_t>(
       ::GetWindowTextW(edit_, wide.data(), static_cast<int>(wide.size()))));
   return wideToSjis(wide);
 }
 
-void MemoTextLines::setText(const std::string& text) {
+void TextAreaLines::setText(const std::string& text) {
   ::SetWindowTextW(edit_, sjisToWide(text).c_str());
 }
 
 // The control always counts a last line, empty or not.
-int MemoTextLines::displayLineCount() const {
+int TextAreaLines::displayLineCount() const {
   return static_cast<int>(::SendMessageW(edit_, EM_GETLINECOUNT, 0, 0));
 }
 
-std::wstring MemoTextLines::displayLine(int index) const {
+std::wstring TextAreaLines::displayLine(int index) const {
   const auto start = ::SendMessageW(edit_, EM_LINEINDEX, static_cast<WPARAM>(index), 0);
   if (start < 0) return {};
   const auto length = ::SendMessageW(edit_, EM_LINELENGTH, static_cast<WPARAM>(start), 0);
@@ -34,25 +34,25 @@ std::wstring MemoTextLines::displayLine(int index) const {
   return line;
 }
 
-int MemoTextLines::count() const {
+int TextAreaLines::count() const {
   const int lines = displayLineCount();
   if (lines > 0 && displayLine(lines - 1).empty()) return lines - 1;
   return lines;
 }
 
-std::string MemoTextLines::line(int index) const {
+std::string TextAreaLines::line(int index) const {
   if (index < 0 || index >= count()) return {};
   return limitLineBytes(wideToSjis(displayLine(index)));
 }
 
-void MemoTextLines::deleteLine0() {
+void TextAreaLines::deleteLine0() {
   const int length = ::GetWindowTextLengthW(edit_);
   if (length == 0) return;
   const auto next = ::SendMessageW(edit_, EM_LINEINDEX, 1, 0);
   removeRange(0, displayLineCount() > 1 && next > 0 ? static_cast<int>(next) : length);
 }
 
-void MemoTextLines::removeRange(int start, int end) {
+void TextAreaLines::removeRange(int start, int end) {
   ::SendMessageW(edit_, EM_SETSEL, static_cast<WPARAM>(start), end);
   ::SendMessageW(edit_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
 }

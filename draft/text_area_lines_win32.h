@@ -9,9 +9,9 @@
 
 namespace fudekko::win32 {
 
-class MemoTextLines : public TextLines {
+class TextAreaLines : public TextLines {
  public:
-  explicit MemoTextLines(HWND edit) : edit_(edit) {}
+  explicit TextAreaLines(HWND edit) : edit_(edit) {}
 
   // The whole text as Shift-JIS (CR LF as the control holds it).
   std::string text() const override;

@@ -7,7 +7,7 @@
 
 namespace fudekko {
 
-std::vector<PaletteEntry> MakeCubePalette() {
+std::vector<PaletteEntry> makeCubePalette() {
   std::vector<PaletteEntry> palette;
   palette.reserve(216);
   for (int r = 0; r < 6; ++r) {
@@ -30,9 +30,9 @@ void ditherRow(const std::uint8_t* in, std::uint8_t* out, std::int32_t width, Di
   std::uint8_t r, g, b;
   for (std::int32_t x = ditherer.column(); x >= 0 && x < width; x = ditherer.column()) {
     const std::uint8_t* p = in + Step * x;
-    out[x] = ditherer.DitherPixel(p[2], p[1], p[0], r, g, b);
+    out[x] = ditherer.ditherPixel(p[2], p[1], p[0], r, g, b);
   }
-  ditherer.NextRow();
+  ditherer.nextRow();
 }
 
 // (c + 3) div 51 as a multiply-high on 16 bits, which vectorises.
@@ -60,14 +60,14 @@ inline std::uint8_t cubeIndexAt(const std::uint8_t* in, std::int32_t x) {
 // ditherer still turns at the row's end.
 template <int Step>
 void cubeRow(const std::uint8_t* in, std::uint8_t* out, std::int32_t width,
-             TPlainDitherer<TCubeColorLookup>& ditherer) {
+             PlainDitherer<CubeColorLookup>& ditherer) {
   for (std::int32_t x = 0; x < width; ++x) out[x] = cubeIndexAt<Step>(in, x);
-  ditherer.NextRow();
+  ditherer.nextRow();
 }
 
 template <int Step, class Lookup, class Ditherer>
 void reduceRow(const std::uint8_t* in, std::uint8_t* out, std::int32_t width, Ditherer& ditherer) {
-  if constexpr (std::is_same_v<Ditherer, TPlainDitherer<TCubeColorLookup>>) {
+  if constexpr (std::is_same_v<Ditherer, PlainDitherer<CubeColorLookup>>) {
     cubeRow<Step>(in, out, width, ditherer);
   } else {
     ditherRow<Step, Lookup>(in, out, width, ditherer);
@@ -80,7 +80,7 @@ bool reduceThrough(const Picture& picture, const Lookup& lookup, int ditherer,
                    const std::function<void(std::int32_t)>& beforeRow) {
   if (lookup.colorCount() == 0) return false;
   if (ditherer != kDitherNone) return false;
-  TPlainDitherer<Lookup> engine(picture.width(), lookup);
+  PlainDitherer<Lookup> engine(picture.width(), lookup);
   const std::int32_t width = picture.width();
   std::vector<std::uint8_t> converted;
   for (std::int32_t y = 0; y < picture.height(); ++y) {
@@ -113,13 +113,13 @@ bool reduceThrough(const Picture& picture, const Lookup& lookup, int ditherer,
 
 }  // namespace
 
-std::vector<PaletteEntry> ReduceColorsInto(const Picture& picture, int method, int ditherer,
+std::vector<PaletteEntry> reduceColorsInto(const Picture& picture, int method, int ditherer,
                                            std::uint8_t* indices, std::size_t stride,
                                            const std::function<void(std::int32_t)>& beforeRow) {
-  if (picture.empty()) throw EGifError("Invalid image dimensions");
+  if (picture.empty()) throw GifError("Invalid image dimensions");
   if (method != kReduceToCube) return {};
-  std::vector<PaletteEntry> palette = MakeCubePalette();
-  const TCubeColorLookup lookup(palette);
+  std::vector<PaletteEntry> palette = makeCubePalette();
+  const CubeColorLookup lookup(palette);
   if (!reduceThrough(picture, lookup, ditherer, indices, stride, beforeRow)) return {};
   // The table always has 256 entries: the palette's, then black.
   palette.resize(256, PaletteEntry{});
@@ -127,9 +127,9 @@ std::vector<PaletteEntry> ReduceColorsInto(const Picture& picture, int method, i
   return palette;
 }
 
-Picture ReduceColors(const Picture& picture, int method, int ditherer, int /*quantizeBits*/,
+Picture reduceColors(const Picture& picture, int method, int ditherer, int /*quantizeBits*/,
                      const std::vector<PaletteEntry>* /*callerPalette*/) {
-  if (picture.empty()) throw EGifError("Invalid image dimensions");
+  if (picture.empty()) throw GifError("Invalid image dimensions");
   if (method == kReduceToTrueColor) {
     Picture copy = picture;
     copy.convertTo24Bits();
@@ -143,7 +143,7 @@ Picture ReduceColors(const Picture& picture, int method, int ditherer, int /*qua
     throw OutOfMemory("Failed to allocate memory for GIF DIB");
   }
   result.setPalette(
-      ReduceColorsInto(picture, method, ditherer, result.scanLine(0), result.stride(), nullptr));
+      reduceColorsInto(picture, method, ditherer, result.scanLine(0), result.stride(), nullptr));
   return result;
 }
 

@@ -12,16 +12,16 @@
 namespace fudekko {
 
 // The 6 x 6 x 6 colour cube: entry 36 r + 6 g + b holds (51 r, 51 g, 51 b).
-std::vector<PaletteEntry> MakeCubePalette();
+std::vector<PaletteEntry> makeCubePalette();
 
 // Maps a colour to a palette index and reports the colour the index stands for.
-class TColorLookup {
+class ColorLookup {
  public:
-  explicit TColorLookup(std::int32_t colorCount) : colorCount_(colorCount) {}
-  virtual ~TColorLookup() = default;
+  explicit ColorLookup(std::int32_t colorCount) : colorCount_(colorCount) {}
+  virtual ~ColorLookup() = default;
   // 0 means the lookup has no colours.
   std::int32_t colorCount() const { return colorCount_; }
-  virtual std::uint8_t IndexOfColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
+  virtual std::uint8_t indexOfColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
                                     std::uint8_t& outRed, std::uint8_t& outGreen,
                                     std::uint8_t& outBlue) const = 0;
 
@@ -31,13 +31,13 @@ class TColorLookup {
 
 // The cube needs no table: each component maps to level (c + 3) div 51. The offset 3,
 // not the 25 of rounding, makes levels change just below each cube value.
-class TCubeColorLookup final : public TColorLookup {
+class CubeColorLookup final : public ColorLookup {
  public:
-  explicit TCubeColorLookup(const std::vector<PaletteEntry>& /*palette*/) : TColorLookup(216) {}
+  explicit CubeColorLookup(const std::vector<PaletteEntry>& /*palette*/) : ColorLookup(216) {}
 
   static int levelOf(std::uint8_t c) { return (c + 3) / 51; }
 
-  std::uint8_t IndexOfColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
+  std::uint8_t indexOfColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
                             std::uint8_t& outRed, std::uint8_t& outGreen,
                             std::uint8_t& outBlue) const override {
     const int r = levelOf(red), g = levelOf(green), b = levelOf(blue);
@@ -52,21 +52,21 @@ class TCubeColorLookup final : public TColorLookup {
 // (left to right, then right to left), the walk that error-diffusing engines need.
 // Templated on the lookup so that the per-pixel call inlines.
 template <class Lookup>
-class TPlainDitherer {
+class PlainDitherer {
  public:
-  TPlainDitherer(std::int32_t width, const Lookup& lookup) : lookup_(lookup), width_(width) {}
+  PlainDitherer(std::int32_t width, const Lookup& lookup) : lookup_(lookup), width_(width) {}
 
   std::int32_t column() const { return column_; }
   std::int32_t direction() const { return direction_; }
 
-  std::uint8_t DitherPixel(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
+  std::uint8_t ditherPixel(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
                            std::uint8_t& outRed, std::uint8_t& outGreen, std::uint8_t& outBlue) {
-    const std::uint8_t index = lookup_.IndexOfColor(red, green, blue, outRed, outGreen, outBlue);
+    const std::uint8_t index = lookup_.indexOfColor(red, green, blue, outRed, outGreen, outBlue);
     column_ += direction_;
     return index;
   }
 
-  void NextRow() {
+  void nextRow() {
     direction_ = -direction_;
     column_ = direction_ > 0 ? 0 : width_ - 1;
   }
@@ -86,16 +86,16 @@ constexpr int kDitherNone = 0;
 // Returns a new picture; `picture` itself is left as it is. Method 6 with ditherer 0
 // gives an 8-bit picture whose palette holds the 216 cube colours then 40 black
 // entries; method 0 a 24-bit copy. Any other method or ditherer gives an empty picture.
-// Throws EGifError("Invalid image dimensions") for an empty picture, and
+// Throws GifError("Invalid image dimensions") for an empty picture, and
 // OutOfMemory("Failed to allocate memory for GIF DIB") when the result cannot be made.
-Picture ReduceColors(const Picture& picture, int method, int ditherer, int quantizeBits,
+Picture reduceColors(const Picture& picture, int method, int ditherer, int quantizeBits,
                      const std::vector<PaletteEntry>* callerPalette);
 
-// The indexed methods of ReduceColors without the intermediate picture: writes one index
+// The indexed methods of reduceColors without the intermediate picture: writes one index
 // a pixel into `indices` (`stride` bytes a row, rows from the top), calls `beforeRow`
 // (when set) before each row, and returns the 256-entry palette. Returns an empty
 // palette, writing nothing, for a method or ditherer that is not provided here.
-std::vector<PaletteEntry> ReduceColorsInto(const Picture& picture, int method, int ditherer,
+std::vector<PaletteEntry> reduceColorsInto(const Picture& picture, int method, int ditherer,
                                            std::uint8_t* indices, std::size_t stride,
                                            const std::function<void(std::int32_t)>& beforeRow);
 

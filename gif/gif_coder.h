@@ -17,11 +17,11 @@ enum class GifSeverity { Information, Warning, Error };
 using GifWarningHandler = std::function<void(GifSeverity, const std::string&)>;
 
 // Packs bytes into sub-blocks of at most 255 data bytes, each led by its length.
-class TGifBlockWriter {
+class GifBlockWriter {
  public:
-  explicit TGifBlockWriter(ByteSink& out) : out_(out) {}
-  TGifBlockWriter(const TGifBlockWriter&) = delete;
-  TGifBlockWriter& operator=(const TGifBlockWriter&) = delete;
+  explicit GifBlockWriter(ByteSink& out) : out_(out) {}
+  GifBlockWriter(const GifBlockWriter&) = delete;
+  GifBlockWriter& operator=(const GifBlockWriter&) = delete;
 
   void put(std::uint8_t byte) {
     block_[count_++] = byte;
@@ -42,23 +42,23 @@ class TGifBlockWriter {
 };
 
 // Code size, special codes, bit packing; the subclasses decide which codes to emit.
-class TGifCoder {
+class GifCoder {
  public:
-  virtual ~TGifCoder() = default;
-  TGifCoder() = default;
-  TGifCoder(const TGifCoder&) = delete;
-  TGifCoder& operator=(const TGifCoder&) = delete;
+  virtual ~GifCoder() = default;
+  GifCoder() = default;
+  GifCoder(const GifCoder&) = delete;
+  GifCoder& operator=(const GifCoder&) = delete;
 
   // Writes the complete image data of a frame whose `width` x `height` indices lie
   // row by row in `pixels`. `tableBits` and `colorCount` describe its colour table;
   // an index at or above `colorCount` fails with "Color not in color table".
-  void EncodeFrame(ByteSink& out, int tableBits, std::int32_t width, std::int32_t height,
+  void encodeFrame(ByteSink& out, int tableBits, std::int32_t width, std::int32_t height,
                    const std::uint8_t* pixels, std::int32_t colorCount);
 
   GifWarningHandler warningHandler;
 
  protected:
-  void EmitCode(std::uint32_t code) {
+  void emitCode(std::uint32_t code) {
     bitBucket_ =
         bitCount_ > 0 ? (bitBucket_ & ((1u << bitCount_) - 1)) | (code << bitCount_) : code;
     bitCount_ += codeWidth_;
@@ -73,8 +73,8 @@ class TGifCoder {
       bitCount_ = 0;
     }
   }
-  virtual void EmitClear() = 0;
-  virtual void CodePixels() = 0;
+  virtual void emitClear() = 0;
+  virtual void codePixels() = 0;
 
   std::int32_t colorCount_ = 0;
   int minCodeSize_ = 0;
@@ -82,7 +82,7 @@ class TGifCoder {
   std::int32_t height_ = 0;
   const std::uint8_t* pixels_ = nullptr;
   std::size_t pixelCount_ = 0;
-  TGifBlockWriter* blockWriter_ = nullptr;
+  GifBlockWriter* blockWriter_ = nullptr;
   std::uint32_t bitBucket_ = 0;
   int bitCount_ = 0;
   bool justCleared_ = false;
@@ -96,25 +96,25 @@ class TGifCoder {
 
 // Emits plain pixel codes and codes for runs of one pixel that the decoder is known to
 // have made from the coder's own earlier codes; no string table, one pass.
-class TRunLengthCoder final : public TGifCoder {
+class RunLengthCoder final : public GifCoder {
  public:
   // Exposed for tests: the integer square root and the code cost of a run of `count`
   // pixels when run codes of 1 to `k` pixels can each be used once, in order.
-  static std::int64_t IntSqrt(std::int64_t x);
-  static std::int64_t TriangleCost(std::int64_t count, std::int64_t k);
+  static std::int64_t intSqrt(std::int64_t x);
+  static std::int64_t triangleCost(std::int64_t count, std::int64_t k);
 
  protected:
-  void EmitClear() override;
-  void CodePixels() override;
+  void emitClear() override;
+  void codePixels() override;
 
  private:
-  void EmitCounted(std::uint32_t code);
-  void OpenClearLimit() { clearAt_ = runCodeLimit_; }
-  void RestoreClearLimit();
-  void RunFromClear(std::int64_t count);
-  void RunClearOrRepeat(std::int64_t count);
-  void RunWithTable(std::int64_t count);
-  void FlushRun(std::int64_t count);
+  void emitCounted(std::uint32_t code);
+  void openClearLimit() { clearAt_ = runCodeLimit_; }
+  void restoreClearLimit();
+  void runFromClear(std::int64_t count);
+  void runClearOrRepeat(std::int64_t count);
+  void runWithTable(std::int64_t count);
+  void flushRun(std::int64_t count);
 
   std::int32_t runCodeLimit_ = 0;
   std::int32_t widenAtStart_ = 0;
@@ -128,10 +128,10 @@ class TRunLengthCoder final : public TGifCoder {
 };
 
 // Open-addressing table from (prefix code, pixel) to the code of that string.
-class TLzwHashTable {
+class LzwHashTable {
  public:
   static constexpr std::uint32_t kNone = 0xFFFF;
-  TLzwHashTable();
+  LzwHashTable();
   void clear();
   std::uint32_t find(std::uint32_t prefix, std::uint8_t pixel) const;
   void insert(std::uint32_t prefix, std::uint8_t pixel, std::uint32_t code);
@@ -144,17 +144,17 @@ class TLzwHashTable {
 };
 
 // A classic LZW coder with codes of up to 12 bits and a clear code when the table fills.
-class TLzwCoder final : public TGifCoder {
+class LzwCoder final : public GifCoder {
  protected:
-  void EmitClear() override;
-  void CodePixels() override;
+  void emitClear() override;
+  void codePixels() override;
 
  private:
-  TLzwHashTable table_;
+  LzwHashTable table_;
   std::uint32_t nextCode_ = 0;
 };
 
 // 1 gives the run-length coder, every other value the LZW coder.
-std::unique_ptr<TGifCoder> MakeGifCoder(std::uint8_t compressionChoice);
+std::unique_ptr<GifCoder> makeGifCoder(std::uint8_t compressionChoice);
 
 }  // namespace fudekko

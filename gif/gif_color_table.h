@@ -15,7 +15,7 @@ struct GifColor {
 };
 
 // A global or local colour table of up to 256 entries.
-class TGifColorTable {
+class GifColorTable {
  public:
   static constexpr std::int32_t kMaxCount = 256;
 

@@ -5,7 +5,7 @@
 namespace fudekko {
 
 // Every failure of the GIF encoder; the message is one of its fixed English texts.
-class EGifError : public Error {
+class GifError : public Error {
  public:
   using Error::Error;
 };

@@ -16,16 +16,11 @@ int roundedPercent(std::int64_t done, std::int64_t total) {
   return total > 0 ? static_cast<int>((done * 100 + total / 2) / total) : 100;
 }
 
-void putLe16(std::uint8_t* at, std::uint16_t value) {
-  at[0] = static_cast<std::uint8_t>(value);
-  at[1] = static_cast<std::uint8_t>(value >> 8);
-}
-
 }  // namespace
 
-// ---- TGifScreen
+// ---- GifScreen
 
-void TGifScreen::clear() {
+void GifScreen::clear() {
   globalColors.clear();
   width = 0;
   height = 0;
@@ -34,60 +29,60 @@ void TGifScreen::clear() {
   aspectRatio = 0;
 }
 
-// ---- TGifFrame
+// ---- GifFrame
 
-void TGifFrame::reallocatePixels() {
+void GifFrame::reallocatePixels() {
   const std::size_t count = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
   std::vector<std::uint8_t>().swap(pixels_);
   if (count > 0) pixels_.assign(count, 0);
 }
 
-void TGifFrame::growScreen() {
-  TGifScreen& screen = owner_->header_;
+void GifFrame::growScreen() {
+  GifScreen& screen = owner_->header_;
   bool tooSmall = false;
   if (screen.width < left_ + width_) {
     if (screen.width > 0) {
-      owner_->Warning(GifSeverity::Warning, "Image width too small for contained frames");
+      owner_->warn(GifSeverity::Warning, "Image width too small for contained frames");
       tooSmall = true;
     }
     screen.width = static_cast<std::uint16_t>(left_ + width_);
   }
   if (screen.height < top_ + height_) {
     if (screen.height > 0) {
-      owner_->Warning(GifSeverity::Warning, "Image height too small for contained frames");
+      owner_->warn(GifSeverity::Warning, "Image height too small for contained frames");
       tooSmall = true;
     }
     screen.height = static_cast<std::uint16_t>(top_ + height_);
   }
-  if (tooSmall) owner_->Warning(GifSeverity::Warning, "Image exceeds Logical Screen size");
+  if (tooSmall) owner_->warn(GifSeverity::Warning, "Image exceeds Logical Screen size");
 }
 
-void TGifFrame::setWidth(std::int32_t width) {
-  if (width < 0 || left_ + width > kMaxSide) throw EGifError("Invalid image dimensions");
+void GifFrame::setWidth(std::int32_t width) {
+  if (width < 0 || left_ + width > kMaxSide) throw GifError("Invalid image dimensions");
   width_ = width;
   reallocatePixels();
   growScreen();
 }
 
-void TGifFrame::setHeight(std::int32_t height) {
-  if (height < 0 || top_ + height > kMaxSide) throw EGifError("Invalid image dimensions");
+void GifFrame::setHeight(std::int32_t height) {
+  if (height < 0 || top_ + height > kMaxSide) throw GifError("Invalid image dimensions");
   height_ = height;
   reallocatePixels();
   growScreen();
 }
 
-int TGifFrame::RequiredVersion() const {
+int GifFrame::requiredVersion() const {
   return localColors_.sorted() ? 2 : 1;
 }
 
-void TGifFrame::clear() {
+void GifFrame::clear() {
   localColors_.clear();
   std::vector<std::uint8_t>().swap(pixels_);
   height_ = 0;
   width_ = 0;
 }
 
-void TGifFrame::assign(const TGifFrame& other) {
+void GifFrame::assign(const GifFrame& other) {
   if (&other == this) return;
   left_ = other.left_;
   top_ = other.top_;
@@ -98,12 +93,12 @@ void TGifFrame::assign(const TGifFrame& other) {
   localColors_ = other.localColors_;
 }
 
-void TGifFrame::assign(const Picture& picture) {
+void GifFrame::assign(const Picture& picture) {
   clear();
   if (picture.empty()) return;
   // A side the stream cannot hold would be cut to 16 bits and give a corrupt file.
   if (picture.width() > kMaxSide || picture.height() > kMaxSide) {
-    throw EGifError("Invalid image dimensions");
+    throw GifError("Invalid image dimensions");
   }
   // The indices are allocated once, for the final size, rather than per side.
   width_ = picture.width();
@@ -112,7 +107,7 @@ void TGifFrame::assign(const Picture& picture) {
   growScreen();
   reallocatePixels();
 
-  owner_->Progress(GifProgressStage::Starting, 0, "Converting...");
+  owner_->reportProgress(GifProgressStage::Starting, 0, "Converting...");
   try {
     const PixelFormat format = picture.format();
     if (format == PixelFormat::Bits1 || format == PixelFormat::Bits4 ||
@@ -122,22 +117,23 @@ void TGifFrame::assign(const Picture& picture) {
       importReduced(picture);
     }
   } catch (...) {
-    owner_->Progress(GifProgressStage::Ending, 0, "Converting...");
+    owner_->reportProgress(GifProgressStage::Ending, 0, "Converting...");
     throw;
   }
-  owner_->Progress(GifProgressStage::Ending, 100, "Converting...");
+  owner_->reportProgress(GifProgressStage::Ending, 100, "Converting...");
 }
 
-void TGifFrame::reportRow(std::int32_t row) const {
+void GifFrame::reportRow(std::int32_t row) const {
   if (row % 32 == 0) {
-    owner_->Progress(GifProgressStage::Running, roundedPercent(row, height_), "Converting...");
+    owner_->reportProgress(GifProgressStage::Running, roundedPercent(row, height_),
+                           "Converting...");
   }
 }
 
 // Pictures with more than 256 colours: an indexed reduction writes the indices straight
 // into the frame; the true-colour one (method 0) is collected colour by colour.
-void TGifFrame::importReduced(const Picture& picture) {
-  const std::vector<PaletteEntry> palette = ReduceColorsInto(
+void GifFrame::importReduced(const Picture& picture) {
+  const std::vector<PaletteEntry> palette = reduceColorsInto(
       picture, owner_->reductionChoice, owner_->ditherChoice, pixels_.data(),
       static_cast<std::size_t>(width_), [this](std::int32_t row) { reportRow(row); });
   if (!palette.empty()) {
@@ -145,11 +141,11 @@ void TGifFrame::importReduced(const Picture& picture) {
       localColors_.add({entry.red, entry.green, entry.blue});
     return;
   }
-  const Picture reduced = ReduceColors(picture, owner_->reductionChoice, owner_->ditherChoice,
+  const Picture reduced = reduceColors(picture, owner_->reductionChoice, owner_->ditherChoice,
                                        owner_->quantizeBits, nullptr);
   // A method or ditherer that is not provided gives nothing to import; an all-black
   // frame without colours would pass for a good one.
-  if (reduced.empty()) throw EGifError("Unsupported color reduction");
+  if (reduced.empty()) throw GifError("Unsupported color reduction");
   if (reduced.format() == PixelFormat::Bits24) {
     importTrueColor(reduced);
   } else {
@@ -159,9 +155,9 @@ void TGifFrame::importReduced(const Picture& picture) {
   }
 }
 
-void TGifFrame::importIndexed(const Picture& picture) {
+void GifFrame::importIndexed(const Picture& picture) {
   const auto& palette = picture.palette();
-  const std::size_t entries = std::min<std::size_t>(palette.size(), TGifColorTable::kMaxCount);
+  const std::size_t entries = std::min<std::size_t>(palette.size(), GifColorTable::kMaxCount);
   for (std::size_t i = 0; i < entries; ++i) {
     localColors_.add({palette[i].red, palette[i].green, palette[i].blue});
   }
@@ -171,29 +167,15 @@ void TGifFrame::importIndexed(const Picture& picture) {
   }
 }
 
-void TGifFrame::importRow(const Picture& picture, std::int32_t y) {
-  const std::uint8_t* in = picture.scanLine(y);
-  std::uint8_t* out = pixels_.data() + static_cast<std::size_t>(y) * width_;
-  switch (picture.format()) {
-    case PixelFormat::Bits8:
-      std::memcpy(out, in, static_cast<std::size_t>(width_));
-      break;
-    case PixelFormat::Bits4:
-      for (std::int32_t x = 0; x < width_; ++x) {
-        out[x] = static_cast<std::uint8_t>(x % 2 ? in[x / 2] & 0x0F : in[x / 2] >> 4);
-      }
-      break;
-    default:  // Bits1
-      for (std::int32_t x = 0; x < width_; ++x) {
-        out[x] = static_cast<std::uint8_t>((in[x / 8] >> (7 - x % 8)) & 1);
-      }
-      break;
-  }
+void GifFrame::importRow(const Picture& picture, std::int32_t y) {
+  unpackIndexRow(picture.format(), picture.scanLine(y),
+                 pixels_.data() + static_cast<std::size_t>(y) * width_,
+                 static_cast<std::size_t>(width_));
 }
 
 // The table is built from the colours met, in order of first appearance. A ring of the
 // colours looked up last spares most table searches.
-void TGifFrame::importTrueColor(const Picture& picture) {
+void GifFrame::importTrueColor(const Picture& picture) {
   constexpr int kRing = 8;
   std::uint32_t ringColor[kRing];
   std::uint8_t ringIndex[kRing];
@@ -227,7 +209,7 @@ void TGifFrame::importTrueColor(const Picture& picture) {
   }
 }
 
-void TGifFrame::saveToStream(ByteSink& out) {
+void GifFrame::saveToStream(ByteSink& out) {
   if (empty()) return;
   int bits;
   std::int32_t colorCount;
@@ -253,26 +235,26 @@ void TGifFrame::saveToStream(ByteSink& out) {
   out.write(descriptor, sizeof descriptor);
   localColors_.saveToStream(out);
 
-  std::unique_ptr<TGifCoder> coder = MakeGifCoder(owner_->compressionChoice);
+  std::unique_ptr<GifCoder> coder = makeGifCoder(owner_->compressionChoice);
   coder->warningHandler = owner_->onWarning;
-  coder->EncodeFrame(out, bits, width_, height_, pixels_.data(), colorCount);
+  coder->encodeFrame(out, bits, width_, height_, pixels_.data(), colorCount);
 }
 
-// ---- TGifPicture
+// ---- GifPicture
 
-void TGifPicture::clear() {
+void GifPicture::clear() {
   frames_.clear();
   header_.clear();
 }
 
-void TGifPicture::assign(const Picture& picture) {
+void GifPicture::assign(const Picture& picture) {
   clear();
-  auto frame = std::make_unique<TGifFrame>(*this);
+  auto frame = std::make_unique<GifFrame>(*this);
   frame->assign(picture);
   add(std::move(frame));
 }
 
-void TGifPicture::assign(const TGifPicture& other) {
+void GifPicture::assign(const GifPicture& other) {
   if (&other == this) return;
   clear();
   header_.width = other.header_.width;
@@ -284,54 +266,55 @@ void TGifPicture::assign(const TGifPicture& other) {
   reductionChoice = other.reductionChoice;
   ditherChoice = other.ditherChoice;
   for (const auto& source : other.frames_) {
-    auto frame = std::make_unique<TGifFrame>(*this);
+    auto frame = std::make_unique<GifFrame>(*this);
     frame->assign(*source);
     frames_.push_back(std::move(frame));
   }
 }
 
-void TGifPicture::add(std::unique_ptr<TGifFrame> frame) {
+void GifPicture::add(std::unique_ptr<GifFrame> frame) {
   if (!frame) return;
   frame->owner_ = this;
   frames_.push_back(std::move(frame));
 }
 
-void TGifPicture::add(const Picture& picture) {
-  auto frame = std::make_unique<TGifFrame>(*this);
+void GifPicture::add(const Picture& picture) {
+  auto frame = std::make_unique<GifFrame>(*this);
   frame->assign(picture);
   add(std::move(frame));
 }
 
-int TGifPicture::version() const {
+int GifPicture::version() const {
   int version = 0;
   for (const auto& frame : frames_) {
-    version = std::max(version, frame->RequiredVersion());
+    version = std::max(version, frame->requiredVersion());
     if (version >= 2) break;
   }
   return version;
 }
 
-int TGifPicture::largestTableBits() const {
+int GifPicture::largestTableBits() const {
   int bits = header_.globalColors.bits();
   for (const auto& frame : frames_) bits = std::max(bits, frame->localColors().bits());
   return bits;
 }
 
-void TGifPicture::Warning(GifSeverity severity, const std::string& message) const {
+void GifPicture::warn(GifSeverity severity, const std::string& message) const {
   if (onWarning) onWarning(severity, message);
 }
 
-void TGifPicture::Progress(GifProgressStage stage, int percent, const std::string& message) const {
+void GifPicture::reportProgress(GifProgressStage stage, int percent,
+                                const std::string& message) const {
   if (onProgress) onProgress(stage, percent, message);
 }
 
-void TGifPicture::writeHeader(ByteSink& out) {
+void GifPicture::writeHeader(ByteSink& out) {
   const int version = this->version();
-  if (version == 0) throw EGifError("Unsupported GIF version");
+  if (version == 0) throw GifError("Unsupported GIF version");
 
   // The size and resolution bits describe the largest table of the image, global or
   // local, even when there is no global table.
-  const TGifColorTable& global = header_.globalColors;
+  const GifColorTable& global = header_.globalColors;
   const int largest = largestTableBits();
   std::uint8_t flags = 0;
   if (global.count() > 0) flags = static_cast<std::uint8_t>(0x80 | (global.sorted() ? 0x08 : 0));
@@ -350,24 +333,24 @@ void TGifPicture::writeHeader(ByteSink& out) {
   if (flags & 0x80) global.saveToStream(out);
 }
 
-void TGifPicture::saveToStream(ByteSink& out) {
-  Progress(GifProgressStage::Starting, 0, "Saving...");
+void GifPicture::saveToStream(ByteSink& out) {
+  reportProgress(GifProgressStage::Starting, 0, "Saving...");
   try {
     writeHeader(out);
     const std::int64_t count = static_cast<std::int64_t>(frames_.size());
     for (std::int64_t i = 0; i < count; ++i) {
       frames_[static_cast<std::size_t>(i)]->saveToStream(out);
-      Progress(GifProgressStage::Running, roundedPercent(i + 1, count), "Saving...");
+      reportProgress(GifProgressStage::Running, roundedPercent(i + 1, count), "Saving...");
     }
     out.writeByte(0x3B);
   } catch (...) {
-    Progress(GifProgressStage::Ending, 0, "Saving...");
+    reportProgress(GifProgressStage::Ending, 0, "Saving...");
     throw;
   }
-  Progress(GifProgressStage::Ending, 100, "Saving...");
+  reportProgress(GifProgressStage::Ending, 100, "Saving...");
 }
 
-void TGifPicture::saveToFile(const std::string& path) {
+void GifPicture::saveToFile(const std::string& path) {
   FileSink file(path);
   saveToStream(file);
   file.close();

@@ -21,26 +21,26 @@ enum class GifProgressStage { Starting, Running, Ending };
 using GifProgressHandler =
     std::function<void(GifProgressStage, int percent, const std::string& message)>;
 
-class TGifPicture;
+class GifPicture;
 
 // The logical screen descriptor, held as written, and the global colour table.
-class TGifScreen {
+class GifScreen {
  public:
   std::uint16_t width = 0;
   std::uint16_t height = 0;
   std::uint8_t packedFlags = 0;
   std::uint8_t backgroundIndex = 0;
   std::uint8_t aspectRatio = 0;
-  TGifColorTable globalColors;
+  GifColorTable globalColors;
 
   void clear();
 };
 
-class TGifFrame {
+class GifFrame {
  public:
-  explicit TGifFrame(TGifPicture& owner) : owner_(&owner) {}
-  TGifFrame(const TGifFrame&) = delete;
-  TGifFrame& operator=(const TGifFrame&) = delete;
+  explicit GifFrame(GifPicture& owner) : owner_(&owner) {}
+  GifFrame(const GifFrame&) = delete;
+  GifFrame& operator=(const GifFrame&) = delete;
 
   std::uint16_t left() const { return left_; }
   std::uint16_t top() const { return top_; }
@@ -49,7 +49,7 @@ class TGifFrame {
   std::uint8_t packedFlags() const { return packedFlags_; }
   // One index a pixel, row by row from the top, `width` bytes a row; empty for none.
   const std::vector<std::uint8_t>& pixels() const { return pixels_; }
-  const TGifColorTable& localColors() const { return localColors_; }
+  const GifColorTable& localColors() const { return localColors_; }
   bool empty() const { return pixels_.empty() || width_ == 0 || height_ == 0; }
 
   // Each change reallocates the indices as zeros and grows the owner's logical screen.
@@ -57,18 +57,18 @@ class TGifFrame {
   void setHeight(std::int32_t height);
 
   // 1 for "87a", 2 for "89a".
-  int RequiredVersion() const;
+  int requiredVersion() const;
 
   // Makes the frame from a picture: 1-, 4- and 8-bit pictures bring their own table;
   // any other goes through the owner's colour reduction first.
   void assign(const Picture& picture);
-  void assign(const TGifFrame& other);
+  void assign(const GifFrame& other);
   void clear();
 
   void saveToStream(ByteSink& out);
 
  private:
-  friend class TGifPicture;
+  friend class GifPicture;
   void reallocatePixels();
   void growScreen();
   void reportRow(std::int32_t row) const;
@@ -77,17 +77,17 @@ class TGifFrame {
   void importTrueColor(const Picture& picture);
   void importRow(const Picture& picture, std::int32_t row);
 
-  TGifPicture* owner_;
+  GifPicture* owner_;
   std::uint16_t left_ = 0;
   std::uint16_t top_ = 0;
   std::int32_t width_ = 0;
   std::int32_t height_ = 0;
   std::uint8_t packedFlags_ = 0;
   std::vector<std::uint8_t> pixels_;
-  TGifColorTable localColors_;
+  GifColorTable localColors_;
 };
 
-class TGifPicture {
+class GifPicture {
  public:
   // Defaults every new image starts with.
   static constexpr std::uint8_t kDefaultReductionChoice = 6;
@@ -95,27 +95,27 @@ class TGifPicture {
   static constexpr std::uint8_t kDefaultDitherChoice = 0;
   static constexpr std::uint8_t kDefaultCompressionChoice = 0;
 
-  TGifPicture() = default;
-  TGifPicture(const TGifPicture&) = delete;
-  TGifPicture& operator=(const TGifPicture&) = delete;
+  GifPicture() = default;
+  GifPicture(const GifPicture&) = delete;
+  GifPicture& operator=(const GifPicture&) = delete;
 
   // Replaces the content by one frame made from `picture` (an empty frame for an empty
   // picture). On failure the image is left without frames.
   void assign(const Picture& picture);
   // Copies another image's screen, frames and reduction settings.
-  void assign(const TGifPicture& other);
+  void assign(const GifPicture& other);
   // Frees the frames and clears the logical screen.
   void clear();
 
   bool empty() const { return frames_.empty(); }
   std::int32_t width() const { return header_.width; }
   std::int32_t height() const { return header_.height; }
-  TGifScreen& header() { return header_; }
-  const TGifScreen& header() const { return header_; }
-  const std::vector<std::unique_ptr<TGifFrame>>& frames() const { return frames_; }
+  GifScreen& header() { return header_; }
+  const GifScreen& header() const { return header_; }
+  const std::vector<std::unique_ptr<GifFrame>>& frames() const { return frames_; }
 
   // Appends a frame made for this image, or a new frame made from a picture.
-  void add(std::unique_ptr<TGifFrame> frame);
+  void add(std::unique_ptr<GifFrame> frame);
   void add(const Picture& picture);
 
   // The largest version the frames need; 0 without frames.
@@ -128,8 +128,8 @@ class TGifPicture {
   void saveToFile(const std::string& path);
 
   // Passes a warning to the warning handler, if one is set.
-  void Warning(GifSeverity severity, const std::string& message) const;
-  void Progress(GifProgressStage stage, int percent, const std::string& message) const;
+  void warn(GifSeverity severity, const std::string& message) const;
+  void reportProgress(GifProgressStage stage, int percent, const std::string& message) const;
 
   std::uint8_t reductionChoice = kDefaultReductionChoice;
   std::int32_t quantizeBits = kDefaultQuantizeBits;
@@ -141,13 +141,13 @@ class TGifPicture {
   GifProgressHandler onProgress;
 
  private:
-  friend class TGifFrame;
+  friend class GifFrame;
   void writeHeader(ByteSink& out);
   // Largest bits of all colour tables (B); the colour resolution is B - 1.
   int largestTableBits() const;
 
-  TGifScreen header_;
-  std::vector<std::unique_ptr<TGifFrame>> frames_;
+  GifScreen header_;
+  std::vector<std::unique_ptr<GifFrame>> frames_;
 };
 
 }  // namespace fudekko

@@ -6,20 +6,44 @@
 
 namespace fudekko {
 
-void savePicture(const Picture& composite, const std::string& path,
-                 const std::string& imageFormat) {
-  if (imageFormat == "PNG") {
-    PngGraphic png;
-    png.assign(composite);
-    png.compressionLevel = 1;
-    png.SaveToFile(path);
-  } else if (imageFormat == "GIF") {
-    TGifPicture gif;
-    gif.assign(composite);
-    gif.compressionChoice = 1;
-    gif.saveToFile(path);
-  } else {
-    saveBmpToFile(composite, path);
+AttachmentFormat attachmentFormatFromSwitch(std::string_view switchText) {
+  if (switchText == "PNG") return AttachmentFormat::Png;
+  if (switchText == "GIF") return AttachmentFormat::Gif;
+  return AttachmentFormat::Bmp;
+}
+
+std::string_view attachmentExtension(AttachmentFormat format) {
+  switch (format) {
+    case AttachmentFormat::Png:
+      return ".png";
+    case AttachmentFormat::Gif:
+      return ".gif";
+    case AttachmentFormat::Bmp:
+      break;
+  }
+  return ".bmp";
+}
+
+void writeAttachment(const Picture& composite, const std::string& path, AttachmentFormat format,
+                     std::int32_t pngLevel) {
+  switch (format) {
+    case AttachmentFormat::Png: {
+      PngWriter png;
+      png.assign(composite);
+      png.compressionLevel = pngLevel;
+      png.saveToFile(path);
+      return;
+    }
+    case AttachmentFormat::Gif: {
+      GifPicture gif;
+      gif.assign(composite);
+      gif.compressionChoice = 1;  // run-length coding
+      gif.saveToFile(path);
+      return;
+    }
+    case AttachmentFormat::Bmp:
+      saveBmpToFile(composite, path);
+      return;
   }
 }
 

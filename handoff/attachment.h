@@ -1,15 +1,30 @@
 #pragma once
-// Writes the composite picture as the attachment, in the form the command line chose.
+// The attachment: the composite picture written in the form the command line chose.
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "imaging/picture.h"
 
 namespace fudekko {
 
-// "BMP" (and anything that is not "PNG" or "GIF", the empty string included) gives a
-// BMP file, "PNG" a PNG at the fastest zlib level, "GIF" a GIF with run-length coded
-// image data. An existing file is replaced. Throws the writers' errors.
-void savePicture(const Picture& composite, const std::string& path, const std::string& imageFormat);
+enum class AttachmentFormat { Bmp, Png, Gif };
+
+// Send writes PNG at zlib's fastest level.
+inline constexpr std::int32_t kSendPngLevel = 1;
+
+// The format named by the command line's switch text (see formatSwitch): exactly "PNG"
+// or "GIF"; anything else, the empty text included, is BMP.
+AttachmentFormat attachmentFormatFromSwitch(std::string_view switchText);
+
+// ".bmp", ".png" or ".gif".
+std::string_view attachmentExtension(AttachmentFormat format);
+
+// Writes `composite` to `path`: a BMP file, a PNG at `pngLevel`, or a GIF with
+// run-length coded image data over the colour cube. An existing file is replaced.
+// Throws the writers' errors.
+void writeAttachment(const Picture& composite, const std::string& path, AttachmentFormat format,
+                     std::int32_t pngLevel = kSendPngLevel);
 
 }  // namespace fudekko

@@ -70,7 +70,7 @@ SIZE textSize(HWND window, HFONT font, const wchar_t* text) {
 
 }  // namespace
 
-TALMailSelect::TALMailSelect(HINSTANCE instance, HWND owner, const std::string& initialPath)
+MailClientDialog::MailClientDialog(HINSTANCE instance, HWND owner, const std::string& initialPath)
     : owner_(owner), initialPath_(initialPath), font_(win32::createJapaneseFont(16)) {
   registerClass(instance, kClassName, ::GetSysColorBrush(COLOR_BTNFACE));
   RECT frame{0, 0, 375, 94};
@@ -81,33 +81,33 @@ TALMailSelect::TALMailSelect(HINSTANCE instance, HWND owner, const std::string& 
   openDialogFileName_.assign(kFileNameCapacity, L'\0');
   std::wstring_view initialName = L"almail.exe";
   std::copy(initialName.begin(), initialName.end(), openDialogFileName_.begin());
-  OpenDialog1.lStructSize = sizeof OpenDialog1;
-  OpenDialog1.hInstance = instance;
-  OpenDialog1.lpstrFilter = kOpenDialogFilter.c_str();
-  OpenDialog1.nFilterIndex = 1;
-  OpenDialog1.lpstrFile = openDialogFileName_.data();
-  OpenDialog1.nMaxFile = DWORD(openDialogFileName_.size());
-  OpenDialog1.lpstrInitialDir = L"c:\\Program Files";
-  OpenDialog1.lpstrTitle = kCaption;
-  OpenDialog1.lpstrDefExt = L"exe";
-  OpenDialog1.Flags =
+  openDialog_.lStructSize = sizeof openDialog_;
+  openDialog_.hInstance = instance;
+  openDialog_.lpstrFilter = kOpenDialogFilter.c_str();
+  openDialog_.nFilterIndex = 1;
+  openDialog_.lpstrFile = openDialogFileName_.data();
+  openDialog_.nMaxFile = DWORD(openDialogFileName_.size());
+  openDialog_.lpstrInitialDir = L"c:\\Program Files";
+  openDialog_.lpstrTitle = kCaption;
+  openDialog_.lpstrDefExt = L"exe";
+  openDialog_.Flags =
       OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
 }
 
-LRESULT TALMailSelect::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MailClientDialog::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
       createControls();
-      FormCreate();
+      onCreate();
       return 0;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
-        case IDOK:      // Button1 or Enter
+        case IDOK:      // okButton_ or Enter
         case IDCANCEL:  // Escape, as the close box
           close();
           return 0;
         case kSpeedButton1Id:
-          if (HIWORD(wParam) == BN_CLICKED) SpeedButton1Click();
+          if (HIWORD(wParam) == BN_CLICKED) onBrowseButtonClick();
           return 0;
       }
       break;
@@ -120,45 +120,45 @@ LRESULT TALMailSelect::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
   return defaultProcedure(message, wParam, lParam);
 }
 
-void TALMailSelect::createControls() {
+void MailClientDialog::createControls() {
   const auto instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(window_, GWLP_HINSTANCE));
   const HFONT font = font_.get();
   const wchar_t* const question = L"Al-Mailはどこにありますか？";
   const SIZE questionSize = textSize(window_, font, question);
-  Label1 = createControl(window_, instance, L"STATIC", question, SS_LEFT | SS_NOPREFIX, 0, 24, 8,
-                         questionSize.cx, questionSize.cy, -1, font);
-  Edit1 = createControl(window_, instance, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL,
-                        WS_EX_CLIENTEDGE, 24, 32, 313, 24, kEdit1Id, font);
+  promptLabel_ = createControl(window_, instance, L"STATIC", question, SS_LEFT | SS_NOPREFIX, 0, 24,
+                               8, questionSize.cx, questionSize.cy, -1, font);
+  pathEdit_ = createControl(window_, instance, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL,
+                            WS_EX_CLIENTEDGE, 24, 32, 313, 24, kEdit1Id, font);
   // A tool button: clicked with the mouse, never in the tab order.
-  SpeedButton1 = createControl(window_, instance, L"BUTTON", L"...", BS_PUSHBUTTON, 0, 344, 32, 23,
-                               22, kSpeedButton1Id, font);
-  Button1 = createControl(window_, instance, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0,
-                          144, 64, 75, 25, IDOK, font);
+  browseButton_ = createControl(window_, instance, L"BUTTON", L"...", BS_PUSHBUTTON, 0, 344, 32, 23,
+                                22, kSpeedButton1Id, font);
+  okButton_ = createControl(window_, instance, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0,
+                            144, 64, 75, 25, IDOK, font);
 }
 
-void TALMailSelect::FormCreate() {
-  ::SetWindowTextW(Edit1, sjisToWide(initialPath_).c_str());
+void MailClientDialog::onCreate() {
+  ::SetWindowTextW(pathEdit_, sjisToWide(initialPath_).c_str());
 }
 
-std::string TALMailSelect::showModal() {
-  if (!closed_) return wideToSjis(windowText(Edit1));  // already showing
+std::string MailClientDialog::showModal() {
+  if (!closed_) return wideToSjis(windowText(pathEdit_));  // already showing
   closed_ = false;
-  win32::runModal(window_, owner_, Edit1, closed_);
+  win32::runModal(window_, owner_, pathEdit_, closed_);
   closed_ = true;
-  return wideToSjis(windowText(Edit1));
+  return wideToSjis(windowText(pathEdit_));
 }
 
-void TALMailSelect::close() {
+void MailClientDialog::close() {
   win32::endModal(window_, closed_);
 }
 
-void TALMailSelect::SpeedButton1Click() {
-  OpenDialog1.hwndOwner = window_;
-  const BOOL picked = ::GetOpenFileNameW(&OpenDialog1);
+void MailClientDialog::onBrowseButtonClick() {
+  openDialog_.hwndOwner = window_;
+  const BOOL picked = ::GetOpenFileNameW(&openDialog_);
   // A tool button does not keep the focus: Enter goes on to mean OK.
-  ::SetFocus(Edit1);
+  ::SetFocus(pathEdit_);
   if (picked) {
-    ::SetWindowTextW(Edit1, pathKeptInShiftJis(OpenDialog1.lpstrFile).c_str());
+    ::SetWindowTextW(pathEdit_, pathKeptInShiftJis(openDialog_.lpstrFile).c_str());
     return;
   }
   // Zero means the user cancelled; anything else is a failure of the dialog itself.

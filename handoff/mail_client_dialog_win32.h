@@ -14,34 +14,34 @@
 
 namespace fudekko {
 
-class TALMailSelect : public win32::Window<TALMailSelect> {
+class MailClientDialog : public win32::Window<MailClientDialog> {
  public:
-  // `initialPath` (Shift-JIS) is the main window's mail-client path, Edit1's first text.
-  TALMailSelect(HINSTANCE instance, HWND owner, const std::string& initialPath);
+  // `initialPath` (Shift-JIS) is the main window's mail-client path, pathEdit_'s first text.
+  MailClientDialog(HINSTANCE instance, HWND owner, const std::string& initialPath);
 
   // Shows the dialog modally until it closes by OK, Enter, Escape or the close box, and
-  // gives Edit1's text (Shift-JIS) however it closed. Edit1 keeps that text for the
+  // gives pathEdit_'s text (Shift-JIS) however it closed. pathEdit_ keeps that text for the
   // next showing.
   std::string showModal();
 
  private:
-  friend class win32::Window<TALMailSelect>;
+  friend class win32::Window<MailClientDialog>;
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   void createControls();
-  void FormCreate();
-  void SpeedButton1Click();
+  void onCreate();
+  void onBrowseButtonClick();
   void close();
 
   HWND owner_;
   std::string initialPath_;
   win32::Font font_;
-  HWND Label1 = nullptr;
-  HWND Edit1 = nullptr;
-  HWND SpeedButton1 = nullptr;
-  HWND Button1 = nullptr;
-  // OpenDialog1: one state for the whole run, so that it opens on the previous pick.
-  OPENFILENAMEW OpenDialog1{};
+  HWND promptLabel_ = nullptr;
+  HWND pathEdit_ = nullptr;
+  HWND browseButton_ = nullptr;
+  HWND okButton_ = nullptr;
+  // openDialog_: one state for the whole run, so that it opens on the previous pick.
+  OPENFILENAMEW openDialog_{};
   std::vector<wchar_t> openDialogFileName_;
   bool closed_ = true;
 };

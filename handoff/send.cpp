@@ -30,8 +30,8 @@ void writeDraft(const std::string& path, const std::string& bytes) {
 
 }  // namespace
 
-SendResult SendButtonClick(const SendFields& fields, const TextLines& body,
-                           const PictureSaver& savePicture, SendPlatform& platform) {
+SendResult handOff(const SendFields& fields, const TextLines& body, const PictureSaver& savePicture,
+                   SendPlatform& platform) {
   if (!platform.isPlainFile(fields.mailClientPath)) {
     platform.showMessage(kMailClientMissingMessage);
     platform.runMailClientSelection();
@@ -47,8 +47,8 @@ SendResult SendButtonClick(const SendFields& fields, const TextLines& body,
 
   const std::string subject =
       replaceColons(subjectOrFallback(fields.subject, bodyLines.empty() ? "" : bodyLines[0]));
-  const std::string picture = picturePath(folder, subject, fields.imageFormat);
-  savePicture(picture, fields.imageFormat);
+  const std::string picture = picturePath(folder, subject, fields.format);
+  savePicture(picture, fields.format);
 
   const std::string draft = platform.createTemporaryFile(folder, kDraftFilePrefix);
   writeDraft(draft, draftBytes(fields.headerLines, bodyLines));

@@ -1,5 +1,5 @@
 #pragma once
-// SendButtonClick: saves the picture and the draft, hands both to the mail client and
+// Send: saves the picture and the draft, hands both to the mail client and
 // ends the program; over small interfaces so that it runs the same under test.
 
 #include <cstddef>
@@ -20,7 +20,7 @@ class SendPlatform {
   virtual bool isPlainFile(const std::string& path) = 0;
   // A message box with the program's title; `textUtf8` is shown as it stands.
   virtual void showMessage(const std::string& textUtf8) = 0;
-  // The mail-client selection command of the main window (MenuSettingClick).
+  // The mail-client selection command of the main window (showMailClientDialog).
   virtual void runMailClientSelection() = 0;
 
   virtual void hideMainWindow() = 0;
@@ -43,9 +43,8 @@ class SendPlatform {
   virtual void sleep(unsigned milliseconds) = 0;
 };
 
-// Saves the composite picture to `path` in the form `imageFormat` names ("BMP",
-// "PNG", "GIF"; anything else is BMP). Throws Error on failure.
-using PictureSaver = std::function<void(const std::string& path, const std::string& imageFormat)>;
+// Saves the composite picture to `path` in `format`. Throws Error on failure.
+using PictureSaver = std::function<void(const std::string& path, AttachmentFormat format)>;
 
 // The main window's fields that Send reads. Send changes none of them, so a failed
 // send can be repeated as it stood.
@@ -53,7 +52,7 @@ struct SendFields {
   std::string mailClientPath;
   std::string subject;
   std::vector<std::string> headerLines;
-  std::string imageFormat;
+  AttachmentFormat format = AttachmentFormat::Bmp;
 };
 
 // "AL-Mail が存在しません"
@@ -68,7 +67,7 @@ enum class SendResult { Sent, MailClientMissing };
 // pending send window and starts the mail client, waits and closes the main window.
 // When writing or starting fails the main window is shown again with everything as it
 // was and the error propagates to the caller's error box.
-SendResult SendButtonClick(const SendFields& fields, const TextLines& body,
-                           const PictureSaver& savePicture, SendPlatform& platform);
+SendResult handOff(const SendFields& fields, const TextLines& body, const PictureSaver& savePicture,
+                   SendPlatform& platform);
 
 }  // namespace fudekko

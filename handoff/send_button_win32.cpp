@@ -10,11 +10,11 @@ namespace fudekko::win32 {
 void sendFromMainWindow(HWND mainWindow, const SendFields& fields, const TextLines& body,
                         const Picture* composite, std::function<void()> runMailClientSelection) {
   SendPlatformWin32 platform(mainWindow, std::move(runMailClientSelection));
-  const PictureSaver save = [composite](const std::string& path, const std::string& format) {
+  const PictureSaver save = [composite](const std::string& path, AttachmentFormat format) {
     if (!composite) throw OutOfResources();
-    savePicture(*composite, path, format);
+    writeAttachment(*composite, path, format);
   };
-  SendButtonClick(fields, body, save, platform);
+  handOff(fields, body, save, platform);
 }
 
 }  // namespace fudekko::win32

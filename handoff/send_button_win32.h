@@ -11,7 +11,7 @@
 
 namespace fudekko::win32 {
 
-// Runs SendButtonClick for `mainWindow`, saving `composite` as the attachment.
+// Runs Send (handOff) for `mainWindow`, saving `composite` as the attachment.
 // `runMailClientSelection` is the main window's settings command. Errors propagate to
 // the caller's error box, with the main window shown again.
 void sendFromMainWindow(HWND mainWindow, const SendFields& fields, const TextLines& body,

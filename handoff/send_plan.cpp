@@ -11,10 +11,6 @@ namespace fudekko {
 
 namespace {
 
-constexpr bool isSjisTrailByte(unsigned char byte) {
-  return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
-}
-
 // A single byte that is no character of its own in Shift-JIS.
 constexpr bool isUndefinedSingleByte(unsigned char byte) {
   return byte == 0x80 || byte == 0xA0 || byte >= 0xFD;
@@ -28,16 +24,11 @@ bool isBlankOrControl(unsigned char byte) {
   return byte <= 32;
 }
 
-// The characters of `text`, each one byte or a lead byte with a valid trail byte; a
-// lead byte without one stands alone.
+// The characters of `text`, each one or two bytes.
 std::vector<std::string_view> sjisCharacters(std::string_view text) {
   std::vector<std::string_view> characters;
   for (std::size_t at = 0; at < text.size();) {
-    std::size_t length = 1;
-    if (isSjisLeadByte(static_cast<unsigned char>(text[at])) && at + 1 < text.size() &&
-        isSjisTrailByte(static_cast<unsigned char>(text[at + 1]))) {
-      length = 2;
-    }
+    const std::size_t length = sjisCharLength(text, at);
     characters.push_back(text.substr(at, length));
     at += length;
   }
@@ -126,17 +117,11 @@ std::string safeFileStem(const std::string& subject, std::size_t maxChars) {
   return stem;
 }
 
-std::string pictureExtension(const std::string& imageFormat) {
-  if (imageFormat == "PNG") return ".png";
-  if (imageFormat == "GIF") return ".gif";
-  return ".bmp";
-}
-
 std::string picturePath(const std::string& folder, const std::string& subject,
-                        const std::string& imageFormat, PathLimits limits) {
+                        AttachmentFormat format, PathLimits limits) {
   std::string path = folder;
   if (!endsWithSeparator(path)) path += '\\';
-  const std::string extension = pictureExtension(imageFormat);
+  const std::string extension(attachmentExtension(format));
   const std::size_t folderChars = sjisCharCount(path);
   const std::size_t room = std::min(
       limits.maxName, limits.maxPath > folderChars ? limits.maxPath - folderChars : std::size_t{0});

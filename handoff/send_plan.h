@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/errors.h"
+#include "handoff/attachment.h"
 
 namespace fudekko {
 
@@ -53,9 +54,6 @@ std::string replaceColons(std::string subject);
 // characters first. Returns "_" for an empty subject.
 std::string safeFileStem(const std::string& subject, std::size_t maxChars);
 
-// ".bmp", ".png" or ".gif" for "BMP", "PNG" or "GIF" (exact); ".bmp" for anything else.
-std::string pictureExtension(const std::string& imageFormat);
-
 // Number of characters (UTF-16 units) that `sjis` becomes.
 std::size_t sjisCharCount(const std::string& sjis);
 
@@ -63,7 +61,7 @@ std::size_t sjisCharCount(const std::string& sjis);
 // the safe stem of `subject`, the extension. Throws TemporaryFolderError when not
 // even a one-character stem fits into the limits.
 std::string picturePath(const std::string& folder, const std::string& subject,
-                        const std::string& imageFormat, PathLimits limits = {});
+                        AttachmentFormat format, PathLimits limits = {});
 
 // The draft file: header lines, one empty line, the body's display lines, each
 // followed by CR LF.

@@ -86,7 +86,7 @@ void fitLabelToText(HWND label, HFONT font) {
 
 }  // namespace
 
-TVersionForm::TVersionForm(HINSTANCE instance, HWND owner)
+VersionDialog::VersionDialog(HINSTANCE instance, HWND owner)
     : instance_(instance),
       owner_(owner),
       font_(win32::createJapaneseFont(16)),
@@ -100,11 +100,11 @@ TVersionForm::TVersionForm(HINSTANCE instance, HWND owner)
                frame.right - frame.left, frame.bottom - frame.top, owner);
 }
 
-LRESULT TVersionForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT VersionDialog::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
       createControls();
-      FormCreate();
+      onCreate();
       return 0;
     case WM_COMMAND:
       // Enter and Escape close it, as they close any message box.
@@ -117,28 +117,29 @@ LRESULT TVersionForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
   return defaultProcedure(message, wParam, lParam);
 }
 
-void TVersionForm::createControls() {
-  Image1 = createControl(window_, instance_, L"STATIC", nullptr, SS_ICON, 16, 16, 32, 32, nullptr);
-  if (icon_) ::SendMessageW(Image1, STM_SETICON, reinterpret_cast<WPARAM>(icon_.get()), 0);
-  ::SetWindowPos(Image1, nullptr, 16, 16, 32, 32, SWP_NOZORDER | SWP_NOACTIVATE);
+void VersionDialog::createControls() {
+  iconImage_ =
+      createControl(window_, instance_, L"STATIC", nullptr, SS_ICON, 16, 16, 32, 32, nullptr);
+  if (icon_) ::SendMessageW(iconImage_, STM_SETICON, reinterpret_cast<WPARAM>(icon_.get()), 0);
+  ::SetWindowPos(iconImage_, nullptr, 16, 16, 32, 32, SWP_NOZORDER | SWP_NOACTIVATE);
 
-  Label1 = createControl(window_, instance_, L"STATIC", L"Fudekko", SS_LEFT | SS_NOPREFIX, 56, 8, 0,
-                         0, titleFont_.get());
-  fitLabelToText(Label1, titleFont_.get());
-  VersionLabel = createControl(window_, instance_, L"STATIC", L"VersionLabel",
-                               SS_LEFT | SS_NOPREFIX, 56, 35, 0, 0, font_.get());
-  fitLabelToText(VersionLabel, font_.get());
+  titleLabel_ = createControl(window_, instance_, L"STATIC", L"Fudekko", SS_LEFT | SS_NOPREFIX, 56,
+                              8, 0, 0, titleFont_.get());
+  fitLabelToText(titleLabel_, titleFont_.get());
+  versionLabel_ = createControl(window_, instance_, L"STATIC", L"versionLabel_",
+                                SS_LEFT | SS_NOPREFIX, 56, 35, 0, 0, font_.get());
+  fitLabelToText(versionLabel_, font_.get());
 }
 
-void TVersionForm::FormCreate() {
+void VersionDialog::onCreate() {
   FileVersionInfo info(runningProgramPath());
   if (const std::optional<std::string> text = versionLabelText(info)) {
-    ::SetWindowTextW(VersionLabel, sjisToWide(*text).c_str());
-    fitLabelToText(VersionLabel, font_.get());
+    ::SetWindowTextW(versionLabel_, sjisToWide(*text).c_str());
+    fitLabelToText(versionLabel_, font_.get());
   }
 }
 
-void TVersionForm::showModal() {
+void VersionDialog::showModal() {
   if (!closed_) return;  // already showing
   closed_ = false;
   win32::runModal(window_, owner_, nullptr, closed_);

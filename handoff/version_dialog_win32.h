@@ -9,28 +9,28 @@
 
 namespace fudekko {
 
-class TVersionForm : public win32::Window<TVersionForm> {
+class VersionDialog : public win32::Window<VersionDialog> {
  public:
-  TVersionForm(HINSTANCE instance, HWND owner);
+  VersionDialog(HINSTANCE instance, HWND owner);
 
   // Shows the dialog modally until it closes by the close box, Enter or Escape.
   void showModal();
 
  private:
-  friend class win32::Window<TVersionForm>;
+  friend class win32::Window<VersionDialog>;
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   void createControls();
-  void FormCreate();
+  void onCreate();
 
   HINSTANCE instance_;
   HWND owner_;
   win32::Font font_;
   win32::Font titleFont_;
   win32::Icon icon_;
-  HWND Image1 = nullptr;
-  HWND Label1 = nullptr;
-  HWND VersionLabel = nullptr;
+  HWND iconImage_ = nullptr;
+  HWND titleLabel_ = nullptr;
+  HWND versionLabel_ = nullptr;
   bool closed_ = true;
 };
 

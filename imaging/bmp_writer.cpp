@@ -15,15 +15,6 @@ constexpr std::uint32_t kFileHeaderSize = 14;
 constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::uint32_t kTableEntries8 = 256;
 
-void putLe16(std::uint8_t* at, std::uint16_t value) {
-  at[0] = static_cast<std::uint8_t>(value);
-  at[1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void putLe32(std::uint8_t* at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
 std::uint32_t loadLe32(const std::uint8_t* at) {
   std::uint32_t value;
   std::memcpy(&value, at, 4);
@@ -67,17 +58,9 @@ void convertRow(const Picture& picture, std::int32_t y, std::uint8_t* out) {
       }
       break;
     case PixelFormat::Bits8:
-      std::memcpy(out, in, width);
-      break;
     case PixelFormat::Bits4:
-      for (std::size_t x = 0; x < width; ++x) {
-        out[x] = static_cast<std::uint8_t>((in[x / 2] >> (x % 2 ? 0 : 4)) & 0x0F);
-      }
-      break;
     case PixelFormat::Bits1:
-      for (std::size_t x = 0; x < width; ++x) {
-        out[x] = static_cast<std::uint8_t>((in[x / 8] >> (7 - x % 8)) & 1);
-      }
+      unpackIndexRow(picture.format(), in, out, width);
       break;
   }
 }

@@ -123,6 +123,21 @@ std::uint8_t* Picture::scanLine(std::int32_t row) {
   return pixels_.data() + stride_ * static_cast<std::size_t>(row);
 }
 
+void unpackIndexRow(PixelFormat format, const std::uint8_t* row, std::uint8_t* out,
+                    std::size_t width) {
+  switch (format) {
+    case PixelFormat::Bits1:
+      for (std::size_t x = 0; x < width; ++x) out[x] = (row[x / 8] >> (7 - x % 8)) & 1;
+      break;
+    case PixelFormat::Bits4:
+      for (std::size_t x = 0; x < width; ++x) out[x] = (row[x / 2] >> (x % 2 ? 0 : 4)) & 0xF;
+      break;
+    default:
+      std::memcpy(out, row, width);
+      break;
+  }
+}
+
 const std::uint8_t* Picture::scanLine(std::int32_t row) const {
   return pixels_.data() + stride_ * static_cast<std::size_t>(row);
 }

@@ -19,6 +19,11 @@ enum class PixelFormat { Device, Bits1, Bits4, Bits8, Bits15, Bits16, Bits24, Bi
 
 int bitsPerPixel(PixelFormat format);
 
+// Spreads a row of a 1-, 4- or 8-bit picture (`format`) into one palette index a byte:
+// `out` receives `width` bytes. The high bits of a byte hold the leftmost pixels.
+void unpackIndexRow(PixelFormat format, const std::uint8_t* row, std::uint8_t* out,
+                    std::size_t width);
+
 // Raster operations of rectangle copies, bitwise on the stored pixel values.
 enum class RasterOp : std::uint32_t {
   SrcCopy = 0x00CC0020,     // S

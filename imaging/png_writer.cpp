@@ -27,13 +27,6 @@ constexpr std::uint32_t kIend = chunkType("IEND");
 
 constexpr std::uint8_t kSignature[8] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
 
-void putBe32(std::uint8_t* at, std::uint32_t value) {
-  at[0] = static_cast<std::uint8_t>(value >> 24);
-  at[1] = static_cast<std::uint8_t>(value >> 16);
-  at[2] = static_cast<std::uint8_t>(value >> 8);
-  at[3] = static_cast<std::uint8_t>(value);
-}
-
 // The bit count written for a held picture: its own for 1, 4 and 8 bits, else 24.
 int bitCountOf(const Picture& picture) {
   switch (picture.format()) {
@@ -62,7 +55,7 @@ class Deflater {
     // memory level 8 and the default strategy.
     const int result = deflateInit(&stream_, level);
     if (result == Z_MEM_ERROR) throw OutOfMemory();
-    if (result != Z_OK) throw EPngError("Zlib error");
+    if (result != Z_OK) throw PngError("Zlib error");
   }
   ~Deflater() { deflateEnd(&stream_); }
   Deflater(const Deflater&) = delete;
@@ -139,7 +132,7 @@ class PngWriterState {
 
   void writePalette() {
     if (paletteCount_ == 0) {
-      if (bitCount_ <= 8) throw EPngError("no colortable");
+      if (bitCount_ <= 8) throw PngError("no colortable");
       return;  // a 24-bit picture without a suggested palette
     }
     writeChunk(kPlte, palette_, static_cast<std::uint32_t>(3 * paletteCount_));
@@ -180,13 +173,13 @@ class PngWriterState {
       z.next_in = rowBuffer_.data();
       z.avail_in = static_cast<uInt>(rowLength_);
       while (z.avail_in > 0) {
-        if (deflate(&z, Z_NO_FLUSH) < 0) throw EPngError("ZLIB Error");
+        if (deflate(&z, Z_NO_FLUSH) < 0) throw PngError("ZLIB Error");
         if (z.avail_out == 0) writeFullOutput();
       }
     }
     for (;;) {
       const int result = deflate(&z, Z_FINISH);
-      if (result < 0) throw EPngError("ZLIB error");
+      if (result < 0) throw PngError("ZLIB error");
       if (result == Z_STREAM_END) break;
       if (z.avail_out == 0) writeFullOutput();
     }
@@ -223,7 +216,7 @@ int zlibLevelFor(std::int32_t compressionLevel) {
   }
 }
 
-void PngGraphic::assign(const Picture* source) {
+void PngWriter::assign(const Picture* source) {
   if (!source) {
     heldBitmap_.reset();
     return;
@@ -241,7 +234,7 @@ void PngGraphic::assign(const Picture* source) {
   heldBitmap_ = std::move(copy);
 }
 
-void PngGraphic::assign(const PngGraphic& source) {
+void PngWriter::assign(const PngWriter& source) {
   if (&source == this) return;
   std::unique_ptr<Picture> copy;
   try {
@@ -255,19 +248,19 @@ void PngGraphic::assign(const PngGraphic& source) {
   heldBitmap_ = std::move(copy);
 }
 
-std::vector<PaletteEntry> PngGraphic::palette() const {
+std::vector<PaletteEntry> PngWriter::palette() const {
   return heldBitmap_ ? heldBitmap_->palette() : std::vector<PaletteEntry>{};
 }
 
-void PngGraphic::setWidth(std::int32_t width) {
+void PngWriter::setWidth(std::int32_t width) {
   if (heldBitmap_) heldBitmap_->setWidth(width);
 }
 
-void PngGraphic::setHeight(std::int32_t height) {
+void PngWriter::setHeight(std::int32_t height) {
   if (heldBitmap_) heldBitmap_->setHeight(height);
 }
 
-void PngGraphic::SaveToStream(ByteSink& stream) const {
+void PngWriter::saveToStream(ByteSink& stream) const {
   if (!heldBitmap_ || heldBitmap_->empty()) return;
   std::unique_ptr<PngWriterState> state;
   try {
@@ -278,9 +271,9 @@ void PngGraphic::SaveToStream(ByteSink& stream) const {
   state->write();
 }
 
-void PngGraphic::SaveToFile(const std::string& path) const {
+void PngWriter::saveToFile(const std::string& path) const {
   FileSink file(path);
-  SaveToStream(file);
+  saveToStream(file);
   file.close();
 }
 

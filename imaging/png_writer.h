@@ -15,16 +15,16 @@
 namespace fudekko {
 
 // Failures of the PNG writer; the messages are fixed English texts.
-class EPngError : public Error {
+class PngError : public Error {
  public:
   using Error::Error;
 };
 
-class PngGraphic {
+class PngWriter {
  public:
-  PngGraphic() = default;
-  PngGraphic(const PngGraphic&) = delete;
-  PngGraphic& operator=(const PngGraphic&) = delete;
+  PngWriter() = default;
+  PngWriter(const PngWriter&) = delete;
+  PngWriter& operator=(const PngWriter&) = delete;
 
   // Takes a copy of `source`; no source empties the graphic. A 1-, 4-, 8- or 24-bit
   // picture is kept as it is, palette included; any other format is converted to 24
@@ -33,7 +33,7 @@ class PngGraphic {
   void assign(const Picture& source) { assign(&source); }
   // Takes a copy of another graphic's picture (a picture of no pixels when that one is
   // empty); assigning a graphic to itself changes nothing.
-  void assign(const PngGraphic& source);
+  void assign(const PngWriter& source);
 
   bool empty() const { return !heldBitmap_; }
   const Picture* heldBitmap() const { return heldBitmap_.get(); }
@@ -46,11 +46,11 @@ class PngGraphic {
 
   // Writes the whole PNG to `stream`. Writes nothing when the graphic is empty, and
   // nothing for a picture without pixels either: a PNG cannot have a side of 0.
-  // Throws EPngError, OutOfMemory or StreamWriteError; bytes already written stay.
-  void SaveToStream(ByteSink& stream) const;
+  // Throws PngError, OutOfMemory or StreamWriteError; bytes already written stay.
+  void saveToStream(ByteSink& stream) const;
   // Creates `path` (Shift-JIS), or empties it, and saves into it; the file is closed
   // also when the save fails. Throws FileCreateError besides the errors above.
-  void SaveToFile(const std::string& path) const;
+  void saveToFile(const std::string& path) const;
 
   // 1 chooses zlib level 1, 2 level 9, anything else zlib's default. Read when a save
   // begins.

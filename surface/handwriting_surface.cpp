@@ -7,20 +7,20 @@
 namespace fudekko {
 
 HandwritingSurface::HandwritingSurface(PenStore& penStore)
-    : LineGlyph(PixelFormat::Bits24, kGlyphWidth, kGlyphHeight),
-      ColorGlyph(PixelFormat::Bits24, kGlyphWidth, kGlyphHeight),
+    : lineGlyph(PixelFormat::Bits24, kGlyphWidth, kGlyphHeight),
+      colorGlyph(PixelFormat::Bits24, kGlyphWidth, kGlyphHeight),
       penStore_(penStore) {}
 
-void HandwritingSurface::setStartPen(std::int32_t colorIndex, std::int32_t lineWidth) {
-  ColorIndex = SavedColorIndex = penColorInRange(colorIndex);
-  LineWidth = SavedLineWidth = penWidthInRange(lineWidth);
+void HandwritingSurface::setStartPen(std::int32_t storedColor, std::int32_t storedWidth) {
+  colorIndex = savedColorIndex = penColorInRange(storedColor);
+  lineWidth = savedLineWidth = penWidthInRange(storedWidth);
 }
 
 void HandwritingSurface::createLayers(std::int32_t width, std::int32_t height) {
-  BackgroundPicture = std::make_unique<Picture>();
-  InkPicture = std::make_unique<Picture>();
-  CompositePicture = std::make_unique<Picture>();
-  for (Picture* layer : {BackgroundPicture.get(), InkPicture.get(), CompositePicture.get()}) {
+  backgroundPicture = std::make_unique<Picture>();
+  inkPicture = std::make_unique<Picture>();
+  compositePicture = std::make_unique<Picture>();
+  for (Picture* layer : {backgroundPicture.get(), inkPicture.get(), compositePicture.get()}) {
     layer->setWidth(width);
     layer->setHeight(height);
   }
@@ -28,34 +28,34 @@ void HandwritingSurface::createLayers(std::int32_t width, std::int32_t height) {
 
 // --- Pen tools ---
 
-void HandwritingSurface::ColorButtonClick() {
+void HandwritingSurface::onColorButtonClick() {
   // The remainder keeps the sign of the dividend; the index is kept in range, so this
   // only ever steps 15 to 0.
-  ColorIndex = penColorInRange((ColorIndex + 1) % 16);
-  UpdatePenGlyphs();
+  colorIndex = penColorInRange((colorIndex + 1) % 16);
+  updatePenGlyphs();
 }
 
-void HandwritingSurface::LineButtonClick() {
-  LineWidth += 2;
-  if (LineWidth > 8) LineWidth = 1;
-  UpdatePenGlyphs();
+void HandwritingSurface::onLineButtonClick() {
+  lineWidth += 2;
+  if (lineWidth > 8) lineWidth = 1;
+  updatePenGlyphs();
 }
 
-void HandwritingSurface::EraseButtonClick(bool down) {
+void HandwritingSurface::onEraseButtonClick(bool down) {
   if (down) {
-    SavedColorIndex = ColorIndex;
-    SavedLineWidth = LineWidth;
-    ColorIndex = kWhiteIndex;
-    LineWidth = kEraserWidth;
+    savedColorIndex = colorIndex;
+    savedLineWidth = lineWidth;
+    colorIndex = kWhiteIndex;
+    lineWidth = kEraserWidth;
   } else {
-    ColorIndex = SavedColorIndex;
-    LineWidth = SavedLineWidth;
+    colorIndex = savedColorIndex;
+    lineWidth = savedLineWidth;
   }
 }
 
-void HandwritingSurface::UpdatePenGlyphs() {
-  GlyphScratch = std::make_unique<Picture>(LineGlyph);
-  Picture& scratch = *GlyphScratch;
+void HandwritingSurface::updatePenGlyphs() {
+  glyphScratch = std::make_unique<Picture>(lineGlyph);
+  Picture& scratch = *glyphScratch;
   const std::int32_t w = scratch.width();
   const std::int32_t h = scratch.height();
 
@@ -63,117 +63,117 @@ void HandwritingSurface::UpdatePenGlyphs() {
   scratch.setBrushColor(colorTableEntry(kWhiteIndex));
   scratch.fillRect({0, 0, w, h});
   scratch.setPenColor(kBlack);
-  scratch.setPenWidth(LineWidth);
+  scratch.setPenWidth(lineWidth);
   scratch.moveTo({20, h / 2});
   scratch.lineTo({w - 20, h / 2});
-  LineGlyph = scratch;
+  lineGlyph = scratch;
 
   // Colour glyph: a black-edged swatch on a background entry that is never the pen's
   // own colour, so the swatch never turns transparent.
-  scratch.setBrushColor(colorTableEntry((ColorIndex + 1) % 14 + 1));
+  scratch.setBrushColor(colorTableEntry((colorIndex + 1) % 14 + 1));
   scratch.fillRect({0, 0, w, h});
   scratch.setPenColor(kBlack);
   scratch.setPenWidth(1);
-  scratch.setBrushColor(colorTableEntry(ColorIndex));
+  scratch.setBrushColor(colorTableEntry(colorIndex));
   const Rect swatch{15, 10, w - 15, h - 10};
   scratch.fillRect(swatch);
   scratch.rectangle(swatch);
-  ColorGlyph = scratch;
+  colorGlyph = scratch;
 
-  penStore_.storePen(ColorIndex, LineWidth);
+  penStore_.storePen(colorIndex, lineWidth);
 }
 
 // --- Strokes ---
 
-Rect HandwritingSurface::Image1MouseDown(MouseButton button, Point at) {
-  if (!PenDown) strokeButtons_ = kNoButton;
+Rect HandwritingSurface::onDrawingAreaMouseDown(MouseButton button, Point at) {
+  if (!penDown) strokeButtons_ = kNoButton;
   strokeButtons_ |= button;
-  PenDown = true;
-  if (InkPicture) InkPicture->moveTo(at);
-  PrevPoint = at;
+  penDown = true;
+  if (inkPicture) inkPicture->moveTo(at);
+  previousPoint = at;
   return {};
 }
 
-Rect HandwritingSurface::Image1MouseMove(unsigned held, Point at) {
-  if (!PenDown) return {};
+Rect HandwritingSurface::onDrawingAreaMouseMove(unsigned held, Point at) {
+  if (!penDown) return {};
   if ((held & strokeButtons_) == 0) {
-    PenDown = false;
+    penDown = false;
     strokeButtons_ = kNoButton;
     return {};
   }
   return segmentTo(at);
 }
 
-Rect HandwritingSurface::Image1MouseUp(MouseButton /*button*/, Point at) {
-  if (!PenDown) return {};
+Rect HandwritingSurface::onDrawingAreaMouseUp(MouseButton /*button*/, Point at) {
+  if (!penDown) return {};
   const Rect changed = segmentTo(at);
-  PenDown = false;
+  penDown = false;
   strokeButtons_ = kNoButton;
   return changed;
 }
 
 Rect HandwritingSurface::segmentTo(Point to) {
   Rect changed;
-  if (InkPicture) {
-    InkPicture->setPenWidth(LineWidth);
-    InkPicture->setPenColor(colorTableEntry(ColorIndex));
-    InkPicture->lineTo(to);
-    changed = Recomposite(PrevPoint, to);
+  if (inkPicture) {
+    inkPicture->setPenWidth(lineWidth);
+    inkPicture->setPenColor(colorTableEntry(colorIndex));
+    inkPicture->lineTo(to);
+    changed = recomposite(previousPoint, to);
   }
-  PrevPoint = to;
+  previousPoint = to;
   return changed;
 }
 
-Rect HandwritingSurface::Recomposite(Point a, Point b) {
-  if (!InkPicture || !BackgroundPicture || !CompositePicture) return {};
-  return recomposite(*InkPicture, *BackgroundPicture, *CompositePicture, a, b);
+Rect HandwritingSurface::recomposite(Point a, Point b) {
+  if (!inkPicture || !backgroundPicture || !compositePicture) return {};
+  return fudekko::recomposite(*inkPicture, *backgroundPicture, *compositePicture, a, b);
 }
 
 // --- Modes and sizing ---
 
-Rect HandwritingSurface::DrawingButtonClick(bool down, std::int32_t windowWidth,
-                                            std::int32_t windowHeight, std::int32_t textAreaWidth,
-                                            std::int32_t textAreaHeight,
-                                            TextAreaSnapshot& snapshot) {
-  SavedWidth = windowWidth;
-  SavedHeight = windowHeight;
-  if (!InkPicture || !BackgroundPicture || !CompositePicture) return {};
+Rect HandwritingSurface::onDrawingButtonClick(bool down, std::int32_t windowWidth,
+                                              std::int32_t windowHeight, std::int32_t textAreaWidth,
+                                              std::int32_t textAreaHeight,
+                                              TextAreaSnapshot& snapshot) {
+  savedWidth = windowWidth;
+  savedHeight = windowHeight;
+  if (!inkPicture || !backgroundPicture || !compositePicture) return {};
   if (down) {
-    BackgroundPicture->setWidth(textAreaWidth);
-    BackgroundPicture->setHeight(textAreaHeight);
-    if (!BackgroundPicture->empty()) snapshot.paintInto(*BackgroundPicture);
+    backgroundPicture->setWidth(textAreaWidth);
+    backgroundPicture->setHeight(textAreaHeight);
+    if (!backgroundPicture->empty()) snapshot.paintInto(*backgroundPicture);
     // Whatever the painter did to the brush, area added by a later resize is white.
-    BackgroundPicture->setBrushColor(kWhite);
+    backgroundPicture->setBrushColor(kWhite);
     // The ink keeps its pixels at the top-left: earlier strokes stay in place.
-    InkPicture->setWidth(textAreaWidth);
-    InkPicture->setHeight(textAreaHeight);
-    CompositePicture->setWidth(textAreaWidth);
-    CompositePicture->setHeight(textAreaHeight);
+    inkPicture->setWidth(textAreaWidth);
+    inkPicture->setHeight(textAreaHeight);
+    compositePicture->setWidth(textAreaWidth);
+    compositePicture->setHeight(textAreaHeight);
   }
-  return Recomposite({0, 0}, {textAreaWidth, textAreaHeight});
+  return recomposite({0, 0}, {textAreaWidth, textAreaHeight});
 }
 
-void HandwritingSurface::FormCanResize(bool drawingButtonDown, std::int32_t& width,
-                                       std::int32_t& height) const {
+void HandwritingSurface::onCanResize(bool drawingButtonDown, std::int32_t& width,
+                                     std::int32_t& height) const {
   if (!drawingButtonDown) return;
-  width = std::min(width, SavedWidth);
-  height = std::min(height, SavedHeight);
+  width = std::min(width, savedWidth);
+  height = std::min(height, savedHeight);
 }
 
-void HandwritingSurface::FormResize(std::int32_t drawingAreaWidth, std::int32_t drawingAreaHeight) {
-  if (!BackgroundPicture) return;
-  BackgroundPicture->setWidth(drawingAreaWidth);
-  BackgroundPicture->setHeight(drawingAreaHeight);
-  if (!InkPicture) return;
-  InkPicture->setWidth(drawingAreaWidth);
-  InkPicture->setHeight(drawingAreaHeight);
+void HandwritingSurface::onResize(std::int32_t drawingAreaWidth, std::int32_t drawingAreaHeight) {
+  if (!backgroundPicture) return;
+  backgroundPicture->setWidth(drawingAreaWidth);
+  backgroundPicture->setHeight(drawingAreaHeight);
+  if (!inkPicture) return;
+  inkPicture->setWidth(drawingAreaWidth);
+  inkPicture->setHeight(drawingAreaHeight);
 }
 
-void HandwritingSurface::FormClose() {
-  BackgroundPicture.reset();
-  InkPicture.reset();
-  CompositePicture.reset();
-  GlyphScratch.reset();
+void HandwritingSurface::onClose() {
+  backgroundPicture.reset();
+  inkPicture.reset();
+  compositePicture.reset();
+  glyphScratch.reset();
 }
 
 }  // namespace fudekko

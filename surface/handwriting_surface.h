@@ -1,6 +1,6 @@
 #pragma once
 // The handwriting surface of the main window: the pen, its tool glyphs, the three
-// layers (text snapshot, ink, composite), strokes and the two modes. TMainForm owns
+// layers (text snapshot, ink, composite), strokes and the two modes. MainWindow owns
 // one and forwards its handlers to it; everything here runs without a window.
 
 #include <cstdint>
@@ -46,33 +46,33 @@ class HandwritingSurface {
 
   // --- Creation sequence ---
   // The pen read from the settings (brought into range), also as the saved pen.
-  void setStartPen(std::int32_t colorIndex, std::int32_t lineWidth);
+  void setStartPen(std::int32_t storedColor, std::int32_t storedWidth);
   // Last creation step: background, ink and composite, white, at the text area's size.
   void createLayers(std::int32_t width, std::int32_t height);
 
   // --- Pen tools ---
-  void ColorButtonClick();
-  void LineButtonClick();
+  void onColorButtonClick();
+  void onLineButtonClick();
   // `down`: the button's state after the platform toggled it.
-  void EraseButtonClick(bool down);
-  // Redraws LineGlyph and ColorGlyph from the pen, then stores the pen, which may
+  void onEraseButtonClick(bool down);
+  // Redraws lineGlyph and colorGlyph from the pen, then stores the pen, which may
   // throw; the glyphs and the pen are in force by then.
-  void UpdatePenGlyphs();
+  void updatePenGlyphs();
 
   // --- Strokes (drawing-area coordinates) ---
-  // Each returns the rectangle of CompositePicture that changed (possibly empty): the
+  // Each returns the rectangle of compositePicture that changed (possibly empty): the
   // shell copies it onto the screen at once.
   // `button`: the button that went down.
-  Rect Image1MouseDown(MouseButton button, Point at);
+  Rect onDrawingAreaMouseDown(MouseButton button, Point at);
   // `held`: the buttons held during the move (a MouseButton combination). A move that
   // comes while none of the buttons that started the stroke is held means their
   // release was missed (it happened outside the drawing area, which keeps the mouse
   // only for the left button): the stroke ends without drawing.
-  Rect Image1MouseMove(unsigned held, Point at);
-  Rect Image1MouseUp(MouseButton button, Point at);
+  Rect onDrawingAreaMouseMove(unsigned held, Point at);
+  Rect onDrawingAreaMouseUp(MouseButton button, Point at);
   // Rebuilds the composite around the rectangle spanned by `a` and `b`, widened by the
-  // margin; returns the rebuilt part. Nothing after FormClose.
-  Rect Recomposite(Point a, Point b);
+  // margin; returns the rebuilt part. Nothing after onClose.
+  Rect recomposite(Point a, Point b);
 
   // --- Modes and sizing ---
   // `down`: DrawingButton's state after the platform toggled it (down: the mode is
@@ -81,37 +81,37 @@ class HandwritingSurface {
   // paints the background. Recomposites everything and returns the rectangle to show.
   // The shell sets the caption (drawingButtonCaption) and shows the text area exactly
   // when the button is up.
-  Rect DrawingButtonClick(bool down, std::int32_t windowWidth, std::int32_t windowHeight,
-                          std::int32_t textAreaWidth, std::int32_t textAreaHeight,
-                          TextAreaSnapshot& snapshot);
+  Rect onDrawingButtonClick(bool down, std::int32_t windowWidth, std::int32_t windowHeight,
+                            std::int32_t textAreaWidth, std::int32_t textAreaHeight,
+                            TextAreaSnapshot& snapshot);
   // Lowers a proposed outer size to the one recorded at the last DrawingButton click
   // while the button is down.
-  void FormCanResize(bool drawingButtonDown, std::int32_t& width, std::int32_t& height) const;
+  void onCanResize(bool drawingButtonDown, std::int32_t& width, std::int32_t& height) const;
   // After every size change: background and ink follow the drawing area; the composite
-  // keeps its size. Nothing before createLayers or after FormClose.
-  void FormResize(std::int32_t drawingAreaWidth, std::int32_t drawingAreaHeight);
+  // keeps its size. Nothing before createLayers or after onClose.
+  void onResize(std::int32_t drawingAreaWidth, std::int32_t drawingAreaHeight);
   // Frees the background, ink, composite and glyph scratch pictures.
-  void FormClose();
+  void onClose();
 
   // The main window's fields that live here, in the window's field order. A picture
   // pointer is null while the picture is absent.
-  bool PenDown = false;
-  Point PrevPoint;
-  std::int32_t LineWidth = kDefaultPenWidth;
-  std::int32_t ColorIndex = kDefaultPenColor;
-  std::unique_ptr<Picture> GlyphScratch;
-  std::unique_ptr<Picture> InkPicture;
-  std::unique_ptr<Picture> BackgroundPicture;
-  std::unique_ptr<Picture> CompositePicture;
-  std::int32_t SavedWidth = 0;
-  std::int32_t SavedHeight = 0;
-  std::int32_t SavedColorIndex = kDefaultPenColor;
-  std::int32_t SavedLineWidth = kDefaultPenWidth;
+  bool penDown = false;
+  Point previousPoint;
+  std::int32_t lineWidth = kDefaultPenWidth;
+  std::int32_t colorIndex = kDefaultPenColor;
+  std::unique_ptr<Picture> glyphScratch;
+  std::unique_ptr<Picture> inkPicture;
+  std::unique_ptr<Picture> backgroundPicture;
+  std::unique_ptr<Picture> compositePicture;
+  std::int32_t savedWidth = 0;
+  std::int32_t savedHeight = 0;
+  std::int32_t savedColorIndex = kDefaultPenColor;
+  std::int32_t savedLineWidth = kDefaultPenWidth;
 
   // The glyphs of LineButton and ColorButton (24-bit, 64 x 45); their bottom-left
   // pixel is the transparent colour that shows as the button face.
-  Picture LineGlyph;
-  Picture ColorGlyph;
+  Picture lineGlyph;
+  Picture colorGlyph;
 
  private:
   Rect segmentTo(Point to);

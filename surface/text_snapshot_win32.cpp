@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "common/errors.h"
+#include "win32/dib_win32.h"
 #include "win32/handles_win32.h"
 
 namespace fudekko::win32 {
@@ -16,8 +17,7 @@ constexpr std::uint32_t kUnpainted = 0x00010203;
 
 void EditSnapshot::paintInto(Picture& picture) {
   const int width = picture.width(), height = picture.height();
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  const BITMAPINFO info = topDownDibInfo(width, height);
   void* bits = nullptr;
   const Bitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   const MemoryDc memory(::CreateCompatibleDC(nullptr));

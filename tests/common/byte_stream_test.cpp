@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "common/errors.h"
+#include "support/test_folder.h"
 
 namespace fudekko {
 namespace {
@@ -20,8 +21,8 @@ TEST(ByteSink, WritesNumbersInBothByteOrders) {
 }
 
 TEST(FileSink, EmptiesAnExistingFileAndReportsWhatItCannotCreate) {
-  const auto dir = std::filesystem::temp_directory_path() / "fudekko_byte_stream_test";
-  std::filesystem::create_directories(dir);
+  const test::TestFolder folder;
+  const auto& dir = folder.path();
   const std::string path = (dir / "out.bin").string();
   {
     FileSink sink(path);

@@ -8,6 +8,7 @@
 
 #include "draft/command_line.h"
 #include "draft/text_lines.h"
+#include "support/test_folder.h"
 
 namespace fudekko {
 namespace {
@@ -208,19 +209,13 @@ TEST(HeaderIntake, SubjectRule) {
 
 class TempDir : public testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("fudekko-intake-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "-" + testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
+  test::TestFolder folder_;
+  std::filesystem::path dir_ = folder_.path();
   std::string write(const std::string& name, const std::string& bytes) {
     const auto path = dir_ / name;
     std::ofstream(path, std::ios::binary) << bytes;
     return path.string();
   }
-  std::filesystem::path dir_;
 };
 
 using DraftIntake = TempDir;

@@ -11,6 +11,7 @@
 #include "imaging/bmp_writer.h"
 #include "imaging/picture.h"
 #include "support/gif_oracle.h"
+#include "support/test_folder.h"
 
 namespace fudekko {
 namespace {
@@ -19,19 +20,14 @@ namespace fs = std::filesystem;
 
 class EncodeGif : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("encode_gif_test_" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  test::TestFolder folder_;
+  fs::path dir_ = folder_.path();
 
   int encode(const std::string& in, const std::string& out) {
     const std::string command = std::string("\"") + FUDEKKO_ENCODE_COMMAND + "\" --format gif \"" +
                                 in + "\" \"" + out + "\" 2>/dev/null";
     return std::system(command.c_str());
   }
-
-  fs::path dir_;
 };
 
 TEST_F(EncodeGif, DecodesToTheCubeColoursOfEveryPixel) {

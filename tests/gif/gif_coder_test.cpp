@@ -15,8 +15,8 @@ using Bytes = std::vector<std::uint8_t>;
 Bytes encode(const Bytes& pixels, int bits, int width, int height, std::uint8_t choice = 1,
              int colorCount = -1) {
   MemorySink sink;
-  auto coder = MakeGifCoder(choice);
-  coder->EncodeFrame(sink, bits, width, height, pixels.data(),
+  auto coder = makeGifCoder(choice);
+  coder->encodeFrame(sink, bits, width, height, pixels.data(),
                      colorCount < 0 ? 1 << bits : colorCount);
   return sink.bytes();
 }
@@ -73,12 +73,12 @@ TEST(RunLengthCoder, ClearsEvery254CodesSoThatCodesStayNineBitsWide) {
 
 TEST(RunLengthCoder, RefusesAnIndexOutsideTheTableAndLeavesTheDataUnterminated) {
   MemorySink sink;
-  TRunLengthCoder coder;
+  RunLengthCoder coder;
   const Bytes pixels = {215, 215, 216};
   try {
-    coder.EncodeFrame(sink, 8, 3, 1, pixels.data(), 216);
+    coder.encodeFrame(sink, 8, 3, 1, pixels.data(), 216);
     FAIL() << "no error";
-  } catch (const EGifError& e) {
+  } catch (const GifError& e) {
     EXPECT_STREQ(e.what(), "Color not in color table");
   }
   // The minimum code size and the clear code made it out; no terminator follows.
@@ -103,11 +103,11 @@ TEST(RunLengthCoder, TriangleCostCountsTheRunCodesOfALadder) {
   };
   for (std::int64_t k : {1, 2, 3, 7, 254, 3837}) {
     for (std::int64_t count = 0; count < 3000; ++count) {
-      ASSERT_EQ(TRunLengthCoder::TriangleCost(count, k), ladder(count, k)) << count << " " << k;
+      ASSERT_EQ(RunLengthCoder::triangleCost(count, k), ladder(count, k)) << count << " " << k;
     }
   }
   for (std::int64_t x = 0; x < 100000; ++x) {
-    const std::int64_t r = TRunLengthCoder::IntSqrt(x);
+    const std::int64_t r = RunLengthCoder::intSqrt(x);
     ASSERT_TRUE(r * r <= x && (r + 1) * (r + 1) > x) << x;
   }
 }

@@ -7,20 +7,21 @@
 
 #include "gif/color_reduction.h"
 #include "support/gif_oracle.h"
+#include "support/test_folder.h"
 
 namespace fudekko {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes save(TGifPicture& gif) {
+Bytes save(GifPicture& gif) {
   MemorySink sink;
   gif.saveToStream(sink);
   return sink.bytes();
 }
 
 Bytes sendBytes(const Picture& picture) {
-  TGifPicture gif;
+  GifPicture gif;
   gif.assign(picture);
   gif.compressionChoice = 1;
   return save(gif);
@@ -58,7 +59,7 @@ TEST(GifStream, EmptyPictureIsThe14ByteFile) {
   const Bytes expected = {'G', 'I', 'F', '8', '7', 'a', 0, 0, 0, 0, 0x77, 0, 0, 0x3B};
   EXPECT_EQ(sendBytes(Picture()), expected);
   EXPECT_EQ(sendBytes(Picture(PixelFormat::Device, 5, 0)), expected);
-  TGifPicture gif;
+  GifPicture gif;
   gif.assign(Picture());
   ASSERT_EQ(gif.frames().size(), 1u);
   EXPECT_TRUE(gif.frames()[0]->empty());
@@ -66,7 +67,7 @@ TEST(GifStream, EmptyPictureIsThe14ByteFile) {
 }
 
 TEST(GifStream, ImageWithoutFramesWritesNothingAndFails) {
-  TGifPicture gif;
+  GifPicture gif;
   MemorySink sink;
   std::vector<int> ends;
   gif.onProgress = [&](GifProgressStage stage, int percent, const std::string& message) {
@@ -76,7 +77,7 @@ TEST(GifStream, ImageWithoutFramesWritesNothingAndFails) {
   try {
     gif.saveToStream(sink);
     FAIL() << "no error";
-  } catch (const EGifError& e) {
+  } catch (const GifError& e) {
     EXPECT_STREQ(e.what(), "Unsupported GIF version");
   }
   EXPECT_TRUE(sink.bytes().empty());
@@ -98,19 +99,17 @@ TEST(GifStream, SameBytesEveryTimeAndInAFile) {
   for (int y = 0; y < 23; ++y) {
     for (int x = 0; x < 37; ++x) picture.setPixel(x, y, random() & 0xFFFFFF);
   }
-  TGifPicture gif;
+  GifPicture gif;
   gif.compressionChoice = 1;  // before the assignment, unlike Send
   gif.assign(picture);
   const Bytes first = save(gif);
   EXPECT_EQ(save(gif), first);
   EXPECT_EQ(sendBytes(picture), first);
 
-  const auto path = (std::filesystem::temp_directory_path() /
-                     ("gif_picture_test_" + std::to_string(::getpid()) + ".gif"))
-                        .string();
+  const test::TestFolder folder;
+  const std::string path = folder.file("picture.gif");
   gif.saveToFile(path);
   EXPECT_EQ(readWholeFile(path), first);
-  std::filesystem::remove(path);
 }
 
 TEST(GifStream, AnyCompressionChoiceGivesTheSamePicture) {
@@ -121,7 +120,7 @@ TEST(GifStream, AnyCompressionChoiceGivesTheSamePicture) {
       picture.setPixel(x, y, (random() % 3) * 0x404040 + (x / 50) * 0x30);
   }
   for (std::uint8_t choice : {0, 1, 2, 255}) {
-    TGifPicture gif;
+    GifPicture gif;
     gif.assign(picture);
     gif.compressionChoice = choice;
     const test::DecodedGif decoded = test::decodeGif(save(gif));
@@ -143,12 +142,12 @@ TEST(GifStream, AnyCompressionChoiceGivesTheSamePicture) {
 
 TEST(GifPicture, AssignmentReplacesTheFrameAndSetsTheScreen) {
   std::vector<std::string> warnings;
-  TGifPicture gif;
+  GifPicture gif;
   gif.onWarning = [&](GifSeverity, const std::string& text) { warnings.push_back(text); };
   gif.assign(whitePicture(640, 480));
   gif.assign(whitePicture(30, 20));
   ASSERT_EQ(gif.frames().size(), 1u);
-  const TGifFrame& frame = *gif.frames()[0];
+  const GifFrame& frame = *gif.frames()[0];
   EXPECT_EQ(gif.width(), 30);
   EXPECT_EQ(gif.height(), 20);
   EXPECT_EQ(frame.left(), 0);
@@ -159,7 +158,7 @@ TEST(GifPicture, AssignmentReplacesTheFrameAndSetsTheScreen) {
   EXPECT_EQ(frame.pixels(), Bytes(600, 215));
   EXPECT_TRUE(warnings.empty());
 
-  TGifPicture copy;
+  GifPicture copy;
   copy.reductionChoice = 0;
   copy.assign(gif);
   EXPECT_EQ(copy.reductionChoice, 6);
@@ -181,9 +180,9 @@ TEST(GifPicture, IndexedPicturesBringTheirOwnTable) {
         expected.push_back(static_cast<std::uint8_t>(i));
       }
     }
-    TGifPicture gif;
+    GifPicture gif;
     gif.assign(picture);
-    const TGifFrame& frame = *gif.frames()[0];
+    const GifFrame& frame = *gif.frames()[0];
     EXPECT_EQ(frame.pixels(), expected);
     ASSERT_EQ(frame.localColors().count(), colors);
     EXPECT_EQ(frame.localColors()[0], (GifColor{255, 0, 0}));
@@ -200,7 +199,7 @@ TEST(GifPicture, IndexedPicturesBringTheirOwnTable) {
 TEST(GifPicture, ReductionMethodZeroCollectsColoursAndOverflowsAt257) {
   Picture picture(PixelFormat::Bits24, 300, 1);
   for (int x = 0; x < 300; ++x) picture.setPixel(x, 0, rgb(x % 100, 1, 2));
-  TGifPicture gif;
+  GifPicture gif;
   gif.reductionChoice = 0;
   gif.assign(picture);
   ASSERT_EQ(gif.frames()[0]->localColors().count(), 100);
@@ -211,28 +210,28 @@ TEST(GifPicture, ReductionMethodZeroCollectsColoursAndOverflowsAt257) {
   try {
     gif.assign(picture);
     FAIL() << "no error";
-  } catch (const EGifError& e) {
+  } catch (const GifError& e) {
     EXPECT_STREQ(e.what(), "Color table overflow");
   }
   EXPECT_TRUE(gif.frames().empty());
 }
 
 TEST(GifPicture, RefusesWhatItCannotRepresent) {
-  TGifPicture gif;
+  GifPicture gif;
   gif.reductionChoice = 7;  // not provided
   try {
     gif.assign(whitePicture(4, 4));
     FAIL() << "no error";
-  } catch (const EGifError& e) {
+  } catch (const GifError& e) {
     EXPECT_STREQ(e.what(), "Unsupported color reduction");
   }
   EXPECT_TRUE(gif.frames().empty());
 
-  TGifPicture wide;
+  GifPicture wide;
   try {
     wide.assign(Picture(PixelFormat::Bits8, 65536, 1, {{0, 0, 0, 0}}));
     FAIL() << "no error";
-  } catch (const EGifError& e) {
+  } catch (const GifError& e) {
     EXPECT_STREQ(e.what(), "Invalid image dimensions");
   }
   EXPECT_TRUE(wide.frames().empty());
@@ -240,33 +239,33 @@ TEST(GifPicture, RefusesWhatItCannotRepresent) {
   // An index beyond an 8-bit picture's own palette fails when the data is coded.
   Picture indexed(PixelFormat::Bits8, 2, 1, {{0, 0, 0, 0}, {1, 1, 1, 0}});
   indexed.scanLine(0)[1] = 5;
-  TGifPicture bad;
+  GifPicture bad;
   bad.assign(indexed);
   bad.compressionChoice = 1;
   MemorySink sink;
-  EXPECT_THROW(bad.saveToStream(sink), EGifError);
+  EXPECT_THROW(bad.saveToStream(sink), GifError);
 }
 
 TEST(GifColorTable, CapacityBitsAndOverflow) {
-  EXPECT_EQ(TGifColorTable::capacityFor(1), 16);
-  EXPECT_EQ(TGifColorTable::capacityFor(16), 16);
-  EXPECT_EQ(TGifColorTable::capacityFor(17), 32);
-  EXPECT_EQ(TGifColorTable::capacityFor(216), 224);
-  EXPECT_EQ(TGifColorTable::capacityFor(256), 256);
+  EXPECT_EQ(GifColorTable::capacityFor(1), 16);
+  EXPECT_EQ(GifColorTable::capacityFor(16), 16);
+  EXPECT_EQ(GifColorTable::capacityFor(17), 32);
+  EXPECT_EQ(GifColorTable::capacityFor(216), 224);
+  EXPECT_EQ(GifColorTable::capacityFor(256), 256);
   const std::pair<int, int> bits[] = {{0, 0},   {1, 1},   {2, 1},   {3, 2},  {4, 2},  {5, 3},
                                       {8, 3},   {9, 4},   {16, 4},  {17, 5}, {33, 6}, {65, 7},
                                       {128, 7}, {129, 8}, {216, 8}, {256, 8}};
-  for (auto [count, b] : bits) EXPECT_EQ(TGifColorTable::bitsFor(count), b) << count;
+  for (auto [count, b] : bits) EXPECT_EQ(GifColorTable::bitsFor(count), b) << count;
 
-  TGifColorTable table;
+  GifColorTable table;
   for (int i = 0; i < 256; ++i) table.add({std::uint8_t(i), 0, 0});
   EXPECT_EQ(table.capacity(), 256);
-  EXPECT_THROW(table.add({}), EGifError);
+  EXPECT_THROW(table.add({}), GifError);
   EXPECT_EQ(table.count(), 256);
 }
 
 TEST(GifPicture, ProgressOfAConversionAndASave) {
-  TGifPicture gif;
+  GifPicture gif;
   std::vector<std::pair<GifProgressStage, int>> seen;
   gif.onProgress = [&](GifProgressStage stage, int percent, const std::string&) {
     seen.emplace_back(stage, percent);

@@ -9,6 +9,7 @@
 #include "gif/gif_picture.h"
 #include "imaging/bmp_writer.h"
 #include "imaging/png_writer.h"
+#include "support/test_folder.h"
 
 namespace fudekko {
 namespace {
@@ -27,16 +28,16 @@ Picture testPicture() {
 }
 
 std::vector<std::uint8_t> pngBytes(const Picture& picture, std::int32_t level) {
-  PngGraphic png;
+  PngWriter png;
   png.assign(picture);
   png.compressionLevel = level;
   MemorySink sink;
-  png.SaveToStream(sink);
+  png.saveToStream(sink);
   return sink.bytes();
 }
 
 std::vector<std::uint8_t> gifBytes(const Picture& picture, std::uint8_t choice) {
-  TGifPicture gif;
+  GifPicture gif;
   gif.assign(picture);
   gif.compressionChoice = choice;
   MemorySink sink;
@@ -50,26 +51,25 @@ std::vector<std::uint8_t> bmpBytes(const Picture& picture) {
   return sink.bytes();
 }
 
-class PictureSaverTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "fudekko-saver-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+// The switch text as the command line gives it, through the one format dispatch.
+void savePicture(const Picture& picture, const std::string& path, const std::string& switchText) {
+  writeAttachment(picture, path, attachmentFormatFromSwitch(switchText));
+}
 
+class AttachmentTest : public ::testing::Test {
+ protected:
   std::vector<std::uint8_t> saved(const std::string& format) {
     const std::string path = dir_ + "/picture";
     savePicture(picture_, path, format);
     return readWholeFile(path);
   }
 
-  std::string dir_;
+  test::TestFolder folder_;
+  std::string dir_ = folder_.path().string();
   Picture picture_ = testPicture();
 };
 
-TEST_F(PictureSaverTest, EachFormatWithTheSettingsSendUses) {
+TEST_F(AttachmentTest, EachFormatWithTheSettingsSendUses) {
   // The settings must make a difference, or this test could not fail.
   ASSERT_NE(pngBytes(picture_, 1), pngBytes(picture_, 0));
   ASSERT_NE(gifBytes(picture_, 1), gifBytes(picture_, 0));
@@ -80,7 +80,7 @@ TEST_F(PictureSaverTest, EachFormatWithTheSettingsSendUses) {
   for (const char* other : {"", "GI", "gif", "png"}) EXPECT_EQ(saved(other), bmpBytes(picture_));
 }
 
-TEST_F(PictureSaverTest, ReplacesAnExistingFileAndFailsOnAMissingFolder) {
+TEST_F(AttachmentTest, ReplacesAnExistingFileAndFailsOnAMissingFolder) {
   const std::string path = dir_ + "/picture";
   {
     FileSink old(path);

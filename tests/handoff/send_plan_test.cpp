@@ -96,6 +96,9 @@ TEST(SafeFileStem, CutToTheRoomWithoutSplittingACharacter) {
 }
 
 TEST(PictureFile, ExtensionFollowsTheExactFormatName) {
+  const auto pictureExtension = [](const char* switchText) {
+    return attachmentExtension(attachmentFormatFromSwitch(switchText));
+  };
   EXPECT_EQ(pictureExtension("BMP"), ".bmp");
   EXPECT_EQ(pictureExtension("PNG"), ".png");
   EXPECT_EQ(pictureExtension("GIF"), ".gif");
@@ -105,35 +108,37 @@ TEST(PictureFile, ExtensionFollowsTheExactFormatName) {
 }
 
 TEST(PictureFile, PathIsFolderSafeStemAndExtension) {
-  EXPECT_EQ(picturePath("C:\\Temp\\", "Re_ Hello", "PNG"), "C:\\Temp\\Re_ Hello.png");
-  EXPECT_EQ(picturePath("C:\\Temp", "a/b", "GIF"), "C:\\Temp\\a_b.gif");
+  EXPECT_EQ(picturePath("C:\\Temp\\", "Re_ Hello", AttachmentFormat::Png),
+            "C:\\Temp\\Re_ Hello.png");
+  EXPECT_EQ(picturePath("C:\\Temp", "a/b", AttachmentFormat::Gif), "C:\\Temp\\a_b.gif");
   // A folder whose last byte is the trail byte 0x5C of "表" still needs a separator.
-  EXPECT_EQ(picturePath("C:\\" + sjis("表"), "x", ""), "C:\\" + sjis("表") + "\\x.bmp");
+  EXPECT_EQ(picturePath("C:\\" + sjis("表"), "x", AttachmentFormat::Bmp),
+            "C:\\" + sjis("表") + "\\x.bmp");
 }
 
 TEST(PictureFile, LongSubjectIsCutSoThatThePathFits) {
   const std::string longSubject(400, 'a');
-  const std::string name = picturePath("C:\\", longSubject, "BMP");
+  const std::string name = picturePath("C:\\", longSubject, AttachmentFormat::Bmp);
   EXPECT_EQ(name.size(), 3u + 255u);  // one name holds at most 255 characters
 
   const std::string deepFolder = "C:\\" + std::string(240, 'd') + "\\";  // 244 characters
-  const std::string deep = picturePath(deepFolder, longSubject, "BMP");
+  const std::string deep = picturePath(deepFolder, longSubject, AttachmentFormat::Bmp);
   EXPECT_EQ(sjisCharCount(deep), 259u);
   EXPECT_TRUE(deep.ends_with("aaaa.bmp"));
 
   std::string wide;
   for (int i = 0; i < 300; ++i) wide += sjis("表");
-  const std::string japanese = picturePath(deepFolder, wide, "GIF");
+  const std::string japanese = picturePath(deepFolder, wide, AttachmentFormat::Gif);
   EXPECT_EQ(sjisCharCount(japanese), 259u);
   EXPECT_EQ(japanese.size(), 244u + 2 * 11u + 4u);
 }
 
 TEST(PictureFile, FolderWithoutRoomForANameIsAClearError) {
   const std::string folder = "C:\\" + std::string(250, 'd') + "\\";  // 254 characters
-  EXPECT_EQ(picturePath(folder, "subject", "BMP"), folder + "s.bmp");
+  EXPECT_EQ(picturePath(folder, "subject", AttachmentFormat::Bmp), folder + "s.bmp");
   const std::string tooLong = "C:\\" + std::string(251, 'd') + "\\";
   try {
-    picturePath(tooLong, "subject", "BMP");
+    picturePath(tooLong, "subject", AttachmentFormat::Bmp);
     FAIL() << "no error";
   } catch (const TemporaryFolderError& error) {
     EXPECT_NE(std::string(error.what()).find(std::string(251, 'd')), std::string::npos);

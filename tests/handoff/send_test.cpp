@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "common/shift_jis.h"
+#include "support/test_folder.h"
 
 namespace fudekko {
 namespace {
@@ -92,24 +93,32 @@ class FakePlatform : public SendPlatform {
   int files_ = 0;
 };
 
+const char* formatName(AttachmentFormat format) {
+  switch (format) {
+    case AttachmentFormat::Png:
+      return "PNG";
+    case AttachmentFormat::Gif:
+      return "GIF";
+    case AttachmentFormat::Bmp:
+      break;
+  }
+  return "BMP";
+}
+
 class SendTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "fudekko-send-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+    dir_ = testFolder_.path().string();
     folder_ = dir_ + "/";
     platform_.emplace(folder_);
     fields_.mailClientPath = platform_->mailClient;
     fields_.headerLines = {"To: a@example.com", "Subject: Re: Hello"};
     fields_.subject = "Re: Hello";
-    fields_.imageFormat = "PNG";
+    fields_.format = AttachmentFormat::Png;
   }
-  void TearDown() override { fs::remove_all(dir_); }
-
   PictureSaver saver() {
-    return [this](const std::string& path, const std::string& format) {
-      platform_->log.push_back("save " + format);
+    return [this](const std::string& path, AttachmentFormat format) {
+      platform_->log.push_back(std::string("save ") + formatName(format));
       platform_->lastPicture = path;
       if (saveFails) throw FileCreateError(path);
       std::ofstream(path, std::ios::binary) << "picture";
@@ -118,9 +127,10 @@ class SendTest : public ::testing::Test {
 
   // The body as the text area holds it, wrapped at 20 bytes.
   SendResult send(const std::string& body) {
-    return SendButtonClick(fields_, FixedWidthTextLines(20, body), saver(), *platform_);
+    return handOff(fields_, FixedWidthTextLines(20, body), saver(), *platform_);
   }
 
+  test::TestFolder testFolder_;
   std::string dir_;
   std::string folder_;
   std::optional<FakePlatform> platform_;
@@ -179,12 +189,12 @@ TEST_F(SendTest, NoHiddenSendWindowMeansNothingIsDismissedAndTheSendGoesOn) {
 TEST_F(SendTest, SubjectComesFromTheFirstBodyLineOrIsUntitled) {
   fields_.subject.clear();
   fields_.headerLines.clear();
-  fields_.imageFormat = "GI";
+  fields_.format = attachmentFormatFromSwitch("GI");
   send("  Hello  \r\nmore");
   EXPECT_EQ(platform_->lastPicture, folder_ + "Hello.bmp");
   EXPECT_EQ(readFile(platform_->lastDraft()), "\r\n  Hello  \r\nmore\r\n");
 
-  fields_.imageFormat = "";
+  fields_.format = attachmentFormatFromSwitch("");
   send("\r\nlater text");
   EXPECT_EQ(platform_->lastPicture, folder_ + kUntitledSubject + ".bmp");
   send("");
@@ -193,7 +203,7 @@ TEST_F(SendTest, SubjectComesFromTheFirstBodyLineOrIsUntitled) {
 
 TEST_F(SendTest, UnsafeSubjectStaysInsideTheTemporaryFolder) {
   fields_.subject = "..\\" + utf8ToSjis("表") + "/CON";
-  fields_.imageFormat = "GIF";
+  fields_.format = AttachmentFormat::Gif;
   send("");
   EXPECT_EQ(platform_->lastPicture, folder_ + "___" + utf8ToSjis("表") + "_CON.gif");
   fields_.subject = "con";

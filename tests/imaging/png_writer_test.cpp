@@ -14,11 +14,11 @@ using test::Bytes;
 using test::Chunk;
 
 Bytes pngBytes(const Picture& picture, std::int32_t compressionLevel = 1) {
-  PngGraphic graphic;
+  PngWriter graphic;
   graphic.assign(picture);
   graphic.compressionLevel = compressionLevel;
   MemorySink sink;
-  graphic.SaveToStream(sink);
+  graphic.saveToStream(sink);
   return sink.bytes();
 }
 
@@ -44,7 +44,7 @@ Bytes expectedRgbRows(const Picture& picture) {
   return rows;
 }
 
-TEST(PngGraphic, CompositePictureGivesRgbWithoutPalette) {
+TEST(PngWriter, CompositePictureGivesRgbWithoutPalette) {
   Picture picture(PixelFormat::Device, 300, 7);
   test::fillRandom(picture, 11);
   picture.setPixel(2, 3, rgb(10, 20, 30));
@@ -69,7 +69,7 @@ TEST(PngGraphic, CompositePictureGivesRgbWithoutPalette) {
   EXPECT_EQ(iend, (Bytes{0, 0, 0, 0, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82}));
 }
 
-TEST(PngGraphic, CompressionLevelChoosesTheZlibLevel) {
+TEST(PngWriter, CompressionLevelChoosesTheZlibLevel) {
   Picture picture(PixelFormat::Device, 40, 40);
   test::fillRandom(picture, 2);
   const std::pair<std::int32_t, Bytes> cases[] = {{1, {0x78, 0x01}},
@@ -109,7 +109,7 @@ Picture pictureWithStreamLength(std::size_t target) {
   return Picture();
 }
 
-TEST(PngGraphic, ImageDataIsCutIntoIdatChunksOf32768Bytes) {
+TEST(PngWriter, ImageDataIsCutIntoIdatChunksOf32768Bytes) {
   const std::pair<std::size_t, std::vector<std::size_t>> cases[] = {{65536, {32768, 32768}},
                                                                     {65537, {32768, 32768, 1}}};
   for (const auto& [length, expected] : cases) {
@@ -126,7 +126,7 @@ TEST(PngGraphic, ImageDataIsCutIntoIdatChunksOf32768Bytes) {
   EXPECT_EQ(test::idatLengths(test::pngChunks(pngBytes(small))).size(), 1u);
 }
 
-TEST(PngGraphic, IndexedPicturesCarryTheirPalette) {
+TEST(PngWriter, IndexedPicturesCarryTheirPalette) {
   struct Case {
     PixelFormat format;
     std::size_t entries;
@@ -160,15 +160,15 @@ TEST(PngGraphic, IndexedPicturesCarryTheirPalette) {
   }
 }
 
-TEST(PngGraphic, IndexedPictureWithoutPaletteFailsAfterTheHeader) {
+TEST(PngWriter, IndexedPictureWithoutPaletteFailsAfterTheHeader) {
   for (const PixelFormat format : {PixelFormat::Bits1, PixelFormat::Bits4, PixelFormat::Bits8}) {
-    PngGraphic graphic;
+    PngWriter graphic;
     graphic.assign(Picture(format, 4, 4));
     MemorySink sink;
     try {
-      graphic.SaveToStream(sink);
+      graphic.saveToStream(sink);
       ADD_FAILURE() << "saved without a palette";
-    } catch (const EPngError& e) {
+    } catch (const PngError& e) {
       EXPECT_STREQ(e.what(), "no colortable");
     }
     ASSERT_EQ(sink.bytes().size(), 33u);
@@ -178,7 +178,7 @@ TEST(PngGraphic, IndexedPictureWithoutPaletteFailsAfterTheHeader) {
   }
 }
 
-TEST(PngGraphic, TwentyFourBitPicturesKeepTheirRowsAndPalette) {
+TEST(PngWriter, TwentyFourBitPicturesKeepTheirRowsAndPalette) {
   Picture picture(PixelFormat::Bits24, 6, 2, test::randomPalette(5, 1));
   test::fillRandom(picture, 8);
   const auto chunks = test::pngChunks(pngBytes(picture));
@@ -188,7 +188,7 @@ TEST(PngGraphic, TwentyFourBitPicturesKeepTheirRowsAndPalette) {
   EXPECT_EQ(test::inflateAll(test::idatStream(chunks)), expectedRgbRows(picture));
 
   // The held copy shares nothing with the source.
-  PngGraphic graphic;
+  PngWriter graphic;
   graphic.assign(picture);
   ASSERT_EQ(graphic.heldBitmap()->format(), PixelFormat::Bits24);
   EXPECT_EQ(0, std::memcmp(graphic.heldBitmap()->scanLine(1), picture.scanLine(1), 18));
@@ -196,13 +196,13 @@ TEST(PngGraphic, TwentyFourBitPicturesKeepTheirRowsAndPalette) {
   EXPECT_NE(graphic.heldBitmap()->pixel(0, 0), kWhite);
 }
 
-TEST(PngGraphic, OtherFormatsAreConvertedTo24BitsLeavingTheSourceAlone) {
+TEST(PngWriter, OtherFormatsAreConvertedTo24BitsLeavingTheSourceAlone) {
   for (const PixelFormat format :
        {PixelFormat::Device, PixelFormat::Bits32, PixelFormat::Bits16, PixelFormat::Bits15}) {
     Picture source(format, 9, 4);
     test::fillRandom(source, 12);
     const Picture before = source;
-    PngGraphic graphic;
+    PngWriter graphic;
     graphic.assign(source);
     ASSERT_EQ(graphic.heldBitmap()->format(), PixelFormat::Bits24);
     EXPECT_TRUE(graphic.heldBitmap()->palette().empty());
@@ -214,8 +214,8 @@ TEST(PngGraphic, OtherFormatsAreConvertedTo24BitsLeavingTheSourceAlone) {
   }
 }
 
-TEST(PngGraphic, AssignmentRules) {
-  PngGraphic graphic;
+TEST(PngWriter, AssignmentRules) {
+  PngWriter graphic;
   EXPECT_TRUE(graphic.empty());
   graphic.assign(test::redOnBlue());
   EXPECT_FALSE(graphic.empty());
@@ -223,7 +223,7 @@ TEST(PngGraphic, AssignmentRules) {
   graphic.assign(graphic);  // itself: nothing changes
   EXPECT_EQ(graphic.height(), 4);
 
-  PngGraphic copy;
+  PngWriter copy;
   copy.assign(graphic);
   EXPECT_EQ(test::rgbOf(*copy.heldBitmap()), test::rgbOf(test::redOnBlue()));
 
@@ -237,45 +237,45 @@ TEST(PngGraphic, AssignmentRules) {
   EXPECT_EQ(copy.width(), 0);
 }
 
-TEST(PngGraphic, GraphicsWithoutPixelsWriteNothing) {
+TEST(PngWriter, GraphicsWithoutPixelsWriteNothing) {
   // An empty graphic writes nothing. A picture with a side of 0 would need an IHDR of
   // width or height 0, which PNG forbids, so it writes nothing either.
-  PngGraphic graphic;
+  PngWriter graphic;
   MemorySink sink;
-  graphic.SaveToStream(sink);
+  graphic.saveToStream(sink);
   EXPECT_TRUE(sink.bytes().empty());
   for (const auto& [width, height] : {std::pair{0, 0}, {10, 0}, {0, 10}}) {
     EXPECT_TRUE(pngBytes(Picture(PixelFormat::Device, width, height)).empty());
     EXPECT_TRUE(pngBytes(Picture(PixelFormat::Bits8, width, height)).empty());
   }
   const std::string path = test::workPath("empty.png");
-  graphic.SaveToFile(path);
+  graphic.saveToFile(path);
   EXPECT_EQ(std::filesystem::file_size(path), 0u);
   std::filesystem::remove(path);
 }
 
-TEST(PngGraphic, SavesAreRepeatableAndFilesMatchMemory) {
+TEST(PngWriter, SavesAreRepeatableAndFilesMatchMemory) {
   Picture picture(PixelFormat::Device, 123, 45);
   test::fillRandom(picture, 21);
-  PngGraphic graphic;
+  PngWriter graphic;
   graphic.assign(picture);
   graphic.compressionLevel = 1;
   MemorySink first;
   MemorySink second;
-  graphic.SaveToStream(first);
-  graphic.SaveToStream(second);
+  graphic.saveToStream(first);
+  graphic.saveToStream(second);
   EXPECT_EQ(first.bytes(), second.bytes());
   const std::string path = test::workPath("same.png");
-  graphic.SaveToFile(path);
+  graphic.saveToFile(path);
   EXPECT_EQ(readWholeFile(path), first.bytes());
   std::filesystem::remove(path);
 }
 
-TEST(PngGraphic, WriteFailuresAreReportedNotSwallowed) {
-  PngGraphic graphic;
+TEST(PngWriter, WriteFailuresAreReportedNotSwallowed) {
+  PngWriter graphic;
   graphic.assign(Picture(PixelFormat::Device, 64, 64));
-  EXPECT_THROW(graphic.SaveToFile("/dev/full"), StreamWriteError);
-  EXPECT_THROW(graphic.SaveToFile("/nonexistent-dir/x.png"), FileCreateError);
+  EXPECT_THROW(graphic.saveToFile("/dev/full"), StreamWriteError);
+  EXPECT_THROW(graphic.saveToFile("/nonexistent-dir/x.png"), FileCreateError);
 
   // A sink that fails in the middle of the image data.
   struct FailingSink : ByteSink {
@@ -288,7 +288,7 @@ TEST(PngGraphic, WriteFailuresAreReportedNotSwallowed) {
   Picture noisy(PixelFormat::Device, 200, 200);
   test::fillRandom(noisy, 4);
   graphic.assign(noisy);
-  EXPECT_THROW(graphic.SaveToStream(failing), StreamWriteError);
+  EXPECT_THROW(graphic.saveToStream(failing), StreamWriteError);
 }
 
 TEST(PngGraphicOracle, RedOnBlueDecodesWithLibpng) {

@@ -60,20 +60,20 @@ TEST(PenTools, ColorButtonCyclesAndStoresColorBeforeWidth) {
   RecordingSettings settings;
   HandwritingSurface surface(settings);
   surface.setStartPen(14, 3);
-  surface.ColorButtonClick();
-  EXPECT_EQ(surface.ColorIndex, 15);
-  surface.ColorButtonClick();
-  EXPECT_EQ(surface.ColorIndex, 0);
+  surface.onColorButtonClick();
+  EXPECT_EQ(surface.colorIndex, 15);
+  surface.onColorButtonClick();
+  EXPECT_EQ(surface.colorIndex, 0);
   EXPECT_EQ(settings.writes, (std::vector<Written>{{"Main", "PenColor", 15},
                                                    {"Main", "PenWidth", 3},
                                                    {"Main", "PenColor", 0},
                                                    {"Main", "PenWidth", 3}}));
-  for (int i = 0; i < 16; ++i) surface.ColorButtonClick();
-  EXPECT_EQ(surface.ColorIndex, 0);
+  for (int i = 0; i < 16; ++i) surface.onColorButtonClick();
+  EXPECT_EQ(surface.colorIndex, 0);
   // A stored pen outside the table or absurdly wide never reaches the pen.
   surface.setStartPen(16, 1000);
-  EXPECT_EQ(surface.ColorIndex, 0);
-  EXPECT_EQ(surface.SavedLineWidth, 20);
+  EXPECT_EQ(surface.colorIndex, 0);
+  EXPECT_EQ(surface.savedLineWidth, 20);
 }
 
 TEST(PenTools, LineButtonSequences) {
@@ -83,8 +83,8 @@ TEST(PenTools, LineButtonSequences) {
     surface.setStartPen(0, start);
     std::vector<int> widths;
     for (int i = 0; i < 4; ++i) {
-      surface.LineButtonClick();
-      widths.push_back(surface.LineWidth);
+      surface.onLineButtonClick();
+      widths.push_back(surface.lineWidth);
     }
     return widths;
   };
@@ -98,17 +98,17 @@ TEST(PenTools, EraserSavesAndRestoresThePenWithoutStoring) {
   RecordingSettings settings;
   HandwritingSurface surface(settings);
   surface.setStartPen(4, 3);
-  surface.EraseButtonClick(true);
-  EXPECT_EQ(surface.ColorIndex, 15);
-  EXPECT_EQ(surface.LineWidth, 20);
+  surface.onEraseButtonClick(true);
+  EXPECT_EQ(surface.colorIndex, 15);
+  EXPECT_EQ(surface.lineWidth, 20);
   EXPECT_TRUE(settings.writes.empty());
   // The colour button works on the eraser's pen and stores it.
-  surface.ColorButtonClick();
+  surface.onColorButtonClick();
   EXPECT_EQ(settings.writes,
             (std::vector<Written>{{"Main", "PenColor", 0}, {"Main", "PenWidth", 20}}));
-  surface.EraseButtonClick(false);
-  EXPECT_EQ(surface.ColorIndex, 4);
-  EXPECT_EQ(surface.LineWidth, 3);
+  surface.onEraseButtonClick(false);
+  EXPECT_EQ(surface.colorIndex, 4);
+  EXPECT_EQ(surface.lineWidth, 3);
   EXPECT_EQ(settings.writes.size(), 2u);
 }
 
@@ -116,9 +116,9 @@ TEST(PenTools, GlyphPixels) {
   RecordingSettings settings;
   HandwritingSurface surface(settings);
   surface.setStartPen(0, 5);
-  surface.UpdatePenGlyphs();
+  surface.updatePenGlyphs();
 
-  const Picture& line = surface.LineGlyph;
+  const Picture& line = surface.lineGlyph;
   ASSERT_EQ(line.width(), 64);
   ASSERT_EQ(line.height(), 45);
   EXPECT_EQ(line.format(), PixelFormat::Bits24);
@@ -130,7 +130,7 @@ TEST(PenTools, GlyphPixels) {
   EXPECT_EQ(line.pixel(32, 25), kWhite);
   EXPECT_EQ(line.pixel(10, 22), kWhite);
 
-  const Picture& color = surface.ColorGlyph;
+  const Picture& color = surface.colorGlyph;
   EXPECT_EQ(color.pixel(0, 44), kColorTable[2]);  // background entry 0 + 2
   EXPECT_EQ(color.pixel(14, 22), kColorTable[2]);
   EXPECT_EQ(color.pixel(15, 10), kBlack);  // outline
@@ -142,11 +142,11 @@ TEST(PenTools, GlyphPixels) {
   const int expectedBackground[16] = {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 1, 2, 3};
   for (int index = 0; index < 16; ++index) {
     surface.setStartPen(index, 1);
-    surface.UpdatePenGlyphs();
-    EXPECT_EQ(surface.ColorGlyph.pixel(0, 44), kColorTable[expectedBackground[index]]) << index;
-    EXPECT_EQ(surface.ColorGlyph.pixel(30, 20), kColorTable[index]) << index;
-    EXPECT_EQ(surface.ColorGlyph.pixel(15, 20), kBlack) << index;
-    EXPECT_EQ(surface.LineGlyph.pixel(32, 21), kWhite) << index;  // 1 pixel wide
+    surface.updatePenGlyphs();
+    EXPECT_EQ(surface.colorGlyph.pixel(0, 44), kColorTable[expectedBackground[index]]) << index;
+    EXPECT_EQ(surface.colorGlyph.pixel(30, 20), kColorTable[index]) << index;
+    EXPECT_EQ(surface.colorGlyph.pixel(15, 20), kBlack) << index;
+    EXPECT_EQ(surface.lineGlyph.pixel(32, 21), kWhite) << index;  // 1 pixel wide
   }
 }
 
@@ -155,15 +155,15 @@ TEST(PenTools, FailedColorWriteSkipsWidthButKeepsGlyphsAndPen) {
   settings.failAt = 0;
   HandwritingSurface surface(settings);
   surface.setStartPen(3, 5);
-  EXPECT_THROW(surface.ColorButtonClick(), Error);
+  EXPECT_THROW(surface.onColorButtonClick(), Error);
   EXPECT_TRUE(settings.writes.empty());
-  EXPECT_EQ(surface.ColorIndex, 4);
-  EXPECT_EQ(surface.ColorGlyph.pixel(30, 20), kColorTable[4]);
+  EXPECT_EQ(surface.colorIndex, 4);
+  EXPECT_EQ(surface.colorGlyph.pixel(30, 20), kColorTable[4]);
 }
 
 // ---- Compositing ----
 
-TEST(Recomposite, InkOverBackgroundWithWhiteTransparent) {
+TEST(recomposite, InkOverBackgroundWithWhiteTransparent) {
   Picture ink = filled(30, 20, kWhite);
   Picture back = filled(30, 20, 0x123456);
   Picture composite = filled(30, 20, 0x00FF00);
@@ -184,7 +184,7 @@ TEST(Recomposite, InkOverBackgroundWithWhiteTransparent) {
   EXPECT_EQ(composite.pixel(10, 4), 0x00FF00u);
 }
 
-TEST(Recomposite, MatchesTheRasterOperationSequence) {
+TEST(recomposite, MatchesTheRasterOperationSequence) {
   // Random ink (a third of it white) over a random background: the direct rule must
   // give what the mask-and-raster-operation construction gives.
   std::uint32_t seed = 12345;
@@ -224,7 +224,7 @@ TEST(Recomposite, MatchesTheRasterOperationSequence) {
   }
 }
 
-TEST(Recomposite, LayersOfDifferentSizesAndPointsOutside) {
+TEST(recomposite, LayersOfDifferentSizesAndPointsOutside) {
   Picture ink = filled(10, 30, 0x0000FF);   // narrow, tall
   Picture back = filled(30, 10, 0x00FF00);  // wide, short
   Picture composite = filled(20, 20, 0xFF0000);
@@ -261,15 +261,15 @@ class StrokeTest : public testing::Test {
     surface.setStartPen(2, 1);  // red, 1 pixel
     surface.createLayers(60, 40);
   }
-  Color ink(int x, int y) const { return surface.InkPicture->pixel(x, y); }
-  Color shown(int x, int y) const { return surface.CompositePicture->pixel(x, y); }
+  Color ink(int x, int y) const { return surface.inkPicture->pixel(x, y); }
+  Color shown(int x, int y) const { return surface.compositePicture->pixel(x, y); }
   RecordingSettings settings;
   HandwritingSurface surface;
 };
 
 TEST_F(StrokeTest, LayersStartWhiteAtTheTextAreaSize) {
-  for (const Picture* layer : {surface.BackgroundPicture.get(), surface.InkPicture.get(),
-                               surface.CompositePicture.get()}) {
+  for (const Picture* layer : {surface.backgroundPicture.get(), surface.inkPicture.get(),
+                               surface.compositePicture.get()}) {
     ASSERT_TRUE(layer);
     EXPECT_EQ(layer->width(), 60);
     EXPECT_EQ(layer->height(), 40);
@@ -279,14 +279,14 @@ TEST_F(StrokeTest, LayersStartWhiteAtTheTextAreaSize) {
 }
 
 TEST_F(StrokeTest, ClickWithoutMovementRecompositesItsTenByTenSquare) {
-  surface.BackgroundPicture->setBrushColor(0x00FF00);
-  surface.BackgroundPicture->fillRect({0, 0, 60, 40});
-  EXPECT_TRUE(surface.Image1MouseDown(kLeftButton, {20, 15}).empty());
-  EXPECT_TRUE(surface.PenDown);
+  surface.backgroundPicture->setBrushColor(0x00FF00);
+  surface.backgroundPicture->fillRect({0, 0, 60, 40});
+  EXPECT_TRUE(surface.onDrawingAreaMouseDown(kLeftButton, {20, 15}).empty());
+  EXPECT_TRUE(surface.penDown);
   EXPECT_EQ(shown(20, 15), kWhite);  // nothing drawn yet
-  const Rect done = surface.Image1MouseUp(kLeftButton, {20, 15});
+  const Rect done = surface.onDrawingAreaMouseUp(kLeftButton, {20, 15});
   EXPECT_EQ(done, (Rect{15, 10, 25, 20}));
-  EXPECT_FALSE(surface.PenDown);
+  EXPECT_FALSE(surface.penDown);
   EXPECT_EQ(ink(20, 15), kColorTable[2]);
   EXPECT_EQ(shown(20, 15), kColorTable[2]);
   EXPECT_EQ(shown(15, 10), 0x00FF00u);
@@ -296,20 +296,20 @@ TEST_F(StrokeTest, ClickWithoutMovementRecompositesItsTenByTenSquare) {
 }
 
 TEST_F(StrokeTest, SegmentsFollowTheMouseAndWhiteInkErases) {
-  surface.Image1MouseDown(kRightButton, {10, 10});
-  EXPECT_EQ(surface.Image1MouseMove(kRightButton, {30, 10}), (Rect{5, 5, 35, 15}));
-  EXPECT_EQ(surface.PrevPoint, (Point{30, 10}));
-  EXPECT_EQ(surface.Image1MouseMove(kRightButton, {30, 20}), (Rect{25, 5, 35, 25}));
-  surface.Image1MouseUp(kRightButton, {30, 20});
+  surface.onDrawingAreaMouseDown(kRightButton, {10, 10});
+  EXPECT_EQ(surface.onDrawingAreaMouseMove(kRightButton, {30, 10}), (Rect{5, 5, 35, 15}));
+  EXPECT_EQ(surface.previousPoint, (Point{30, 10}));
+  EXPECT_EQ(surface.onDrawingAreaMouseMove(kRightButton, {30, 20}), (Rect{25, 5, 35, 25}));
+  surface.onDrawingAreaMouseUp(kRightButton, {30, 20});
   for (int x = 10; x <= 30; ++x) EXPECT_EQ(shown(x, 10), kColorTable[2]) << x;
   for (int y = 10; y <= 20; ++y) EXPECT_EQ(shown(30, y), kColorTable[2]) << y;
-  EXPECT_EQ(surface.BackgroundPicture->pixel(20, 10), kWhite);  // never drawn on
+  EXPECT_EQ(surface.backgroundPicture->pixel(20, 10), kWhite);  // never drawn on
 
   // The eraser paints white ink: the background shows again.
-  surface.BackgroundPicture->setPixel(20, 10, 0x00FF00);
-  surface.EraseButtonClick(true);
-  surface.Image1MouseDown(kLeftButton, {20, 10});
-  surface.Image1MouseUp(kLeftButton, {20, 10});
+  surface.backgroundPicture->setPixel(20, 10, 0x00FF00);
+  surface.onEraseButtonClick(true);
+  surface.onDrawingAreaMouseDown(kLeftButton, {20, 10});
+  surface.onDrawingAreaMouseUp(kLeftButton, {20, 10});
   EXPECT_EQ(ink(20, 10), kWhite);
   EXPECT_EQ(shown(20, 10), 0x00FF00u);
   EXPECT_EQ(shown(19, 10), kWhite);
@@ -317,69 +317,69 @@ TEST_F(StrokeTest, SegmentsFollowTheMouseAndWhiteInkErases) {
 }
 
 TEST_F(StrokeTest, DraggingOutsideDrawsTowardTheOutsidePoint) {
-  surface.Image1MouseDown(kLeftButton, {5, 5});
-  const Rect done = surface.Image1MouseMove(kLeftButton, {-20, 5});
+  surface.onDrawingAreaMouseDown(kLeftButton, {5, 5});
+  const Rect done = surface.onDrawingAreaMouseMove(kLeftButton, {-20, 5});
   EXPECT_EQ(done, (Rect{0, 0, 10, 10}));
   EXPECT_EQ(shown(0, 5), kColorTable[2]);
-  EXPECT_EQ(surface.PrevPoint, (Point{-20, 5}));
-  surface.Image1MouseUp(kLeftButton, {-20, -20});
-  EXPECT_FALSE(surface.PenDown);
+  EXPECT_EQ(surface.previousPoint, (Point{-20, 5}));
+  surface.onDrawingAreaMouseUp(kLeftButton, {-20, -20});
+  EXPECT_FALSE(surface.penDown);
 }
 
 TEST_F(StrokeTest, EventsWithoutAStrokeDrawNothing) {
-  EXPECT_TRUE(surface.Image1MouseMove(kLeftButton, {10, 10}).empty());
-  EXPECT_TRUE(surface.Image1MouseUp(kLeftButton, {10, 10}).empty());
+  EXPECT_TRUE(surface.onDrawingAreaMouseMove(kLeftButton, {10, 10}).empty());
+  EXPECT_TRUE(surface.onDrawingAreaMouseUp(kLeftButton, {10, 10}).empty());
   EXPECT_EQ(ink(10, 10), kWhite);
   EXPECT_EQ(shown(10, 10), kWhite);
 }
 
 TEST_F(StrokeTest, SecondButtonRestartsTheStrokeAndFirstReleaseEndsIt) {
-  surface.Image1MouseDown(kLeftButton, {10, 10});
-  surface.Image1MouseDown(kRightButton, {40, 30});
+  surface.onDrawingAreaMouseDown(kLeftButton, {10, 10});
+  surface.onDrawingAreaMouseDown(kRightButton, {40, 30});
   EXPECT_EQ(ink(25, 20), kWhite);  // nothing drawn between the two presses
-  EXPECT_EQ(surface.PrevPoint, (Point{40, 30}));
-  surface.Image1MouseUp(kLeftButton, {40, 35});
+  EXPECT_EQ(surface.previousPoint, (Point{40, 30}));
+  surface.onDrawingAreaMouseUp(kLeftButton, {40, 35});
   EXPECT_EQ(ink(40, 33), kColorTable[2]);
-  EXPECT_FALSE(surface.PenDown);
-  EXPECT_TRUE(surface.Image1MouseMove(kRightButton, {50, 35}).empty());
+  EXPECT_FALSE(surface.penDown);
+  EXPECT_TRUE(surface.onDrawingAreaMouseMove(kRightButton, {50, 35}).empty());
 }
 
 TEST_F(StrokeTest, MissedReleaseEndsTheStrokeWithoutDrawing) {
   // A right-button stroke leaves the area and is released outside; the next move over
   // the area comes with no button held.
-  surface.Image1MouseDown(kRightButton, {10, 10});
-  surface.Image1MouseMove(kRightButton, {0, 10});
-  EXPECT_TRUE(surface.Image1MouseMove(kNoButton, {40, 30}).empty());
-  EXPECT_FALSE(surface.PenDown);
+  surface.onDrawingAreaMouseDown(kRightButton, {10, 10});
+  surface.onDrawingAreaMouseMove(kRightButton, {0, 10});
+  EXPECT_TRUE(surface.onDrawingAreaMouseMove(kNoButton, {40, 30}).empty());
+  EXPECT_FALSE(surface.penDown);
   EXPECT_EQ(ink(25, 20), kWhite);
-  EXPECT_TRUE(surface.Image1MouseMove(kRightButton, {45, 30}).empty());
+  EXPECT_TRUE(surface.onDrawingAreaMouseMove(kRightButton, {45, 30}).empty());
 
   // Holding only another button than the stroke's counts as missed too.
-  surface.Image1MouseDown(kMiddleButton, {10, 30});
-  EXPECT_TRUE(surface.Image1MouseMove(kLeftButton, {50, 30}).empty());
+  surface.onDrawingAreaMouseDown(kMiddleButton, {10, 30});
+  EXPECT_TRUE(surface.onDrawingAreaMouseMove(kLeftButton, {50, 30}).empty());
   EXPECT_EQ(ink(30, 30), kWhite);
 
   // After a restart by a second button, either held button keeps the stroke going.
-  surface.Image1MouseDown(kLeftButton, {10, 20});
-  surface.Image1MouseDown(kRightButton, {10, 20});
-  EXPECT_FALSE(surface.Image1MouseMove(kLeftButton, {20, 20}).empty());
+  surface.onDrawingAreaMouseDown(kLeftButton, {10, 20});
+  surface.onDrawingAreaMouseDown(kRightButton, {10, 20});
+  EXPECT_FALSE(surface.onDrawingAreaMouseMove(kLeftButton, {20, 20}).empty());
   EXPECT_EQ(ink(15, 20), kColorTable[2]);
 }
 
 // ---- Modes and sizing ----
 
 TEST_F(StrokeTest, EnteringAndLeavingHandwritingMode) {
-  surface.Image1MouseDown(kLeftButton, {50, 35});
-  surface.Image1MouseUp(kLeftButton, {50, 35});
+  surface.onDrawingAreaMouseDown(kLeftButton, {50, 35});
+  surface.onDrawingAreaMouseUp(kLeftButton, {50, 35});
 
   PatternSnapshot snapshot;
-  const Rect done = surface.DrawingButtonClick(true, 700, 480, 80, 36, snapshot);
+  const Rect done = surface.onDrawingButtonClick(true, 700, 480, 80, 36, snapshot);
   EXPECT_EQ(snapshot.calls, 1);
   EXPECT_EQ(done, (Rect{0, 0, 80, 36}));
-  EXPECT_EQ(surface.SavedWidth, 700);
-  EXPECT_EQ(surface.SavedHeight, 480);
-  for (const Picture* layer : {surface.BackgroundPicture.get(), surface.InkPicture.get(),
-                               surface.CompositePicture.get()}) {
+  EXPECT_EQ(surface.savedWidth, 700);
+  EXPECT_EQ(surface.savedHeight, 480);
+  for (const Picture* layer : {surface.backgroundPicture.get(), surface.inkPicture.get(),
+                               surface.compositePicture.get()}) {
     EXPECT_EQ(layer->width(), 80);
     EXPECT_EQ(layer->height(), 36);
   }
@@ -388,16 +388,16 @@ TEST_F(StrokeTest, EnteringAndLeavingHandwritingMode) {
   EXPECT_EQ(shown(1, 2), PatternSnapshot::kRed);
   EXPECT_EQ(shown(70, 20), PatternSnapshot::kGrey);
 
-  const Picture backBefore = *surface.BackgroundPicture;
-  const Picture inkBefore = *surface.InkPicture;
-  const Picture compositeBefore = *surface.CompositePicture;
-  EXPECT_EQ(surface.DrawingButtonClick(false, 690, 470, 80, 36, snapshot), (Rect{0, 0, 80, 36}));
+  const Picture backBefore = *surface.backgroundPicture;
+  const Picture inkBefore = *surface.inkPicture;
+  const Picture compositeBefore = *surface.compositePicture;
+  EXPECT_EQ(surface.onDrawingButtonClick(false, 690, 470, 80, 36, snapshot), (Rect{0, 0, 80, 36}));
   EXPECT_EQ(snapshot.calls, 1);
-  EXPECT_EQ(surface.SavedWidth, 690);
+  EXPECT_EQ(surface.savedWidth, 690);
   for (int y = 0; y < 36; ++y) {
     for (int x = 0; x < 80; ++x) {
-      ASSERT_EQ(surface.BackgroundPicture->pixel(x, y), backBefore.pixel(x, y));
-      ASSERT_EQ(surface.InkPicture->pixel(x, y), inkBefore.pixel(x, y));
+      ASSERT_EQ(surface.backgroundPicture->pixel(x, y), backBefore.pixel(x, y));
+      ASSERT_EQ(surface.inkPicture->pixel(x, y), inkBefore.pixel(x, y));
       ASSERT_EQ(shown(x, y), compositeBefore.pixel(x, y));
     }
   }
@@ -407,58 +407,58 @@ TEST_F(StrokeTest, EnteringAndLeavingHandwritingMode) {
 
 TEST_F(StrokeTest, WindowCannotGrowInHandwritingMode) {
   PatternSnapshot snapshot;
-  surface.DrawingButtonClick(true, 700, 480, 60, 40, snapshot);
+  surface.onDrawingButtonClick(true, 700, 480, 60, 40, snapshot);
   std::int32_t width = 800, height = 400;
-  surface.FormCanResize(true, width, height);
+  surface.onCanResize(true, width, height);
   EXPECT_EQ(width, 700);
   EXPECT_EQ(height, 400);
   width = 650;
   height = 900;
-  surface.FormCanResize(true, width, height);
+  surface.onCanResize(true, width, height);
   EXPECT_EQ(width, 650);
   EXPECT_EQ(height, 480);
   width = 2000;
   height = 2000;
-  surface.FormCanResize(false, width, height);  // text mode: free
+  surface.onCanResize(false, width, height);  // text mode: free
   EXPECT_EQ(width, 2000);
   EXPECT_EQ(height, 2000);
 }
 
 TEST_F(StrokeTest, ResizeLosesTheCutOffPartButNotTheComposite) {
   PatternSnapshot snapshot;
-  surface.DrawingButtonClick(true, 700, 480, 60, 40, snapshot);
-  surface.Image1MouseDown(kLeftButton, {50, 30});
-  surface.Image1MouseUp(kLeftButton, {50, 30});
+  surface.onDrawingButtonClick(true, 700, 480, 60, 40, snapshot);
+  surface.onDrawingAreaMouseDown(kLeftButton, {50, 30});
+  surface.onDrawingAreaMouseUp(kLeftButton, {50, 30});
 
-  surface.FormResize(40, 20);
-  EXPECT_EQ(surface.BackgroundPicture->width(), 40);
-  EXPECT_EQ(surface.InkPicture->height(), 20);
-  EXPECT_EQ(surface.CompositePicture->width(), 60);
+  surface.onResize(40, 20);
+  EXPECT_EQ(surface.backgroundPicture->width(), 40);
+  EXPECT_EQ(surface.inkPicture->height(), 20);
+  EXPECT_EQ(surface.compositePicture->width(), 60);
   EXPECT_EQ(shown(50, 30), kColorTable[2]);  // the screen still shows the old pixels
 
-  surface.FormResize(60, 40);
+  surface.onResize(60, 40);
   EXPECT_EQ(ink(50, 30), kWhite);
-  EXPECT_EQ(surface.BackgroundPicture->pixel(50, 30), kWhite);
-  EXPECT_EQ(surface.BackgroundPicture->pixel(1, 2), PatternSnapshot::kRed);
+  EXPECT_EQ(surface.backgroundPicture->pixel(50, 30), kWhite);
+  EXPECT_EQ(surface.backgroundPicture->pixel(1, 2), PatternSnapshot::kRed);
 
   // Leaving the mode recomposites everything: the cut-off part turns white.
-  surface.DrawingButtonClick(false, 700, 480, 60, 40, snapshot);
+  surface.onDrawingButtonClick(false, 700, 480, 60, 40, snapshot);
   EXPECT_EQ(shown(50, 30), kWhite);
   EXPECT_EQ(shown(1, 2), PatternSnapshot::kRed);
 }
 
 TEST_F(StrokeTest, NothingHappensAfterClose) {
-  surface.FormClose();
-  EXPECT_FALSE(surface.BackgroundPicture);
-  EXPECT_FALSE(surface.InkPicture);
-  EXPECT_FALSE(surface.CompositePicture);
-  EXPECT_FALSE(surface.GlyphScratch);
-  surface.FormResize(100, 100);
-  EXPECT_FALSE(surface.BackgroundPicture);
-  surface.Image1MouseDown(kLeftButton, {1, 1});
-  EXPECT_TRUE(surface.Image1MouseUp(kLeftButton, {2, 2}).empty());
+  surface.onClose();
+  EXPECT_FALSE(surface.backgroundPicture);
+  EXPECT_FALSE(surface.inkPicture);
+  EXPECT_FALSE(surface.compositePicture);
+  EXPECT_FALSE(surface.glyphScratch);
+  surface.onResize(100, 100);
+  EXPECT_FALSE(surface.backgroundPicture);
+  surface.onDrawingAreaMouseDown(kLeftButton, {1, 1});
+  EXPECT_TRUE(surface.onDrawingAreaMouseUp(kLeftButton, {2, 2}).empty());
   PatternSnapshot snapshot;
-  EXPECT_TRUE(surface.DrawingButtonClick(true, 1, 1, 10, 10, snapshot).empty());
+  EXPECT_TRUE(surface.onDrawingButtonClick(true, 1, 1, 10, 10, snapshot).empty());
   EXPECT_EQ(snapshot.calls, 0);
 }
 

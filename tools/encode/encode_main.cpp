@@ -16,10 +16,8 @@
 
 #include "common/byte_stream.h"
 #include "common/errors.h"
-#include "gif/gif_picture.h"
+#include "handoff/attachment.h"
 #include "imaging/bmp_reader.h"
-#include "imaging/bmp_writer.h"
-#include "imaging/png_writer.h"
 
 #ifdef _WIN32
 #include <cwchar>
@@ -32,42 +30,15 @@ namespace {
 
 constexpr char kUsage[] = "usage: fudekko-encode --format bmp|png|gif [--level N] IN.bmp OUT";
 
-struct EncodeOptions {
-  // PngGraphic's compressionLevel; Send sets 1.
-  std::int32_t level = 1;
-};
-
-using WriteFile = void (*)(const Picture& picture, const EncodeOptions& options,
-                           const std::string& path);
-
-void writeBmpFile(const Picture& picture, const EncodeOptions&, const std::string& path) {
-  saveBmpToFile(picture, path);
-}
-
-void writePngFile(const Picture& picture, const EncodeOptions& options, const std::string& path) {
-  PngGraphic graphic;
-  graphic.assign(picture);
-  graphic.compressionLevel = options.level;
-  graphic.SaveToFile(path);
-}
-
-// What Send writes: the run-length coded stream over the colour cube.
-void writeGifFile(const Picture& picture, const EncodeOptions&, const std::string& path) {
-  TGifPicture graphic;
-  graphic.assign(picture);
-  graphic.compressionChoice = 1;
-  graphic.saveToFile(path);
-}
-
-struct OutputFormat {
+struct NamedFormat {
   std::string_view name;
-  WriteFile write;  // none while the format's writer is not part of the program yet
+  AttachmentFormat format;
 };
 
-constexpr OutputFormat kFormats[] = {
-    {"bmp", writeBmpFile},
-    {"png", writePngFile},
-    {"gif", writeGifFile},
+constexpr NamedFormat kFormats[] = {
+    {"bmp", AttachmentFormat::Bmp},
+    {"png", AttachmentFormat::Png},
+    {"gif", AttachmentFormat::Gif},
 };
 
 void fail(const std::string& message) {
@@ -90,8 +61,8 @@ void removeFile(const std::string& path) {
 
 // `args` are the arguments after the program name, paths in Shift-JIS.
 int runEncode(const std::vector<std::string>& args) {
-  const OutputFormat* format = nullptr;
-  EncodeOptions options;
+  const NamedFormat* format = nullptr;
+  std::int32_t pngLevel = kSendPngLevel;
   std::vector<std::string> paths;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -102,14 +73,14 @@ int runEncode(const std::vector<std::string>& args) {
       }
       const std::string& value = args[++i];
       if (arg == "--level") {
-        if (!parseLevel(value, options.level)) {
+        if (!parseLevel(value, pngLevel)) {
           fail("--level wants a whole number, not \"" + value + "\"");
           return 2;
         }
         continue;
       }
       format = nullptr;
-      for (const OutputFormat& candidate : kFormats) {
+      for (const NamedFormat& candidate : kFormats) {
         if (candidate.name == value) format = &candidate;
       }
       if (!format) {
@@ -127,10 +98,6 @@ int runEncode(const std::vector<std::string>& args) {
     fail(std::string(!format ? "--format is missing; " : "expected IN.bmp and OUT; ") + kUsage);
     return 2;
   }
-  if (!format->write) {
-    fail("the " + std::string(format->name) + " writer is not available in this build");
-    return 2;
-  }
   const std::string& input = paths[0];
   const std::string& output = paths[1];
 
@@ -146,7 +113,7 @@ int runEncode(const std::vector<std::string>& args) {
   }
 
   try {
-    format->write(picture, options, output);
+    writeAttachment(picture, output, format->format, pngLevel);
   } catch (const FileCreateError& e) {
     // Nothing was made, so nothing is removed: an existing file stays as it was.
     fail(e.what());
