@@ -126,7 +126,7 @@ void VersionDialog::createControls() {
   titleLabel_ = createControl(window_, instance_, L"STATIC", L"Fudekko", SS_LEFT | SS_NOPREFIX, 56,
                               8, 0, 0, titleFont_.get());
   fitLabelToText(titleLabel_, titleFont_.get());
-  versionLabel_ = createControl(window_, instance_, L"STATIC", L"versionLabel_",
+  versionLabel_ = createControl(window_, instance_, L"STATIC", L"VersionLabel",
                                 SS_LEFT | SS_NOPREFIX, 56, 35, 0, 0, font_.get());
   fitLabelToText(versionLabel_, font_.get());
 }
