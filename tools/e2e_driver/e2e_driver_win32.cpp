@@ -29,13 +29,18 @@
 #include <io.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "common/byte_stream.h"
 #include "common/shift_jis.h"
+#include "common/win32_handles_win32.h"
+#include "imaging/bmp_writer.h"
+#include "surface/picture.h"
 
 namespace {
 
@@ -248,36 +253,38 @@ int screenshot(HWND window, const std::wstring& path, bool clientOnly) {
   }
   const int width = area.right - area.left, height = area.bottom - area.top;
   if (width <= 0 || height <= 0) return 1;
-  HDC screen = ::GetDC(nullptr);
-  HDC memory = ::CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ previous = ::SelectObject(memory, bitmap);
-  ::BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-  ::GdiFlush();
-  const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-  const DWORD imageSize = stride * static_cast<DWORD>(height);
-  int result = 0;
+  fudekko::Picture picture(fudekko::PixelFormat::Bits24, width, height);
+  {
+    const fudekko::win32::WindowDc screen(nullptr);
+    const fudekko::win32::MemoryDc memory(::CreateCompatibleDC(screen.get()));
+    // Top-down, so that its rows come in the picture's order.
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const fudekko::win32::Bitmap bitmap(
+        ::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap) return 1;
+    {
+      const fudekko::win32::Selection selected(memory.get(), bitmap.get());
+      ::BitBlt(memory.get(), 0, 0, width, height, screen.get(), area.left, area.top, SRCCOPY);
+    }
+    ::GdiFlush();
+    // The section's rows and the picture's are both DIB rows padded to 4 bytes.
+    const auto* rows = static_cast<const std::uint8_t*>(bits);
+    for (int y = 0; y < height; ++y) {
+      std::memcpy(picture.scanLine(y), rows + picture.stride() * static_cast<std::size_t>(y),
+                  picture.stride());
+    }
+  }
   try {
     fudekko::FileSink file(fudekko::wideToSjis(path));
-    file.write("BM", 2);
-    file.writeLe32(14 + 40 + imageSize);
-    file.writeLe32(0);
-    file.writeLe32(14 + 40);
-    file.write(&info.bmiHeader, 40);
-    file.write(bits, imageSize);
+    fudekko::writeBmp(picture, file);
     file.close();
   } catch (const std::exception& error) {
     print(error.what());
-    result = 1;
+    return 1;
   }
-  ::SelectObject(memory, previous);
-  ::DeleteObject(bitmap);
-  ::DeleteDC(memory);
-  ::ReleaseDC(nullptr, screen);
-  return result;
+  return 0;
 }
 
 int usage() {
@@ -356,9 +363,8 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (command == L"foreground") return ::SetForegroundWindow(window) ? 0 : 1;
   if (command == L"pixel" && argc >= 5) {
-    HDC dc = ::GetDC(window);
-    const COLORREF color = ::GetPixel(dc, int(number(3)), int(number(4)));
-    ::ReleaseDC(window, dc);
+    const fudekko::win32::WindowDc dc(window);
+    const COLORREF color = ::GetPixel(dc.get(), int(number(3)), int(number(4)));
     char text[16];
     std::snprintf(text, sizeof text, "0x%06lX", static_cast<unsigned long>(color));
     print(text);
