@@ -18,7 +18,8 @@
 //                                                  moves, up at the last point)
 //   e2e_driver input-drag X1 Y1 X2 Y2 [STEPS]     (screen coordinates, left button)
 //   e2e_driver key VK [VK...]                       (press in order, release in reverse)
-//   e2e_driver foreground HWND
+//   e2e_driver foreground HWND [--timeout MS]      (with a time-out, waits until it has
+//                                                   the keyboard focus)
 //   e2e_driver pixel HWND X Y                       (client coordinates; prints 0xBBGGRR)
 //   e2e_driver screenshot HWND OUT.bmp [--client]
 //   e2e_driver move HWND X Y W H
@@ -133,6 +134,32 @@ int gone(int argc, wchar_t** argv) {
     ::Sleep(100);
   } while (static_cast<LONG>(deadline - ::GetTickCount()) > 0);
   return 1;
+}
+
+// True when the window is in front and its thread has put the keyboard focus on it or
+// on one of its controls: only then does synthesised key input reach it.
+bool hasKeyboard(HWND window) {
+  if (::GetForegroundWindow() != window) return false;
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof thread;
+  if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &thread)) return false;
+  return thread.hwndFocus == window || ::IsChild(window, thread.hwndFocus);
+}
+
+// Wine activates a window of another process asynchronously: a key sent at once may
+// still go to the window that was in front before. So with a time-out, ask again until
+// the window really has the keyboard.
+int foreground(int argc, wchar_t** argv) {
+  const HWND window = toWindow(argv[2]);
+  const DWORD timeout = timeoutOption(argc, argv, 0);
+  if (timeout == 0) return ::SetForegroundWindow(window) ? 0 : 1;
+  const DWORD deadline = ::GetTickCount() + timeout;
+  do {
+    if (hasKeyboard(window)) return 0;
+    ::SetForegroundWindow(window);
+    ::Sleep(50);
+  } while (static_cast<LONG>(deadline - ::GetTickCount()) > 0);
+  return hasKeyboard(window) ? 0 : 1;
 }
 
 std::string rectText(const RECT& r) {
@@ -361,7 +388,7 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 2; i < argc; ++i) keys.push_back(static_cast<WORD>(number(i)));
     return key(keys);
   }
-  if (command == L"foreground") return ::SetForegroundWindow(window) ? 0 : 1;
+  if (command == L"foreground") return foreground(argc, argv);
   if (command == L"pixel" && argc >= 5) {
     const fudekko::win32::WindowDc dc(window);
     const COLORREF color = ::GetPixel(dc.get(), int(number(3)), int(number(4)));
