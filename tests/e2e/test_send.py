@@ -105,9 +105,13 @@ class Mail:
 
 
 def unix_path(windows):
-    out = subprocess.run(["winepath", "-u", windows], capture_output=True, text=True,
-                         check=True)
-    return Path(out.stdout.strip())
+    # winepath, a Wine program itself, has been seen to fail now and then on a loaded
+    # machine while other Wine programs start; asked again, it answers.
+    def converted():
+        out = subprocess.run(["winepath", "-u", windows], capture_output=True, text=True)
+        return out.stdout.strip() if out.returncode == 0 else None
+
+    return Path(wait_until(converted, f"winepath to convert {windows}"))
 
 
 def on_cube(colour):
