@@ -17,7 +17,6 @@ import re
 import shutil
 import subprocess
 import sys
-import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[1]
@@ -25,13 +24,14 @@ os.environ.setdefault("FUDEKKO_E2E_ARTIFACTS", str(ROOT / "build"))
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 
 from harness import (MAIN_CAPTION, WINDOWS_BUILD, WM_CLOSE, WM_COMMAND, Failure,  # noqa: E402
-                     Session, check, windows_path)
+                     Session, check, wait_until, windows_path)
 
 SEND_TITLE = "メール送信"
 SEND_BUTTON, COLOR_BUTTON, DRAWING_BUTTON = 201, 202, 205
 DRAWING_BUTTON_X = 256  # its centre in the tool bar, which the tool bar must see clicked
 # The pen colour entries that COLOR_BUTTON steps through from the default black.
 BLUE, RED, GREEN = 1, 2, 11
+RED_INK = (255, 0, 0)
 
 
 class Demo:
@@ -53,17 +53,15 @@ class Demo:
         return self.session.start(self.standin, "--edit", windows_path(self.program), "/GIF",
                                   windows_path(self.draft))
 
-    def hand_back(self, timeout):
-        """The draft and picture paths of the stand-in's command line from Send."""
+    def hand_back(self):
+        """The draft and picture paths of the stand-in's command line from Send, or None
+        while the log holds none."""
         pattern = re.escape(windows_path(self.standin)) + r' /file:"([^"]+)" /attach:"([^"]+)"'
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            if self.log.exists():
-                for line in self.log.read_text("utf-8").splitlines():
-                    match = re.search(pattern, line)
-                    if match:
-                        return match.group(1), match.group(2)
-            time.sleep(0.5)
+        if self.log.exists():
+            for line in self.log.read_text("utf-8").splitlines():
+                match = re.search(pattern, line)
+                if match:
+                    return match.group(1), match.group(2)
         return None
 
     def keep_files(self, hand_back):
@@ -97,6 +95,16 @@ def ellipse(cx, cy, rx, ry, steps=28, start=-0.4):
              cy + ry * math.sin(start + 2 * math.pi * 1.08 * i / steps)) for i in range(steps + 1)]
 
 
+def screenshot_showing(session, hwnd, name, shows, what):
+    """Photographs the window again until `shows` accepts the picture: a window is
+    painted a moment after it appears or changes."""
+    def taken():
+        picture = session.screenshot(hwnd, name)
+        return picture if shows(picture) else None
+
+    return wait_until(taken, what)
+
+
 def scripted(demo):
     session = demo.session
     demo.start()
@@ -104,8 +112,15 @@ def scripted(demo):
     check(demo.main, "fudekko.exe did not show its window")
     controls = {c["class"]: c for c in session.children(demo.main)}
     demo.top = controls["Edit"]["rect"][1]
-    time.sleep(0.5)
-    session.screenshot(demo.main, "1_text_mode")
+
+    def shows_text(picture):
+        # Dark pixels below the tool bar (and below a caption's height to spare).
+        dark = sum(sum(picture.pixel(x, y)) < 200 for y in range(demo.top + 30, picture.height)
+                   for x in range(picture.width))
+        return dark > 200
+
+    screenshot_showing(session, demo.main, "1_text_mode", shows_text,
+                       "the draft's text on the screen")
 
     tool_bar = controls["ToolbarWindow32"]["hwnd"]
     session.driver("mouse", tool_bar, "down", DRAWING_BUTTON_X, 20)
@@ -127,13 +142,13 @@ def scripted(demo):
     session.screenshot(demo.main, "2_handwriting")
 
     session.driver("post", demo.main, WM_COMMAND, SEND_BUTTON, 0)
-    hand_back = demo.hand_back(timeout=60)
-    check(hand_back, "Send did not start the mail client again")
+    hand_back = wait_until(demo.hand_back, "Send to start the mail client again", timeout=60)
     mail = session.find_window(SEND_TITLE, visible=True, window_class="FudekkoMailerMail",
                                timeout_ms=20000)
     check(mail, "the stand-in does not show the mail")
-    time.sleep(1)
-    session.screenshot(mail, "3_mail_client")
+    screenshot_showing(session, mail, "3_mail_client",
+                       lambda picture: any(RED_INK in row for row in picture.rows),
+                       "the attached picture's red ink in the mail window")
     kept = demo.keep_files(hand_back)
     session.driver("post", mail, WM_CLOSE, 0, 0)
     return kept
@@ -145,9 +160,10 @@ def person(demo):
           "draw, then press the Send button (the envelope). The stand-in then shows the mail\n"
           "with the picture attached; close its window to finish.")
     process.wait()
-    hand_back = demo.hand_back(timeout=1)
-    # The mail window is the stand-in's second copy: wait until it is closed too.
+    # The mail window is the stand-in's second copy: wait until it is closed too. By
+    # then the log holds its command line, if Send started it.
     subprocess.run(["wineserver", "-w"], env=demo.session.env, check=False)
+    hand_back = demo.hand_back()
     return demo.keep_files(hand_back) if hand_back else []
 
 

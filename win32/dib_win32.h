@@ -1,6 +1,6 @@
 #pragma once
-// The one description of the pixel rows that the program hands to GDI: 32-bit, rows
-// top-down, as a device picture stores them.
+// The one description of the pixel rows handed to GDI: rows top-down, as a picture
+// stores them; 32 bits a pixel for the device format.
 
 #include <windows.h>
 

@@ -12,6 +12,7 @@ import struct
 import subprocess
 import sys
 import tempfile
+import time
 import zlib
 from pathlib import Path
 
@@ -49,6 +50,24 @@ class Failure(AssertionError):
 def check(condition, message):
     if not condition:
         raise Failure(message)
+
+
+# Long enough for a slow machine under load; a condition that holds ends the wait at once.
+WAIT_TIMEOUT = 30
+POLL_INTERVAL = 0.1
+
+
+def wait_until(predicate, what, timeout=WAIT_TIMEOUT):
+    """Polls `predicate` until it returns something true, and returns that. A Failure
+    naming `what` (what was waited for) when `timeout` seconds pass first."""
+    deadline = time.monotonic() + timeout
+    while True:
+        result = predicate()
+        if result:
+            return result
+        if time.monotonic() >= deadline:
+            raise Failure(f"waited {timeout} s in vain for {what}")
+        time.sleep(POLL_INTERVAL)
 
 
 class Session:
@@ -161,6 +180,11 @@ class Session:
         write_png(self.folder / f"{name}.png", picture)
         bmp.unlink()
         return picture
+
+    def foreground(self, hwnd):
+        """Brings the window to the front and waits until key input reaches it."""
+        check(self.driver("foreground", hwnd, "--timeout", 10000, check_exit=False) is not None,
+              f"window {hwnd} did not get the keyboard")
 
     def wait_exit(self, process, timeout=20):
         try:

@@ -1,9 +1,8 @@
 """The mail-client selection dialog and the version dialog of the real fudekko.exe."""
 
 import struct
-import time
 
-from harness import MAIN_CAPTION, WM_CLOSE, WM_COMMAND, check, run, windows_path
+from harness import MAIN_CAPTION, WM_CLOSE, WM_COMMAND, check, run, wait_until, windows_path
 
 SELECT_CAPTION = "AL-Mailの選択"
 VERSION_CAPTION = "ﾊﾞｰｼﾞｮﾝ情報"
@@ -77,17 +76,13 @@ def dialog_visible(session, dialog):
 
 
 def wait_closed(session, dialog, main, how):
-    deadline = time.monotonic() + 5
-    while dialog_visible(session, dialog) and time.monotonic() < deadline:
-        time.sleep(0.1)
-    check(not dialog_visible(session, dialog), f"{how} did not close the dialog")
+    wait_until(lambda: not dialog_visible(session, dialog), f"{how} to close the dialog")
     check(session.driver("enabled", main) == "enabled",
           f"the main window stayed disabled after {how}")
 
 
 def press(session, window, virtual_key):
-    session.driver("foreground", window, check_exit=False)
-    time.sleep(0.3)
+    session.foreground(window)
     session.driver("key", virtual_key)
 
 
@@ -214,7 +209,10 @@ def test_browse(session):
     folders = [r["text"] for r in controls(session, files) if r["id"] == 1137]
     check(folders == ["mail client"], f"the file dialog opened in {folders}")
     session.driver("post", files, WM_COMMAND, IDCANCEL, 0)
-    time.sleep(1)
+    check(session.driver("gone", files, "--timeout", 5000, check_exit=False) is not None,
+          "cancelling did not close the file dialog")
+    # The text is read with a sent message, which the dialog's thread answers only once
+    # it is back in a message loop: after the browse button's handler has returned.
     check(session.driver("text", edit["hwnd"]) == picked, "cancelling changed Edit1")
 
     # Closing the selection dialog by its close box stores the picked path.

@@ -18,7 +18,8 @@
 //                                                  moves, up at the last point)
 //   e2e_driver input-drag X1 Y1 X2 Y2 [STEPS]     (screen coordinates, left button)
 //   e2e_driver key VK [VK...]                       (press in order, release in reverse)
-//   e2e_driver foreground HWND
+//   e2e_driver foreground HWND [--timeout MS]      (with a time-out, waits until it has
+//                                                   the keyboard focus)
 //   e2e_driver pixel HWND X Y                       (client coordinates; prints 0xBBGGRR)
 //   e2e_driver screenshot HWND OUT.bmp [--client]
 //   e2e_driver move HWND X Y W H
@@ -29,13 +30,19 @@
 #include <io.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "common/byte_stream.h"
 #include "common/shift_jis.h"
+#include "imaging/bmp_writer.h"
+#include "imaging/picture.h"
+#include "win32/dib_win32.h"
+#include "win32/handles_win32.h"
 
 namespace {
 
@@ -128,6 +135,32 @@ int gone(int argc, wchar_t** argv) {
     ::Sleep(100);
   } while (static_cast<LONG>(deadline - ::GetTickCount()) > 0);
   return 1;
+}
+
+// True when the window is in front and its thread has put the keyboard focus on it or
+// on one of its controls: only then does synthesised key input reach it.
+bool hasKeyboard(HWND window) {
+  if (::GetForegroundWindow() != window) return false;
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof thread;
+  if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &thread)) return false;
+  return thread.hwndFocus == window || ::IsChild(window, thread.hwndFocus);
+}
+
+// Wine activates a window of another process asynchronously: a key sent at once may
+// still go to the window that was in front before. So with a time-out, ask again until
+// the window really has the keyboard.
+int foreground(int argc, wchar_t** argv) {
+  const HWND window = toWindow(argv[2]);
+  const DWORD timeout = timeoutOption(argc, argv, 0);
+  if (timeout == 0) return ::SetForegroundWindow(window) ? 0 : 1;
+  const DWORD deadline = ::GetTickCount() + timeout;
+  do {
+    if (hasKeyboard(window)) return 0;
+    ::SetForegroundWindow(window);
+    ::Sleep(50);
+  } while (static_cast<LONG>(deadline - ::GetTickCount()) > 0);
+  return hasKeyboard(window) ? 0 : 1;
 }
 
 std::string rectText(const RECT& r) {
@@ -248,36 +281,37 @@ int screenshot(HWND window, const std::wstring& path, bool clientOnly) {
   }
   const int width = area.right - area.left, height = area.bottom - area.top;
   if (width <= 0 || height <= 0) return 1;
-  HDC screen = ::GetDC(nullptr);
-  HDC memory = ::CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ previous = ::SelectObject(memory, bitmap);
-  ::BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-  ::GdiFlush();
-  const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-  const DWORD imageSize = stride * static_cast<DWORD>(height);
-  int result = 0;
+  fudekko::Picture picture(fudekko::PixelFormat::Bits24, width, height);
+  {
+    const fudekko::win32::WindowDc screen(nullptr);
+    const fudekko::win32::MemoryDc memory(::CreateCompatibleDC(screen.get()));
+    // Top-down, so that its rows come in the picture's order.
+    const BITMAPINFO info = fudekko::win32::topDownDibInfo(width, height, 24);
+    void* bits = nullptr;
+    const fudekko::win32::Bitmap bitmap(
+        ::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap) return 1;
+    {
+      const fudekko::win32::Selection selected(memory.get(), bitmap.get());
+      ::BitBlt(memory.get(), 0, 0, width, height, screen.get(), area.left, area.top, SRCCOPY);
+    }
+    ::GdiFlush();
+    // The section's rows and the picture's are both DIB rows padded to 4 bytes.
+    const auto* rows = static_cast<const std::uint8_t*>(bits);
+    for (int y = 0; y < height; ++y) {
+      std::memcpy(picture.scanLine(y), rows + picture.stride() * static_cast<std::size_t>(y),
+                  picture.stride());
+    }
+  }
   try {
     fudekko::FileSink file(fudekko::wideToSjis(path));
-    file.write("BM", 2);
-    file.writeLe32(14 + 40 + imageSize);
-    file.writeLe32(0);
-    file.writeLe32(14 + 40);
-    file.write(&info.bmiHeader, 40);
-    file.write(bits, imageSize);
+    fudekko::writeBmp(picture, file);
     file.close();
   } catch (const std::exception& error) {
     print(error.what());
-    result = 1;
+    return 1;
   }
-  ::SelectObject(memory, previous);
-  ::DeleteObject(bitmap);
-  ::DeleteDC(memory);
-  ::ReleaseDC(nullptr, screen);
-  return result;
+  return 0;
 }
 
 int usage() {
@@ -354,11 +388,10 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 2; i < argc; ++i) keys.push_back(static_cast<WORD>(number(i)));
     return key(keys);
   }
-  if (command == L"foreground") return ::SetForegroundWindow(window) ? 0 : 1;
+  if (command == L"foreground") return foreground(argc, argv);
   if (command == L"pixel" && argc >= 5) {
-    HDC dc = ::GetDC(window);
-    const COLORREF color = ::GetPixel(dc, int(number(3)), int(number(4)));
-    ::ReleaseDC(window, dc);
+    const fudekko::win32::WindowDc dc(window);
+    const COLORREF color = ::GetPixel(dc.get(), int(number(3)), int(number(4)));
     char text[16];
     std::snprintf(text, sizeof text, "0x%06lX", static_cast<unsigned long>(color));
     print(text);
