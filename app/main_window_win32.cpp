@@ -5,6 +5,7 @@
 #include <commdlg.h>
 
 #include <cwchar>
+#include <iterator>
 
 #include "common/shift_jis.h"
 #include "draft/command_line.h"
@@ -17,6 +18,7 @@
 #include "win32/dib_win32.h"
 #include "win32/fonts_win32.h"
 #include "win32/handles_win32.h"
+#include "win32/window_text_win32.h"
 
 namespace fudekko {
 
@@ -48,10 +50,37 @@ win32::Menu createMainMenu() {
     }
   };
   popup(L"ﾌｧｲﾙ(&F)", {{kMenuOpenId, L"開く(&O)"}, {0, nullptr}, {kMenuExitId, L"終了(&X)"}});
-  popup(L"編集(&E)", {{kMenuUndoId, L"元に戻す(&U)\tCtrl+Z"}});
+  popup(L"編集(&E)",
+        {{kMenuUndoId, L"元に戻す(&U)\tCtrl+Z"}, {kMenuRedoId, L"やり直し(&R)\tCtrl+Y"}});
   popup(L"ｵﾌﾟｼｮﾝ(&O)", {{kMenuSettingId, L"設定(&S)"}});
   popup(L"ﾍﾙﾌﾟ(&H)", {{kAbout1Id, L"ﾊﾞｰｼﾞｮﾝ情報(&A)"}});
   return bar;
+}
+
+// Raises a flag for its own lifetime, whatever way the scope is left.
+class FlagRaised {
+ public:
+  explicit FlagRaised(bool& flag) : flag_(flag) { flag_ = true; }
+  ~FlagRaised() { flag_ = false; }
+  FlagRaised(const FlagRaised&) = delete;
+  FlagRaised& operator=(const FlagRaised&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+// Replaces the stretch that `edit` names and leaves the caret behind the new text,
+// in view. `applying` is raised meanwhile, so the change is not taken for the user's.
+void applyToTextArea(HWND textArea, const TextEdit& edit, bool& applying) {
+  {
+    const FlagRaised raised(applying);
+    const auto start = static_cast<WPARAM>(edit.position);
+    ::SendMessageW(textArea, EM_SETSEL, start, static_cast<LPARAM>(start + edit.removed.size()));
+    ::SendMessageW(textArea, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(edit.inserted.c_str()));
+  }
+  const auto caret = static_cast<LPARAM>(edit.position + edit.inserted.size());
+  ::SendMessageW(textArea, EM_SETSEL, static_cast<WPARAM>(caret), caret);
+  ::SendMessageW(textArea, EM_SCROLLCARET, 0, 0);
 }
 
 unsigned heldButtons(WPARAM keys) {
@@ -155,6 +184,10 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (textArea_ && ::IsWindowVisible(textArea_)) ::SetFocus(textArea_);
       return 0;
     case WM_COMMAND:
+      if (reinterpret_cast<HWND>(lParam) == textArea_ && textArea_) {
+        if (HIWORD(wParam) == EN_CHANGE) onTextAreaChanged();
+        return 0;
+      }
       onCommand(LOWORD(wParam));
       return 0;
     case WM_LBUTTONDOWN:
@@ -192,10 +225,14 @@ void MainWindow::createControls() {
   ::SendMessageW(textArea_, EM_SETLIMITTEXT, kTextAreaLimit, 0);
   textAreaLines_ = std::make_unique<win32::TextAreaLines>(textArea_);
 
-  // Ctrl+Z belongs to the Edit menu's item, which does nothing, so the text area's own
-  // undo never sees it.
-  ACCEL undo{FVIRTKEY | FCONTROL, 'Z', static_cast<WORD>(kMenuUndoId)};
-  accelerators_.reset(::CreateAcceleratorTableW(&undo, 1));
+  // The Edit menu's keys, taken before the text area sees them: its own one-step undo
+  // could bring back text that the program, not the user, put there.
+  ACCEL keys[] = {
+      {FVIRTKEY | FCONTROL, 'Z', static_cast<WORD>(kMenuUndoId)},
+      {FVIRTKEY | FCONTROL, 'Y', static_cast<WORD>(kMenuRedoId)},
+      {FVIRTKEY | FCONTROL | FSHIFT, 'Z', static_cast<WORD>(kMenuRedoId)},
+  };
+  accelerators_.reset(::CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys))));
   layout();
 }
 
@@ -228,10 +265,49 @@ void MainWindow::onCommand(int id) {
     case kDrawingButtonId:
       onDrawingButtonClick();
       break;
-    case kMenuUndoId:  // taken on purpose and left without effect
+    case kMenuUndoId:
+      undo();
+      break;
+    case kMenuRedoId:
+      redo();
+      break;
     default:
       break;
   }
+}
+
+// --- Edit menu ---
+
+void MainWindow::undo() {
+  if (handwriting()) return;
+  if (const auto edit = textHistory_.undo()) applyToTextArea(textArea_, *edit, ignoreTextChanges_);
+  updateEditMenu();
+}
+
+void MainWindow::redo() {
+  if (handwriting()) return;
+  if (const auto edit = textHistory_.redo()) applyToTextArea(textArea_, *edit, ignoreTextChanges_);
+  updateEditMenu();
+}
+
+void MainWindow::onTextAreaChanged() {
+  if (ignoreTextChanges_) return;
+  textHistory_.recordChange(win32::windowText(textArea_));
+  updateEditMenu();
+}
+
+void MainWindow::startTextHistory() {
+  textHistory_.reset(win32::windowText(textArea_));
+  updateEditMenu();
+}
+
+void MainWindow::updateEditMenu() {
+  const HMENU menu = ::GetMenu(window_);
+  if (!menu) return;
+  const bool canUndo = !handwriting() && textHistory_.canUndo();
+  const bool canRedo = !handwriting() && textHistory_.canRedo();
+  ::EnableMenuItem(menu, kMenuUndoId, MF_BYCOMMAND | (canUndo ? MF_ENABLED : MF_GRAYED));
+  ::EnableMenuItem(menu, kMenuRedoId, MF_BYCOMMAND | (canRedo ? MF_ENABLED : MF_GRAYED));
 }
 
 // --- Creation sequence ---
@@ -266,8 +342,13 @@ void MainWindow::takeCommandLineAndDraft() {
   }
   headerLines_.clear();
   // A draft that cannot be read leaves an empty text area and a working window.
-  if (auto failure = takeInDraft(step, *textAreaLines_, headerLines_, subject_))
-    throw Error(*failure);
+  std::optional<std::string> failure;
+  {
+    const FlagRaised loading(ignoreTextChanges_);
+    failure = takeInDraft(step, *textAreaLines_, headerLines_, subject_);
+  }
+  startTextHistory();
+  if (failure) throw Error(*failure);
 }
 
 void MainWindow::createPictures() {
@@ -347,7 +428,12 @@ void MainWindow::onOpenCommand() {
   dialog.nMaxFile = static_cast<DWORD>(fileName.size());
   dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
   if (!::GetOpenFileNameW(&dialog)) return;
-  loadTextFile(*textAreaLines_, wideToSjis(fileName.c_str()));
+  // Opening a file starts the text history anew: the file's text is not the user's edit.
+  {
+    const FlagRaised loading(ignoreTextChanges_);
+    loadTextFile(*textAreaLines_, wideToSjis(fileName.c_str()));
+  }
+  startTextHistory();
 }
 
 void MainWindow::showMailClientDialog() {
@@ -420,6 +506,8 @@ void MainWindow::onDrawingButtonClick() {
     throw;
   }
   toolBar_->setDrawingCaption(utf8ToWide(drawingButtonCaption(down)));
+  textHistory_.seal();
+  updateEditMenu();
   ::ShowWindow(textArea_, down ? SW_HIDE : SW_SHOW);
   ::SetFocus(down ? window_ : textArea_);
   showComposite(changed);

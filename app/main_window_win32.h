@@ -12,6 +12,7 @@
 #include "app/stored_pen.h"
 #include "app/tool_bar_win32.h"
 #include "draft/text_area_lines_win32.h"
+#include "draft/text_history.h"
 #include "handoff/attachment.h"
 #include "settings/ini_file.h"
 #include "surface/handwriting_surface.h"
@@ -29,6 +30,7 @@ enum MenuItemId : int {
   kMenuUndoId = 303,
   kMenuSettingId = 304,
   kAbout1Id = 305,
+  kMenuRedoId = 306,
 };
 
 class MainWindow : public win32::Window<MainWindow> {
@@ -65,6 +67,15 @@ class MainWindow : public win32::Window<MainWindow> {
 
   void createControls();
   void onCommand(int id);
+  // The Edit menu: Ctrl+Z and Ctrl+Y (or Ctrl+Shift+Z) in either mode.
+  void undo();
+  void redo();
+  // The text area reported a change: the user's edit, unless the history made it.
+  void onTextAreaChanged();
+  // The text as loaded (a draft or a file) is where the text history starts.
+  void startTextHistory();
+  // Greys Undo and Redo when the mode's history has nothing to take back or bring again.
+  void updateEditMenu();
   void onMouse(UINT message, WPARAM wParam, LPARAM lParam);
 
   // The creation sequence, in this order.
@@ -114,6 +125,10 @@ class MainWindow : public win32::Window<MainWindow> {
   std::unique_ptr<win32::ToolBar> toolBar_;
   HWND textArea_ = nullptr;
   std::unique_ptr<win32::TextAreaLines> textAreaLines_;
+  TextHistory textHistory_;
+  // Raised while the program itself changes the text (loading, undo, redo), so that
+  // the change is not recorded as the user's.
+  bool ignoreTextChanges_ = false;
   win32::Accelerators accelerators_;
   // OpenDialog1's file name, kept for the whole run so it opens on the previous pick.
   std::wstring openDialogFile_ = std::wstring(32768, L'\0');

@@ -1,14 +1,12 @@
 #include "draft/text_area_lines_win32.h"
 
 #include "common/shift_jis.h"
+#include "win32/window_text_win32.h"
 
 namespace fudekko::win32 {
 
 std::string TextAreaLines::text() const {
-  std::wstring wide(static_cast<std::size_t>(::GetWindowTextLengthW(edit_)) + 1, L'\0');
-  wide.resize(static_cast<std::size_t>(
-      ::GetWindowTextW(edit_, wide.data(), static_cast<int>(wide.size()))));
-  return wideToSjis(wide);
+  return wideToSjis(windowText(edit_));
 }
 
 void TextAreaLines::setText(const std::string& text) {

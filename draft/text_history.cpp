@@ -70,7 +70,7 @@ bool TextHistory::join(TextEdit& last, const TextEdit& next) {
     if (last.inserted.empty()) steps_.pop_back();
     return true;
   } else if (lastIsDeleting && nextIsOneDeleted && next.position + 1 == last.position) {
-    last.removed.insert(0, next.removed);  // backspace going on
+    last.removed = next.removed + last.removed;  // backspace going on
     last.position = next.position;
   } else if (lastIsDeleting && nextIsOneDeleted && next.position == last.position) {
     last.removed += next.removed;  // the delete key going on

@@ -7,6 +7,7 @@
 #include "common/shift_jis.h"
 #include "win32/fonts_win32.h"
 #include "win32/modal_dialog_win32.h"
+#include "win32/window_text_win32.h"
 
 namespace fudekko {
 
@@ -31,12 +32,6 @@ std::wstring dialogFilter(std::wstring_view filter) {
 }
 
 const std::wstring kOpenDialogFilter = dialogFilter(L"ﾌﾟﾛｸﾞﾗﾑ|*.exe");
-
-std::wstring windowText(HWND window) {
-  std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), int(text.size()))));
-  return text;
-}
 
 // The settings keep paths in Shift-JIS. A picked path with a character that has no
 // Shift-JIS form would name no file after the round trip; its short form does.
@@ -141,11 +136,11 @@ void MailClientDialog::onCreate() {
 }
 
 std::string MailClientDialog::showModal() {
-  if (!closed_) return wideToSjis(windowText(pathEdit_));  // already showing
+  if (!closed_) return wideToSjis(win32::windowText(pathEdit_));  // already showing
   closed_ = false;
   win32::runModal(window_, owner_, pathEdit_, closed_);
   closed_ = true;
-  return wideToSjis(windowText(pathEdit_));
+  return wideToSjis(win32::windowText(pathEdit_));
 }
 
 void MailClientDialog::close() {

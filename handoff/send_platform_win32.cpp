@@ -7,6 +7,7 @@
 #include "common/shift_jis.h"
 #include "win32/error_box_win32.h"
 #include "win32/handles_win32.h"
+#include "win32/window_text_win32.h"
 
 namespace fudekko::win32 {
 
@@ -21,11 +22,8 @@ std::optional<std::string> exactSjis(const std::wstring& wide) {
 
 BOOL CALLBACK collectWindow(HWND window, LPARAM context) {
   auto& windows = *reinterpret_cast<std::vector<TopLevelWindow>*>(context);
-  std::wstring title(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-  title.resize(static_cast<std::size_t>(
-      ::GetWindowTextW(window, title.data(), static_cast<int>(title.size()))));
-  windows.push_back(
-      {reinterpret_cast<WindowId>(window), ::IsWindowVisible(window) != FALSE, wideToSjis(title)});
+  windows.push_back({reinterpret_cast<WindowId>(window), ::IsWindowVisible(window) != FALSE,
+                     wideToSjis(win32::windowText(window))});
   return TRUE;
 }
 

@@ -11,6 +11,7 @@
 #include "handoff/version_text.h"
 #include "win32/fonts_win32.h"
 #include "win32/modal_dialog_win32.h"
+#include "win32/window_text_win32.h"
 
 namespace fudekko {
 
@@ -73,9 +74,7 @@ HWND createControl(HWND parent, HINSTANCE instance, const wchar_t* className, co
 
 // Sizes a label to its text in its font, as a label with automatic size does.
 void fitLabelToText(HWND label, HFONT font) {
-  const int length = ::GetWindowTextLengthW(label);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(::GetWindowTextW(label, text.data(), length + 1)));
+  const std::wstring text = win32::windowText(label);
   win32::WindowDc dc(label);
   const win32::Selection selected(dc.get(), font);
   RECT area{0, 0, 0, 0};
