@@ -43,6 +43,13 @@ struct Rect {
     return {std::max(left, other.left), std::max(top, other.top), std::min(right, other.right),
             std::min(bottom, other.bottom)};
   }
+  // The smallest rectangle holding both; an empty one adds nothing.
+  Rect unite(const Rect& other) const {
+    if (empty()) return other;
+    if (other.empty()) return *this;
+    return {std::min(left, other.left), std::min(top, other.top), std::max(right, other.right),
+            std::max(bottom, other.bottom)};
+  }
   friend bool operator==(const Rect&, const Rect&) = default;
 };
 
