@@ -72,4 +72,57 @@ Rect recomposite(const Picture& ink, const Picture& background, Picture& composi
   return done;
 }
 
+namespace {
+
+// One channel of the blend: exact at both ends, rounded in between.
+inline std::uint32_t blendChannel(std::uint32_t ink, std::uint32_t back, std::uint32_t coverage) {
+  const std::uint32_t sum = ink * coverage + back * (255 - coverage) + 128;
+  return (sum + (sum >> 8)) >> 8;
+}
+
+// A 32-bit stored background pixel under an ink cell; the result's top byte is 0.
+inline std::uint32_t blendCell(InkCell cell, std::uint32_t back) {
+  const std::uint32_t coverage = coverageOf(cell);
+  return blendChannel(cell & 0xFF, back & 0xFF, coverage) |
+         (blendChannel((cell >> 8) & 0xFF, (back >> 8) & 0xFF, coverage) << 8) |
+         (blendChannel((cell >> 16) & 0xFF, (back >> 16) & 0xFF, coverage) << 16);
+}
+
+}  // namespace
+
+Rect recomposite(const InkLayer& ink, const Picture& background, Picture& composite, Rect part) {
+  const Rect done = part.intersect({0, 0, composite.width(), composite.height()});
+  if (done.empty() || composite.empty()) return {};
+
+  const auto is32 = [](const Picture& p) { return bitsPerPixel(p.format()) == 32; };
+  if (!is32(background) || !is32(composite)) {
+    for (std::int32_t y = done.top; y < done.bottom; ++y) {
+      for (std::int32_t x = done.left; x < done.right; ++x) {
+        const std::uint32_t back = storedColorOf(background.pixel(x, y));
+        composite.setPixel(x, y, colorOfStored(blendCell(ink.cell(x, y), back)));
+      }
+    }
+    return done;
+  }
+
+  const std::int32_t inkEnd = std::clamp(ink.width(), done.left, done.right);
+  const std::int32_t backEnd = std::clamp(background.width(), done.left, done.right);
+  const std::int32_t bothEnd = std::min(inkEnd, backEnd);
+  for (std::int32_t y = done.top; y < done.bottom; ++y) {
+    auto* out = reinterpret_cast<std::uint32_t*>(composite.scanLine(y));
+    const InkCell* inkRow = y < ink.height() ? ink.row(y) : nullptr;
+    const std::uint32_t* backRow = rowOf(background, y);
+    std::int32_t x = done.left;
+    if (inkRow && backRow) {
+      for (; x < bothEnd; ++x) out[x] = blendCell(inkRow[x], backRow[x]);
+    }
+    for (; x < done.right; ++x) {
+      const InkCell cell = inkRow && x < inkEnd ? inkRow[x] : kNoInk;
+      const std::uint32_t back = backRow && x < backEnd ? backRow[x] : kStoredWhite;
+      out[x] = blendCell(cell, back);
+    }
+  }
+  return done;
+}
+
 }  // namespace fudekko
