@@ -199,8 +199,13 @@ Rect HandwritingSurface::drawPath() {
     lastDrawn_ = point;
   }
   path_.clear();
-  if (changed.empty() || !hasLayers()) return {};
-  return fudekko::recomposite(*inkLayer, *backgroundPicture, *compositePicture, changed);
+  if (!hasLayers()) return {};
+  rasterizer_.takeChangedRows([this](std::int32_t y, std::int32_t left, std::int32_t right) {
+    fudekko::recomposite(*inkLayer, *backgroundPicture, *compositePicture, {left, y, right, y + 1});
+  });
+  const Rect shown =
+      changed.intersect({0, 0, compositePicture->width(), compositePicture->height()});
+  return shown.empty() ? Rect{} : shown;
 }
 
 // --- Modes and sizing ---

@@ -53,15 +53,17 @@ class Capsule {
         radius_(radius),
         lengthSquared_(vx_ * vx_ + vy_ * vy_),
         length_(std::sqrt(lengthSquared_)),
+        alongScale_(length_ > 1e-9 ? 1 / lengthSquared_ : 0),
+        acrossScale_(length_ > 1e-9 ? 1 / length_ : 0),
         edge_(length_ > 0 ? -vy_ / length_ : 0, length_ > 0 ? vx_ / length_ : 1) {}
 
   double coverage(double cx, double cy) const {
     const double px = cx - a_.x, py = cy - a_.y;
     if (length_ > 1e-9) {
-      const double t = (px * vx_ + py * vy_) / lengthSquared_;
+      const double t = (px * vx_ + py * vy_) * alongScale_;
       if (t >= 0 && t <= 1) {
         // Signed distance of the centre from the segment's line.
-        const double u = (px * -vy_ + py * vx_) / length_;
+        const double u = (py * vx_ - px * vy_) * acrossScale_;
         return edge_.below(radius_ - u) - edge_.below(-radius_ - u);
       }
       if (t > 1) return disc(cx - b_.x, cy - b_.y);
@@ -75,7 +77,7 @@ class Capsule {
   }
 
   InkPoint a_, b_;
-  double vx_, vy_, radius_, lengthSquared_, length_;
+  double vx_, vy_, radius_, lengthSquared_, length_, alongScale_, acrossScale_;
   EdgeProfile edge_;
 };
 
@@ -127,6 +129,9 @@ void InkRasterizer::beginStroke(InkLayer& layer, Color color, bool erases, doubl
     }
     scratchWidth_ = layer.width();
     scratchHeight_ = layer.height();
+    changedLeft_.assign(std::size_t(scratchHeight_), scratchWidth_);
+    changedRight_.assign(std::size_t(scratchHeight_), 0);
+    changedTop_ = changedBottom_ = 0;
   }
   layer_ = &layer;
   color_ = storedColorOf(color);
@@ -179,18 +184,36 @@ Rect InkRasterizer::segment(InkPoint from, InkPoint to) {
     const double x0 = from.x + s0 * vx, x1 = from.x + s1 * vx;
     const std::int32_t firstColumn = floorClamped(std::min(x0, x1) - reach, 0, width - 1);
     const std::int32_t lastColumn = floorClamped(std::max(x0, x1) + reach, -1, width - 1);
+    std::int32_t rowLeft = width, rowRight = 0;
     for (std::int32_t x = firstColumn; x <= lastColumn; ++x) {
       const double share = capsule.coverage(x + 0.5, cy);
       const auto coverage = static_cast<std::uint32_t>(share * 255 + 0.5);
       if (coverage == 0) continue;
       cover(x, y, coverage);
-      changed.left = std::min(changed.left, x);
-      changed.right = std::max(changed.right, x + 1);
-      changed.top = std::min(changed.top, y);
-      changed.bottom = std::max(changed.bottom, y + 1);
+      rowLeft = std::min(rowLeft, x);
+      rowRight = x + 1;
     }
+    if (rowLeft >= rowRight) continue;
+    changed = {std::min(changed.left, rowLeft), std::min(changed.top, y),
+               std::max(changed.right, rowRight), std::max(changed.bottom, y + 1)};
+    changedLeft_[std::size_t(y)] = std::min(changedLeft_[std::size_t(y)], rowLeft);
+    changedRight_[std::size_t(y)] = std::max(changedRight_[std::size_t(y)], rowRight);
+    changedTop_ = changedTop_ < changedBottom_ ? std::min(changedTop_, y) : y;
+    changedBottom_ = std::max(changedBottom_, y + 1);
   }
   return changed.empty() ? Rect{} : changed;
+}
+
+void InkRasterizer::takeChangedRows(
+    const std::function<void(std::int32_t, std::int32_t, std::int32_t)>& row) {
+  for (std::int32_t y = changedTop_; y < changedBottom_; ++y) {
+    std::int32_t& left = changedLeft_[std::size_t(y)];
+    std::int32_t& right = changedRight_[std::size_t(y)];
+    if (left < right) row(y, left, right);
+    left = scratchWidth_;
+    right = 0;
+  }
+  changedTop_ = changedBottom_ = 0;
 }
 
 void InkRasterizer::cover(std::int32_t x, std::int32_t y, std::uint32_t coverage) {

@@ -3,6 +3,7 @@
 // the pen's width as the stroke's diameter.
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "imaging/geometry.h"
@@ -35,6 +36,11 @@ class InkRasterizer {
   // A segment of the stroke (from == to draws a round dot). Returns the rectangle of
   // the layer that changed, empty when none.
   Rect segment(InkPoint from, InkPoint to);
+  // The pixels changed since the previous call, row by row: `row(y, left, right)` for
+  // each row with any (right exclusive). A diagonal's rows are short spans of its
+  // rectangle; only they need recompositing.
+  void takeChangedRows(
+      const std::function<void(std::int32_t y, std::int32_t left, std::int32_t right)>& row);
   // Forgets the stroke; the next segment needs a new beginStroke.
   void endStroke();
   bool inStroke() const { return layer_ != nullptr; }
@@ -54,6 +60,12 @@ class InkRasterizer {
   std::int32_t scratchWidth_ = 0;
   std::int32_t scratchHeight_ = 0;
   Rect touched_;
+  // Per row the columns changed since takeChangedRows, in rows changedTop_ to
+  // changedBottom_ (exclusive).
+  std::vector<std::int32_t> changedLeft_;
+  std::vector<std::int32_t> changedRight_;
+  std::int32_t changedTop_ = 0;
+  std::int32_t changedBottom_ = 0;
 };
 
 // A cell covered by ink of `storedColor` with coverage `coverage` laid over `under`.
