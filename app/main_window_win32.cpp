@@ -327,6 +327,7 @@ void MainWindow::readSettings() {
   mailClientPath_ = readMailClientPath(*settingsFile_);
   const StartPen pen = readStartPen(*settingsFile_);
   surface_.setStartPen(pen.colorIndex, pen.lineWidth);
+  surface_.setSmoothInk(readSmoothInk(*settingsFile_));
 }
 
 void MainWindow::drawPenGlyphs() {
@@ -523,10 +524,47 @@ void MainWindow::onCanResize(int& width, int& height) const {
 
 // --- Strokes ---
 
+std::vector<Point> MainWindow::mergedMoves(UINT message, POINT client) {
+  POINT screen = client;
+  ::ClientToScreen(window_, &screen);
+  MOUSEMOVEPOINT current{};
+  current.x = screen.x & 0xFFFF;
+  current.y = screen.y & 0xFFFF;
+  current.time = static_cast<DWORD>(::GetMessageTime());
+  const MOUSEMOVEPOINT previous = lastMove_;
+  lastMove_ = current;
+
+  std::vector<Point> merged;
+  if (message != WM_MOUSEMOVE || !surface_.smoothInk() || !surface_.penDown) return merged;
+  // Newest first; the first entry is `current` itself. A position the history does
+  // not hold (a synthesised message) gives -1: then there is nothing to recover.
+  MOUSEMOVEPOINT history[64];
+  const int count =
+      ::GetMouseMovePointsEx(sizeof current, &current, history, 64, GMMP_USE_DISPLAY_POINTS);
+  if (count <= 1) return merged;
+  int newer = 1;
+  while (newer < count && history[newer].time >= previous.time &&
+         !(history[newer].x == previous.x && history[newer].y == previous.y &&
+           history[newer].time == previous.time)) {
+    ++newer;
+  }
+  for (int i = newer - 1; i >= 1; --i) {
+    // Display coordinates come as 16-bit values; left of or above the primary
+    // monitor they are negative.
+    POINT point{history[i].x > 32767 ? history[i].x - 65536 : history[i].x,
+                history[i].y > 32767 ? history[i].y - 65536 : history[i].y};
+    ::ScreenToClient(window_, &point);
+    merged.push_back({point.x, point.y - drawingTop_});
+  }
+  return merged;
+}
+
 void MainWindow::onMouse(UINT message, WPARAM wParam, LPARAM lParam) {
   if (!handwriting()) return;
   const Point at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) - drawingTop_};
   const bool inArea = at.y >= 0;
+  const std::vector<Point> merged =
+      mergedMoves(message, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
   switch (message) {
     case WM_LBUTTONDOWN:
       if (!inArea) return;
@@ -541,6 +579,10 @@ void MainWindow::onMouse(UINT message, WPARAM wParam, LPARAM lParam) {
       if (inArea) showComposite(surface_.onDrawingAreaMouseDown(kMiddleButton, at));
       break;
     case WM_MOUSEMOVE:
+      // Fast strokes stay round: the positions between two move messages come first.
+      for (const Point& between : merged) {
+        showComposite(surface_.onDrawingAreaMouseMove(heldButtons(wParam), between));
+      }
       showComposite(surface_.onDrawingAreaMouseMove(heldButtons(wParam), at));
       break;
     case WM_LBUTTONUP:

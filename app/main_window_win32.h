@@ -77,6 +77,9 @@ class MainWindow : public win32::Window<MainWindow> {
   // Greys Undo and Redo when the mode's history has nothing to take back or bring again.
   void updateEditMenu();
   void onMouse(UINT message, WPARAM wParam, LPARAM lParam);
+  // Smooth ink: for a move to `client`, the positions the system merged into it since
+  // the previous mouse message, oldest first, in drawing-area coordinates.
+  std::vector<Point> mergedMoves(UINT message, POINT client);
 
   // The creation sequence, in this order.
   void onCreate();
@@ -133,6 +136,9 @@ class MainWindow : public win32::Window<MainWindow> {
   // OpenDialog1's file name, kept for the whole run so it opens on the previous pick.
   std::wstring openDialogFile_ = std::wstring(32768, L'\0');
   int drawingTop_ = 0;
+  // The last mouse position handed to the surface, as the system's move history
+  // records it (screen coordinates, time), for mergedMoves.
+  MOUSEMOVEPOINT lastMove_{};
 
   MailClientDialog* mailClientSelect_ = nullptr;
   VersionDialog* versionForm_ = nullptr;

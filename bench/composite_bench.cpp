@@ -1,18 +1,27 @@
 // Recompositing against a plain copy of the same bytes: one stroke segment (drawn and
-// recomposited, as a mouse move does it) and the whole picture (as a mode change).
+// recomposited, as a mouse move does it) and the whole picture (as a mode change),
+// for the classic aliased ink and the smooth anti-aliased ink side by side.
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstring>
 #include <vector>
 
 #include "imaging/picture.h"
 #include "surface/compositing.h"
+#include "surface/ink_layer.h"
+#include "surface/ink_rasterizer.h"
+#include "surface/stroke_smoother.h"
 
 namespace {
 
+using fudekko::InkLayer;
+using fudekko::InkPoint;
+using fudekko::InkRasterizer;
 using fudekko::Picture;
 using fudekko::Point;
+using fudekko::Rect;
 
 constexpr std::int32_t kWidth = 1920;
 constexpr std::int32_t kHeight = 1080;
@@ -44,6 +53,28 @@ struct Layers {
   }
 };
 
+// The same strokes as smooth ink.
+struct SmoothLayers {
+  InkLayer ink{kWidth, kHeight};
+  Picture background = Layers().background;
+  Picture composite = layer(fudekko::kWhite);
+  InkRasterizer rasterizer;
+  SmoothLayers() {
+    rasterizer.beginStroke(ink, 0x0000FF, false, 5);
+    for (std::int32_t x = 0; x < kWidth; x += 40) {
+      rasterizer.segment({x + 0.5, 0.5}, {x + 200.5, kHeight - 0.5});
+    }
+    rasterizer.endStroke();
+    recompositeChanged();
+  }
+  // As the surface does it: the changed pixels of each row.
+  void recompositeChanged() {
+    rasterizer.takeChangedRows([this](std::int32_t y, std::int32_t left, std::int32_t right) {
+      fudekko::recomposite(ink, background, composite, {left, y, right, y + 1});
+    });
+  }
+};
+
 // A horizontal segment 100 pixels long at pen width 5, drawn then recomposited.
 void BM_SegmentRecomposite(benchmark::State& state) {
   Layers layers;
@@ -61,6 +92,91 @@ void BM_SegmentRecomposite(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_SegmentRecomposite);
+
+// The same segment anti-aliased, within a stroke, then its rectangle recomposited.
+void BM_SmoothSegmentRecomposite(benchmark::State& state) {
+  SmoothLayers layers;
+  layers.rasterizer.beginStroke(layers.ink, 0xFF0000, false, 5);
+  std::int32_t y = 100;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(layers.rasterizer.segment({500.5, y + 0.5}, {600.5, y + 0.5}));
+    layers.recompositeChanged();
+    y = y >= kHeight - 100 ? 100 : y + 3;
+  }
+  layers.rasterizer.endStroke();
+}
+BENCHMARK(BM_SmoothSegmentRecomposite);
+
+// The same segment at 30 degrees: a diagonal's rows are each a short span.
+void BM_SmoothDiagonalSegmentRecomposite(benchmark::State& state) {
+  SmoothLayers layers;
+  layers.rasterizer.beginStroke(layers.ink, 0xFF0000, false, 5);
+  std::int32_t y = 100;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(layers.rasterizer.segment({500.5, y + 0.5}, {587.1, y + 50.5}));
+    layers.recompositeChanged();
+    y = y >= kHeight - 100 ? 100 : y + 3;
+  }
+  layers.rasterizer.endStroke();
+}
+BENCHMARK(BM_SmoothDiagonalSegmentRecomposite);
+
+// A whole stroke of 1,000 mouse positions (a spiral, 4 to 10 pixels apart), each
+// position drawn and recomposited as the surface does it.
+std::vector<Point> spiral() {
+  std::vector<Point> points;
+  for (int i = 0; i < 1000; ++i) {
+    const double angle = i * 0.05, radius = 80 + i * 0.4;
+    points.push_back({static_cast<std::int32_t>(960 + radius * std::cos(angle)),
+                      static_cast<std::int32_t>(540 + radius * std::sin(angle))});
+  }
+  return points;
+}
+
+void BM_ClassicStroke1000(benchmark::State& state) {
+  Layers layers;
+  const std::vector<Point> points = spiral();
+  layers.ink.setPenWidth(5);
+  layers.ink.setPenColor(0xFF0000);
+  for (auto _ : state) {
+    layers.ink.moveTo(points[0]);
+    for (std::size_t i = 1; i < points.size(); ++i) {
+      layers.ink.lineTo(points[i]);
+      benchmark::DoNotOptimize(fudekko::recomposite(layers.ink, layers.background, layers.composite,
+                                                    points[i - 1], points[i]));
+    }
+  }
+}
+BENCHMARK(BM_ClassicStroke1000)->Unit(benchmark::kMicrosecond);
+
+void BM_SmoothStroke1000(benchmark::State& state) {
+  SmoothLayers layers;
+  const std::vector<Point> points = spiral();
+  fudekko::StrokeSmoother smoother;
+  std::vector<InkPoint> path;
+  for (auto _ : state) {
+    layers.rasterizer.beginStroke(layers.ink, 0xFF0000, false, 5);
+    InkPoint last = fudekko::pixelCentre(points[0]);
+    const auto draw = [&] {
+      for (const InkPoint& point : path) {
+        benchmark::DoNotOptimize(layers.rasterizer.segment(last, point));
+        last = point;
+      }
+      path.clear();
+      layers.recompositeChanged();
+    };
+    smoother.begin(last, path);
+    draw();
+    for (std::size_t i = 1; i + 1 < points.size(); ++i) {
+      smoother.add(fudekko::pixelCentre(points[i]), path);
+      draw();
+    }
+    smoother.end(fudekko::pixelCentre(points.back()), path);
+    draw();
+    layers.rasterizer.endStroke();
+  }
+}
+BENCHMARK(BM_SmoothStroke1000)->Unit(benchmark::kMicrosecond);
 
 // The same rectangle (110 x 10 pixels) of the three layers copied row by row.
 void BM_SegmentPlainCopy(benchmark::State& state) {
@@ -88,6 +204,16 @@ void BM_FullRecomposite(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * 3 * std::int64_t(kWidth) * kHeight * 4);
 }
 BENCHMARK(BM_FullRecomposite)->Unit(benchmark::kMicrosecond);
+
+void BM_SmoothFullRecomposite(benchmark::State& state) {
+  SmoothLayers layers;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(fudekko::recomposite(layers.ink, layers.background, layers.composite,
+                                                  {0, 0, kWidth, kHeight}));
+  }
+  state.SetBytesProcessed(state.iterations() * 3 * std::int64_t(kWidth) * kHeight * 4);
+}
+BENCHMARK(BM_SmoothFullRecomposite)->Unit(benchmark::kMicrosecond);
 
 // One copy of as many bytes as the three layers hold.
 void BM_FullPlainCopy(benchmark::State& state) {

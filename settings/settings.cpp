@@ -22,4 +22,8 @@ void writeMailClientPath(IniFile& file, std::string_view path) {
   file.writeString(kSettingsSection, kMailClientPathKey, path);
 }
 
+bool readSmoothInk(const IniFile& file) {
+  return file.readInteger(kSettingsSection, kSmoothInkKey, 1) != 0;
+}
+
 }  // namespace fudekko

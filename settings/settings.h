@@ -13,6 +13,7 @@ inline constexpr std::string_view kSettingsSection = "Main";
 inline constexpr std::string_view kMailClientPathKey = "ALMailPath";
 inline constexpr std::string_view kPenColorKey = "PenColor";
 inline constexpr std::string_view kPenWidthKey = "PenWidth";
+inline constexpr std::string_view kSmoothInkKey = "SmoothInk";
 inline constexpr std::string_view kDefaultMailClientPath =
     "C:\\Program Files\\ALMAIL32\\almail.exe";
 
@@ -25,5 +26,9 @@ std::string readMailClientPath(const IniFile& file);
 
 // Stores the mail client's path under "ALMailPath". Throws SettingsWriteError.
 void writeMailClientPath(IniFile& file, std::string_view path);
+
+// "SmoothInk" of section "Main": false only for 0 (the classic, aliased ink); true
+// when missing or unreadable. Only read, never written: the file keeps its lines.
+bool readSmoothInk(const IniFile& file);
 
 }  // namespace fudekko

@@ -1,8 +1,10 @@
 #pragma once
-// Laying the ink over the background: pure white ink is transparent.
+// Laying the ink over the background. Classic ink is a picture in which pure white is
+// transparent; smooth ink is colour plus coverage, blended over the background.
 
 #include "imaging/geometry.h"
 #include "imaging/picture.h"
+#include "surface/ink_layer.h"
 
 namespace fudekko {
 
@@ -19,5 +21,12 @@ inline constexpr std::int32_t kRecompositeMargin = 5;
 // when none), which is what the screen needs to be given.
 Rect recomposite(const Picture& ink, const Picture& background, Picture& composite, Point a,
                  Point b);
+
+// Rebuilds `composite` in `part`: each pixel is background * (255 - c) + ink * c,
+// divided by 255 and rounded, per channel, for the ink's coverage c. Where c is 0 the
+// background's colour is kept exactly and where it is 255 the ink's. A pixel outside
+// the ink has no ink, one outside the background is white; what falls outside the
+// composite is dropped. Returns the part that was rebuilt (empty when none).
+Rect recomposite(const InkLayer& ink, const Picture& background, Picture& composite, Rect part);
 
 }  // namespace fudekko

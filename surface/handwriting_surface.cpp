@@ -1,10 +1,22 @@
 #include "surface/handwriting_surface.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "surface/compositing.h"
 
 namespace fudekko {
+
+namespace {
+
+Rect unite(const Rect& a, const Rect& b) {
+  if (a.empty()) return b;
+  if (b.empty()) return a;
+  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+          std::max(a.bottom, b.bottom)};
+}
+
+}  // namespace
 
 HandwritingSurface::HandwritingSurface(PenStore& penStore)
     : lineGlyph(PixelFormat::Bits24, kGlyphWidth, kGlyphHeight),
@@ -17,13 +29,23 @@ void HandwritingSurface::setStartPen(std::int32_t storedColor, std::int32_t stor
 }
 
 void HandwritingSurface::createLayers(std::int32_t width, std::int32_t height) {
+  rasterizer_.endStroke();
   backgroundPicture = std::make_unique<Picture>();
-  inkPicture = std::make_unique<Picture>();
   compositePicture = std::make_unique<Picture>();
+  if (smoothInk_) {
+    inkLayer = std::make_unique<InkLayer>(width, height);
+  } else {
+    inkPicture = std::make_unique<Picture>();
+  }
   for (Picture* layer : {backgroundPicture.get(), inkPicture.get(), compositePicture.get()}) {
+    if (!layer) continue;
     layer->setWidth(width);
     layer->setHeight(height);
   }
+}
+
+bool HandwritingSurface::hasLayers() const {
+  return (inkPicture || inkLayer) && backgroundPicture && compositePicture;
 }
 
 // --- Pen tools ---
@@ -86,12 +108,16 @@ void HandwritingSurface::updatePenGlyphs() {
 // --- Strokes ---
 
 Rect HandwritingSurface::onDrawingAreaMouseDown(MouseButton button, Point at) {
+  Rect changed;
+  // A second button restarts the stroke where it went down.
+  if (penDown && rasterizer_.inStroke()) changed = endSmoothStroke(previousPoint);
   if (!penDown) strokeButtons_ = kNoButton;
   strokeButtons_ |= button;
   penDown = true;
   if (inkPicture) inkPicture->moveTo(at);
   previousPoint = at;
-  return {};
+  if (inkLayer && hasLayers()) changed = unite(changed, beginSmoothStroke(at));
+  return changed;
 }
 
 Rect HandwritingSurface::onDrawingAreaMouseMove(unsigned held, Point at) {
@@ -99,14 +125,15 @@ Rect HandwritingSurface::onDrawingAreaMouseMove(unsigned held, Point at) {
   if ((held & strokeButtons_) == 0) {
     penDown = false;
     strokeButtons_ = kNoButton;
-    return {};
+    return rasterizer_.inStroke() ? endSmoothStroke(previousPoint) : Rect{};
   }
+  if (rasterizer_.inStroke()) return continueSmoothStroke(at);
   return segmentTo(at);
 }
 
 Rect HandwritingSurface::onDrawingAreaMouseUp(MouseButton /*button*/, Point at) {
   if (!penDown) return {};
-  const Rect changed = segmentTo(at);
+  const Rect changed = rasterizer_.inStroke() ? endSmoothStroke(at) : segmentTo(at);
   penDown = false;
   strokeButtons_ = kNoButton;
   return changed;
@@ -125,8 +152,60 @@ Rect HandwritingSurface::segmentTo(Point to) {
 }
 
 Rect HandwritingSurface::recomposite(Point a, Point b) {
-  if (!inkPicture || !backgroundPicture || !compositePicture) return {};
-  return fudekko::recomposite(*inkPicture, *backgroundPicture, *compositePicture, a, b);
+  if (!hasLayers()) return {};
+  if (inkPicture) {
+    return fudekko::recomposite(*inkPicture, *backgroundPicture, *compositePicture, a, b);
+  }
+  const std::int64_t left = std::int64_t(std::min(a.x, b.x)) - kRecompositeMargin;
+  const std::int64_t top = std::int64_t(std::min(a.y, b.y)) - kRecompositeMargin;
+  const std::int64_t right = std::int64_t(std::max(a.x, b.x)) + kRecompositeMargin;
+  const std::int64_t bottom = std::int64_t(std::max(a.y, b.y)) + kRecompositeMargin;
+  const auto clamp32 = [](std::int64_t v) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+  };
+  return fudekko::recomposite(*inkLayer, *backgroundPicture, *compositePicture,
+                              {clamp32(left), clamp32(top), clamp32(right), clamp32(bottom)});
+}
+
+// --- Smooth strokes ---
+
+Rect HandwritingSurface::beginSmoothStroke(Point at) {
+  // The white pen is the eraser: it takes ink away instead of laying white over it.
+  rasterizer_.beginStroke(*inkLayer, colorTableEntry(colorIndex), colorIndex == kWhiteIndex,
+                          lineWidth);
+  smoother_.begin(pixelCentre(at), path_);
+  lastDrawn_ = path_.front();
+  return drawPath();
+}
+
+Rect HandwritingSurface::continueSmoothStroke(Point at) {
+  smoother_.add(pixelCentre(at), path_);
+  previousPoint = at;
+  return drawPath();
+}
+
+Rect HandwritingSurface::endSmoothStroke(Point at) {
+  smoother_.end(pixelCentre(at), path_);
+  previousPoint = at;
+  const Rect changed = drawPath();
+  rasterizer_.endStroke();
+  return changed;
+}
+
+Rect HandwritingSurface::drawPath() {
+  Rect changed;
+  for (const InkPoint& point : path_) {
+    changed = unite(changed, rasterizer_.segment(lastDrawn_, point));
+    lastDrawn_ = point;
+  }
+  path_.clear();
+  if (!hasLayers()) return {};
+  rasterizer_.takeChangedRows([this](std::int32_t y, std::int32_t left, std::int32_t right) {
+    fudekko::recomposite(*inkLayer, *backgroundPicture, *compositePicture, {left, y, right, y + 1});
+  });
+  const Rect shown =
+      changed.intersect({0, 0, compositePicture->width(), compositePicture->height()});
+  return shown.empty() ? Rect{} : shown;
 }
 
 // --- Modes and sizing ---
@@ -137,7 +216,7 @@ Rect HandwritingSurface::onDrawingButtonClick(bool down, std::int32_t windowWidt
                                               TextAreaSnapshot& snapshot) {
   savedWidth = windowWidth;
   savedHeight = windowHeight;
-  if (!inkPicture || !backgroundPicture || !compositePicture) return {};
+  if (!hasLayers()) return {};
   if (down) {
     backgroundPicture->setWidth(textAreaWidth);
     backgroundPicture->setHeight(textAreaHeight);
@@ -145,8 +224,12 @@ Rect HandwritingSurface::onDrawingButtonClick(bool down, std::int32_t windowWidt
     // Whatever the painter did to the brush, area added by a later resize is white.
     backgroundPicture->setBrushColor(kWhite);
     // The ink keeps its pixels at the top-left: earlier strokes stay in place.
-    inkPicture->setWidth(textAreaWidth);
-    inkPicture->setHeight(textAreaHeight);
+    if (inkPicture) {
+      inkPicture->setWidth(textAreaWidth);
+      inkPicture->setHeight(textAreaHeight);
+    } else {
+      inkLayer->setSize(textAreaWidth, textAreaHeight);
+    }
     compositePicture->setWidth(textAreaWidth);
     compositePicture->setHeight(textAreaHeight);
   }
@@ -164,14 +247,18 @@ void HandwritingSurface::onResize(std::int32_t drawingAreaWidth, std::int32_t dr
   if (!backgroundPicture) return;
   backgroundPicture->setWidth(drawingAreaWidth);
   backgroundPicture->setHeight(drawingAreaHeight);
-  if (!inkPicture) return;
-  inkPicture->setWidth(drawingAreaWidth);
-  inkPicture->setHeight(drawingAreaHeight);
+  if (inkPicture) {
+    inkPicture->setWidth(drawingAreaWidth);
+    inkPicture->setHeight(drawingAreaHeight);
+  }
+  if (inkLayer) inkLayer->setSize(drawingAreaWidth, drawingAreaHeight);
 }
 
 void HandwritingSurface::onClose() {
   backgroundPicture.reset();
+  rasterizer_.endStroke();
   inkPicture.reset();
+  inkLayer.reset();
   compositePicture.reset();
   glyphScratch.reset();
 }

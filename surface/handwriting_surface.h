@@ -8,7 +8,10 @@
 
 #include "imaging/geometry.h"
 #include "imaging/picture.h"
+#include "surface/ink_layer.h"
+#include "surface/ink_rasterizer.h"
 #include "surface/pen_tools.h"
+#include "surface/stroke_smoother.h"
 
 namespace fudekko {
 
@@ -45,9 +48,15 @@ class HandwritingSurface {
   explicit HandwritingSurface(PenStore& penStore);
 
   // --- Creation sequence ---
+  // Smooth ink (the default): anti-aliased strokes along a smoothed path, held as
+  // colour plus coverage in inkLayer. Classic ink: aliased straight segments between
+  // the mouse positions in inkPicture, white being transparent. Set before createLayers.
+  void setSmoothInk(bool smooth) { smoothInk_ = smooth; }
+  bool smoothInk() const { return smoothInk_; }
   // The pen read from the settings (brought into range), also as the saved pen.
   void setStartPen(std::int32_t storedColor, std::int32_t storedWidth);
-  // Last creation step: background, ink and composite, white, at the text area's size.
+  // Last creation step: background, ink and composite, white (the ink empty), at the
+  // text area's size.
   void createLayers(std::int32_t width, std::int32_t height);
 
   // --- Pen tools ---
@@ -67,7 +76,8 @@ class HandwritingSurface {
   // `held`: the buttons held during the move (a MouseButton combination). A move that
   // comes while none of the buttons that started the stroke is held means their
   // release was missed (it happened outside the drawing area, which keeps the mouse
-  // only for the left button): the stroke ends without drawing.
+  // only for the left button): the stroke ends without drawing towards `at` (smooth
+  // ink completes its last piece up to the previous position).
   Rect onDrawingAreaMouseMove(unsigned held, Point at);
   Rect onDrawingAreaMouseUp(MouseButton button, Point at);
   // Rebuilds the composite around the rectangle spanned by `a` and `b`, widened by the
@@ -100,7 +110,8 @@ class HandwritingSurface {
   std::int32_t lineWidth = kDefaultPenWidth;
   std::int32_t colorIndex = kDefaultPenColor;
   std::unique_ptr<Picture> glyphScratch;
-  std::unique_ptr<Picture> inkPicture;
+  std::unique_ptr<Picture> inkPicture;  // classic ink only
+  std::unique_ptr<InkLayer> inkLayer;   // smooth ink only
   std::unique_ptr<Picture> backgroundPicture;
   std::unique_ptr<Picture> compositePicture;
   std::int32_t savedWidth = 0;
@@ -115,8 +126,19 @@ class HandwritingSurface {
 
  private:
   Rect segmentTo(Point to);
+  bool hasLayers() const;
+  // Smooth ink: the stroke's path as the smoother settles it, drawn and recomposited.
+  Rect beginSmoothStroke(Point at);
+  Rect continueSmoothStroke(Point at);
+  Rect endSmoothStroke(Point at);
+  Rect drawPath();
 
   PenStore& penStore_;
+  bool smoothInk_ = true;
+  InkRasterizer rasterizer_;
+  StrokeSmoother smoother_;
+  std::vector<InkPoint> path_;
+  InkPoint lastDrawn_;
   // The buttons pressed since the stroke began.
   unsigned strokeButtons_ = kNoButton;
 };

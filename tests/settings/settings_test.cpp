@@ -157,6 +157,22 @@ TEST_F(IniFileTest, MailClientPathDefaultAndStored) {
   EXPECT_EQ(readMailClientPath(file), "D:\\mail client\\almail.exe");
 }
 
+TEST_F(IniFileTest, SmoothInkIsOnUnlessZeroAndNeverWritten) {
+  const auto smoothWith = [&](const std::string& bytes) {
+    put(bytes);
+    return readSmoothInk(IniFile(path_));
+  };
+  EXPECT_TRUE(readSmoothInk(IniFile(path_)));  // no file
+  EXPECT_FALSE(std::filesystem::exists(path_));
+  EXPECT_TRUE(smoothWith("[Main]\r\nPenColor=2\r\n"));
+  EXPECT_FALSE(smoothWith("[Main]\r\nSmoothInk=0\r\n"));
+  EXPECT_FALSE(smoothWith("[main]\r\n smoothink = 0 \r\n"));
+  EXPECT_TRUE(smoothWith("[Main]\r\nSmoothInk=1\r\n"));
+  EXPECT_TRUE(smoothWith("[Main]\r\nSmoothInk=yes\r\n"));  // unreadable: the default
+  EXPECT_TRUE(smoothWith("[Other]\r\nSmoothInk=0\r\n"));
+  EXPECT_EQ(content(), "[Other]\r\nSmoothInk=0\r\n");
+}
+
 TEST(SettingsPath, BesideTheProgramFile) {
   EXPECT_EQ(settingsPathFor("C:\\Tools\\fudekko.exe"), "C:\\Tools\\Fudek.ini");
   EXPECT_EQ(settingsPathFor("C:fudekko.exe"), "C:Fudek.ini");

@@ -255,9 +255,11 @@ TEST(recomposite, LayersOfDifferentSizesAndPointsOutside) {
 
 // ---- Strokes ----
 
+// The classic ink ("SmoothInk=0"): aliased segments between the mouse positions.
 class StrokeTest : public testing::Test {
  protected:
   StrokeTest() : surface(settings) {
+    surface.setSmoothInk(false);
     surface.setStartPen(2, 1);  // red, 1 pixel
     surface.createLayers(60, 40);
   }

@@ -1,0 +1,76 @@
+#pragma once
+// Anti-aliased strokes into an ink layer: round caps and joins, sub-pixel positions,
+// the pen's width as the stroke's diameter.
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "imaging/geometry.h"
+#include "surface/ink_layer.h"
+
+namespace fudekko {
+
+// A point on the drawing area in pixels; pixel (x, y) spans [x, x + 1) x [y, y + 1),
+// so its centre is (x + 0.5, y + 0.5).
+struct InkPoint {
+  double x = 0;
+  double y = 0;
+  friend bool operator==(const InkPoint&, const InkPoint&) = default;
+};
+
+// The centre of the pixel a mouse position names.
+inline InkPoint pixelCentre(Point at) {
+  return {at.x + 0.5, at.y + 0.5};
+}
+
+// Draws strokes as chains of segments. Within one stroke a pixel's coverage is the
+// largest any of its segments gives it, not their sum: joints and a slow stroke's
+// many short overlapping segments do not darken. The stroke is laid over the ink that
+// was there before it began: ink blends towards the pen's colour by the coverage, the
+// eraser takes that share of the coverage away.
+class InkRasterizer {
+ public:
+  // `layer` must outlive the stroke. `diameter` in pixels (at least 1 is drawn).
+  void beginStroke(InkLayer& layer, Color color, bool erases, double diameter);
+  // A segment of the stroke (from == to draws a round dot). Returns the rectangle of
+  // the layer that changed, empty when none.
+  Rect segment(InkPoint from, InkPoint to);
+  // The pixels changed since the previous call, row by row: `row(y, left, right)` for
+  // each row with any (right exclusive). A diagonal's rows are short spans of its
+  // rectangle; only they need recompositing.
+  void takeChangedRows(
+      const std::function<void(std::int32_t y, std::int32_t left, std::int32_t right)>& row);
+  // Forgets the stroke; the next segment needs a new beginStroke.
+  void endStroke();
+  bool inStroke() const { return layer_ != nullptr; }
+
+ private:
+  void clearStrokeCoverage();
+  void cover(std::int32_t x, std::int32_t y, std::uint32_t coverage);
+
+  InkLayer* layer_ = nullptr;
+  std::uint32_t color_ = 0;  // stored order
+  bool erases_ = false;
+  double radius_ = 0.5;
+  // Per pixel of the layer, the stroke's coverage so far and the cell it began with;
+  // only pixels within `touched_` may be non-zero.
+  std::vector<std::uint8_t> strokeCoverage_;
+  std::vector<InkCell> before_;
+  std::int32_t scratchWidth_ = 0;
+  std::int32_t scratchHeight_ = 0;
+  Rect touched_;
+  // Per row the columns changed since takeChangedRows, in rows changedTop_ to
+  // changedBottom_ (exclusive).
+  std::vector<std::int32_t> changedLeft_;
+  std::vector<std::int32_t> changedRight_;
+  std::int32_t changedTop_ = 0;
+  std::int32_t changedBottom_ = 0;
+};
+
+// A cell covered by ink of `storedColor` with coverage `coverage` laid over `under`.
+InkCell inkOver(InkCell under, std::uint32_t storedColor, std::uint32_t coverage);
+// `under` with `coverage` of its ink taken away.
+InkCell inkErased(InkCell under, std::uint32_t coverage);
+
+}  // namespace fudekko

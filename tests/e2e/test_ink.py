@@ -1,0 +1,145 @@
+"""Smooth ink in the real fudekko.exe: anti-aliased strokes that blend with the text
+snapshot, the picture Send writes equal to the screen, and "SmoothInk=0"'s classic look."""
+
+import sys
+
+from harness import check, read_picture, run
+from test_send import BODY, Mail, on_cube
+from test_window import COLOR_BUTTON, DRAWING_BUTTON, MainWindow
+
+RED = (255, 0, 0)
+# Drawing-area points: a stroke along the first line of text, a diagonal, and a sharp
+# turn at (260, 110).
+ACROSS_TEXT = [(8, 8), (90, 9), (180, 7), (300, 8)]
+DIAGONAL = [(20, 30), (70, 60), (110, 85), (150, 110), (190, 135)]
+TURN = [(210, 50), (260, 110), (310, 50)]
+
+
+def blend_coverage(shown, under, ink=RED):
+    """The coverage c (0 to 255) for which `shown` is `ink` laid over `under` with c,
+    channel by channel as (ink * c + under * (255 - c)) / 255 rounded; None if none."""
+    channel = max(range(3), key=lambda i: abs(ink[i] - under[i]))
+    if ink[channel] == under[channel]:
+        return 0 if shown == under else None
+    guess = round((shown[channel] - under[channel]) * 255 / (ink[channel] - under[channel]))
+    for c in range(max(0, guess - 2), min(255, guess + 2) + 1):
+        if all(shown[i] == (ink[i] * c + under[i] * (255 - c) + 127) // 255 for i in range(3)):
+            return c
+    return None
+
+
+def draw_strokes(session, mail, process):
+    """Red strokes in handwriting mode; returns the window, the snapshot before the
+    strokes and the screen after them."""
+    window = MainWindow(session, mail.program, process=process)
+    window.command(COLOR_BUTTON)
+    window.command(COLOR_BUTTON)  # red
+    window.click_tool(DRAWING_BUTTON)
+    check(window.is_down(DRAWING_BUTTON), "handwriting mode did not start")
+    snapshot = session.screenshot(window.hwnd, "snapshot", client=True)
+    window.stroke(ACROSS_TEXT)
+    window.stroke(DIAGONAL)
+    window.stroke(TURN)
+    shown = session.screenshot(window.hwnd, "strokes", client=True)
+    return window, snapshot, shown
+
+
+def check_sent_picture(mail, window, shown, extension):
+    """The picture Send wrote is the drawing area as the screen showed it."""
+    mail.press_send(window.hwnd)
+    _, picture = mail.hand_back()
+    check(picture.suffix == extension, f"the picture is {picture.name}")
+    decoded = read_picture(picture)
+    top = window.drawing_top
+    check(decoded.width > 300 and decoded.height > 160,
+          f"the picture is only {decoded.width} x {decoded.height}")
+    expect = on_cube if extension == ".gif" else (lambda colour: colour)
+    wrong = [(x, y) for y in range(decoded.height) for x in range(decoded.width)
+             if decoded.pixel(x, y) != expect(shown.pixel(x, y + top))]
+    check(not wrong, f"{len(wrong)} pixels differ from the screen, first at {wrong[:3]}")
+
+
+def changed_pixels(window, snapshot, shown):
+    top = window.drawing_top
+    return [(x, y, snapshot.pixel(x, y + top), shown.pixel(x, y + top))
+            for y in range(0, 170) for x in range(0, 320)
+            if snapshot.pixel(x, y + top) != shown.pixel(x, y + top)]
+
+
+def test_smooth(session, extension):
+    mail = Mail(session, ["To: a@example.com", "Subject: Re: Hello"], list(BODY))
+    process = mail.start_as_editor("/" + extension[1:].upper())
+    window, snapshot, shown = draw_strokes(session, mail, process)
+
+    changed = changed_pixels(window, snapshot, shown)
+    check(len(changed) > 1500, f"the strokes changed only {len(changed)} pixels")
+    over_paper = over_text = 0
+    for x, y, under, now in changed:
+        c = blend_coverage(now, under)
+        check(c is not None, f"{now} at {x}, {y} is not red laid over {under}")
+        if 0 < c < 255:
+            if under == (255, 255, 255):
+                over_paper += 1
+            elif sum(under) < 200:
+                over_text += 1
+    check(over_paper > 200, f"only {over_paper} soft edge pixels over the paper")
+    check(over_text > 5, f"only {over_text} soft edge pixels over the text")
+    for x, y in [(50, 8), (250, 8), (45, 45), (130, 97), (190, 135), (235, 80), (285, 80)]:
+        check(window.pixel(x, y) == 0x0000FF, f"no full ink at {x}, {y}")
+    # The curve rounds the turn off inside the mouse positions' corner.
+    check(window.pixel(260, 108) == 0xFFFFFF, "the stroke has a corner at (260, 110)")
+
+    check_sent_picture(mail, window, shown, extension)
+
+
+def test_classic(session):
+    """"SmoothInk=0": hard-edged straight segments; the settings keep the line."""
+    mail = Mail(session, ["To: a@example.com", "Subject: Re: Hello"], list(BODY))
+    settings = mail.program.parent / "Fudek.ini"
+    settings.write_bytes(settings.read_bytes() + b"SmoothInk=0\r\n")
+    process = mail.start_as_editor("/PNG")
+    window, snapshot, shown = draw_strokes(session, mail, process)
+    changed = changed_pixels(window, snapshot, shown)
+    check(len(changed) > 1500, f"the strokes changed only {len(changed)} pixels")
+    soft = [(x, y, now) for x, y, _, now in changed if now != RED]
+    check(not soft, f"{len(soft)} pixels are not pure ink, first {soft[:3]}")
+    check(window.pixel(260, 110) == 0x0000FF, "the segments do not meet at the mouse position")
+    check(b"SmoothInk=0\r\n" in settings.read_bytes(), "the SmoothInk line was lost")
+    check_sent_picture(mail, window, shown, ".png")
+
+
+def test_real_input(session):
+    """A drag by real mouse input (the path on which the system merges moves)."""
+    mail = Mail(session, ["To: a@example.com", "Subject: Re: Hello"], list(BODY))
+    process = mail.start_as_editor("/PNG")
+    window = MainWindow(session, mail.program, process=process)
+    window.click_tool(DRAWING_BUTTON)
+    check(window.is_down(DRAWING_BUTTON), "handwriting mode did not start")
+    snapshot = session.screenshot(window.hwnd, "snapshot", client=True)
+    client = [int(v) for v in session.driver("rect", window.hwnd).split("\t")[1].split()]
+    left, top = client[0], client[1] + window.drawing_top
+    session.driver("foreground", window.hwnd, check_exit=False)
+    session.driver("input-drag", left + 40, top + 60, left + 300, top + 140, 6)
+    shown = session.screenshot(window.hwnd, "drag", client=True)
+    # Black ink all along the drag, every changed pixel black laid over what was there.
+    for x in range(45, 296, 10):
+        y = 60 + (x - 40) * 80 // 260
+        check(window.pixel(x, y) == 0x000000, f"no ink at {x}, {y}")
+    for x, y, under, now in changed_pixels(window, snapshot, shown):
+        check(blend_coverage(now, under, (0, 0, 0)) is not None,
+              f"{now} at {x}, {y} is not black laid over {under}")
+    check_sent_picture(mail, window, shown, ".png")
+
+
+CASES = {
+    "ink_smooth_bmp": lambda s: test_smooth(s, ".bmp"),
+    "ink_smooth_png": lambda s: test_smooth(s, ".png"),
+    "ink_smooth_gif": lambda s: test_smooth(s, ".gif"),
+    "ink_classic": test_classic,
+    "ink_real_input": test_real_input,
+}
+
+if __name__ == "__main__":
+    test = CASES[sys.argv[1]]
+    test.__name__ = sys.argv[1]
+    run(test)

@@ -1,0 +1,553 @@
+// Smooth ink: the rasteriser's coverage against the exact area, the path's smoothness,
+// the blend over the background and the smooth strokes of the surface.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <numbers>
+#include <random>
+#include <vector>
+
+#include "surface/compositing.h"
+#include "surface/handwriting_surface.h"
+#include "surface/ink_layer.h"
+#include "surface/ink_rasterizer.h"
+#include "surface/stroke_smoother.h"
+
+namespace fudekko {
+namespace {
+
+constexpr Color kRed = 0x0000FF;
+
+// The share of pixel (x, y) within `radius` of the infinite line through a and b, by
+// counting a fine grid of sample points: independent of the rasteriser's formula.
+double bandArea(int x, int y, InkPoint a, InkPoint b, double radius) {
+  const double length = std::hypot(b.x - a.x, b.y - a.y);
+  const double nx = -(b.y - a.y) / length, ny = (b.x - a.x) / length;
+  constexpr int kSamples = 256;
+  int inside = 0;
+  for (int i = 0; i < kSamples; ++i) {
+    for (int j = 0; j < kSamples; ++j) {
+      const double px = x + (i + 0.5) / kSamples, py = y + (j + 0.5) / kSamples;
+      if (std::abs((px - a.x) * nx + (py - a.y) * ny) <= radius) ++inside;
+    }
+  }
+  return double(inside) / (kSamples * kSamples);
+}
+
+InkLayer stroke(std::int32_t width, std::int32_t height, const std::vector<InkPoint>& points,
+                double diameter, Color color = kRed) {
+  InkLayer layer(width, height);
+  InkRasterizer rasterizer;
+  rasterizer.beginStroke(layer, color, false, diameter);
+  if (points.size() == 1) rasterizer.segment(points[0], points[0]);
+  for (std::size_t i = 1; i < points.size(); ++i) rasterizer.segment(points[i - 1], points[i]);
+  rasterizer.endStroke();
+  return layer;
+}
+
+// ---- Rasteriser ----
+
+TEST(InkRasterizer, CoverageOfSegmentsIsTheExactArea) {
+  struct Case {
+    InkPoint a, b;
+    double diameter;
+  };
+  const Case cases[] = {
+      {{5.5, 20.5}, {75.5, 20.5}, 5},  // horizontal, centred on a row
+      {{5.2, 20.3}, {75.2, 20.3}, 5},  // horizontal, between rows
+      {{30.7, 3.0}, {30.7, 37.0}, 3},  // vertical, sub-pixel
+      {{5.0, 5.0}, {65.0, 35.0}, 5},   // shallow diagonal
+      {{10.5, 2.5}, {40.5, 32.5}, 7},  // 45 degrees
+      {{10.3, 30.1}, {60.9, 8.4}, 1},  // thin, rising
+  };
+  int partial = 0;
+  for (const Case& c : cases) {
+    const InkLayer layer = stroke(80, 40, {c.a, c.b}, c.diameter);
+    const double vx = c.b.x - c.a.x, vy = c.b.y - c.a.y;
+    int checked = 0;
+    for (int y = 0; y < 40; ++y) {
+      for (int x = 0; x < 80; ++x) {
+        // Beside the segment, well away from its round ends.
+        const double t = ((x + 0.5 - c.a.x) * vx + (y + 0.5 - c.a.y) * vy) / (vx * vx + vy * vy);
+        if (t < 0.15 || t > 0.85) continue;
+        const double area = bandArea(x, y, c.a, c.b, c.diameter / 2);
+        const int expected = static_cast<int>(area * 255 + 0.5);
+        ASSERT_NEAR(int(layer.coverage(x, y)), expected, 3)
+            << "pixel " << x << "," << y << " of " << c.a.x << "," << c.a.y;
+        if (expected > 0 && expected < 255) ++partial;
+        ++checked;
+      }
+    }
+    EXPECT_GT(checked, 400);
+    EXPECT_EQ(layer.color(int((c.a.x + c.b.x) / 2), int((c.a.y + c.b.y) / 2)), kRed);
+  }
+  EXPECT_GT(partial, 300) << "too few edge pixels checked";
+}
+
+TEST(InkRasterizer, WidthOnePenIsAThinUnbrokenLine) {
+  // Every column crossed by a shallow thin line holds at least half a pixel of ink.
+  const InkLayer layer = stroke(80, 40, {{3.5, 6.2}, {76.5, 31.7}}, 1);
+  for (int x = 4; x < 76; ++x) {
+    std::uint32_t column = 0;
+    for (int y = 0; y < 40; ++y) column += layer.coverage(x, y);
+    EXPECT_GE(column, 200u) << x;
+    EXPECT_LE(column, 300u) << x;
+  }
+}
+
+TEST(InkRasterizer, CapsAndDotsAreRound) {
+  // A dot of diameter 7 centred on pixel (20, 20): symmetric, full within the radius,
+  // empty beyond it; the corners of its bounding square stay empty.
+  const InkLayer dot = stroke(40, 40, {{20.5, 20.5}}, 7);
+  for (int dy = -5; dy <= 5; ++dy) {
+    for (int dx = -5; dx <= 5; ++dx) {
+      const std::uint32_t c = dot.coverage(20 + dx, 20 + dy);
+      EXPECT_EQ(c, dot.coverage(20 - dx, 20 + dy));
+      EXPECT_EQ(c, dot.coverage(20 + dy, 20 + dx));
+      const double distance = std::hypot(dx, dy);
+      if (distance <= 2.8) {
+        EXPECT_EQ(c, 255u) << dx << "," << dy;
+      } else if (distance >= 4.1) {
+        EXPECT_EQ(c, 0u) << dx << "," << dy;
+      } else if (distance > 3.1 && distance < 3.9) {
+        EXPECT_TRUE(c > 0 && c < 255) << dx << "," << dy;
+      }
+    }
+  }
+  EXPECT_EQ(dot.coverage(23, 23), 0u);  // a square pen would fill the corner
+
+  // The end of a segment is the same half disc.
+  const InkLayer line = stroke(40, 40, {{5.5, 20.5}, {20.5, 20.5}}, 7);
+  for (int dy = -5; dy <= 5; ++dy) {
+    for (int dx = 0; dx <= 5; ++dx) {
+      EXPECT_EQ(line.coverage(20 + dx, 20 + dy), dot.coverage(20 + dx, 20 + dy));
+    }
+  }
+}
+
+TEST(InkRasterizer, OverlapWithinAStrokeDoesNotDarken) {
+  // A slow stroke of quarter-pixel steps, then back over itself, covers exactly as one
+  // quick segment does.
+  std::vector<InkPoint> slow;
+  for (int i = 0; i <= 240; ++i) slow.push_back({10.5 + i / 4.0, 20.3});
+  for (int i = 240; i >= 0; --i) slow.push_back({10.5 + i / 4.0, 20.3});
+  EXPECT_EQ(stroke(80, 40, slow, 5), stroke(80, 40, {{10.5, 20.3}, {70.5, 20.3}}, 5));
+
+  // Along a curve, the joints are no darker than the segments beside them.
+  std::vector<InkPoint> arc;
+  for (int i = 0; i <= 40; ++i) {
+    const double angle = i * std::numbers::pi / 40;
+    arc.push_back({40 + 25 * std::cos(angle), 35 - 25 * std::sin(angle)});
+  }
+  const InkLayer curved = stroke(80, 40, arc, 3, kBlack);
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < 80; ++x) {
+      const double distance = std::abs(std::hypot(x + 0.5 - 40, y + 0.5 - 35) - 25);
+      // Far from the curve's edge the pixel is inside or outside, nothing between.
+      if (y >= 34) continue;
+      if (distance > 2.3) {
+        EXPECT_EQ(curved.coverage(x, y), 0u) << x << "," << y;
+      } else if (distance < 0.6) {
+        EXPECT_EQ(curved.coverage(x, y), 255u) << x << "," << y;
+      }
+    }
+  }
+
+  // A second stroke over the first does add: its ink lies over the earlier ink.
+  InkLayer layer = stroke(80, 40, {{10.5, 20}, {70.5, 20}}, 1);
+  const std::uint32_t once = layer.coverage(40, 20);
+  ASSERT_GT(once, 0u);
+  ASSERT_LT(once, 255u);
+  InkRasterizer rasterizer;
+  rasterizer.beginStroke(layer, kRed, false, 1);
+  rasterizer.segment({10.5, 20}, {70.5, 20});
+  rasterizer.endStroke();
+  EXPECT_GT(layer.coverage(40, 20), once);
+}
+
+TEST(InkRasterizer, BlendsNewInkOverOldAndErasesByCoverage) {
+  const std::uint32_t blue = storedColorOf(0xFF0000), red = storedColorOf(kRed);
+  // Exact at the ends, the union of the coverages between them.
+  EXPECT_EQ(inkOver(inkCell(blue, 200), red, 255), inkCell(red, 255));
+  EXPECT_EQ(inkOver(inkCell(blue, 0), red, 90), inkCell(red, 90));
+  EXPECT_EQ(inkOver(inkCell(blue, 200), red, 0), inkCell(blue, 200));
+  const InkCell mixed = inkOver(inkCell(blue, 255), red, 128);
+  EXPECT_EQ(coverageOf(mixed), 255u);
+  EXPECT_EQ(colorOfStored(mixed), rgb(128, 0, 127));
+  EXPECT_EQ(coverageOf(inkOver(inkCell(blue, 100), red, 100)), 161u);  // 1 - 155/255 * 155/255
+  EXPECT_EQ(inkErased(inkCell(blue, 200), 255), inkCell(blue, 0));
+  EXPECT_EQ(inkErased(inkCell(blue, 200), 0), inkCell(blue, 200));
+  EXPECT_EQ(inkErased(inkCell(blue, 200), 64), inkCell(blue, 150));
+
+  // The eraser along a line: gone in the middle, an anti-aliased edge at its border,
+  // untouched beyond, the colour kept where ink remains.
+  InkLayer layer = stroke(80, 40, {{5.5, 20.5}, {75.5, 20.5}}, 7);
+  InkRasterizer rasterizer;
+  rasterizer.beginStroke(layer, kWhite, true, 20);
+  rasterizer.segment({40.5, 5.5}, {40.5, 35.5});
+  rasterizer.endStroke();
+  for (int x = 31; x <= 49; ++x) EXPECT_EQ(layer.coverage(x, 20), 0u) << x;
+  EXPECT_TRUE(layer.coverage(30, 20) > 0 && layer.coverage(30, 20) < 255);
+  EXPECT_EQ(layer.color(30, 20), kRed);
+  EXPECT_EQ(layer.coverage(28, 20), 255u);
+  EXPECT_EQ(layer.coverage(52, 20), 255u);
+}
+
+TEST(InkRasterizer, ChangedRectangleHoldsEveryChangeAndClipsToTheLayer) {
+  std::mt19937 random(7);
+  std::uniform_real_distribution<double> position(-20, 100);
+  InkLayer layer(80, 40);
+  InkRasterizer rasterizer;
+  for (int strokeIndex = 0; strokeIndex < 20; ++strokeIndex) {
+    rasterizer.beginStroke(layer, strokeIndex % 3 ? kRed : kWhite, strokeIndex % 3 == 0,
+                           1 + strokeIndex % 8);
+    InkPoint from{position(random), position(random)};
+    for (int i = 0; i < 5; ++i) {
+      const InkPoint to{position(random), position(random)};
+      const InkLayer before = layer;
+      const Rect changed = rasterizer.segment(from, to);
+      for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 80; ++x) {
+          if (layer.cell(x, y) == before.cell(x, y)) continue;
+          ASSERT_TRUE(x >= changed.left && x < changed.right && y >= changed.top &&
+                      y < changed.bottom)
+              << x << "," << y;
+        }
+      }
+      EXPECT_TRUE(changed.empty() || (changed.left >= 0 && changed.top >= 0 &&
+                                      changed.right <= 80 && changed.bottom <= 40));
+      from = to;
+    }
+    rasterizer.endStroke();
+  }
+  // Far outside, or at absurd positions, nothing is drawn and nothing breaks.
+  rasterizer.beginStroke(layer, kRed, false, 5);
+  EXPECT_TRUE(rasterizer.segment({-500, -500}, {-400, -300}).empty());
+  EXPECT_TRUE(rasterizer.segment({1e12, 5}, {1e12, 30}).empty());
+  EXPECT_FALSE(rasterizer.segment({-1e9, 20.5}, {1e9, 20.5}).empty());
+  EXPECT_EQ(layer.coverage(40, 20), 255u);
+}
+
+// ---- Ink layer ----
+
+TEST(InkLayer, CopiedPartsPutBackRestoreExactCells) {
+  InkLayer layer = stroke(50, 30, {{5.2, 5.7}, {44.1, 24.9}}, 5);
+  const InkLayer original = layer;
+  const InkLayer part = layer.copy({10, 8, 30, 20});
+  EXPECT_EQ(part.width(), 20);
+  EXPECT_EQ(part.height(), 12);
+  InkRasterizer rasterizer;
+  rasterizer.beginStroke(layer, kBlack, false, 7);
+  rasterizer.segment({0, 15}, {50, 15});
+  rasterizer.endStroke();
+  layer.paste({10, 8}, part);
+  EXPECT_EQ(layer.copy({10, 8, 30, 20}), part);
+  EXPECT_NE(layer, original);  // outside the part, the new stroke stays
+  // A part of the whole layer restores it all; parts reaching outside are clipped.
+  layer.paste({0, 0}, original.copy({-5, -5, 60, 40}));
+  EXPECT_EQ(layer, original);
+  layer.paste({45, 25}, part);
+  EXPECT_EQ(layer.cell(45, 25), part.cell(0, 0));
+  EXPECT_EQ(layer.copy({45, 25, 50, 30}), part.copy({0, 0, 5, 5}));
+
+  // Resizing keeps the top-left; new area holds no ink.
+  InkLayer resized = original;
+  resized.setSize(30, 40);
+  EXPECT_EQ(resized.copy({0, 0, 30, 30}), original.copy({0, 0, 30, 30}));
+  EXPECT_EQ(resized.cell(10, 35), kNoInk);
+  EXPECT_EQ(resized.cell(-1, 0), kNoInk);
+}
+
+// ---- Compositing ----
+
+std::uint32_t exactBlend(std::uint32_t ink, std::uint32_t back, std::uint32_t coverage) {
+  return static_cast<std::uint32_t>(
+      std::lround((double(ink) * coverage + double(back) * (255 - coverage)) / 255));
+}
+
+TEST(InkCompositing, BlendIsRoundedExactlyAndKeepsBytesAtNoneAndFullCoverage) {
+  // Every ink value at every coverage, over a range of background values.
+  InkLayer ink(256, 256);
+  for (int y = 0; y < 256; ++y) {
+    for (int x = 0; x < 256; ++x) {
+      ink.setCell(x, y, inkCell(storedColorOf(rgb(x, 255 - x, x ^ 0x5A)), y));
+    }
+  }
+  for (const std::uint32_t back : {0u, 1u, 77u, 127u, 128u, 200u, 254u, 255u}) {
+    Picture background;
+    background.setBrushColor(rgb(back, 255 - back, back / 2));
+    background.setSize(256, 256);
+    Picture composite(PixelFormat::Device, 256, 256);
+    EXPECT_EQ(recomposite(ink, background, composite, {0, 0, 256, 256}), (Rect{0, 0, 256, 256}));
+    for (int y = 0; y < 256; ++y) {
+      const std::uint8_t* row = composite.scanLine(y);
+      for (int x = 0; x < 256; ++x) {
+        ASSERT_EQ(row[4 * x + 2], exactBlend(x, back, y)) << x << "," << y << " over " << back;
+        ASSERT_EQ(row[4 * x + 1], exactBlend(255 - x, 255 - back, y));
+        ASSERT_EQ(row[4 * x + 0], exactBlend(x ^ 0x5A, back / 2, y));
+        ASSERT_EQ(row[4 * x + 3], 0);
+      }
+    }
+  }
+
+  // Without ink the composite is the background byte for byte.
+  std::mt19937 random(3);
+  Picture background(PixelFormat::Device, 97, 31);
+  for (int y = 0; y < 31; ++y) {
+    for (int x = 0; x < 97; ++x) background.setPixel(x, y, random() & 0xFFFFFF);
+  }
+  Picture composite(PixelFormat::Device, 97, 31);
+  recomposite(InkLayer(97, 31), background, composite, {0, 0, 97, 31});
+  for (int y = 0; y < 31; ++y) {
+    ASSERT_EQ(std::memcmp(composite.scanLine(y), background.scanLine(y), 4 * 97), 0) << y;
+  }
+}
+
+TEST(InkCompositing, EdgesBlendWithTextWithoutAHalo) {
+  // Black text in the left half, white paper in the right; a red stroke across both.
+  Picture background(PixelFormat::Device, 60, 20);
+  background.setBrushColor(kWhite);
+  background.fillRect({30, 0, 60, 20});
+  const InkLayer ink = stroke(60, 20, {{2.5, 10.2}, {57.5, 10.2}}, 5);
+  Picture composite(PixelFormat::Device, 60, 20);
+  recomposite(ink, background, composite, {0, 0, 60, 20});
+  int edges = 0;
+  for (int y = 0; y < 20; ++y) {
+    for (const int x : {15, 45}) {
+      const std::uint32_t c = ink.coverage(x, y);
+      const Color shown = composite.pixel(x, y);
+      if (x == 15) {  // over text: red by coverage, never lighter than the ink
+        EXPECT_EQ(shown, rgb(exactBlend(255, 0, c), 0, 0)) << y;
+      } else {  // over paper
+        EXPECT_EQ(shown, rgb(255, exactBlend(0, 255, c), exactBlend(0, 255, c))) << y;
+      }
+      if (c > 0 && c < 255) ++edges;
+    }
+  }
+  EXPECT_EQ(edges, 4);  // both edges of the stroke, over text and over paper
+  // Different sizes: beyond the ink there is none, beyond the background white paper.
+  Picture wide(PixelFormat::Device, 70, 25);
+  EXPECT_EQ(recomposite(ink, background, wide, {-10, -10, 100, 100}), (Rect{0, 0, 70, 25}));
+  EXPECT_EQ(wide.pixel(65, 10), kWhite);
+  EXPECT_EQ(wide.pixel(40, 10), kRed);
+  EXPECT_EQ(wide.pixel(5, 22), kWhite);
+  EXPECT_EQ(wide.pixel(5, 2), kBlack);
+  Picture composite24(PixelFormat::Bits24, 60, 20);
+  recomposite(ink, background, composite24, {0, 0, 60, 20});
+  for (int y = 0; y < 20; ++y) EXPECT_EQ(composite24.pixel(15, y), composite.pixel(15, y));
+}
+
+// ---- Smoothed path ----
+
+std::vector<InkPoint> smoothed(const std::vector<InkPoint>& positions) {
+  StrokeSmoother smoother;
+  std::vector<InkPoint> out;
+  smoother.begin(positions.front(), out);
+  for (std::size_t i = 1; i + 1 < positions.size(); ++i) smoother.add(positions[i], out);
+  smoother.end(positions.back(), out);
+  return out;
+}
+
+double turn(InkPoint a, InkPoint b, InkPoint c) {
+  const double ux = b.x - a.x, uy = b.y - a.y, vx = c.x - b.x, vy = c.y - b.y;
+  return std::abs(std::atan2(ux * vy - uy * vx, ux * vx + uy * vy));
+}
+
+TEST(StrokeSmoother, ClosedCircleHasNoCorners) {
+  // Sixteen mouse positions around a circle, whole pixels as the mouse gives them:
+  // straight segments would turn by 22.5 degrees at each.
+  std::vector<InkPoint> positions;
+  for (int i = 0; i <= 16; ++i) {
+    const double angle = i * 2 * std::numbers::pi / 16;
+    positions.push_back({std::round(100 + 60 * std::cos(angle)) + 0.5,
+                         std::round(100 + 60 * std::sin(angle)) + 0.5});
+  }
+  positions.push_back(positions[1]);  // closing: once more past the start
+  const std::vector<InkPoint> path = smoothed(positions);
+  ASSERT_GT(path.size(), 60u);
+  // Between the first and the last straight piece every turn is small.
+  for (std::size_t i = 2; i + 2 < path.size(); ++i) {
+    EXPECT_LE(turn(path[i - 1], path[i], path[i + 1]), 0.2) << i;
+  }
+  // And the curve stays near the circle.
+  for (std::size_t i = 1; i + 1 < path.size(); ++i) {
+    EXPECT_NEAR(std::hypot(path[i].x - 100.5, path[i].y - 100.5), 60, 3) << i;
+  }
+}
+
+TEST(StrokeSmoother, PassesThroughMidpointsAndEndsAtTheRelease) {
+  const std::vector<InkPoint> path = smoothed({{10, 10}, {50, 10}, {50, 50}, {90, 50}});
+  const auto contains = [&](InkPoint p) {
+    for (const InkPoint& q : path) {
+      if (std::hypot(q.x - p.x, q.y - p.y) < 1e-9) return true;
+    }
+    return false;
+  };
+  EXPECT_EQ(path.front(), (InkPoint{10, 10}));
+  EXPECT_EQ(path.back(), (InkPoint{90, 50}));
+  EXPECT_TRUE(contains({30, 10}));
+  EXPECT_TRUE(contains({50, 30}));
+  EXPECT_TRUE(contains({70, 50}));
+  EXPECT_FALSE(contains({50, 10}));  // the corner is rounded off
+
+  // Drawn as it goes: each move settles the curve up to the midpoint before it.
+  StrokeSmoother smoother;
+  std::vector<InkPoint> out;
+  smoother.begin({0, 0}, out);
+  EXPECT_EQ(out, (std::vector<InkPoint>{{0, 0}}));
+  smoother.add({20, 0}, out);
+  EXPECT_EQ(out.back(), (InkPoint{10, 0}));
+  // Jitter below the step waits; the release still ends on it.
+  const std::size_t settled = out.size();
+  smoother.add({20.5, 1}, out);
+  EXPECT_EQ(out.size(), settled);
+  smoother.end({21, 1}, out);
+  EXPECT_EQ(out.back(), (InkPoint{21, 1}));
+  // A click is a single dot.
+  out.clear();
+  smoother.begin({5, 5}, out);
+  smoother.end({5, 5}, out);
+  EXPECT_EQ(out, (std::vector<InkPoint>{{5, 5}}));
+}
+
+// ---- The surface with smooth ink ----
+
+class NoPenStore : public PenStore {
+ public:
+  void storePen(std::int32_t, std::int32_t) override {}
+};
+
+class SmoothStrokeTest : public testing::Test {
+ protected:
+  SmoothStrokeTest() : surface(store) {
+    surface.setStartPen(2, 5);  // red, 5 pixels
+    surface.createLayers(120, 80);
+  }
+  // Every pixel of the composite that changed lies in the returned rectangle: the
+  // screen, which is given only those rectangles, shows what Send writes.
+  Rect checked(const std::function<Rect()>& event) {
+    const Picture before = *surface.compositePicture;
+    const Rect changed = event();
+    for (int y = 0; y < 80; ++y) {
+      for (int x = 0; x < 120; ++x) {
+        if (surface.compositePicture->pixel(x, y) == before.pixel(x, y)) continue;
+        EXPECT_TRUE(x >= changed.left && x < changed.right && y >= changed.top &&
+                    y < changed.bottom)
+            << x << "," << y;
+      }
+    }
+    return changed;
+  }
+  Color shown(int x, int y) const { return surface.compositePicture->pixel(x, y); }
+  NoPenStore store;
+  HandwritingSurface surface;
+};
+
+TEST_F(SmoothStrokeTest, StrokesDrawAsTheyGoAndEndAtTheRelease) {
+  ASSERT_TRUE(surface.smoothInk());
+  ASSERT_TRUE(surface.inkLayer);
+  EXPECT_FALSE(surface.inkPicture);
+  EXPECT_FALSE(checked([&] {
+                 return surface.onDrawingAreaMouseDown(kLeftButton, {10, 40});
+               }).empty());
+  EXPECT_EQ(shown(10, 40), kRed);  // the dot under the pointer
+  checked([&] { return surface.onDrawingAreaMouseMove(kLeftButton, {50, 40}); });
+  EXPECT_EQ(shown(30, 40), kRed);  // up to the first midpoint
+  EXPECT_EQ(shown(45, 40), kWhite);
+  checked([&] { return surface.onDrawingAreaMouseMove(kLeftButton, {90, 20}); });
+  checked([&] { return surface.onDrawingAreaMouseUp(kLeftButton, {100, 20}); });
+  EXPECT_EQ(shown(100, 20), kRed);
+  EXPECT_EQ(shown(50, 41), kWhite);  // the corner was rounded off
+  EXPECT_FALSE(surface.penDown);
+  // Anti-aliased: partly covered pixels along the edges.
+  int partial = 0;
+  for (int y = 0; y < 80; ++y) {
+    for (int x = 0; x < 120; ++x) {
+      const std::uint32_t c = surface.inkLayer->coverage(x, y);
+      if (c > 0 && c < 255) ++partial;
+    }
+  }
+  EXPECT_GT(partial, 100);
+
+  // The eraser takes the ink away and shows the background again.
+  surface.backgroundPicture->setPixel(70, 30, 0x00FF00);
+  surface.onEraseButtonClick(true);
+  checked([&] { return surface.onDrawingAreaMouseDown(kLeftButton, {70, 31}); });
+  checked([&] { return surface.onDrawingAreaMouseUp(kLeftButton, {70, 31}); });
+  EXPECT_EQ(surface.inkLayer->coverage(70, 30), 0u);
+  EXPECT_EQ(shown(70, 30), 0x00FF00u);
+}
+
+TEST_F(SmoothStrokeTest, RestartsMissedReleasesAndResizes) {
+  // A second button restarts the stroke at its own position: nothing between.
+  checked([&] { return surface.onDrawingAreaMouseDown(kLeftButton, {10, 10}); });
+  checked([&] { return surface.onDrawingAreaMouseDown(kRightButton, {100, 70}); });
+  EXPECT_EQ(surface.inkLayer->coverage(55, 40), 0u);
+  checked([&] { return surface.onDrawingAreaMouseUp(kRightButton, {100, 70}); });
+
+  // A missed release completes the last piece but draws nothing towards the new position.
+  checked([&] { return surface.onDrawingAreaMouseDown(kRightButton, {10, 60}); });
+  checked([&] { return surface.onDrawingAreaMouseMove(kRightButton, {40, 60}); });
+  checked([&] { return surface.onDrawingAreaMouseMove(kNoButton, {40, 20}); });
+  EXPECT_FALSE(surface.penDown);
+  EXPECT_EQ(shown(38, 60), kRed);
+  EXPECT_EQ(surface.inkLayer->coverage(40, 40), 0u);
+
+  // The drawing area shrinks and grows during a stroke: drawing goes on, clipped.
+  checked([&] { return surface.onDrawingAreaMouseDown(kLeftButton, {20, 30}); });
+  surface.onResize(60, 40);
+  checked([&] { return surface.onDrawingAreaMouseMove(kLeftButton, {100, 30}); });
+  surface.onResize(120, 80);
+  checked([&] { return surface.onDrawingAreaMouseMove(kLeftButton, {110, 50}); });
+  checked([&] { return surface.onDrawingAreaMouseUp(kLeftButton, {110, 50}); });
+  EXPECT_EQ(surface.inkLayer->coverage(30, 30), 255u);
+  EXPECT_EQ(surface.inkLayer->coverage(91, 32), 255u);
+
+  // Entering handwriting mode recomposites everything over the snapshot.
+  class Black : public TextAreaSnapshot {
+    void paintInto(Picture& picture) override {
+      picture.setBrushColor(kBlack);
+      picture.fillRect({0, 0, picture.width(), picture.height()});
+    }
+  } snapshot;
+  const Rect all = surface.onDrawingButtonClick(true, 500, 400, 120, 80, snapshot);
+  EXPECT_EQ(all, (Rect{0, 0, 120, 80}));
+  EXPECT_EQ(shown(30, 30), kRed);
+  EXPECT_EQ(shown(5, 75), kBlack);
+  surface.onClose();
+  EXPECT_FALSE(surface.inkLayer);
+  EXPECT_TRUE(surface.onDrawingAreaMouseDown(kLeftButton, {1, 1}).empty());
+}
+
+TEST(ClassicInk, SurfaceDrawsAsThePictureLinesDo) {
+  // "SmoothInk=0": the pen's aliased lines between the very mouse positions, and the
+  // white-is-transparent composite, whatever the smooth path does.
+  NoPenStore store;
+  HandwritingSurface surface(store);
+  surface.setSmoothInk(false);
+  surface.setStartPen(2, 5);
+  surface.createLayers(120, 80);
+  ASSERT_FALSE(surface.inkLayer);
+  Picture ink;
+  ink.setSize(120, 80);
+  ink.setPenColor(kRed);
+  ink.setPenWidth(5);
+  const std::vector<Point> positions{{10, 10}, {50, 12}, {51, 13}, {90, 70}, {20, 60}};
+  surface.onDrawingAreaMouseDown(kLeftButton, positions[0]);
+  ink.moveTo(positions[0]);
+  for (std::size_t i = 1; i < positions.size(); ++i) {
+    surface.onDrawingAreaMouseMove(kLeftButton, positions[i]);
+    ink.lineTo(positions[i]);
+  }
+  surface.onDrawingAreaMouseUp(kLeftButton, positions.back());
+  ink.lineTo(positions.back());
+  for (int y = 0; y < 80; ++y) {
+    ASSERT_EQ(std::memcmp(surface.inkPicture->scanLine(y), ink.scanLine(y), 4 * 120), 0) << y;
+    ASSERT_EQ(std::memcmp(surface.compositePicture->scanLine(y), ink.scanLine(y), 4 * 120), 0) << y;
+  }
+}
+
+}  // namespace
+}  // namespace fudekko
