@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "common/dpi.h"
 #include "imaging/geometry.h"
 #include "imaging/picture.h"
 #include "surface/pen_tools.h"
@@ -35,7 +36,7 @@ inline const char* drawingButtonCaption(bool down) {
   return down ? kDrawingCaptionDown : kDrawingCaptionUp;
 }
 
-// Size of the design-time glyph of the colour and line buttons.
+// Size of the design-time glyph of the colour and line buttons, at 96 DPI.
 inline constexpr std::int32_t kGlyphWidth = 64;
 inline constexpr std::int32_t kGlyphHeight = 45;
 
@@ -58,6 +59,14 @@ class HandwritingSurface {
   // Redraws lineGlyph and colorGlyph from the pen, then stores the pen, which may
   // throw; the glyphs and the pen are in force by then.
   void updatePenGlyphs();
+
+  // --- DPI ---
+  // The DPI of the window the surface is shown in (96 until set). lineWidth keeps its
+  // 96-DPI meaning, as stored; strokes are drawn scaledPenWidth(lineWidth, dpi) device
+  // pixels wide and recomposited with the margin scaled alike. The glyphs are redrawn
+  // at the scaled size; the layers keep their pixels (ink stays as it was drawn).
+  void setDpi(int dpi);
+  int dpi() const { return dpi_; }
 
   // --- Strokes (drawing-area coordinates) ---
   // Each returns the rectangle of compositePicture that changed (possibly empty): the
@@ -108,15 +117,17 @@ class HandwritingSurface {
   std::int32_t savedColorIndex = kDefaultPenColor;
   std::int32_t savedLineWidth = kDefaultPenWidth;
 
-  // The glyphs of LineButton and ColorButton (24-bit, 64 x 45); their bottom-left
+  // The glyphs of LineButton and ColorButton (24-bit, 64 x 45 at 96 DPI); their bottom-left
   // pixel is the transparent colour that shows as the button face.
   Picture lineGlyph;
   Picture colorGlyph;
 
  private:
   Rect segmentTo(Point to);
+  void drawPenGlyphs();
 
   PenStore& penStore_;
+  int dpi_ = kBaseDpi;
   // The buttons pressed since the stroke began.
   unsigned strokeButtons_ = kNoButton;
 };
