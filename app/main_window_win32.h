@@ -76,6 +76,12 @@ class MainWindow : public win32::Window<MainWindow> {
 
   void onResize();
   void layout();
+  // The fonts, bars, glyphs and pens at dpi_.
+  void applyDpi();
+  void onDpiChanged(int dpi, LPARAM suggested);
+  // At first show the window system chooses the size; it grows to the form's size at
+  // this DPI where the screen has room for it.
+  void growToDesignSize();
   void paintDrawingArea();
   void onClose();
   void onExitCommand();
@@ -118,6 +124,8 @@ class MainWindow : public win32::Window<MainWindow> {
   // OpenDialog1's file name, kept for the whole run so it opens on the previous pick.
   std::wstring openDialogFile_ = std::wstring(32768, L'\0');
   int drawingTop_ = 0;
+  // The DPI of the window's monitor; every size is drawn for it.
+  int dpi_ = kBaseDpi;
 
   MailClientDialog* mailClientSelect_ = nullptr;
   VersionDialog* versionForm_ = nullptr;
