@@ -4,6 +4,7 @@
 // After windows.h, which it needs.
 #include <commdlg.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <iterator>
 
@@ -16,6 +17,7 @@
 #include "settings/settings.h"
 #include "surface/text_snapshot_win32.h"
 #include "win32/dib_win32.h"
+#include "win32/dpi_win32.h"
 #include "win32/fonts_win32.h"
 #include "win32/handles_win32.h"
 #include "win32/window_text_win32.h"
@@ -26,8 +28,11 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"TMainForm";
 constexpr int kMemoId = 102;
+// At 96 DPI, as every size here.
 constexpr int kFormFontHeight = 12;
 constexpr int kMemoFontHeight = 16;
+constexpr int kDesignWidth = 696;
+constexpr int kDesignHeight = 480;
 
 using win32::kDrawingButtonId;
 using win32::kEraseButtonId;
@@ -114,6 +119,7 @@ MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {
                    WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, CW_USEDEFAULT, CW_USEDEFAULT,
                    CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menu.get())) {
     menu.release();  // the window owns it now
+    growToDesignSize();
   }
   // A named draft that is missing: the window closes as after a normal close.
   if (window_ && endRequested_) ::SendMessageW(window_, WM_CLOSE, 0, 0);
@@ -168,6 +174,9 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (!(position.flags & SWP_NOSIZE)) onCanResize(position.cx, position.cy);
       return result;
     }
+    case WM_DPICHANGED:
+      onDpiChanged(HIWORD(wParam), lParam);
+      return 0;
     case WM_NOTIFY: {
       const auto& header = *reinterpret_cast<NMHDR*>(lParam);
       if (header.code == RBN_HEIGHTCHANGE) onResize();
@@ -214,9 +223,11 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void MainWindow::createControls() {
-  formFont_ = win32::createJapaneseFont(kFormFontHeight);
-  textAreaFont_ = win32::createJapaneseFont(kMemoFontHeight);
-  toolBar_ = std::make_unique<win32::ToolBar>(instance_, window_, formFont_.get());
+  dpi_ = win32::windowDpi(window_);
+  surface_.setDpi(dpi_);
+  formFont_ = win32::createJapaneseFont(scaleForDpi(kFormFontHeight, dpi_));
+  textAreaFont_ = win32::createJapaneseFont(scaleForDpi(kMemoFontHeight, dpi_));
+  toolBar_ = std::make_unique<win32::ToolBar>(instance_, window_, formFont_.get(), dpi_);
   // Borderless, wrapping at its width, without scroll bars.
   textArea_ = ::CreateWindowExW(
       0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL, 0, 0,
@@ -374,6 +385,52 @@ void MainWindow::layout() {
   const RECT area = drawingArea();
   // The text area covers the drawing area completely.
   ::MoveWindow(textArea_, 0, area.top, area.right, area.bottom - area.top, TRUE);
+}
+
+void MainWindow::growToDesignSize() {
+  RECT outer{};
+  ::GetWindowRect(window_, &outer);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!::GetMonitorInfoW(::MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT& work = monitor.rcWork;
+  const auto grown = [](LONG now, LONG wanted, LONG room) {
+    return std::max(now, std::min(wanted, room));
+  };
+  const LONG width =
+      grown(outer.right - outer.left, scaleForDpi(kDesignWidth, dpi_), work.right - work.left);
+  const LONG height =
+      grown(outer.bottom - outer.top, scaleForDpi(kDesignHeight, dpi_), work.bottom - work.top);
+  if (width == outer.right - outer.left && height == outer.bottom - outer.top) return;
+  // Moved back as far as needed to keep the grown window on the screen.
+  const LONG left = std::max(work.left, std::min(outer.left, work.right - width));
+  const LONG top = std::max(work.top, std::min(outer.top, work.bottom - height));
+  ::SetWindowPos(window_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::applyDpi() {
+  // The new fonts are in the controls before the old ones are deleted.
+  win32::Font formFont = win32::createJapaneseFont(scaleForDpi(kFormFontHeight, dpi_));
+  win32::Font textAreaFont = win32::createJapaneseFont(scaleForDpi(kMemoFontHeight, dpi_));
+  surface_.setDpi(dpi_);
+  toolBar_->setDpi(dpi_, formFont.get());
+  toolBar_->setPenGlyphs(surface_.colorGlyph, surface_.lineGlyph);
+  ::SendMessageW(textArea_, WM_SETFONT, reinterpret_cast<WPARAM>(textAreaFont.get()), TRUE);
+  formFont_ = std::move(formFont);
+  textAreaFont_ = std::move(textAreaFont);
+}
+
+// Moved to a monitor of another DPI (or the user changed the scale): everything is
+// drawn anew at the new DPI in the rectangle Windows suggests. In handwriting mode the
+// pictures keep their pixels, and the window still cannot grow beyond the size it had
+// when the mode was entered.
+void MainWindow::onDpiChanged(int dpi, LPARAM suggested) {
+  if (!toolBar_ || dpi <= 0) return;
+  dpi_ = dpi;
+  applyDpi();
+  win32::takeSuggestedRect(window_, suggested);
+  onResize();
+  ::InvalidateRect(window_, nullptr, TRUE);
 }
 
 void MainWindow::onResize() {

@@ -90,6 +90,12 @@ class MainWindow : public win32::Window<MainWindow> {
 
   void onResize();
   void layout();
+  // The fonts, bars, glyphs and pens at dpi_.
+  void applyDpi();
+  void onDpiChanged(int dpi, LPARAM suggested);
+  // At first show the window system chooses the size; it grows to the form's size at
+  // this DPI where the screen has room for it.
+  void growToDesignSize();
   void paintDrawingArea();
   void onClose();
   void onExitCommand();
@@ -139,6 +145,8 @@ class MainWindow : public win32::Window<MainWindow> {
   // The last mouse position handed to the surface, as the system's move history
   // records it (screen coordinates, time), for mergedMoves.
   MOUSEMOVEPOINT lastMove_{};
+  // The DPI of the window's monitor; every size is drawn for it.
+  int dpi_ = kBaseDpi;
 
   MailClientDialog* mailClientSelect_ = nullptr;
   VersionDialog* versionForm_ = nullptr;

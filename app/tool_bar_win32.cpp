@@ -5,13 +5,19 @@
 #include <iterator>
 
 #include "win32/dib_win32.h"
+#include "win32/dpi_win32.h"
 
 namespace fudekko::win32 {
 
 namespace {
 
+// Sizes at 96 DPI; each is drawn scaled to the window's DPI.
 constexpr int kButtonHeight = 40;
 constexpr int kBandMinHeight = 44;
+constexpr int kButtonWidth = 51;
+constexpr int kSendButtonWidth = 70;
+constexpr int kSeparatorWidth = 8;
+constexpr int kPadding = 2;
 // The glyphs are larger than the 51 x 40 buttons: as on any flat button, only their
 // middle shows, so the image list holds that middle part.
 constexpr int kImageWidth = 47;
@@ -22,27 +28,27 @@ enum ImageIndex : int { kSendImage, kColorImage, kLineImage, kEraserImage };
 constexpr Color kCyan = 0xFFFF00;
 constexpr Color kRed = 0x0000FF;
 
-// The middle kImageWidth x kImageHeight of `glyph` as a device bitmap.
-Bitmap middleOf(const Picture& glyph) {
-  const BITMAPINFO info = topDownDibInfo(kImageWidth, kImageHeight);
+// The middle `width` x `height` of `glyph` as a device bitmap.
+Bitmap middleOf(const Picture& glyph, int width, int height) {
+  const BITMAPINFO info = topDownDibInfo(width, height);
   void* bits = nullptr;
   Bitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap) return bitmap;
-  const int left = (glyph.width() - kImageWidth) / 2;
-  const int top = (glyph.height() - kImageHeight) / 2;
+  const int left = (glyph.width() - width) / 2;
+  const int top = (glyph.height() - height) / 2;
   auto* pixels = static_cast<std::uint32_t*>(bits);
-  for (int y = 0; y < kImageHeight; ++y) {
-    for (int x = 0; x < kImageWidth; ++x) {
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
       const Color c = glyph.pixel(left + x, top + y);
       // A DIB pixel is blue, green, red: the colour's byte order reversed.
-      pixels[y * kImageWidth + x] = rgb(blueOf(c), greenOf(c), redOf(c));
+      pixels[y * width + x] = rgb(blueOf(c), greenOf(c), redOf(c));
     }
   }
   return bitmap;
 }
 
-void addGlyph(HIMAGELIST list, const Picture& glyph) {
-  const Bitmap bitmap = middleOf(glyph);
+void addGlyph(HIMAGELIST list, const Picture& glyph, int width, int height) {
+  const Bitmap bitmap = middleOf(glyph, width, height);
   // The bottom-left pixel of the whole glyph names the colour that shows as the face.
   const Color transparent = glyph.pixel(0, glyph.height() - 1);
   if (bitmap) ::ImageList_AddMasked(list, bitmap.get(), transparent);
@@ -50,26 +56,28 @@ void addGlyph(HIMAGELIST list, const Picture& glyph) {
 
 }  // namespace
 
-Picture sendGlyph() {
-  Picture glyph(PixelFormat::Bits24, 64, 45);
+Picture sendGlyph(int dpi) {
+  const DpiScale at(dpi);
+  const int width = at(64), height = at(45);
+  Picture glyph(PixelFormat::Bits24, width, height);
   glyph.setBrushColor(kCyan);
-  glyph.fillRect({0, 0, 64, 45});
+  glyph.fillRect({0, 0, width, height});
   // Speed lines behind the letter.
-  glyph.setPenWidth(1);
+  glyph.setPenWidth(scaledPenWidth(1, dpi));
   glyph.setPenColor(0x808080);
   for (int y : {17, 23, 29}) {
-    glyph.moveTo({9, y + 2});
-    glyph.lineTo({17, y});
+    glyph.moveTo({at(9), at(y + 2)});
+    glyph.lineTo({at(17), at(y)});
   }
   // The envelope, tilted up toward its flight.
-  const Point corners[4] = {{20, 18}, {50, 11}, {54, 31}, {24, 38}};
+  const Point corners[4] = {{at(20), at(18)}, {at(50), at(11)}, {at(54), at(31)}, {at(24), at(38)}};
   glyph.setBrushColor(0xFFFFFF);
-  for (int y = 10; y <= 39; ++y) {
+  for (int y = at(10); y <= at(39); ++y) {
     // Fill the tilted body row by row between its left and right edges.
     const auto edgeX = [y](Point a, Point b) {
       return a.x + (b.x - a.x) * (y - a.y) / std::max(1, b.y - a.y);
     };
-    int left = 64, right = -1;
+    int left = width, right = -1;
     for (int i = 0; i < 4; ++i) {
       const Point a = corners[i], b = corners[(i + 1) % 4];
       const Point top = a.y <= b.y ? a : b, bottom = a.y <= b.y ? b : a;
@@ -86,32 +94,33 @@ Picture sendGlyph() {
   // The flap.
   glyph.setPenColor(0x0000C0);
   glyph.moveTo(corners[0]);
-  glyph.lineTo({38, 27});
+  glyph.lineTo({at(38), at(27)});
   glyph.lineTo(corners[1]);
   return glyph;
 }
 
-Picture eraserGlyph() {
-  Picture glyph(PixelFormat::Bits24, 50, 40);
+Picture eraserGlyph(int dpi) {
+  const DpiScale at(dpi);
+  Picture glyph(PixelFormat::Bits24, at(50), at(40));
   glyph.setBrushColor(kRed);
-  glyph.fillRect({0, 0, 50, 40});
+  glyph.fillRect({0, 0, glyph.width(), glyph.height()});
   // A rubber block lying on a slant: its paper sleeve and its white tip.
-  glyph.setPenWidth(13);
+  glyph.setPenWidth(scaledPenWidth(13, dpi));
   glyph.setPenColor(0xC07030);
-  glyph.moveTo({30, 14});
-  glyph.lineTo({38, 10});
+  glyph.moveTo({at(30), at(14)});
+  glyph.lineTo({at(38), at(10)});
   glyph.setPenColor(0xF0F0F0);
-  glyph.moveTo({14, 26});
-  glyph.lineTo({24, 18});
-  glyph.setPenWidth(1);
+  glyph.moveTo({at(14), at(26)});
+  glyph.lineTo({at(24), at(18)});
+  glyph.setPenWidth(scaledPenWidth(1, dpi));
   glyph.setPenColor(0x404040);
-  glyph.moveTo({8, 32});
-  glyph.lineTo({42, 32});
+  glyph.moveTo({at(8), at(32)});
+  glyph.lineTo({at(42), at(32)});
   return glyph;
 }
 
-ToolBar::ToolBar(HINSTANCE instance, HWND parent, HFONT font)
-    : font_(font), sendGlyph_(sendGlyph()), eraserGlyph_(eraserGlyph()) {
+ToolBar::ToolBar(HINSTANCE instance, HWND parent, HFONT font, int dpi)
+    : font_(font), dpi_(dpi), sendGlyph_(sendGlyph(dpi)), eraserGlyph_(eraserGlyph(dpi)) {
   coolBar_ = ::CreateWindowExW(WS_EX_TOOLWINDOW, REBARCLASSNAMEW, nullptr,
                                WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
                                    RBS_VARHEIGHT | RBS_BANDBORDERS | CCS_NODIVIDER | CCS_TOP,
@@ -123,8 +132,7 @@ ToolBar::ToolBar(HINSTANCE instance, HWND parent, HFONT font)
   ::SendMessageW(toolBar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   // Button commands go to the main window, not to the cool bar.
   ::SendMessageW(toolBar_, TB_SETPARENT, reinterpret_cast<WPARAM>(parent), 0);
-  ::SendMessageW(toolBar_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  ::SendMessageW(toolBar_, TB_SETPADDING, 0, MAKELPARAM(2, 2));
+  setFontAndPadding();
   showGlyphs();
 
   TBBUTTON buttons[] = {
@@ -136,33 +144,7 @@ ToolBar::ToolBar(HINSTANCE instance, HWND parent, HFONT font)
       {I_IMAGENONE, kDrawingButtonId, TBSTATE_ENABLED, BTNS_CHECK, {}, 0, -1},
   };
   ::SendMessageW(toolBar_, TB_ADDBUTTONSW, std::size(buttons), reinterpret_cast<LPARAM>(buttons));
-  ::SendMessageW(toolBar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(51, kButtonHeight));
-  const struct {
-    int id;
-    int width;
-  } widths[] = {{kSendButtonId, 70},
-                {kColorButtonId, 51},
-                {kLineButtonId, 51},
-                {kEraseButtonId, 51},
-                {kDrawingButtonId, 51}};
-  for (const auto& button : widths) {
-    TBBUTTONINFOW info{};
-    info.cbSize = sizeof info;
-    info.dwMask = TBIF_SIZE;
-    info.cx = static_cast<WORD>(button.width);
-    ::SendMessageW(toolBar_, TB_SETBUTTONINFOW, static_cast<WPARAM>(button.id),
-                   reinterpret_cast<LPARAM>(&info));
-  }
-  // The separator is 8 wide.
-  TBBUTTONINFOW separator{};
-  separator.cbSize = sizeof separator;
-  separator.dwMask = TBIF_SIZE | TBIF_BYINDEX;
-  separator.cx = 8;
-  ::SendMessageW(toolBar_, TB_SETBUTTONINFOW, 1, reinterpret_cast<LPARAM>(&separator));
-
-  SIZE size{};
-  ::SendMessageW(toolBar_, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
-  ::SetWindowPos(toolBar_, nullptr, 0, 0, size.cx, kButtonHeight, SWP_NOMOVE | SWP_NOZORDER);
+  const SIZE size = sizeButtons();
 
   REBARBANDINFOW band{};
   band.cbSize = sizeof band;
@@ -170,10 +152,64 @@ ToolBar::ToolBar(HINSTANCE instance, HWND parent, HFONT font)
   band.fStyle = RBBS_CHILDEDGE | RBBS_NOGRIPPER;
   band.hwndChild = toolBar_;
   band.cxMinChild = static_cast<UINT>(size.cx);
-  band.cyMinChild = kBandMinHeight;
+  band.cyMinChild = static_cast<UINT>(scaleForDpi(kBandMinHeight, dpi_));
   band.cx = static_cast<UINT>(size.cx);
   ::SendMessageW(coolBar_, RB_INSERTBANDW, static_cast<WPARAM>(-1),
                  reinterpret_cast<LPARAM>(&band));
+}
+
+void ToolBar::setFontAndPadding() {
+  const int padding = scaleForDpi(kPadding, dpi_);
+  ::SendMessageW(toolBar_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  ::SendMessageW(toolBar_, TB_SETPADDING, 0, MAKELPARAM(padding, padding));
+}
+
+SIZE ToolBar::sizeButtons() {
+  const DpiScale at(dpi_);
+  ::SendMessageW(toolBar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(at(kButtonWidth), at(kButtonHeight)));
+  const struct {
+    int id;
+    int width;
+  } widths[] = {{kSendButtonId, kSendButtonWidth},
+                {kColorButtonId, kButtonWidth},
+                {kLineButtonId, kButtonWidth},
+                {kEraseButtonId, kButtonWidth},
+                {kDrawingButtonId, kButtonWidth}};
+  for (const auto& button : widths) {
+    TBBUTTONINFOW info{};
+    info.cbSize = sizeof info;
+    info.dwMask = TBIF_SIZE;
+    info.cx = static_cast<WORD>(at(button.width));
+    ::SendMessageW(toolBar_, TB_SETBUTTONINFOW, static_cast<WPARAM>(button.id),
+                   reinterpret_cast<LPARAM>(&info));
+  }
+  TBBUTTONINFOW separator{};
+  separator.cbSize = sizeof separator;
+  separator.dwMask = TBIF_SIZE | TBIF_BYINDEX;
+  separator.cx = static_cast<WORD>(at(kSeparatorWidth));
+  ::SendMessageW(toolBar_, TB_SETBUTTONINFOW, 1, reinterpret_cast<LPARAM>(&separator));
+
+  SIZE size{};
+  ::SendMessageW(toolBar_, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
+  ::SetWindowPos(toolBar_, nullptr, 0, 0, size.cx, at(kButtonHeight), SWP_NOMOVE | SWP_NOZORDER);
+  return size;
+}
+
+void ToolBar::setDpi(int dpi, HFONT font) {
+  dpi_ = dpi;
+  font_ = font;
+  sendGlyph_ = sendGlyph(dpi);
+  eraserGlyph_ = eraserGlyph(dpi);
+  setFontAndPadding();
+  showGlyphs();
+  const SIZE size = sizeButtons();
+  REBARBANDINFOW band{};
+  band.cbSize = sizeof band;
+  band.fMask = RBBIM_CHILDSIZE | RBBIM_SIZE;
+  band.cxMinChild = static_cast<UINT>(size.cx);
+  band.cyMinChild = static_cast<UINT>(scaleForDpi(kBandMinHeight, dpi));
+  band.cx = static_cast<UINT>(size.cx);
+  ::SendMessageW(coolBar_, RB_SETBANDINFOW, 0, reinterpret_cast<LPARAM>(&band));
 }
 
 void ToolBar::setPenGlyphs(const Picture& colorGlyph, const Picture& lineGlyph) noexcept {
@@ -188,15 +224,16 @@ void ToolBar::setPenGlyphs(const Picture& colorGlyph, const Picture& lineGlyph) 
 
 // The image list is built anew each time: it is four small pictures.
 void ToolBar::showGlyphs() noexcept {
-  ImageList images(::ImageList_Create(kImageWidth, kImageHeight, ILC_COLOR24 | ILC_MASK, 4, 0));
+  const int width = scaleForDpi(kImageWidth, dpi_), height = scaleForDpi(kImageHeight, dpi_);
+  ImageList images(::ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, 4, 0));
   if (!images) return;
   for (const Picture* glyph : {&sendGlyph_, &colorGlyph_, &lineGlyph_, &eraserGlyph_}) {
     if (glyph->empty()) {
       // Not drawn yet: an empty face keeps the indices in place.
-      Picture blank(PixelFormat::Bits24, kImageWidth, kImageHeight);
-      addGlyph(images.get(), blank);
+      Picture blank(PixelFormat::Bits24, width, height);
+      addGlyph(images.get(), blank, width, height);
     } else {
-      addGlyph(images.get(), *glyph);
+      addGlyph(images.get(), *glyph, width, height);
     }
   }
   ::SendMessageW(toolBar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
@@ -225,7 +262,10 @@ LRESULT ToolBar::customDraw(const NMTBCUSTOMDRAW& draw) const {
       if (draw.nmcd.dwItemSpec == kDrawingButtonId) {
         RECT face = draw.nmcd.rc;
         // A pressed button's caption sinks by a pixel, as its glyph would.
-        if (draw.nmcd.uItemState & (CDIS_CHECKED | CDIS_SELECTED)) ::OffsetRect(&face, 1, 1);
+        if (draw.nmcd.uItemState & (CDIS_CHECKED | CDIS_SELECTED)) {
+          const int sink = scaleForDpi(1, dpi_);
+          ::OffsetRect(&face, sink, sink);
+        }
         const Selection font(draw.nmcd.hdc, font_);
         ::SetBkMode(draw.nmcd.hdc, TRANSPARENT);
         ::SetTextColor(draw.nmcd.hdc, ::GetSysColor(COLOR_BTNTEXT));

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "common/dpi.h"
 #include "imaging/picture.h"
 #include "win32/handles_win32.h"
 
@@ -27,16 +28,22 @@ enum ToolButtonId : int {
   kDrawingButtonId = 205,
 };
 
-// The pictures of the send and eraser buttons: a flying letter on cyan (64 x 45) and an
-// eraser on red (50 x 40), 24-bit; the bottom-left pixel's colour shows as the face.
-Picture sendGlyph();
-Picture eraserGlyph();
+// The pictures of the send and eraser buttons: a flying letter on cyan (64 x 45 at 96
+// DPI) and an eraser on red (50 x 40), 24-bit, drawn at `dpi` so that they stay sharp;
+// the bottom-left pixel's colour shows as the face.
+Picture sendGlyph(int dpi = kBaseDpi);
+Picture eraserGlyph(int dpi = kBaseDpi);
 
 class ToolBar {
  public:
-  // Creates the cool bar and tool bar as children of `parent`; `font` is used for
-  // the handwriting button's caption and must outlive the tool bar.
-  ToolBar(HINSTANCE instance, HWND parent, HFONT font);
+  // Creates the cool bar and tool bar as children of `parent`, sized for `dpi`; `font`
+  // is used for the handwriting button's caption and must outlive the tool bar (or
+  // the next setDpi).
+  ToolBar(HINSTANCE instance, HWND parent, HFONT font, int dpi);
+
+  // Sizes the buttons, their glyphs and the band anew for `dpi`, the caption in `font`.
+  // The pen glyphs are shown at whatever size they come in with setPenGlyphs.
+  void setDpi(int dpi, HFONT font);
 
   HWND coolBar() const { return coolBar_; }
   HWND toolBar() const { return toolBar_; }
@@ -54,8 +61,12 @@ class ToolBar {
 
  private:
   void showGlyphs() noexcept;
+  void setFontAndPadding();
+  // Sets the buttons' sizes at dpi_; returns the tool bar's size.
+  SIZE sizeButtons();
 
   HFONT font_;
+  int dpi_;
   std::wstring drawingCaption_ = L"手書き";
   HWND coolBar_ = nullptr;
   HWND toolBar_ = nullptr;

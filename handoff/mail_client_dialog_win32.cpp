@@ -5,6 +5,7 @@
 
 #include "common/errors.h"
 #include "common/shift_jis.h"
+#include "win32/dpi_win32.h"
 #include "win32/fonts_win32.h"
 #include "win32/modal_dialog_win32.h"
 #include "win32/window_text_win32.h"
@@ -19,6 +20,9 @@ constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
 constexpr int kEdit1Id = 101;
 constexpr int kSpeedButton1Id = 102;
+// The layout at 96 DPI; it is drawn scaled to the dialog's DPI.
+constexpr int kLeft = 233, kTop = 216, kClientWidth = 375, kClientHeight = 94;
+constexpr int kFontHeight = 16;
 // Room for any path the file dialog can give.
 constexpr std::size_t kFileNameCapacity = 32768;
 
@@ -32,6 +36,7 @@ std::wstring dialogFilter(std::wstring_view filter) {
 }
 
 const std::wstring kOpenDialogFilter = dialogFilter(L"ﾌﾟﾛｸﾞﾗﾑ|*.exe");
+constexpr wchar_t kQuestion[] = L"Al-Mailはどこにありますか？";
 
 // The settings keep paths in Shift-JIS. A picked path with a character that has no
 // Shift-JIS form would name no file after the round trip; its short form does.
@@ -50,7 +55,7 @@ HWND createControl(HWND parent, HINSTANCE instance, const wchar_t* className, co
   const HWND control = ::CreateWindowExW(
       exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-  ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  if (font) ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return control;
 }
 
@@ -66,12 +71,15 @@ SIZE textSize(HWND window, HFONT font, const wchar_t* text) {
 }  // namespace
 
 MailClientDialog::MailClientDialog(HINSTANCE instance, HWND owner, const std::string& initialPath)
-    : owner_(owner), initialPath_(initialPath), font_(win32::createJapaneseFont(16)) {
+    : owner_(owner), initialPath_(initialPath) {
   registerClass(instance, kClassName, ::GetSysColorBrush(COLOR_BTNFACE));
-  RECT frame{0, 0, 375, 94};
-  ::AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
-  createWindow(instance, kClassName, kCaption, kStyle, kExStyle, 233, 216, frame.right - frame.left,
-               frame.bottom - frame.top, owner);
+  // Created at the form's place, then sized for the DPI it gets there.
+  const int dpi = win32::screenDpi();
+  if (createWindow(instance, kClassName, kCaption, kStyle, kExStyle, scaleForDpi(kLeft, dpi),
+                   scaleForDpi(kTop, dpi), 0, 0, owner)) {
+    ::SetWindowPos(window_, nullptr, scaleForDpi(kLeft, dpi_), scaleForDpi(kTop, dpi_), 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 
   openDialogFileName_.assign(kFileNameCapacity, L'\0');
   std::wstring_view initialName = L"almail.exe";
@@ -92,8 +100,14 @@ MailClientDialog::MailClientDialog(HINSTANCE instance, HWND owner, const std::st
 LRESULT MailClientDialog::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
+      dpi_ = win32::windowDpi(window_);
       createControls();
       onCreate();
+      return 0;
+    case WM_DPICHANGED:
+      dpi_ = HIWORD(wParam);
+      win32::takeSuggestedRect(window_, lParam);
+      layout();
       return 0;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
@@ -117,18 +131,43 @@ LRESULT MailClientDialog::handleMessage(UINT message, WPARAM wParam, LPARAM lPar
 
 void MailClientDialog::createControls() {
   const auto instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(window_, GWLP_HINSTANCE));
-  const HFONT font = font_.get();
-  const wchar_t* const question = L"Al-Mailはどこにありますか？";
-  const SIZE questionSize = textSize(window_, font, question);
-  promptLabel_ = createControl(window_, instance, L"STATIC", question, SS_LEFT | SS_NOPREFIX, 0, 24,
-                               8, questionSize.cx, questionSize.cy, -1, font);
+  promptLabel_ = createControl(window_, instance, L"STATIC", kQuestion, SS_LEFT | SS_NOPREFIX, 0, 0,
+                               0, 0, 0, -1, nullptr);
   pathEdit_ = createControl(window_, instance, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL,
-                            WS_EX_CLIENTEDGE, 24, 32, 313, 24, kEdit1Id, font);
+                            WS_EX_CLIENTEDGE, 0, 0, 0, 0, kEdit1Id, nullptr);
   // A tool button: clicked with the mouse, never in the tab order.
-  browseButton_ = createControl(window_, instance, L"BUTTON", L"...", BS_PUSHBUTTON, 0, 344, 32, 23,
-                                22, kSpeedButton1Id, font);
+  browseButton_ = createControl(window_, instance, L"BUTTON", L"...", BS_PUSHBUTTON, 0, 0, 0, 0, 0,
+                                kSpeedButton1Id, nullptr);
   okButton_ = createControl(window_, instance, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0,
-                            144, 64, 75, 25, IDOK, font);
+                            0, 0, 0, 0, IDOK, nullptr);
+  layout();
+}
+
+void MailClientDialog::layout() {
+  const win32::DpiScale at(dpi_);
+  win32::Font font = win32::createJapaneseFont(at(kFontHeight));
+  const SIZE questionSize = textSize(window_, font.get(), kQuestion);
+  const struct {
+    HWND control;
+    int x, y, width, height;
+  } places[] = {
+      {promptLabel_, at(24), at(8), questionSize.cx, questionSize.cy},
+      {pathEdit_, at(24), at(32), at(313), at(24)},
+      {browseButton_, at(344), at(32), at(23), at(22)},
+      {okButton_, at(144), at(64), at(75), at(25)},
+  };
+  for (const auto& place : places) {
+    ::SendMessageW(place.control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    ::SetWindowPos(place.control, nullptr, place.x, place.y, place.width, place.height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  font_ = std::move(font);
+  // The question is never cut off, whatever width the font gives it.
+  const int width = std::max(at(kClientWidth), at(24) + int(questionSize.cx));
+  const RECT frame =
+      win32::outerRectForClient({0, 0, width, at(kClientHeight)}, kStyle, kExStyle, dpi_);
+  ::SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void MailClientDialog::onCreate() {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/dpi.h"
 #include "win32/handles_win32.h"
 #include "win32/window_win32.h"
 
@@ -29,12 +30,15 @@ class MailClientDialog : public win32::Window<MailClientDialog> {
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   void createControls();
+  // Font, controls and size at dpi_.
+  void layout();
   void onCreate();
   void onBrowseButtonClick();
   void close();
 
   HWND owner_;
   std::string initialPath_;
+  int dpi_ = kBaseDpi;
   win32::Font font_;
   HWND promptLabel_ = nullptr;
   HWND pathEdit_ = nullptr;

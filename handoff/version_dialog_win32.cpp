@@ -9,6 +9,7 @@
 
 #include "common/shift_jis.h"
 #include "handoff/version_text.h"
+#include "win32/dpi_win32.h"
 #include "win32/fonts_win32.h"
 #include "win32/modal_dialog_win32.h"
 #include "win32/window_text_win32.h"
@@ -22,6 +23,9 @@ constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
 // The program icon of res/fudekko.rc.
 constexpr int kProgramIconId = 1;
+// The layout at 96 DPI; it is drawn scaled to the dialog's DPI.
+constexpr int kLeft = 152, kTop = 93, kClientWidth = 222, kClientHeight = 83;
+constexpr int kFontHeight = 16, kTitleFontHeight = 27, kIconSize = 32;
 
 std::wstring runningProgramPath() {
   std::wstring path(MAX_PATH, L'\0');
@@ -72,8 +76,9 @@ HWND createControl(HWND parent, HINSTANCE instance, const wchar_t* className, co
   return control;
 }
 
-// Sizes a label to its text in its font, as a label with automatic size does.
-void fitLabelToText(HWND label, HFONT font) {
+// Sizes a label to its text in its font, as a label with automatic size does; returns
+// its right and bottom edges.
+POINT fitLabelToText(HWND label, HFONT font) {
   const std::wstring text = win32::windowText(label);
   win32::WindowDc dc(label);
   const win32::Selection selected(dc.get(), font);
@@ -81,29 +86,36 @@ void fitLabelToText(HWND label, HFONT font) {
   ::DrawTextW(dc.get(), text.c_str(), int(text.size()), &area, DT_CALCRECT | DT_NOPREFIX);
   ::SetWindowPos(label, nullptr, 0, 0, area.right, area.bottom,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT placed{};
+  ::GetWindowRect(label, &placed);
+  ::MapWindowPoints(nullptr, ::GetParent(label), reinterpret_cast<POINT*>(&placed), 2);
+  return {placed.right, placed.bottom};
 }
 
 }  // namespace
 
-VersionDialog::VersionDialog(HINSTANCE instance, HWND owner)
-    : instance_(instance),
-      owner_(owner),
-      font_(win32::createJapaneseFont(16)),
-      titleFont_(win32::createFont(L"Times New Roman", 27, ANSI_CHARSET, FW_BOLD)),
-      icon_(static_cast<HICON>(
-          ::LoadImageW(instance, MAKEINTRESOURCEW(kProgramIconId), IMAGE_ICON, 32, 32, 0))) {
+VersionDialog::VersionDialog(HINSTANCE instance, HWND owner) : instance_(instance), owner_(owner) {
   registerClass(instance, kClassName, ::GetSysColorBrush(COLOR_BTNFACE));
-  RECT frame{0, 0, 222, 83};
-  ::AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
-  createWindow(instance, kClassName, L"ﾊﾞｰｼﾞｮﾝ情報", kStyle, kExStyle, 152, 93,
-               frame.right - frame.left, frame.bottom - frame.top, owner);
+  // Created at the form's place, then sized for the DPI it gets there.
+  const int dpi = win32::screenDpi();
+  if (createWindow(instance, kClassName, L"ﾊﾞｰｼﾞｮﾝ情報", kStyle, kExStyle, scaleForDpi(kLeft, dpi),
+                   scaleForDpi(kTop, dpi), 0, 0, owner)) {
+    ::SetWindowPos(window_, nullptr, scaleForDpi(kLeft, dpi_), scaleForDpi(kTop, dpi_), 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 LRESULT VersionDialog::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
+      dpi_ = win32::windowDpi(window_);
       createControls();
       onCreate();
+      return 0;
+    case WM_DPICHANGED:
+      dpi_ = HIWORD(wParam);
+      win32::takeSuggestedRect(window_, lParam);
+      layout();
       return 0;
     case WM_COMMAND:
       // Enter and Escape close it, as they close any message box.
@@ -117,25 +129,57 @@ LRESULT VersionDialog::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 void VersionDialog::createControls() {
-  iconImage_ =
-      createControl(window_, instance_, L"STATIC", nullptr, SS_ICON, 16, 16, 32, 32, nullptr);
-  if (icon_) ::SendMessageW(iconImage_, STM_SETICON, reinterpret_cast<WPARAM>(icon_.get()), 0);
-  ::SetWindowPos(iconImage_, nullptr, 16, 16, 32, 32, SWP_NOZORDER | SWP_NOACTIVATE);
-
-  titleLabel_ = createControl(window_, instance_, L"STATIC", L"Fudekko", SS_LEFT | SS_NOPREFIX, 56,
-                              8, 0, 0, titleFont_.get());
-  fitLabelToText(titleLabel_, titleFont_.get());
+  iconImage_ = createControl(window_, instance_, L"STATIC", nullptr, SS_ICON, 0, 0, 0, 0, nullptr);
+  titleLabel_ = createControl(window_, instance_, L"STATIC", L"Fudekko", SS_LEFT | SS_NOPREFIX, 0,
+                              0, 0, 0, nullptr);
+  // The label's text as the form has it, shown when the program file has no version.
   versionLabel_ = createControl(window_, instance_, L"STATIC", L"VersionLabel",
-                                SS_LEFT | SS_NOPREFIX, 56, 35, 0, 0, font_.get());
-  fitLabelToText(versionLabel_, font_.get());
+                                SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, nullptr);
+  layout();
 }
 
 void VersionDialog::onCreate() {
   FileVersionInfo info(runningProgramPath());
   if (const std::optional<std::string> text = versionLabelText(info)) {
     ::SetWindowTextW(versionLabel_, sjisToWide(*text).c_str());
-    fitLabelToText(versionLabel_, font_.get());
+    layout();
   }
+}
+
+void VersionDialog::layout() {
+  const win32::DpiScale at(dpi_);
+  // The icon is loaded at the size it is shown, from the icon file's nearest picture.
+  win32::Icon icon(static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(kProgramIconId),
+                                                   IMAGE_ICON, at(kIconSize), at(kIconSize), 0)));
+  ::SendMessageW(iconImage_, STM_SETICON, reinterpret_cast<WPARAM>(icon.get()), 0);
+  ::SetWindowPos(iconImage_, nullptr, at(16), at(16), at(kIconSize), at(kIconSize),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  icon_ = std::move(icon);
+
+  win32::Font font = win32::createJapaneseFont(at(kFontHeight));
+  win32::Font titleFont =
+      win32::createFont(L"Times New Roman", at(kTitleFontHeight), ANSI_CHARSET, FW_BOLD);
+  const struct {
+    HWND label;
+    HFONT font;
+    int x, y;
+  } labels[] = {{titleLabel_, titleFont.get(), at(56), at(8)},
+                {versionLabel_, font.get(), at(56), at(35)}};
+  POINT extent{at(kClientWidth), at(kClientHeight)};
+  for (const auto& label : labels) {
+    ::SendMessageW(label.label, WM_SETFONT, reinterpret_cast<WPARAM>(label.font), TRUE);
+    ::SetWindowPos(label.label, nullptr, label.x, label.y, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const POINT end = fitLabelToText(label.label, label.font);
+    // The texts are never cut off, whatever size the fonts give them.
+    extent.x = std::max(extent.x, end.x);
+    extent.y = std::max(extent.y, end.y);
+  }
+  font_ = std::move(font);
+  titleFont_ = std::move(titleFont);
+  const RECT frame = win32::outerRectForClient({0, 0, extent.x, extent.y}, kStyle, kExStyle, dpi_);
+  ::SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void VersionDialog::showModal() {

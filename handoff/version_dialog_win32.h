@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "common/dpi.h"
 #include "win32/handles_win32.h"
 #include "win32/window_win32.h"
 
@@ -21,10 +22,13 @@ class VersionDialog : public win32::Window<VersionDialog> {
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   void createControls();
+  // Icon, fonts, labels and size at dpi_.
+  void layout();
   void onCreate();
 
   HINSTANCE instance_;
   HWND owner_;
+  int dpi_ = kBaseDpi;
   win32::Font font_;
   win32::Font titleFont_;
   win32::Icon icon_;

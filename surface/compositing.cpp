@@ -26,12 +26,12 @@ const std::uint32_t* rowOf(const Picture& picture, std::int32_t y) {
 }  // namespace
 
 Rect recomposite(const Picture& ink, const Picture& background, Picture& composite, Point a,
-                 Point b) {
+                 Point b, std::int32_t margin) {
   // 64-bit arithmetic: the points may lie anywhere in the 32-bit range.
-  const std::int64_t left = std::int64_t(std::min(a.x, b.x)) - kRecompositeMargin;
-  const std::int64_t top = std::int64_t(std::min(a.y, b.y)) - kRecompositeMargin;
-  const std::int64_t right = std::int64_t(std::max(a.x, b.x)) + kRecompositeMargin;
-  const std::int64_t bottom = std::int64_t(std::max(a.y, b.y)) + kRecompositeMargin;
+  const std::int64_t left = std::int64_t(std::min(a.x, b.x)) - margin;
+  const std::int64_t top = std::int64_t(std::min(a.y, b.y)) - margin;
+  const std::int64_t right = std::int64_t(std::max(a.x, b.x)) + margin;
+  const std::int64_t bottom = std::int64_t(std::max(a.y, b.y)) + margin;
   const Rect done{static_cast<std::int32_t>(std::max<std::int64_t>(left, 0)),
                   static_cast<std::int32_t>(std::max<std::int64_t>(top, 0)),
                   static_cast<std::int32_t>(std::min<std::int64_t>(right, composite.width())),

@@ -76,18 +76,25 @@ void HandwritingSurface::onEraseButtonClick(bool down) {
 }
 
 void HandwritingSurface::updatePenGlyphs() {
+  drawPenGlyphs();
+  penStore_.storePen(colorIndex, lineWidth);
+}
+
+// The glyphs are drawn at the window's DPI, not stretched, so they stay sharp.
+void HandwritingSurface::drawPenGlyphs() {
   glyphScratch = std::make_unique<Picture>(lineGlyph);
   Picture& scratch = *glyphScratch;
   const std::int32_t w = scratch.width();
   const std::int32_t h = scratch.height();
+  const auto at = [this](std::int32_t length) { return scaleForDpi(length, dpi_); };
 
-  // Line glyph: a black bar of the pen's width on white.
+  // Line glyph: a black bar of the pen's width on white, as wide as the strokes.
   scratch.setBrushColor(colorTableEntry(kWhiteIndex));
   scratch.fillRect({0, 0, w, h});
   scratch.setPenColor(kBlack);
-  scratch.setPenWidth(lineWidth);
-  scratch.moveTo({20, h / 2});
-  scratch.lineTo({w - 20, h / 2});
+  scratch.setPenWidth(scaledPenWidth(lineWidth, dpi_));
+  scratch.moveTo({at(20), h / 2});
+  scratch.lineTo({w - at(20), h / 2});
   lineGlyph = scratch;
 
   // Colour glyph: a black-edged swatch on a background entry that is never the pen's
@@ -95,14 +102,23 @@ void HandwritingSurface::updatePenGlyphs() {
   scratch.setBrushColor(colorTableEntry((colorIndex + 1) % 14 + 1));
   scratch.fillRect({0, 0, w, h});
   scratch.setPenColor(kBlack);
-  scratch.setPenWidth(1);
+  scratch.setPenWidth(scaledPenWidth(1, dpi_));
   scratch.setBrushColor(colorTableEntry(colorIndex));
-  const Rect swatch{15, 10, w - 15, h - 10};
+  const Rect swatch{at(15), at(10), w - at(15), h - at(10)};
   scratch.fillRect(swatch);
   scratch.rectangle(swatch);
   colorGlyph = scratch;
+}
 
-  penStore_.storePen(colorIndex, lineWidth);
+void HandwritingSurface::setDpi(int dpi) {
+  if (dpi <= 0) dpi = kBaseDpi;
+  if (dpi == dpi_) return;
+  dpi_ = dpi;
+  const std::int32_t width = scaleForDpi(kGlyphWidth, dpi);
+  const std::int32_t height = scaleForDpi(kGlyphHeight, dpi);
+  lineGlyph = Picture(PixelFormat::Bits24, width, height);
+  colorGlyph = Picture(PixelFormat::Bits24, width, height);
+  drawPenGlyphs();
 }
 
 // --- Strokes ---
@@ -142,7 +158,7 @@ Rect HandwritingSurface::onDrawingAreaMouseUp(MouseButton /*button*/, Point at) 
 Rect HandwritingSurface::segmentTo(Point to) {
   Rect changed;
   if (inkPicture) {
-    inkPicture->setPenWidth(lineWidth);
+    inkPicture->setPenWidth(scaledPenWidth(lineWidth, dpi_));
     inkPicture->setPenColor(colorTableEntry(colorIndex));
     inkPicture->lineTo(to);
     changed = recomposite(previousPoint, to);
@@ -154,12 +170,14 @@ Rect HandwritingSurface::segmentTo(Point to) {
 Rect HandwritingSurface::recomposite(Point a, Point b) {
   if (!hasLayers()) return {};
   if (inkPicture) {
-    return fudekko::recomposite(*inkPicture, *backgroundPicture, *compositePicture, a, b);
+    return fudekko::recomposite(*inkPicture, *backgroundPicture, *compositePicture, a, b,
+                                scaledRecompositeMargin(dpi_));
   }
-  const std::int64_t left = std::int64_t(std::min(a.x, b.x)) - kRecompositeMargin;
-  const std::int64_t top = std::int64_t(std::min(a.y, b.y)) - kRecompositeMargin;
-  const std::int64_t right = std::int64_t(std::max(a.x, b.x)) + kRecompositeMargin;
-  const std::int64_t bottom = std::int64_t(std::max(a.y, b.y)) + kRecompositeMargin;
+  const std::int64_t margin = scaledRecompositeMargin(dpi_);
+  const std::int64_t left = std::int64_t(std::min(a.x, b.x)) - margin;
+  const std::int64_t top = std::int64_t(std::min(a.y, b.y)) - margin;
+  const std::int64_t right = std::int64_t(std::max(a.x, b.x)) + margin;
+  const std::int64_t bottom = std::int64_t(std::max(a.y, b.y)) + margin;
   const auto clamp32 = [](std::int64_t v) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
   };
@@ -172,7 +190,7 @@ Rect HandwritingSurface::recomposite(Point a, Point b) {
 Rect HandwritingSurface::beginSmoothStroke(Point at) {
   // The white pen is the eraser: it takes ink away instead of laying white over it.
   rasterizer_.beginStroke(*inkLayer, colorTableEntry(colorIndex), colorIndex == kWhiteIndex,
-                          lineWidth);
+                          scaledPenWidth(lineWidth, dpi_));
   smoother_.begin(pixelCentre(at), path_);
   lastDrawn_ = path_.front();
   return drawPath();

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "common/dpi.h"
 #include "imaging/geometry.h"
 #include "imaging/picture.h"
 #include "surface/ink_layer.h"
@@ -38,7 +39,7 @@ inline const char* drawingButtonCaption(bool down) {
   return down ? kDrawingCaptionDown : kDrawingCaptionUp;
 }
 
-// Size of the design-time glyph of the colour and line buttons.
+// Size of the design-time glyph of the colour and line buttons, at 96 DPI.
 inline constexpr std::int32_t kGlyphWidth = 64;
 inline constexpr std::int32_t kGlyphHeight = 45;
 
@@ -67,6 +68,14 @@ class HandwritingSurface {
   // Redraws lineGlyph and colorGlyph from the pen, then stores the pen, which may
   // throw; the glyphs and the pen are in force by then.
   void updatePenGlyphs();
+
+  // --- DPI ---
+  // The DPI of the window the surface is shown in (96 until set). lineWidth keeps its
+  // 96-DPI meaning, as stored; strokes are drawn scaledPenWidth(lineWidth, dpi) device
+  // pixels wide and recomposited with the margin scaled alike. The glyphs are redrawn
+  // at the scaled size; the layers keep their pixels (ink stays as it was drawn).
+  void setDpi(int dpi);
+  int dpi() const { return dpi_; }
 
   // --- Strokes (drawing-area coordinates) ---
   // Each returns the rectangle of compositePicture that changed (possibly empty): the
@@ -119,7 +128,7 @@ class HandwritingSurface {
   std::int32_t savedColorIndex = kDefaultPenColor;
   std::int32_t savedLineWidth = kDefaultPenWidth;
 
-  // The glyphs of LineButton and ColorButton (24-bit, 64 x 45); their bottom-left
+  // The glyphs of LineButton and ColorButton (24-bit, 64 x 45 at 96 DPI); their bottom-left
   // pixel is the transparent colour that shows as the button face.
   Picture lineGlyph;
   Picture colorGlyph;
@@ -127,6 +136,7 @@ class HandwritingSurface {
  private:
   Rect segmentTo(Point to);
   bool hasLayers() const;
+  void drawPenGlyphs();
   // Smooth ink: the stroke's path as the smoother settles it, drawn and recomposited.
   Rect beginSmoothStroke(Point at);
   Rect continueSmoothStroke(Point at);
@@ -134,6 +144,7 @@ class HandwritingSurface {
   Rect drawPath();
 
   PenStore& penStore_;
+  int dpi_ = kBaseDpi;
   bool smoothInk_ = true;
   InkRasterizer rasterizer_;
   StrokeSmoother smoother_;

@@ -23,6 +23,11 @@ FUDEKKO_EXE = WINDOWS_BUILD / "fudekko.exe"
 DRIVER_EXE = WINDOWS_BUILD / "tools" / "e2e_driver" / "e2e_driver.exe"
 MAIN_CAPTION = "ふでっこ～ ぽすと～"
 
+# Where Wine keeps the screen's DPI, and a note of the value to put back, kept until it
+# is back (so that a test that was killed cannot leave a later one at another DPI).
+DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
+DPI_NOTE = ARTIFACTS / "dpi-to-restore"
+
 # Window messages the tests send.
 WM_CLOSE = 0x0010
 WM_COMMAND = 0x0111
@@ -84,6 +89,7 @@ class Session:
         self.processes = []
         # Start from a clean Wine server: nothing of an earlier run holds the marker.
         self.stop_wine()
+        self.restore_dpi()
 
     def stop_wine(self):
         subprocess.run(["wineserver", "-k"], env=self.env, check=False,
@@ -99,7 +105,39 @@ class Session:
                 process.kill()
         # Nothing of this test may live on into the next one.
         self.stop_wine()
+        self.restore_dpi()
         return False
+
+    def registry(self, *args):
+        return subprocess.run(["wine", "reg", *args], env=self.env, capture_output=True,
+                              text=True, check=False)
+
+    def set_dpi(self, dpi):
+        """Sets the prefix's screen DPI ("LogPixels") until the session ends; the programs
+        started from now on run at it."""
+        if not DPI_NOTE.exists():
+            query = self.registry("query", DESKTOP_KEY, "/v", "LogPixels")
+            values = [line.split()[-1] for line in query.stdout.splitlines()
+                      if "LogPixels" in line]
+            DPI_NOTE.parent.mkdir(parents=True, exist_ok=True)
+            DPI_NOTE.write_text(str(int(values[0], 0)) if values else "none")
+        added = self.registry("add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD",
+                              "/d", str(dpi), "/f")
+        check(added.returncode == 0, f"could not set LogPixels: {added.stderr}")
+        # A fresh Wine server and fresh programs read the new value.
+        self.stop_wine()
+
+    def restore_dpi(self):
+        if not DPI_NOTE.exists():
+            return
+        saved = DPI_NOTE.read_text().strip()
+        if saved == "none":
+            self.registry("delete", DESKTOP_KEY, "/v", "LogPixels", "/f")
+        else:
+            self.registry("add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD",
+                          "/d", saved, "/f")
+        self.stop_wine()
+        DPI_NOTE.unlink()
 
     def install_program(self, subfolder="program"):
         """A private copy of fudekko.exe; its settings file lands beside it."""

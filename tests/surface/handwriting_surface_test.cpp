@@ -161,6 +161,66 @@ TEST(PenTools, FailedColorWriteSkipsWidthButKeepsGlyphsAndPen) {
   EXPECT_EQ(surface.colorGlyph.pixel(30, 20), kColorTable[4]);
 }
 
+// The glyphs at 144 and 192 DPI are the 96-DPI ones drawn anew at the larger size,
+// with the pen and the outline scaled alike; returning to 96 gives today's glyphs.
+TEST(PenTools, GlyphsAreDrawnAtTheWindowsDpi) {
+  RecordingSettings settings;
+  HandwritingSurface surface(settings);
+  surface.setStartPen(0, 5);
+  surface.setDpi(192);
+  EXPECT_TRUE(settings.writes.empty());  // a DPI change stores nothing
+  const Picture& line = surface.lineGlyph;
+  ASSERT_EQ(line.width(), 128);
+  ASSERT_EQ(line.height(), 90);
+  EXPECT_EQ(line.format(), PixelFormat::Bits24);
+  // A 10-pixel bar (5 at 96 DPI) from x 40 to 88 around row 45.
+  int barRows = 0;
+  for (int y = 0; y < 90; ++y) barRows += line.pixel(64, y) == kBlack;
+  EXPECT_NEAR(barRows, 10, 1);  // as wide as the line primitive paints a 10-pixel pen
+  EXPECT_EQ(line.pixel(45, 45), kBlack);
+  EXPECT_EQ(line.pixel(83, 45), kBlack);
+  EXPECT_EQ(line.pixel(30, 45), kWhite);
+  EXPECT_EQ(line.pixel(98, 45), kWhite);
+  EXPECT_EQ(line.pixel(0, 89), kWhite);  // the transparent corner
+  // The swatch: left 30, top 20, right 98, bottom 70, with a 2-pixel outline.
+  const Picture& color = surface.colorGlyph;
+  EXPECT_EQ(color.pixel(29, 45), kColorTable[2]);
+  EXPECT_EQ(color.pixel(30, 45), kBlack);
+  EXPECT_EQ(color.pixel(31, 45), kBlack);
+  EXPECT_EQ(color.pixel(32, 45), kColorTable[0]);
+  EXPECT_EQ(color.pixel(97, 69), kBlack);
+  EXPECT_EQ(color.pixel(98, 70), kColorTable[2]);
+
+  // 144 DPI: 96 x 68 (67.5 rounded up), the 5-pixel pen 8 wide (7.5 rounded up).
+  surface.setDpi(144);
+  ASSERT_EQ(surface.lineGlyph.width(), 96);
+  ASSERT_EQ(surface.lineGlyph.height(), 68);
+  barRows = 0;
+  for (int y = 0; y < 68; ++y) barRows += surface.lineGlyph.pixel(48, y) == kBlack;
+  EXPECT_NEAR(barRows, 8, 1);
+
+  // The pen keeps its 96-DPI width in the settings.
+  surface.onLineButtonClick();
+  EXPECT_EQ(surface.lineWidth, 7);
+  EXPECT_EQ(settings.writes.back(), (Written{"Main", "PenWidth", 7}));
+
+  surface.setDpi(96);
+  surface.setStartPen(0, 5);
+  surface.updatePenGlyphs();
+  RecordingSettings plain;
+  HandwritingSurface reference(plain);
+  reference.setStartPen(0, 5);
+  reference.updatePenGlyphs();
+  ASSERT_EQ(surface.lineGlyph.width(), 64);
+  ASSERT_EQ(surface.lineGlyph.height(), 45);
+  for (int y = 0; y < 45; ++y) {
+    for (int x = 0; x < 64; ++x) {
+      ASSERT_EQ(surface.lineGlyph.pixel(x, y), reference.lineGlyph.pixel(x, y));
+      ASSERT_EQ(surface.colorGlyph.pixel(x, y), reference.colorGlyph.pixel(x, y));
+    }
+  }
+}
+
 // ---- Compositing ----
 
 TEST(recomposite, InkOverBackgroundWithWhiteTransparent) {
@@ -366,6 +426,46 @@ TEST_F(StrokeTest, MissedReleaseEndsTheStrokeWithoutDrawing) {
   surface.onDrawingAreaMouseDown(kRightButton, {10, 20});
   EXPECT_FALSE(surface.onDrawingAreaMouseMove(kLeftButton, {20, 20}).empty());
   EXPECT_EQ(ink(15, 20), kColorTable[2]);
+}
+
+// At 192 DPI a stroke is twice as many pixels wide as at 96 and the recomposite's
+// margin is twice as wide, so the wider pen still lies within it.
+TEST_F(StrokeTest, StrokesAndMarginScaleWithTheDpi) {
+  surface.setStartPen(2, 5);
+  RecordingSettings plain;
+  HandwritingSurface at96(plain);
+  at96.setSmoothInk(false);  // as the fixture's surface
+  at96.setStartPen(2, 5);
+  at96.createLayers(60, 40);
+  surface.setDpi(192);
+
+  for (HandwritingSurface* each : {&surface, &at96}) {
+    each->onDrawingAreaMouseDown(kLeftButton, {10, 20});
+    each->onDrawingAreaMouseMove(kLeftButton, {40, 20});
+    each->onDrawingAreaMouseUp(kLeftButton, {40, 20});
+  }
+  const auto inkRows = [](const Picture& picture) {
+    int rows = 0;
+    for (int y = 0; y < picture.height(); ++y) rows += picture.pixel(25, y) != kWhite;
+    return rows;
+  };
+  EXPECT_EQ(inkRows(*at96.inkPicture), 5);
+  EXPECT_GE(inkRows(*surface.inkPicture), 9);
+  EXPECT_LE(inkRows(*surface.inkPicture), 11);
+  // Every ink pixel of the wide stroke reached the composite.
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < 60; ++x) ASSERT_EQ(shown(x, y), ink(x, y)) << x << "," << y;
+  }
+  EXPECT_EQ(surface.recomposite({20, 15}, {20, 15}), (Rect{10, 5, 30, 25}));
+  EXPECT_EQ(at96.recomposite({20, 15}, {20, 15}), (Rect{15, 10, 25, 20}));
+
+  // A later DPI change leaves the ink as it was drawn.
+  const Picture before = *surface.inkPicture;
+  surface.setDpi(96);
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < 60; ++x) ASSERT_EQ(ink(x, y), before.pixel(x, y));
+  }
+  EXPECT_EQ(surface.lineWidth, 5);
 }
 
 // ---- Modes and sizing ----

@@ -326,6 +326,9 @@ int usage() {
 
 int wmain(int argc, wchar_t** argv) {
   _setmode(_fileno(stdout), _O_BINARY);
+  // Positions, sizes and screenshots in device pixels, as the programs under test see
+  // them at any DPI: an unaware process would get them scaled to 96 DPI.
+  ::SetProcessDPIAware();
   if (argc < 2) return usage();
   const std::wstring command = argv[1];
   auto number = [&](int i) { return std::wcstoll(argv[i], nullptr, 0); };
