@@ -43,6 +43,7 @@ struct Rect {
     return {std::max(left, other.left), std::max(top, other.top), std::min(right, other.right),
             std::min(bottom, other.bottom)};
   }
+  Rect widened(std::int32_t by) const { return {left - by, top - by, right + by, bottom + by}; }
   // The smallest rectangle holding both; an empty one adds nothing.
   Rect unite(const Rect& other) const {
     if (empty()) return other;

@@ -7,17 +7,6 @@
 
 namespace fudekko {
 
-namespace {
-
-Rect unite(const Rect& a, const Rect& b) {
-  if (a.empty()) return b;
-  if (b.empty()) return a;
-  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-          std::max(a.bottom, b.bottom)};
-}
-
-}  // namespace
-
 HandwritingSurface::HandwritingSurface(PenStore& penStore)
     : lineGlyph(PixelFormat::Bits24, kGlyphWidth, kGlyphHeight),
       colorGlyph(PixelFormat::Bits24, kGlyphWidth, kGlyphHeight),
@@ -42,6 +31,20 @@ void HandwritingSurface::createLayers(std::int32_t width, std::int32_t height) {
     layer->setWidth(width);
     layer->setHeight(height);
   }
+  history_.reset(inkRows());
+}
+
+PixelRows HandwritingSurface::inkRows() {
+  if (inkLayer) {
+    return {reinterpret_cast<std::uint8_t*>(inkLayer->row(0)),
+            PixelRows::kBytesPerPixel * static_cast<std::size_t>(inkLayer->width()),
+            inkLayer->width(), inkLayer->height()};
+  }
+  if (inkPicture && !inkPicture->empty()) {
+    return {inkPicture->scanLine(0), inkPicture->stride(), inkPicture->width(),
+            inkPicture->height()};
+  }
+  return {};
 }
 
 bool HandwritingSurface::hasLayers() const {
@@ -132,7 +135,7 @@ Rect HandwritingSurface::onDrawingAreaMouseDown(MouseButton button, Point at) {
   penDown = true;
   if (inkPicture) inkPicture->moveTo(at);
   previousPoint = at;
-  if (inkLayer && hasLayers()) changed = unite(changed, beginSmoothStroke(at));
+  if (inkLayer && hasLayers()) changed = changed.unite(beginSmoothStroke(at));
   return changed;
 }
 
@@ -141,7 +144,9 @@ Rect HandwritingSurface::onDrawingAreaMouseMove(unsigned held, Point at) {
   if ((held & strokeButtons_) == 0) {
     penDown = false;
     strokeButtons_ = kNoButton;
-    return rasterizer_.inStroke() ? endSmoothStroke(previousPoint) : Rect{};
+    const Rect changed = rasterizer_.inStroke() ? endSmoothStroke(previousPoint) : Rect{};
+    history_.endStroke(inkRows());
+    return changed;
   }
   if (rasterizer_.inStroke()) return continueSmoothStroke(at);
   return segmentTo(at);
@@ -152,6 +157,7 @@ Rect HandwritingSurface::onDrawingAreaMouseUp(MouseButton /*button*/, Point at) 
   const Rect changed = rasterizer_.inStroke() ? endSmoothStroke(at) : segmentTo(at);
   penDown = false;
   strokeButtons_ = kNoButton;
+  history_.endStroke(inkRows());
   return changed;
 }
 
@@ -161,6 +167,12 @@ Rect HandwritingSurface::segmentTo(Point to) {
     inkPicture->setPenWidth(scaledPenWidth(lineWidth, dpi_));
     inkPicture->setPenColor(colorTableEntry(colorIndex));
     inkPicture->lineTo(to);
+    // The line's pixels lie within half the pen's width of the segment; the eraser's
+    // reach beyond the recomposite margin, so the history is told its own rectangle.
+    const std::int32_t reach = scaledPenWidth(lineWidth, dpi_) / 2 + 1;
+    history_.touched(Rect{std::min(previousPoint.x, to.x), std::min(previousPoint.y, to.y),
+                          std::max(previousPoint.x, to.x) + 1, std::max(previousPoint.y, to.y) + 1}
+                         .widened(reach));
     changed = recomposite(previousPoint, to);
   }
   previousPoint = to;
@@ -213,7 +225,9 @@ Rect HandwritingSurface::endSmoothStroke(Point at) {
 Rect HandwritingSurface::drawPath() {
   Rect changed;
   for (const InkPoint& point : path_) {
-    changed = unite(changed, rasterizer_.segment(lastDrawn_, point));
+    const Rect drawn = rasterizer_.segment(lastDrawn_, point);
+    history_.touched(drawn);
+    changed = changed.unite(drawn);
     lastDrawn_ = point;
   }
   path_.clear();
@@ -250,6 +264,7 @@ Rect HandwritingSurface::onDrawingButtonClick(bool down, std::int32_t windowWidt
     }
     compositePicture->setWidth(textAreaWidth);
     compositePicture->setHeight(textAreaHeight);
+    history_.rebase(inkRows());
   }
   return recomposite({0, 0}, {textAreaWidth, textAreaHeight});
 }
@@ -270,6 +285,24 @@ void HandwritingSurface::onResize(std::int32_t drawingAreaWidth, std::int32_t dr
     inkPicture->setHeight(drawingAreaHeight);
   }
   if (inkLayer) inkLayer->setSize(drawingAreaWidth, drawingAreaHeight);
+  history_.rebase(inkRows());
+}
+
+// --- History ---
+
+Rect HandwritingSurface::undo() {
+  if (penDown || !hasLayers()) return {};
+  return showRestored(history_.undo(inkRows()));
+}
+
+Rect HandwritingSurface::redo() {
+  if (penDown || !hasLayers()) return {};
+  return showRestored(history_.redo(inkRows()));
+}
+
+Rect HandwritingSurface::showRestored(const Rect& restored) {
+  if (restored.empty()) return {};
+  return recomposite({restored.left, restored.top}, {restored.right, restored.bottom});
 }
 
 void HandwritingSurface::onClose() {

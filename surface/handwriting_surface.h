@@ -12,6 +12,7 @@
 #include "surface/ink_layer.h"
 #include "surface/ink_rasterizer.h"
 #include "surface/pen_tools.h"
+#include "surface/stroke_history.h"
 #include "surface/stroke_smoother.h"
 
 namespace fudekko {
@@ -93,6 +94,16 @@ class HandwritingSurface {
   // margin; returns the rebuilt part. Nothing after onClose.
   Rect recomposite(Point a, Point b);
 
+  // --- History of strokes ---
+  // A stroke runs from a button's press to its release (or to the move that finds the
+  // release missed); eraser strokes are strokes too. Undo takes the last one back, redo
+  // brings it again; each returns the rectangle of the composite to show. Nothing
+  // while a stroke is being drawn. The history lasts through mode changes and Sends.
+  bool canUndo() const { return history_.canUndo(); }
+  bool canRedo() const { return history_.canRedo(); }
+  Rect undo();
+  Rect redo();
+
   // --- Modes and sizing ---
   // `down`: DrawingButton's state after the platform toggled it (down: the mode is
   // being entered, the text area is still visible). `windowWidth/Height`: the main
@@ -142,6 +153,10 @@ class HandwritingSurface {
   Rect continueSmoothStroke(Point at);
   Rect endSmoothStroke(Point at);
   Rect drawPath();
+  // The ink, as the history sees it.
+  PixelRows inkRows();
+  // Recomposites what undo or redo put back into the ink.
+  Rect showRestored(const Rect& restored);
 
   PenStore& penStore_;
   int dpi_ = kBaseDpi;
@@ -150,6 +165,7 @@ class HandwritingSurface {
   StrokeSmoother smoother_;
   std::vector<InkPoint> path_;
   InkPoint lastDrawn_;
+  StrokeHistory history_;
   // The buttons pressed since the stroke began.
   unsigned strokeButtons_ = kNoButton;
 };
