@@ -290,14 +290,20 @@ void MainWindow::onCommand(int id) {
 // --- Edit menu ---
 
 void MainWindow::undo() {
-  if (handwriting()) return;
-  if (const auto edit = textHistory_.undo()) applyToTextArea(textArea_, *edit, ignoreTextChanges_);
+  if (handwriting()) {
+    showComposite(surface_.undo());
+  } else if (const auto edit = textHistory_.undo()) {
+    applyToTextArea(textArea_, *edit, ignoreTextChanges_);
+  }
   updateEditMenu();
 }
 
 void MainWindow::redo() {
-  if (handwriting()) return;
-  if (const auto edit = textHistory_.redo()) applyToTextArea(textArea_, *edit, ignoreTextChanges_);
+  if (handwriting()) {
+    showComposite(surface_.redo());
+  } else if (const auto edit = textHistory_.redo()) {
+    applyToTextArea(textArea_, *edit, ignoreTextChanges_);
+  }
   updateEditMenu();
 }
 
@@ -315,8 +321,8 @@ void MainWindow::startTextHistory() {
 void MainWindow::updateEditMenu() {
   const HMENU menu = ::GetMenu(window_);
   if (!menu) return;
-  const bool canUndo = !handwriting() && textHistory_.canUndo();
-  const bool canRedo = !handwriting() && textHistory_.canRedo();
+  const bool canUndo = handwriting() ? surface_.canUndo() : textHistory_.canUndo();
+  const bool canRedo = handwriting() ? surface_.canRedo() : textHistory_.canRedo();
   ::EnableMenuItem(menu, kMenuUndoId, MF_BYCOMMAND | (canUndo ? MF_ENABLED : MF_GRAYED));
   ::EnableMenuItem(menu, kMenuRedoId, MF_BYCOMMAND | (canRedo ? MF_ENABLED : MF_GRAYED));
 }
@@ -564,11 +570,12 @@ void MainWindow::onDrawingButtonClick() {
     throw;
   }
   toolBar_->setDrawingCaption(utf8ToWide(drawingButtonCaption(down)));
-  textHistory_.seal();
-  updateEditMenu();
   ::ShowWindow(textArea_, down ? SW_HIDE : SW_SHOW);
   ::SetFocus(down ? window_ : textArea_);
   showComposite(changed);
+  // Each mode offers its own history.
+  textHistory_.seal();
+  updateEditMenu();
 }
 
 void MainWindow::onCanResize(int& width, int& height) const {
@@ -653,6 +660,8 @@ void MainWindow::onMouse(UINT message, WPARAM wParam, LPARAM lParam) {
       showComposite(surface_.onDrawingAreaMouseUp(kMiddleButton, at));
       break;
   }
+  // A stroke that ended is a step to take back; one that began ended the redos.
+  updateEditMenu();
 }
 
 }  // namespace fudekko
