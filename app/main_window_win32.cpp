@@ -155,6 +155,11 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (textArea_ && ::IsWindowVisible(textArea_)) ::SetFocus(textArea_);
       return 0;
     case WM_COMMAND:
+      // Typing at the text area's limit is refused: let the user hear it.
+      if (HIWORD(wParam) == EN_MAXTEXT && LOWORD(wParam) == kMemoId) {
+        ::MessageBeep(MB_OK);
+        return 0;
+      }
       onCommand(LOWORD(wParam));
       return 0;
     case WM_LBUTTONDOWN:
@@ -265,9 +270,12 @@ void MainWindow::takeCommandLineAndDraft() {
     return;
   }
   headerLines_.clear();
-  // A draft that cannot be read leaves an empty text area and a working window.
-  if (auto failure = takeInDraft(step, *textAreaLines_, headerLines_, subject_))
+  // A draft that cannot be read leaves an empty text area and a working window, and
+  // Send refuses rather than hand back an empty mail in its place.
+  if (auto failure = takeInDraft(step, *textAreaLines_, headerLines_, subject_)) {
+    draftNotLoaded_ = step.draftPath;
     throw Error(*failure);
+  }
 }
 
 void MainWindow::createPictures() {
@@ -362,9 +370,9 @@ void MainWindow::showVersionDialog() {
 
 // Send's work lives with the hand-off to the mail client; it is bound here.
 void MainWindow::onSendButtonClick() {
-  win32::sendFromMainWindow(window_, {mailClientPath_, subject_, headerLines_, attachmentFormat_},
-                            *textAreaLines_, surface_.compositePicture.get(),
-                            [this] { showMailClientDialog(); });
+  win32::sendFromMainWindow(
+      window_, {mailClientPath_, subject_, headerLines_, attachmentFormat_, draftNotLoaded_},
+      *textAreaLines_, surface_.compositePicture.get(), [this] { showMailClientDialog(); });
 }
 
 // --- Pen tools ---

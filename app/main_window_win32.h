@@ -108,6 +108,8 @@ class MainWindow : public win32::Window<MainWindow> {
   std::vector<std::string> headerLines_;
   AttachmentFormat attachmentFormat_ = AttachmentFormat::Bmp;
   std::string mailClientPath_;
+  // Set when the command line named a draft that could not be taken in.
+  std::optional<std::string> draftNotLoaded_;
 
   win32::Font formFont_;
   win32::Font textAreaFont_;

@@ -1,6 +1,7 @@
 #include "draft/text_area_lines_win32.h"
 
 #include "common/shift_jis.h"
+#include "draft/draft_intake.h"
 
 namespace fudekko::win32 {
 
@@ -12,7 +13,8 @@ std::string TextAreaLines::text() const {
 }
 
 void TextAreaLines::setText(const std::string& text) {
-  ::SetWindowTextW(edit_, sjisToWide(text).c_str());
+  // One call for the whole text: the control lays it out once.
+  if (!::SetWindowTextW(edit_, sjisToWide(text).c_str())) throw TextTooLargeError();
 }
 
 // The control always counts a last line, empty or not.
@@ -43,6 +45,14 @@ int TextAreaLines::count() const {
 std::string TextAreaLines::line(int index) const {
   if (index < 0 || index >= count()) return {};
   return limitLineBytes(wideToSjis(displayLine(index)));
+}
+
+std::vector<std::string> TextAreaLines::lines() const {
+  const int lineCount = count();
+  std::vector<std::string> all;
+  all.reserve(static_cast<std::size_t>(lineCount));
+  for (int i = 0; i < lineCount; ++i) all.push_back(limitLineBytes(wideToSjis(displayLine(i))));
+  return all;
 }
 
 void TextAreaLines::deleteLine0() {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,15 +54,23 @@ struct SendFields {
   std::string subject;
   std::vector<std::string> headerLines;
   AttachmentFormat format = AttachmentFormat::Bmp;
+  // The draft's path (Shift-JIS) when the command line named a draft that could not be
+  // taken in (unreadable, too large, gone). The text area then holds no mail of the
+  // user's, and handing it back would replace the pending mail with nothing.
+  std::optional<std::string> draftNotLoaded;
 };
 
 // "AL-Mail が存在しません"
 inline constexpr char kMailClientMissingMessage[] = "AL-Mail が存在しません";
+// Send's refusal when the draft was not taken in; "%s" is the draft's path.
+inline constexpr char kDraftNotLoadedMessage[] = "下書き %s を読み込めなかったので、送信できません";
 inline constexpr unsigned kWaitBeforeClosingMs = 5000;
 
-enum class SendResult { Sent, MailClientMissing };
+enum class SendResult { Sent, MailClientMissing, DraftNotLoaded };
 
-// The Send button. With no mail-client program file it says so, runs the selection
+// The Send button. When the named draft was not taken in it says so and does nothing
+// else: the pending send window stays, nothing is written or started, the main window
+// stays as it is. With no mail-client program file it says so, runs the selection
 // command and changes nothing else. Otherwise it hides the main window, writes the
 // picture and the draft into the temporary folder, and only then dismisses the
 // pending send window and starts the mail client, waits and closes the main window.

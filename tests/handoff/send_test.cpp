@@ -255,5 +255,37 @@ TEST_F(SendTest, FolderOrStartFailureBringsTheWindowBack) {
   EXPECT_EQ(std::count(platform_->log.begin(), platform_->log.end(), "close"), 0);
 }
 
+TEST_F(SendTest, DraftThatWasNotTakenInIsNeverReplaced) {
+  // Named but unreadable, too large or gone: the area holds nothing of the user's mail.
+  platform_->windows = {{5, false, kSendWindowTitle}};
+  fields_.draftNotLoaded = "C:\\mail\\" + utf8ToSjis("表") + ".txt";
+  fields_.headerLines.clear();
+  EXPECT_EQ(send(""), SendResult::DraftNotLoaded);
+  EXPECT_EQ(platform_->log,
+            (std::vector<std::string>{
+                "message 下書き C:\\mail\\表.txt を読み込めなかったので、送信できません"}));
+  EXPECT_TRUE(platform_->shown);
+  EXPECT_TRUE(platform_->started.empty());
+  EXPECT_TRUE(fs::is_empty(dir_));
+
+  // Also before the missing mail client would run the selection.
+  fields_.mailClientPath = "C:\\nowhere\\almail.exe";
+  platform_->log.clear();
+  EXPECT_EQ(send("Body"), SendResult::DraftNotLoaded);
+  EXPECT_EQ(platform_->log.size(), 1u);
+}
+
+TEST_F(SendTest, LargeBodyLeavesWholeInOnePass) {
+  std::string body;
+  std::string expected = "To: a@example.com\r\nSubject: Re: Hello\r\n\r\n";
+  for (int i = 0; i < 100'000; ++i) {
+    const std::string line = "line " + std::to_string(i);
+    body += line + "\r\n";
+    expected += line + "\r\n";
+  }
+  EXPECT_EQ(send(body), SendResult::Sent);
+  EXPECT_EQ(readFile(platform_->lastDraft()), expected);
+}
+
 }  // namespace
 }  // namespace fudekko
