@@ -171,6 +171,10 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE:
       onMouse(message, wParam, lParam);
       return 0;
+    case WM_ENDSESSION:
+      // The process may end at any moment after this: nothing is stored from here on.
+      if (wParam) sessionEnding_ = true;
+      return 0;
     case WM_CLOSE:
       onClose();
       ::DestroyWindow(window_);
@@ -360,7 +364,11 @@ void MainWindow::onOpenCommand() {
 
 void MainWindow::showMailClientDialog() {
   if (!mailClientSelect_) return;
-  mailClientPath_ = mailClientSelect_->showModal();
+  const std::optional<std::string> picked = mailClientSelect_->showModal();
+  // The stored path changes only when the user closed the dialog, never when the
+  // program is ending under it.
+  if (!picked || sessionEnding_ || !window_) return;
+  mailClientPath_ = *picked;
   if (settingsFile_) writeMailClientPath(*settingsFile_, mailClientPath_);
 }
 

@@ -98,6 +98,8 @@ class MainWindow : public win32::Window<MainWindow> {
 
   HINSTANCE instance_;
   bool endRequested_ = false;
+  // Set by WM_ENDSESSION: the settings file is left as it is from then on.
+  bool sessionEnding_ = false;
 
   // The fields of the window's state; the pen, the pictures and the sizes recorded for
   // handwriting mode live in the surface.
