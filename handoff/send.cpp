@@ -59,7 +59,8 @@ SendResult handOff(const SendFields& fields, const TextLines& body, const Pictur
 
   // Only now that both files stand is the old send window given up.
   if (const auto pending = findPendingSendWindow(platform.topLevelWindows())) {
-    platform.dismissSendWindow(*pending);
+    // Nothing is started then: the user answers the mail client and presses Send again.
+    if (!platform.dismissSendWindow(*pending)) throw Error(kMailClientNotInFrontMessage);
   }
   platform.startProgram(fields.mailClientPath,
                         mailClientCommandLine(fields.mailClientPath, draft, picture));

@@ -35,8 +35,10 @@ class SendPlatform {
   virtual std::string createTemporaryFile(const std::string& folder, const std::string& prefix) = 0;
 
   virtual std::vector<TopLevelWindow> topLevelWindows() = 0;
-  // Posts the close request to `window`, brings it to the foreground and types Y.
-  virtual void dismissSendWindow(WindowId window) = 0;
+  // Posts the close request to `window`, brings the mail client to the foreground and
+  // types Y, but only while a window of the process that owns `window` is in front:
+  // false, with nothing typed, when that could not be had within a short wait.
+  virtual bool dismissSendWindow(WindowId window) = 0;
 
   // Starts exactly the program file `program`, handing it `commandLine` as its whole
   // command line, shown normally. Throws Error when it cannot be started.
@@ -64,6 +66,9 @@ struct SendFields {
 inline constexpr char kMailClientMissingMessage[] = "AL-Mail が存在しません";
 // Send's refusal when the draft was not taken in; "%s" is the draft's path.
 inline constexpr char kDraftNotLoadedMessage[] = "下書き %s を読み込めなかったので、送信できません";
+// Send's error when the mail client could not be brought in front for the key Y.
+inline constexpr char kMailClientNotInFrontMessage[] =
+    "AL-Mail を前面に出せなかったので、送信を中止しました";
 inline constexpr unsigned kWaitBeforeClosingMs = 5000;
 
 enum class SendResult { Sent, MailClientMissing, DraftNotLoaded };
@@ -74,8 +79,9 @@ enum class SendResult { Sent, MailClientMissing, DraftNotLoaded };
 // command and changes nothing else. Otherwise it hides the main window, writes the
 // picture and the draft into the temporary folder, and only then dismisses the
 // pending send window and starts the mail client, waits and closes the main window.
-// When writing or starting fails the main window is shown again with everything as it
-// was and the error propagates to the caller's error box.
+// When writing fails, the mail client cannot be brought in front for the key Y (it
+// is never typed into another program), or starting fails, the main window is shown again with
+// everything as it was and the error propagates to the caller's error box.
 SendResult handOff(const SendFields& fields, const TextLines& body, const PictureSaver& savePicture,
                    SendPlatform& platform);
 

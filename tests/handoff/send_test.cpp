@@ -52,10 +52,11 @@ class FakePlatform : public SendPlatform {
     return path;
   }
   std::vector<TopLevelWindow> topLevelWindows() override { return windows; }
-  void dismissSendWindow(WindowId window) override {
+  bool dismissSendWindow(WindowId window) override {
     log.push_back("dismiss " + std::to_string(window));
     // The files must stand by now.
     filesWhenDismissed = fs::exists(lastPicture) && !lastDraft().empty();
+    return mailClientComesToFront;
   }
   void startProgram(const std::string& program, const std::string& commandLine) override {
     log.push_back("start");
@@ -86,6 +87,7 @@ class FakePlatform : public SendPlatform {
   bool shown = true;
   bool folderFails = false;
   bool startFails = false;
+  bool mailClientComesToFront = true;
   std::optional<bool> filesWhenDismissed;
 
  private:
@@ -285,6 +287,26 @@ TEST_F(SendTest, LargeBodyLeavesWholeInOnePass) {
   }
   EXPECT_EQ(send(body), SendResult::Sent);
   EXPECT_EQ(readFile(platform_->lastDraft()), expected);
+}
+
+TEST_F(SendTest, MailClientThatCannotComeToTheFrontStopsTheSendBeforeAnythingStarts) {
+  // The key Y would go to whatever program is in front: it is not typed, nothing is
+  // started, and the window comes back as after any failure.
+  platform_->windows = {{5, false, kSendWindowTitle}};
+  platform_->mailClientComesToFront = false;
+  try {
+    send("Body");
+    FAIL() << "no error";
+  } catch (const Error& error) {
+    EXPECT_STREQ(error.what(), kMailClientNotInFrontMessage);
+  }
+  EXPECT_EQ(platform_->log, (std::vector<std::string>{"hide", "folder", "save PNG",
+                                                      "temp file Fudek", "dismiss 5", "show"}));
+  EXPECT_TRUE(platform_->shown);
+  EXPECT_TRUE(platform_->started.empty());
+
+  platform_->mailClientComesToFront = true;
+  EXPECT_EQ(send("Body"), SendResult::Sent);
 }
 
 }  // namespace
