@@ -193,6 +193,11 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (textArea_ && ::IsWindowVisible(textArea_)) ::SetFocus(textArea_);
       return 0;
     case WM_COMMAND:
+      // Typing at the text area's limit is refused: let the user hear it.
+      if (HIWORD(wParam) == EN_MAXTEXT && LOWORD(wParam) == kMemoId) {
+        ::MessageBeep(MB_OK);
+        return 0;
+      }
       if (reinterpret_cast<HWND>(lParam) == textArea_ && textArea_) {
         if (HIWORD(wParam) == EN_CHANGE) onTextAreaChanged();
         return 0;
@@ -207,6 +212,10 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MBUTTONUP:
     case WM_MOUSEMOVE:
       onMouse(message, wParam, lParam);
+      return 0;
+    case WM_ENDSESSION:
+      // The process may end at any moment after this: nothing is stored from here on.
+      if (wParam) sessionEnding_ = true;
       return 0;
     case WM_CLOSE:
       onClose();
@@ -359,14 +368,18 @@ void MainWindow::takeCommandLineAndDraft() {
     return;
   }
   headerLines_.clear();
-  // A draft that cannot be read leaves an empty text area and a working window.
+  // A draft that cannot be read leaves an empty text area and a working window, and
+  // Send refuses rather than hand back an empty mail in its place.
   std::optional<std::string> failure;
   {
     const FlagRaised loading(ignoreTextChanges_);
     failure = takeInDraft(step, *textAreaLines_, headerLines_, subject_);
   }
   startTextHistory();
-  if (failure) throw Error(*failure);
+  if (failure) {
+    draftNotLoaded_ = step.draftPath;
+    throw Error(*failure);
+  }
 }
 
 void MainWindow::createPictures() {
@@ -502,7 +515,11 @@ void MainWindow::onOpenCommand() {
 
 void MainWindow::showMailClientDialog() {
   if (!mailClientSelect_) return;
-  mailClientPath_ = mailClientSelect_->showModal();
+  const std::optional<std::string> picked = mailClientSelect_->showModal();
+  // The stored path changes only when the user closed the dialog, never when the
+  // program is ending under it.
+  if (!picked || sessionEnding_ || !window_) return;
+  mailClientPath_ = *picked;
   if (settingsFile_) writeMailClientPath(*settingsFile_, mailClientPath_);
 }
 
@@ -512,9 +529,9 @@ void MainWindow::showVersionDialog() {
 
 // Send's work lives with the hand-off to the mail client; it is bound here.
 void MainWindow::onSendButtonClick() {
-  win32::sendFromMainWindow(window_, {mailClientPath_, subject_, headerLines_, attachmentFormat_},
-                            *textAreaLines_, surface_.compositePicture.get(),
-                            [this] { showMailClientDialog(); });
+  win32::sendFromMainWindow(
+      window_, {mailClientPath_, subject_, headerLines_, attachmentFormat_, draftNotLoaded_},
+      *textAreaLines_, surface_.compositePicture.get(), [this] { showMailClientDialog(); });
 }
 
 // --- Pen tools ---

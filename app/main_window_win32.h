@@ -118,6 +118,8 @@ class MainWindow : public win32::Window<MainWindow> {
 
   HINSTANCE instance_;
   bool endRequested_ = false;
+  // Set by WM_ENDSESSION: the settings file is left as it is from then on.
+  bool sessionEnding_ = false;
 
   // The fields of the window's state; the pen, the pictures and the sizes recorded for
   // handwriting mode live in the surface.
@@ -128,6 +130,8 @@ class MainWindow : public win32::Window<MainWindow> {
   std::vector<std::string> headerLines_;
   AttachmentFormat attachmentFormat_ = AttachmentFormat::Bmp;
   std::string mailClientPath_;
+  // Set when the command line named a draft that could not be taken in.
+  std::optional<std::string> draftNotLoaded_;
 
   win32::Font formFont_;
   win32::Font textAreaFont_;

@@ -23,6 +23,10 @@ std::FILE* openFile(const std::string& path, const char* mode) {
 }
 }  // namespace
 
+std::FILE* openFileForReading(const std::string& path) {
+  return openFile(path, "rb");
+}
+
 void ByteSink::writeLe16(std::uint16_t value) {
   std::uint8_t bytes[2];
   putLe16(bytes, value);

@@ -60,6 +60,21 @@ class FileSink : public ByteSink {
   std::FILE* file_ = nullptr;
 };
 
+// Opens a file (Shift-JIS path) for reading in binary mode, others may read it
+// too but not write it; null when it cannot be opened.
+std::FILE* openFileForReading(const std::string& path);
+
+// Closes the file it holds when it goes.
+struct FileCloser {
+  explicit FileCloser(std::FILE* opened) : file(opened) {}
+  ~FileCloser() {
+    if (file) std::fclose(file);
+  }
+  FileCloser(const FileCloser&) = delete;
+  FileCloser& operator=(const FileCloser&) = delete;
+  std::FILE* file;
+};
+
 // Reads a whole file (Shift-JIS path); throws FileOpenError when it cannot be read.
 std::vector<std::uint8_t> readWholeFile(const std::string& path);
 

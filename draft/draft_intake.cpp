@@ -1,9 +1,29 @@
 #include "draft/draft_intake.h"
 
+#include <cstdio>
+#include <new>
+
 #include "common/byte_stream.h"
 #include "common/shift_jis.h"
 
 namespace fudekko {
+
+namespace {
+
+constexpr std::string_view kLineBreak = "\r\n";
+
+// Sets `text` into the area. Memory that runs out on the way is the same as a text
+// that does not fit: the area keeps its former text either way.
+void setAreaText(TextLines& area, const std::string& text) {
+  if (text.size() > area.capacity()) throw TextTooLargeError();
+  try {
+    area.setText(text);
+  } catch (const std::bad_alloc&) {
+    throw TextTooLargeError();
+  }
+}
+
+}  // namespace
 
 std::string normaliseLineEnds(std::string_view bytes) {
   const std::size_t zero = bytes.find('\0');
@@ -25,15 +45,41 @@ std::string normaliseLineEnds(std::string_view bytes) {
 }
 
 void loadText(TextLines& area, std::string_view bytes) {
-  std::string text = normaliseLineEnds(bytes);
-  if (text.size() > kTextAreaLimit) throw TextTooLargeError();
-  if (text == area.text()) return;
-  area.setText(text);
+  try {
+    std::string text = normaliseLineEnds(bytes);
+    if (text.size() > area.capacity()) throw TextTooLargeError();
+    if (text == area.text()) return;
+    setAreaText(area, text);
+  } catch (const std::bad_alloc&) {
+    throw TextTooLargeError();
+  }
+}
+
+std::string readTextFile(const std::string& path, std::size_t limit) {
+  std::FILE* file = openFileForReading(path);
+  if (!file) throw FileOpenError(path);
+  const FileCloser closer{file};
+  std::string bytes;
+  char buffer[65536];
+  std::size_t got;
+  try {
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+      const std::string_view chunk(buffer, got);
+      const std::size_t zero = chunk.find('\0');
+      const std::size_t keep = zero == std::string_view::npos ? got : zero;
+      if (keep > limit - bytes.size()) throw TextTooLargeError();
+      bytes.append(buffer, keep);
+      if (zero != std::string_view::npos) return bytes;
+    }
+  } catch (const std::bad_alloc&) {
+    throw TextTooLargeError();
+  }
+  if (std::ferror(file)) throw FileOpenError(path);
+  return bytes;
 }
 
 void loadTextFile(TextLines& area, const std::string& path) {
-  const std::vector<std::uint8_t> bytes = readWholeFile(path);
-  loadText(area, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  loadText(area, readTextFile(path, area.capacity()));
 }
 
 std::optional<std::string> subjectOfHeaderLine(std::string_view line) {
@@ -42,31 +88,58 @@ std::optional<std::string> subjectOfHeaderLine(std::string_view line) {
   return std::string(line.size() > 9 ? line.substr(9) : std::string_view());
 }
 
-void takeHeaderLines(TextLines& area, std::vector<std::string>& headerLines, std::string& subject) {
-  for (;;) {
-    std::string line = area.firstTextLine();
-    if (line.empty()) break;
-    if (auto found = subjectOfHeaderLine(line)) subject = std::move(*found);
-    headerLines.push_back(std::move(line));
-    area.deleteFirstTextLine();
+DraftParts splitDraft(std::string_view text) {
+  DraftParts parts;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t end = text.find(kLineBreak, at);
+    const std::string_view line =
+        text.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at);
+    const std::size_t next = end == std::string_view::npos ? text.size() : end + kLineBreak.size();
+    if (line.empty()) {
+      // The empty line between header and body.
+      parts.body = text.substr(next);
+      return parts;
+    }
+    if (auto found = subjectOfHeaderLine(line)) parts.subject = std::move(found);
+    parts.headerLines.emplace_back(line);
+    at = next;
   }
-  // The empty line between header and body.
-  area.deleteFirstTextLine();
+  return parts;
+}
+
+void takeHeaderLines(TextLines& area, std::vector<std::string>& headerLines, std::string& subject) {
+  const std::string text = area.text();
+  DraftParts parts = splitDraft(text);
+  if (parts.subject) subject = std::move(*parts.subject);
+  for (std::string& line : parts.headerLines) headerLines.push_back(std::move(line));
+  if (parts.body.size() != text.size()) area.setText(std::string(parts.body));
 }
 
 std::optional<std::string> takeInDraft(const CommandLineStep& step, TextLines& area,
                                        std::vector<std::string>& headerLines,
                                        std::string& subject) {
-  std::optional<std::string> failure;
-  if (step.action == CommandLineStep::Action::LoadDraft) {
-    try {
-      loadTextFile(area, step.draftPath);
-    } catch (const Error& error) {
-      failure = error.what();
-    }
+  if (step.action != CommandLineStep::Action::LoadDraft) {
+    takeHeaderLines(area, headerLines, subject);
+    return std::nullopt;
   }
-  takeHeaderLines(area, headerLines, subject);
-  return failure;
+  try {
+    std::string text;
+    try {
+      text = normaliseLineEnds(readTextFile(step.draftPath, area.capacity()));
+    } catch (const std::bad_alloc&) {
+      throw TextTooLargeError();
+    }
+    DraftParts parts = splitDraft(text);
+    setAreaText(area, std::string(parts.body));
+    if (parts.subject) subject = std::move(*parts.subject);
+    for (std::string& line : parts.headerLines) headerLines.push_back(std::move(line));
+    return std::nullopt;
+  } catch (const Error& error) {
+    // The area keeps its text; its own header lines are taken as without a draft.
+    takeHeaderLines(area, headerLines, subject);
+    return error.what();
+  }
 }
 
 }  // namespace fudekko

@@ -12,7 +12,8 @@
 
 namespace fudekko {
 
-// The text does not fit into the text area (more than kTextAreaLimit bytes).
+// The text does not fit into the text area (more than its capacity, or more than the
+// memory there is).
 class TextTooLargeError : public Error {
  public:
   TextTooLargeError() : Error("文字列の大きさが メモ の制限を越えました") {}
@@ -24,26 +25,45 @@ std::string normaliseLineEnds(std::string_view bytes);
 
 // Replaces the text area's text with `bytes` by the rules above. A text equal to the
 // one held changes nothing. Throws TextTooLargeError, keeping the former text, when
-// the result is longer than kTextAreaLimit.
+// the result is longer than the area's capacity.
 void loadText(TextLines& area, std::string_view bytes);
 
-// Reads the whole file (Shift-JIS path) and loads it. Throws FileOpenError when it
-// cannot be read and TextTooLargeError as loadText; the text area then keeps its text.
+// The file's bytes up to its first zero byte (which the text area would end the text
+// at anyway), read no further than that. Throws FileOpenError when it cannot be read
+// and TextTooLargeError when more than `limit` bytes come before a zero byte.
+std::string readTextFile(const std::string& path, std::size_t limit);
+
+// Reads the file (Shift-JIS path) and loads it. Throws FileOpenError when it cannot be
+// read and TextTooLargeError as loadText; the text area then keeps its text.
 void loadTextFile(TextLines& area, const std::string& path);
 
 // The subject that a header line gives: from its 10th byte to its end when it holds
 // "Subject:" (case-sensitive, at a character boundary), else nothing.
 std::optional<std::string> subjectOfHeaderLine(std::string_view line);
 
-// Moves the header lines (the whole text lines up to the first empty one) from the
-// top of the text area to `headerLines`, the last line holding "Subject:" setting
-// `subject`, then removes the empty separator line. Cannot fail.
+// A text (line ends already CR LF) cut into its header lines, the whole text lines
+// up to the first empty one, and the body after that empty line. `subject` is that of
+// the last header line that has one.
+struct DraftParts {
+  std::vector<std::string> headerLines;
+  std::optional<std::string> subject;
+  std::string_view body;
+};
+// One pass over the text: time and memory in proportion to its size.
+DraftParts splitDraft(std::string_view text);
+
+// Moves the header lines from the top of the text area to `headerLines`, the last line
+// holding "Subject:" setting `subject`, and removes the empty separator line: the text
+// is read once and, when it had header lines, set once. Cannot fail but for memory.
 void takeHeaderLines(TextLines& area, std::vector<std::string>& headerLines, std::string& subject);
 
-// The intake of the creation sequence after the command-line step: loads the draft
-// when `step` says so, then always takes the header lines. A draft that exists but
-// cannot be loaded does not stop the start-up: its error message (UTF-8) is returned
-// for the shell to show, and the text area stays as it was.
+// The intake of the creation sequence after the command-line step. A named draft is
+// read and split from its own bytes, so the header lines leave as they came, and only
+// its body is set into the text area, once. Without a draft the header lines are taken
+// from the text area as it stands. A draft that exists but cannot be loaded does not
+// stop the start-up: its error message (UTF-8) is returned for the shell to show, and
+// the text area stays as it was. A returned message therefore means that the draft was
+// named but not taken in, and Send must refuse (or the user's mail would be replaced).
 std::optional<std::string> takeInDraft(const CommandLineStep& step, TextLines& area,
                                        std::vector<std::string>& headerLines, std::string& subject);
 

@@ -1,6 +1,7 @@
 #include "draft/text_area_lines_win32.h"
 
 #include "common/shift_jis.h"
+#include "draft/draft_intake.h"
 #include "win32/window_text_win32.h"
 
 namespace fudekko::win32 {
@@ -10,7 +11,8 @@ std::string TextAreaLines::text() const {
 }
 
 void TextAreaLines::setText(const std::string& text) {
-  ::SetWindowTextW(edit_, sjisToWide(text).c_str());
+  // One call for the whole text: the control lays it out once.
+  if (!::SetWindowTextW(edit_, sjisToWide(text).c_str())) throw TextTooLargeError();
 }
 
 // The control always counts a last line, empty or not.
@@ -41,6 +43,34 @@ int TextAreaLines::count() const {
 std::string TextAreaLines::line(int index) const {
   if (index < 0 || index >= count()) return {};
   return limitLineBytes(wideToSjis(displayLine(index)));
+}
+
+std::vector<std::string> TextAreaLines::lines() const {
+  // When no text line wraps, the display lines are the text lines: one read of the
+  // text gives them all. Asking line by line costs a walk from the first line for
+  // each one in some edit controls, which is quadratic in a long draft.
+  const std::string whole = text();
+  std::size_t textLines = 1;
+  for (std::size_t at = whole.find("\r\n"); at != std::string::npos;
+       at = whole.find("\r\n", at + 2)) {
+    ++textLines;
+  }
+  if (static_cast<std::size_t>(displayLineCount()) == textLines) {
+    std::vector<std::string> split;
+    split.reserve(textLines);
+    std::size_t start = 0;
+    for (std::size_t end; (end = whole.find("\r\n", start)) != std::string::npos; start = end + 2) {
+      split.push_back(limitLineBytes(whole.substr(start, end - start)));
+    }
+    // The count leaves out an empty last line.
+    if (start < whole.size()) split.push_back(limitLineBytes(whole.substr(start)));
+    return split;
+  }
+  const int lineCount = count();
+  std::vector<std::string> all;
+  all.reserve(static_cast<std::size_t>(lineCount));
+  for (int i = 0; i < lineCount; ++i) all.push_back(limitLineBytes(wideToSjis(displayLine(i))));
+  return all;
 }
 
 void TextAreaLines::deleteLine0() {

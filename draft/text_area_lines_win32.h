@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "draft/text_lines.h"
 
@@ -20,6 +21,7 @@ class TextAreaLines : public TextLines {
   int count() const override;
   std::string line(int index) const override;
   void deleteLine0() override;
+  std::vector<std::string> lines() const override;
 
  private:
   int displayLineCount() const;

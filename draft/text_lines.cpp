@@ -8,18 +8,12 @@ namespace {
 constexpr std::string_view kLineBreak = "\r\n";
 }
 
-std::string TextLines::firstTextLine() const {
-  std::string all = text();
-  const auto end = all.find(kLineBreak);
-  if (end != std::string::npos) all.resize(end);
+std::vector<std::string> TextLines::lines() const {
+  std::vector<std::string> all;
+  const int lineCount = count();
+  all.reserve(static_cast<std::size_t>(lineCount));
+  for (int i = 0; i < lineCount; ++i) all.push_back(line(i));
   return all;
-}
-
-void TextLines::deleteFirstTextLine() {
-  const std::string all = text();
-  if (all.empty()) return;
-  const auto end = all.find(kLineBreak);
-  setText(end == std::string::npos ? std::string() : all.substr(end + kLineBreak.size()));
 }
 
 std::string limitLineBytes(std::string line) {
@@ -34,8 +28,11 @@ std::string limitLineBytes(std::string line) {
   return line;
 }
 
-FixedWidthTextLines::FixedWidthTextLines(std::size_t bytesPerLine, std::string text)
-    : bytesPerLine_(bytesPerLine < 2 ? 2 : bytesPerLine), text_(std::move(text)) {}
+FixedWidthTextLines::FixedWidthTextLines(std::size_t bytesPerLine, std::string text,
+                                         std::size_t capacity)
+    : bytesPerLine_(bytesPerLine < 2 ? 2 : bytesPerLine),
+      text_(std::move(text)),
+      capacity_(capacity) {}
 
 void FixedWidthTextLines::setText(const std::string& text) {
   text_ = text;
@@ -51,8 +48,9 @@ std::vector<FixedWidthTextLines::Span> FixedWidthTextLines::displayLines() const
     // Wrap the text line at character boundaries.
     std::size_t pieceStart = start;
     std::size_t at = start;
+    const std::string_view textLine = std::string_view(text_).substr(0, end);
     while (at < end) {
-      const std::size_t next = at + sjisCharLength(std::string_view(text_).substr(0, end), at);
+      const std::size_t next = at + sjisCharLength(textLine, at);
       if (next - pieceStart > bytesPerLine_) {
         lines.push_back({pieceStart, at - pieceStart});
         pieceStart = at;
@@ -76,6 +74,16 @@ std::string FixedWidthTextLines::line(int index) const {
   if (index < 0 || index >= count()) return {};
   const Span span = displayLines()[static_cast<std::size_t>(index)];
   return limitLineBytes(text_.substr(span.start, span.length));
+}
+
+std::vector<std::string> FixedWidthTextLines::lines() const {
+  std::vector<Span> spans = displayLines();
+  if (spans.back().length == 0) spans.pop_back();
+  std::vector<std::string> all;
+  all.reserve(spans.size());
+  for (const Span& span : spans)
+    all.push_back(limitLineBytes(text_.substr(span.start, span.length)));
+  return all;
 }
 
 void FixedWidthTextLines::deleteLine0() {

@@ -15,10 +15,11 @@ namespace fudekko {
 // Reading a display line gives at most this many bytes.
 inline constexpr std::size_t kMaxLineBytes = 4096;
 
-// The most bytes the text area holds. The shell sets the edit control's limit
-// (EM_SETLIMITTEXT) to this many characters; a Shift-JIS text never has more UTF-16
-// characters than bytes, so whatever passes this check fits into the control.
-inline constexpr std::size_t kTextAreaLimit = 1024 * 1024;
+// The most bytes the text area holds: the multi-line edit control's own maximum
+// (EM_SETLIMITTEXT with 0), so that any draft that fits into memory loads. A Shift-JIS
+// text never has more UTF-16 characters than bytes, so whatever passes this check
+// fits into the control.
+inline constexpr std::size_t kTextAreaLimit = 0x7FFFFFFE;
 
 class TextLines {
  public:
@@ -40,13 +41,12 @@ class TextLines {
   // line and its line break), or to the end when line 0 is the last one.
   virtual void deleteLine0() = 0;
 
-  // Whole text lines, whatever the wrapping: the header intake keeps a header line
-  // that is wider than the area as one line. The defaults work on text(); an
-  // implementation may do the same more cheaply.
-  // The text up to the first line break (the whole text when there is none).
-  virtual std::string firstTextLine() const;
-  // Removes the first text line together with its line break; nothing when empty.
-  virtual void deleteFirstTextLine();
+  // Every display line, as line(0) .. line(count() - 1) give them. The default asks
+  // line by line; an implementation that can do it in one pass over the text does.
+  virtual std::vector<std::string> lines() const;
+
+  // The most bytes the area takes; a longer text is refused before it is set.
+  virtual std::size_t capacity() const { return kTextAreaLimit; }
 };
 
 // `line` cut to at most kMaxLineBytes bytes without splitting a Shift-JIS character.
@@ -55,13 +55,16 @@ std::string limitLineBytes(std::string line);
 // Wraps every text line at `bytesPerLine` bytes, never inside a Shift-JIS character.
 class FixedWidthTextLines : public TextLines {
  public:
-  explicit FixedWidthTextLines(std::size_t bytesPerLine, std::string text = {});
+  explicit FixedWidthTextLines(std::size_t bytesPerLine, std::string text = {},
+                               std::size_t capacity = kTextAreaLimit);
 
   std::string text() const override { return text_; }
   void setText(const std::string& text) override;
   int count() const override;
   std::string line(int index) const override;
   void deleteLine0() override;
+  std::vector<std::string> lines() const override;
+  std::size_t capacity() const override { return capacity_; }
 
   // How often setText was called: loading an equal text must not set it again.
   int setTextCalls() const { return setTextCalls_; }
@@ -76,6 +79,7 @@ class FixedWidthTextLines : public TextLines {
 
   std::size_t bytesPerLine_;
   std::string text_;
+  std::size_t capacity_;
   int setTextCalls_ = 0;
 };
 

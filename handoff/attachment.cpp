@@ -27,13 +27,10 @@ std::string_view attachmentExtension(AttachmentFormat format) {
 void writeAttachment(const Picture& composite, const std::string& path, AttachmentFormat format,
                      std::int32_t pngLevel) {
   switch (format) {
-    case AttachmentFormat::Png: {
-      PngWriter png;
-      png.assign(composite);
-      png.compressionLevel = pngLevel;
-      png.saveToFile(path);
+    case AttachmentFormat::Png:
+      // Straight from the picture: no copy of it is held besides one row.
+      savePngToFile(composite, path, pngLevel);
       return;
-    }
     case AttachmentFormat::Gif: {
       GifPicture gif;
       gif.assign(composite);

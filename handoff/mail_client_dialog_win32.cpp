@@ -174,11 +174,16 @@ void MailClientDialog::onCreate() {
   ::SetWindowTextW(pathEdit_, sjisToWide(initialPath_).c_str());
 }
 
-std::string MailClientDialog::showModal() {
-  if (!closed_) return wideToSjis(win32::windowText(pathEdit_));  // already showing
+std::optional<std::string> MailClientDialog::showModal() {
+  // Already showing, or destroyed with its owner.
+  if (!closed_ || !window_) return std::nullopt;
   closed_ = false;
   win32::runModal(window_, owner_, pathEdit_, closed_);
+  // Only close() sets it: the loop also ends at the program's end, when the edit
+  // control may already be gone and its text empty.
+  const bool closedByUser = closed_;
   closed_ = true;
+  if (!closedByUser || !window_) return std::nullopt;
   return wideToSjis(win32::windowText(pathEdit_));
 }
 

@@ -6,6 +6,7 @@
 // After windows.h, which it needs.
 #include <commdlg.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,9 +22,11 @@ class MailClientDialog : public win32::Window<MailClientDialog> {
   MailClientDialog(HINSTANCE instance, HWND owner, const std::string& initialPath);
 
   // Shows the dialog modally until it closes by OK, Enter, Escape or the close box, and
-  // gives pathEdit_'s text (Shift-JIS) however it closed. pathEdit_ keeps that text for the
-  // next showing.
-  std::string showModal();
+  // gives pathEdit_'s text (Shift-JIS) however the user closed it. pathEdit_ keeps that
+  // text for the next showing. Nothing when the user did not close it: the program is
+  // ending under it (a close request to the main window, the session's end), and the
+  // stored path must not change then.
+  std::optional<std::string> showModal();
 
  private:
   friend class win32::Window<MailClientDialog>;

@@ -1,6 +1,7 @@
 #include "handoff/send.h"
 
 #include "common/byte_stream.h"
+#include "common/errors.h"
 
 namespace fudekko {
 
@@ -32,6 +33,10 @@ void writeDraft(const std::string& path, const std::string& bytes) {
 
 SendResult handOff(const SendFields& fields, const TextLines& body, const PictureSaver& savePicture,
                    SendPlatform& platform) {
+  if (fields.draftNotLoaded) {
+    platform.showMessage(formatWithPath(kDraftNotLoadedMessage, *fields.draftNotLoaded));
+    return SendResult::DraftNotLoaded;
+  }
   if (!platform.isPlainFile(fields.mailClientPath)) {
     platform.showMessage(kMailClientMissingMessage);
     platform.runMailClientSelection();
@@ -42,8 +47,7 @@ SendResult handOff(const SendFields& fields, const TextLines& body, const Pictur
   MainWindowComesBack comesBack(platform);
 
   const std::string folder = platform.temporaryFolder();
-  std::vector<std::string> bodyLines;
-  for (int i = 0, count = body.count(); i < count; ++i) bodyLines.push_back(body.line(i));
+  const std::vector<std::string> bodyLines = body.lines();
 
   const std::string subject =
       replaceColons(subjectOrFallback(fields.subject, bodyLines.empty() ? "" : bodyLines[0]));
@@ -55,7 +59,8 @@ SendResult handOff(const SendFields& fields, const TextLines& body, const Pictur
 
   // Only now that both files stand is the old send window given up.
   if (const auto pending = findPendingSendWindow(platform.topLevelWindows())) {
-    platform.dismissSendWindow(*pending);
+    // Nothing is started then: the user answers the mail client and presses Send again.
+    if (!platform.dismissSendWindow(*pending)) throw Error(kMailClientNotInFrontMessage);
   }
   platform.startProgram(fields.mailClientPath,
                         mailClientCommandLine(fields.mailClientPath, draft, picture));

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,8 +35,10 @@ class SendPlatform {
   virtual std::string createTemporaryFile(const std::string& folder, const std::string& prefix) = 0;
 
   virtual std::vector<TopLevelWindow> topLevelWindows() = 0;
-  // Posts the close request to `window`, brings it to the foreground and types Y.
-  virtual void dismissSendWindow(WindowId window) = 0;
+  // Posts the close request to `window`, brings the mail client to the foreground and
+  // types Y, but only while a window of the process that owns `window` is in front:
+  // false, with nothing typed, when that could not be had within a short wait.
+  virtual bool dismissSendWindow(WindowId window) = 0;
 
   // Starts exactly the program file `program`, handing it `commandLine` as its whole
   // command line, shown normally. Throws Error when it cannot be started.
@@ -53,20 +56,32 @@ struct SendFields {
   std::string subject;
   std::vector<std::string> headerLines;
   AttachmentFormat format = AttachmentFormat::Bmp;
+  // The draft's path (Shift-JIS) when the command line named a draft that could not be
+  // taken in (unreadable, too large, gone). The text area then holds no mail of the
+  // user's, and handing it back would replace the pending mail with nothing.
+  std::optional<std::string> draftNotLoaded;
 };
 
 // "AL-Mail が存在しません"
 inline constexpr char kMailClientMissingMessage[] = "AL-Mail が存在しません";
+// Send's refusal when the draft was not taken in; "%s" is the draft's path.
+inline constexpr char kDraftNotLoadedMessage[] = "下書き %s を読み込めなかったので、送信できません";
+// Send's error when the mail client could not be brought in front for the key Y.
+inline constexpr char kMailClientNotInFrontMessage[] =
+    "AL-Mail を前面に出せなかったので、送信を中止しました";
 inline constexpr unsigned kWaitBeforeClosingMs = 5000;
 
-enum class SendResult { Sent, MailClientMissing };
+enum class SendResult { Sent, MailClientMissing, DraftNotLoaded };
 
-// The Send button. With no mail-client program file it says so, runs the selection
+// The Send button. When the named draft was not taken in it says so and does nothing
+// else: the pending send window stays, nothing is written or started, the main window
+// stays as it is. With no mail-client program file it says so, runs the selection
 // command and changes nothing else. Otherwise it hides the main window, writes the
 // picture and the draft into the temporary folder, and only then dismisses the
 // pending send window and starts the mail client, waits and closes the main window.
-// When writing or starting fails the main window is shown again with everything as it
-// was and the error propagates to the caller's error box.
+// When writing fails, the mail client cannot be brought in front for the key Y (it
+// is never typed into another program), or starting fails, the main window is shown again with
+// everything as it was and the error propagates to the caller's error box.
 SendResult handOff(const SendFields& fields, const TextLines& body, const PictureSaver& savePicture,
                    SendPlatform& platform);
 

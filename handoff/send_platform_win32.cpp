@@ -27,12 +27,21 @@ BOOL CALLBACK collectWindow(HWND window, LPARAM context) {
   return TRUE;
 }
 
-// True when the thread that owns `window` is the one that gets the keyboard.
-bool ownsForeground(HWND window) {
-  const HWND front = ::GetForegroundWindow();
-  return front &&
-         ::GetWindowThreadProcessId(front, nullptr) == ::GetWindowThreadProcessId(window, nullptr);
+DWORD processOf(HWND window) {
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(window, &process);
+  return process;
 }
+
+// True when the window in front (its confirmation, say) belongs to `process`.
+bool processInFront(DWORD process) {
+  const HWND front = ::GetForegroundWindow();
+  return front && process != 0 && processOf(front) == process;
+}
+
+// How long the mail client is given to come to the front.
+constexpr int kForegroundAttempts = 80;
+constexpr DWORD kForegroundPauseMs = 25;
 
 void typeKey(BYTE virtualKey) {
   ::keybd_event(virtualKey, 0, 0, 0);
@@ -116,17 +125,20 @@ std::vector<TopLevelWindow> SendPlatformWin32::topLevelWindows() {
   return windows;
 }
 
-void SendPlatformWin32::dismissSendWindow(WindowId id) {
+bool SendPlatformWin32::dismissSendWindow(WindowId id) {
   const HWND window = reinterpret_cast<HWND>(id);
+  const DWORD mailClient = processOf(window);
   ::PostMessageW(window, WM_CLOSE, 0, 0);
   ::SetForegroundWindow(window);
   // The key must reach the mail client, not whatever was in front before. Wine may
-  // leave no window in front for a moment; ask again briefly rather than type blind.
-  for (int attempt = 0; attempt < 20 && !ownsForeground(window); ++attempt) {
-    ::Sleep(25);
+  // leave no window in front for a moment; ask again briefly, and never type blind.
+  for (int attempt = 0; !processInFront(mailClient); ++attempt) {
+    if (attempt == kForegroundAttempts) return false;
+    ::Sleep(kForegroundPauseMs);
     ::SetForegroundWindow(window);
   }
   typeKey(LOBYTE(::VkKeyScanW(L'Y')));
+  return true;
 }
 
 void SendPlatformWin32::startProgram(const std::string& program, const std::string& commandLine) {

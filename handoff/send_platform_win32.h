@@ -25,7 +25,7 @@ class SendPlatformWin32 : public SendPlatform {
   std::string temporaryFolder() override;
   std::string createTemporaryFile(const std::string& folder, const std::string& prefix) override;
   std::vector<TopLevelWindow> topLevelWindows() override;
-  void dismissSendWindow(WindowId window) override;
+  bool dismissSendWindow(WindowId window) override;
   void startProgram(const std::string& program, const std::string& commandLine) override;
   void sleep(unsigned milliseconds) override;
 

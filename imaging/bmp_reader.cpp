@@ -1,6 +1,8 @@
 #include "imaging/bmp_reader.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstdio>
 
 #include "common/byte_stream.h"
 
@@ -79,9 +81,54 @@ Picture readBmp(const std::uint8_t* data, std::size_t size) {
   return picture;
 }
 
+namespace {
+
+// The bytes that the headers say the file needs (up to the last pixel), or as few as
+// the headers themselves when they describe nothing that readBmp would take.
+std::uint64_t bytesNeeded(const std::vector<std::uint8_t>& head) {
+  const std::uint64_t headers = kFileHeaderSize + kMinInfoHeaderSize + 12;
+  if (head.size() < kFileHeaderSize + kMinInfoHeaderSize) return headers;
+  const std::uint64_t dataOffset = le32(head.data() + 10);
+  const auto width = static_cast<std::int32_t>(le32(head.data() + 18));
+  const auto rawHeight = static_cast<std::int32_t>(le32(head.data() + 22));
+  const std::uint16_t bitCount = le16(head.data() + 28);
+  if ((bitCount != 24 && bitCount != 32) || width <= 0 || rawHeight == 0 ||
+      rawHeight == INT32_MIN) {
+    return headers;
+  }
+  const std::uint64_t height = rawHeight < 0 ? -std::int64_t(rawHeight) : rawHeight;
+  const std::uint64_t rowSize = (std::uint64_t(width) * bitCount + 31) / 32 * 4;
+  return std::max(headers,
+                  dataOffset + rowSize * (height - 1) + bitCount / 8 * std::uint64_t(width));
+}
+
+// Appends up to `count` more bytes of `file` to `bytes`; fewer at its end.
+void readMore(std::FILE* file, std::vector<std::uint8_t>& bytes, std::uint64_t count,
+              const std::string& path) {
+  std::uint8_t buffer[65536];
+  while (count > 0) {
+    const std::size_t want = count < sizeof buffer ? std::size_t(count) : sizeof buffer;
+    const std::size_t got = std::fread(buffer, 1, want, file);
+    bytes.insert(bytes.end(), buffer, buffer + got);
+    count -= got;
+    if (got < want) break;
+  }
+  if (std::ferror(file)) throw FileOpenError(path);
+}
+
+}  // namespace
+
 Picture readBmpFile(const std::string& path) {
   if (!isPlainFile(path)) throw FileOpenError(path);
-  const std::vector<std::uint8_t> bytes = readWholeFile(path);
+  std::FILE* file = openFileForReading(path);
+  if (!file) throw FileOpenError(path);
+  const FileCloser closer(file);
+  // The headers first, then no further than the pixel data they describe: whatever
+  // follows the last pixel is never read.
+  std::vector<std::uint8_t> bytes;
+  readMore(file, bytes, kFileHeaderSize + kMinInfoHeaderSize + 12, path);
+  const std::uint64_t needed = bytesNeeded(bytes);
+  if (needed > bytes.size()) readMore(file, bytes, needed - bytes.size(), path);
   return readBmp(bytes);
 }
 

@@ -77,6 +77,8 @@ class PngWriterState {
         width_(picture.width()),
         height_(picture.height()),
         bitCount_(bitCountOf(picture)),
+        direct32_(picture.format() == PixelFormat::Device ||
+                  picture.format() == PixelFormat::Bits32),
         bitDepth_(bitCount_ == 24 ? 8 : bitCount_) {
     const auto& palette = picture.palette();
     paletteCount_ = std::min(palette.size(), kMaxPaletteEntries);
@@ -152,7 +154,15 @@ class PngWriterState {
   void fillRow(std::int32_t y) {
     const std::uint8_t* in = picture_.scanLine(y);
     std::uint8_t* out = rowBuffer_.data() + 1;  // byte 0 is the filter type, always 0
-    if (bitCount_ == 24) {
+    if (bitCount_ == 24 && direct32_) {
+      // Blue, green, red and a fourth byte to red, green, blue: converted row by row.
+      const std::size_t width = static_cast<std::size_t>(width_);
+      for (std::size_t x = 0; x < width; ++x) {
+        out[3 * x] = in[4 * x + 2];
+        out[3 * x + 1] = in[4 * x + 1];
+        out[3 * x + 2] = in[4 * x];
+      }
+    } else if (bitCount_ == 24) {
       // The picture stores blue, green, red; PNG wants red, green, blue.
       const std::size_t width = static_cast<std::size_t>(width_);
       for (std::size_t x = 0; x < width; ++x) {
@@ -194,6 +204,7 @@ class PngWriterState {
   std::int32_t width_;
   std::int32_t height_;
   int bitCount_;
+  bool direct32_;
   int bitDepth_;
   std::size_t paletteCount_ = 0;
   std::size_t rowLength_ = 0;
@@ -274,6 +285,28 @@ void PngWriter::saveToStream(ByteSink& stream) const {
 void PngWriter::saveToFile(const std::string& path) const {
   FileSink file(path);
   saveToStream(file);
+  file.close();
+}
+
+void savePngToFile(const Picture& picture, const std::string& path, std::int32_t compressionLevel) {
+  const PixelFormat format = picture.format();
+  if (!keptAsItIs(format) && format != PixelFormat::Device && format != PixelFormat::Bits32) {
+    PngWriter png;
+    png.assign(picture);
+    png.compressionLevel = compressionLevel;
+    png.saveToFile(path);
+    return;
+  }
+  FileSink file(path);
+  if (!picture.empty()) {
+    std::unique_ptr<PngWriterState> state;
+    try {
+      state = std::make_unique<PngWriterState>(picture, file, zlibLevelFor(compressionLevel));
+    } catch (const std::bad_alloc&) {
+      throw OutOfMemory();
+    }
+    state->write();
+  }
   file.close();
 }
 

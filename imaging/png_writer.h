@@ -63,4 +63,9 @@ class PngWriter {
 // The zlib level that a `compressionLevel` value stands for: 1, 9 or -1.
 int zlibLevelFor(std::int32_t compressionLevel);
 
+// Saves `picture` as PngWriter does after assign, without its copies: a 32-bit picture
+// is converted row by row, so a save needs the picture and fixed buffers only.
+// `compressionLevel` as PngWriter::compressionLevel. Throws as PngWriter::saveToFile.
+void savePngToFile(const Picture& picture, const std::string& path, std::int32_t compressionLevel);
+
 }  // namespace fudekko

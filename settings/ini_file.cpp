@@ -117,6 +117,129 @@ std::optional<std::size_t> findKey(const std::vector<Line>& lines, const Found& 
   return std::nullopt;
 }
 
+// How the file's text is stored. The lines are worked on as UTF-8 for the two Unicode
+// forms (values convert from and to Shift-JIS at the edge) and as bytes otherwise.
+enum class Encoding { Ansi, Utf8Bom, Utf16Bom };
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16Bom = "\xFF\xFE";
+
+void appendUtf8(std::string& out, std::uint32_t code) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | code >> 6);
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += static_cast<char>(0xE0 | code >> 12);
+    out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | code >> 18);
+    out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+    out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+// UTF-16LE to UTF-8. A lone surrogate is kept as its own three bytes, so that the
+// way back gives the same units: no line of the file is changed by reading it.
+std::string utf16ToUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  const std::size_t units = bytes.size() / 2;
+  auto unit = [&](std::size_t i) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                      static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+  };
+  for (std::size_t i = 0; i < units; ++i) {
+    const std::uint32_t first = unit(i);
+    if (first >= 0xD800 && first < 0xDC00 && i + 1 < units && unit(i + 1) >= 0xDC00 &&
+        unit(i + 1) < 0xE000) {
+      appendUtf8(out, 0x10000 + ((first - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
+      ++i;
+    } else {
+      appendUtf8(out, first);
+    }
+  }
+  return out;
+}
+
+std::string utf8ToUtf16(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() * 2);
+  auto put = [&out](std::uint32_t unit) {
+    out += static_cast<char>(unit & 0xFF);
+    out += static_cast<char>(unit >> 8);
+  };
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    if (i + length > text.size()) {
+      put(lead);
+      ++i;
+      continue;
+    }
+    std::uint32_t code = length == 1   ? lead
+                         : length == 2 ? lead & 0x1F
+                         : length == 3 ? lead & 0x0F
+                                       : lead & 0x07;
+    for (std::size_t k = 1; k < length; ++k)
+      code = code << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    if (code >= 0x10000) {
+      put(0xD800 + ((code - 0x10000) >> 10));
+      put(0xDC00 + ((code - 0x10000) & 0x3FF));
+    } else {
+      put(code);
+    }
+    i += length;
+  }
+  return out;
+}
+
+struct FileText {
+  Encoding encoding = Encoding::Ansi;
+  std::string text;  // without the byte-order mark; UTF-8 for the Unicode forms
+};
+
+FileText decode(std::string bytes) {
+  if (bytes.starts_with(kUtf8Bom)) return {Encoding::Utf8Bom, bytes.substr(kUtf8Bom.size())};
+  if (bytes.starts_with(kUtf16Bom)) {
+    return {Encoding::Utf16Bom, utf16ToUtf8(std::string_view(bytes).substr(kUtf16Bom.size()))};
+  }
+  return {Encoding::Ansi, std::move(bytes)};
+}
+
+std::string encode(const FileText& file) {
+  switch (file.encoding) {
+    case Encoding::Utf8Bom:
+      return std::string(kUtf8Bom) + file.text;
+    case Encoding::Utf16Bom:
+      return std::string(kUtf16Bom) + utf8ToUtf16(file.text);
+    case Encoding::Ansi:
+      break;
+  }
+  return file.text;
+}
+
+// A value as the program holds it (Shift-JIS) from the file's text, and back.
+std::string valueFromFile(Encoding encoding, std::string_view value) {
+  return encoding == Encoding::Ansi ? std::string(value) : utf8ToSjis(value);
+}
+std::string valueToFile(Encoding encoding, std::string_view value) {
+  return encoding == Encoding::Ansi ? std::string(value) : sjisToUtf8(value);
+}
+
+// A value in a pair of double or single quotes loses them, as the platform's profile
+// functions drop them.
+std::string_view unquote(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    return value.substr(1, value.size() - 2);
+  }
+  return value;
+}
+
 std::optional<std::string> readFile(const std::string& path) {
   try {
     const std::vector<std::uint8_t> bytes = readWholeFile(path);
@@ -157,6 +280,18 @@ void replaceFile(const std::string& path, std::string_view bytes) {
   std::filesystem::rename(fsPath(temporary), fsPath(path), failed);
   if (failed) {
     std::filesystem::remove(fsPath(temporary), ignored);
+    throw SettingsWriteError(path);
+  }
+}
+
+// Rewrites the file where it stands: for a file that may be written in a folder that
+// may not (no temporary file can be made beside it, or none renamed over it).
+void overwriteFile(const std::string& path, std::string_view bytes) {
+  try {
+    FileSink sink(path);
+    sink.write(bytes.data(), bytes.size());
+    sink.close();
+  } catch (const Error&) {
     throw SettingsWriteError(path);
   }
 }
@@ -222,14 +357,15 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {}
 
 std::string IniFile::readString(std::string_view section, std::string_view key,
                                 std::string_view fallback) const {
-  const auto bytes = readFile(path_);
+  auto bytes = readFile(path_);
   if (!bytes) return std::string(fallback);
-  const std::vector<Line> lines = splitLines(*bytes);
+  const FileText file = decode(std::move(*bytes));
+  const std::vector<Line> lines = splitLines(file.text);
   const Found where = find(lines, section);
   if (!where.section) return std::string(fallback);
   const auto at = findKey(lines, where, key);
   if (!at) return std::string(fallback);
-  std::string value(keyLine(lines[*at].content)->value);
+  std::string value = valueFromFile(file.encoding, unquote(keyLine(lines[*at].content)->value));
   if (value.size() >= kIniValueBuffer) {
     // Cut to the buffer, never inside a two-byte character.
     std::size_t cut = 0;
@@ -249,14 +385,19 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
   // A line break inside the value would start a line of its own in the file.
   value = value.substr(0, value.find_first_of("\r\n"));
 
-  std::vector<Line> lines;
-  if (std::filesystem::exists(fsPath(path_))) {
-    // A file that exists but cannot be read must not be replaced by one that lacks
-    // its other lines.
-    const auto bytes = readFile(path_);
+  FileText file;
+  std::error_code noEntry;
+  const bool exists = std::filesystem::exists(fsPath(path_), noEntry);
+  if (exists || noEntry) {
+    // A file that exists (or may) but cannot be read must not be replaced by one that
+    // lacks its other lines.
+    auto bytes = readFile(path_);
     if (!bytes) throw SettingsWriteError(path_);
-    lines = splitLines(*bytes);
+    file = decode(std::move(*bytes));
   }
+  std::vector<Line> lines = splitLines(file.text);
+  const std::string stored = valueToFile(file.encoding, value);
+  value = stored;
 
   const Found where = find(lines, section);
   if (!where.section) {
@@ -278,9 +419,15 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
                  Line{std::string(key) + "=" + std::string(value), std::string(kNewLine)});
   }
 
-  std::string bytes;
-  for (const Line& line : lines) bytes += line.content + line.end;
-  replaceFile(path_, bytes);
+  file.text.clear();
+  for (const Line& line : lines) file.text += line.content + line.end;
+  const std::string bytes = encode(file);
+  try {
+    replaceFile(path_, bytes);
+  } catch (const SettingsWriteError&) {
+    if (!exists) throw;
+    overwriteFile(path_, bytes);
+  }
 }
 
 void IniFile::writeInteger(std::string_view section, std::string_view key, std::int32_t value) {

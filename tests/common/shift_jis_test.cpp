@@ -35,5 +35,56 @@ TEST(Errors, MessagesShowTheShiftJisPathAsUtf8) {
   EXPECT_STREQ(StreamWriteError().what(), "ストリームへの書き込みエラー");
 }
 
+// What body text that passes through the text control (Shift-JIS to UTF-16 and back)
+// loses. Header lines never take that way; these are the bytes of a body that change.
+TEST(ShiftJis, RoundTripChangesOnlyUnmappedBytesAndDuplicateCharacters) {
+  const auto roundTrip = [](const std::string& sjis) { return wideToSjis(sjisToWide(sjis)); };
+  // Every ASCII byte, half-width katakana and JIS X 0208 character stays.
+  for (int byte = 1; byte < 0x80; ++byte) {
+    EXPECT_EQ(roundTrip(std::string(1, char(byte))), std::string(1, char(byte))) << byte;
+  }
+  EXPECT_EQ(roundTrip("\xA1\xDF"), "\xA1\xDF");
+  EXPECT_EQ(roundTrip(kHyou + kSo + "\x88\x9F\x81\x40"), kHyou + kSo + "\x88\x9F\x81\x40");
+  // Single bytes that are no character, a lead byte without a trail byte and pairs in
+  // unassigned rows become "?" (the trail byte, when ASCII, stays a character).
+  for (const char* lone : {"\x80", "\xA0", "\xFD", "\xFE", "\xFF", "\x81"}) {
+    EXPECT_EQ(roundTrip(lone), "?") << lone;
+  }
+  EXPECT_EQ(roundTrip("\x85\x40"), "?@");
+  // Duplicates come back as the one form the code page prefers: NEC-selected IBM
+  // extensions (rows 0xED, 0xEE) as IBM extensions, IBM and NEC duplicates of JIS
+  // X 0208 and NEC row 13 symbols as the JIS X 0208 character.
+  EXPECT_EQ(roundTrip("\xED\x40"), "\xFA\x5C");
+  EXPECT_EQ(roundTrip("\xEE\xEF"), "\xFA\x40");
+  EXPECT_EQ(roundTrip("\xEE\xF9"), "\x81\xCA");
+  EXPECT_EQ(roundTrip("\xFA\x54"), "\x81\xCA");
+  EXPECT_EQ(roundTrip("\xFA\x4A"), "\x87\x54");
+  EXPECT_EQ(roundTrip("\x87\x90"), "\x81\xE0");
+
+  // Counted over every one- and two-byte sequence: nothing else changes.
+  int singles = 0, unmappedPairs = 0, duplicates = 0;
+  for (int byte = 0x80; byte < 0x100; ++byte) {
+    if (isSjisLeadByte(static_cast<unsigned char>(byte))) continue;
+    if (roundTrip(std::string(1, char(byte))) != std::string(1, char(byte))) ++singles;
+  }
+  for (int lead = 0x81; lead <= 0xFC; ++lead) {
+    if (!isSjisLeadByte(static_cast<unsigned char>(lead))) continue;
+    for (int trail = 0x40; trail <= 0xFC; ++trail) {
+      if (trail == 0x7F) continue;
+      const std::string pair{char(lead), char(trail)};
+      const std::string back = roundTrip(pair);
+      if (back == pair) continue;
+      if (back.find('?') != std::string::npos) {
+        ++unmappedPairs;
+      } else {
+        ++duplicates;
+      }
+    }
+  }
+  EXPECT_EQ(singles, 5);  // 0x80, 0xA0, 0xFD, 0xFE, 0xFF
+  EXPECT_EQ(unmappedPairs, 1676);
+  EXPECT_EQ(duplicates, 398);
+}
+
 }  // namespace
 }  // namespace fudekko

@@ -130,14 +130,18 @@ TEST(DraftLoading, EveryLineEndFormBecomesCrLf) {
 }
 
 TEST(DraftLoading, TooLargeTextKeepsTheFormerTextAndEqualTextIsNotSetAgain) {
-  FixedWidthTextLines area(80, "former");
-  EXPECT_THROW(loadText(area, std::string(kTextAreaLimit + 1, 'x')), TextTooLargeError);
+  // The real area takes what fits into memory; an area of 1 MiB shows the rule.
+  constexpr std::size_t kLimit = 1024 * 1024;
+  FixedWidthTextLines area(80, "former", kLimit);
+  EXPECT_THROW(loadText(area, std::string(kLimit + 1, 'x')), TextTooLargeError);
   EXPECT_STREQ(TextTooLargeError().what(), "文字列の大きさが メモ の制限を越えました");
   EXPECT_EQ(area.text(), "former");
   // CR LF counts two bytes after normalising: a lone LF at the limit is too large.
-  EXPECT_THROW(loadText(area, std::string(kTextAreaLimit - 1, 'x') + "\n"), TextTooLargeError);
-  loadText(area, std::string(kTextAreaLimit, 'x'));
-  EXPECT_EQ(area.text().size(), kTextAreaLimit);
+  EXPECT_THROW(loadText(area, std::string(kLimit - 1, 'x') + "\n"), TextTooLargeError);
+  loadText(area, std::string(kLimit, 'x'));
+  EXPECT_EQ(area.text().size(), kLimit);
+  // The text area's own limit leaves room for any draft that memory holds.
+  EXPECT_GE(FixedWidthTextLines(80).capacity(), std::size_t{0x7FFFFFFE});
 
   area.setText("a\r\nb");
   const int calls = area.setTextCalls();
@@ -220,6 +224,14 @@ class TempDir : public testing::Test {
 
 using DraftIntake = TempDir;
 
+// A step that loads `path` (a test folder's absolute path would pass for a switch).
+CommandLineStep loadStep(const std::string& path) {
+  CommandLineStep step;
+  step.action = CommandLineStep::Action::LoadDraft;
+  step.draftPath = path;
+  return step;
+}
+
 TEST_F(DraftIntake, LoadsTheDraftThenTakesTheHeader) {
   const std::string path = write("draft.txt", "To: a\nSubject: Hi\n\nBody\n");
   const CommandLineStep step = planCommandLine({"prog", "/gif", path});
@@ -252,6 +264,109 @@ TEST_F(DraftIntake, UnreadableDraftIsReportedAndStartUpGoesOn) {
   EXPECT_EQ(area.text(), "kept");
   loadTextFile(area, write("other.txt", "Subject: x\rline"));
   EXPECT_EQ(area.text(), "Subject: x\r\nline");
+}
+
+TEST_F(DraftIntake, DraftTooLargeOrUnreadableIsReportedAsNotTakenIn) {
+  CommandLineStep step;
+  step.action = CommandLineStep::Action::LoadDraft;
+  step.draftPath = write("big.txt", "Subject: big\r\n\r\n" + std::string(2000, 'b'));
+  FixedWidthTextLines area(80, "", 1000);
+  std::vector<std::string> headerLines;
+  std::string subject;
+  const auto failure = takeInDraft(step, area, headerLines, subject);
+  ASSERT_TRUE(failure);
+  EXPECT_EQ(*failure, TextTooLargeError().what());
+  EXPECT_EQ(area.setTextCalls(), 0);
+  EXPECT_TRUE(headerLines.empty());
+  EXPECT_EQ(subject, "");
+}
+
+TEST_F(DraftIntake, ReadingStopsAtTheFirstZeroByteOrPastTheLimit) {
+  // Junk after the zero byte is never read into memory: even past the limit it loads.
+  const std::string path =
+      write("zero.txt", "To: a\r\n\r\nbody" + std::string(1, '\0') + std::string(5000, 'j'));
+  EXPECT_EQ(readTextFile(path, 100), "To: a\r\n\r\nbody");
+  EXPECT_EQ(readTextFile(write("exact.txt", std::string(100, 'x')), 100).size(), 100u);
+  EXPECT_THROW(readTextFile(write("over.txt", std::string(101, 'x')), 100), TextTooLargeError);
+  // Past one read buffer as well.
+  EXPECT_THROW(readTextFile(write("long.txt", std::string(200000, 'x')), 150000),
+               TextTooLargeError);
+  EXPECT_THROW(readTextFile((dir_ / "none.txt").string(), 100), FileOpenError);
+}
+
+TEST_F(DraftIntake, HeaderLinesLeaveByteForByteAndTheAreaIsSetOnce) {
+  // Bytes that no code page round trip keeps: a lone lead byte, an unmapped pair, the
+  // single bytes 0x80, 0xA0 and 0xFD to 0xFF, and NEC/IBM duplicates.
+  const std::string odd = "X-Odd: \x81 \x85\x40 \x80\xA0\xFD\xFE\xFF \xED\x40 \xFA\x40 \x87\x90";
+  const std::string path =
+      write("odd.txt", odd + "\nSubject: \x95\x5C\x83\x5C\n\nbody line\nsecond");
+  const CommandLineStep step = loadStep(path);
+  FixedWidthTextLines area(4);
+  std::vector<std::string> headerLines;
+  std::string subject;
+  EXPECT_FALSE(takeInDraft(step, area, headerLines, subject));
+  EXPECT_EQ(headerLines, (Args{odd, "Subject: \x95\x5C\x83\x5C"}));
+  EXPECT_EQ(subject, "\x95\x5C\x83\x5C");
+  EXPECT_EQ(area.text(), "body line\r\nsecond");
+  EXPECT_EQ(area.setTextCalls(), 1);
+}
+
+TEST_F(DraftIntake, LargeDraftWithoutABlankLineIsTakenInInOnePass) {
+  // 100,000 header-like lines and no blank line: 1 MB, all of it header. Taken in
+  // line by line through the area this ran out of memory.
+  std::string draft;
+  draft.reserve(1'100'000);
+  for (int i = 0; i < 100'000; ++i) {
+    std::string line = std::to_string(i);
+    line.insert(0, 1, 'H');
+    line.append(": xxxxxxxx", 0, line.size() < 8 ? 8 - line.size() : 0);
+    draft.append(line).append(1, '\n');
+  }
+  const std::string path = write("long.txt", draft);
+  const CommandLineStep step = loadStep(path);
+  FixedWidthTextLines area(20);
+  std::vector<std::string> headerLines;
+  std::string subject = "kept";
+  EXPECT_FALSE(takeInDraft(step, area, headerLines, subject));
+  ASSERT_EQ(headerLines.size(), 100'000u);
+  EXPECT_EQ(headerLines[99'999], "H99999: ");
+  EXPECT_EQ(subject, "kept");
+  EXPECT_EQ(area.text(), "");
+  EXPECT_LE(area.setTextCalls(), 1);
+
+  // The same as a body: 100,000 short lines in the area and back out as display lines.
+  const std::string withBody = write("body.txt", "Subject: s\n\n" + draft);
+  headerLines.clear();
+  EXPECT_FALSE(takeInDraft(loadStep(withBody), area, headerLines, subject));
+  EXPECT_EQ(headerLines, (Args{"Subject: s"}));
+  const std::vector<std::string> lines = area.lines();
+  ASSERT_EQ(lines.size(), 100'000u);
+  EXPECT_EQ(lines[12'345], "H12345: ");
+}
+
+TEST(HeaderIntake, AreaWithoutADraftIsReadOnceAndSetOnce) {
+  FixedWidthTextLines area(80, "A: 1\r\nB: 2\r\n\r\nbody");
+  std::vector<std::string> headerLines;
+  std::string subject;
+  takeHeaderLines(area, headerLines, subject);
+  EXPECT_EQ(headerLines, (Args{"A: 1", "B: 2"}));
+  EXPECT_EQ(area.text(), "body");
+  EXPECT_EQ(area.setTextCalls(), 1);
+  // Nothing to take: nothing is set.
+  takeHeaderLines(area, headerLines, subject);
+  EXPECT_EQ(headerLines.size(), 3u);  // "body" was a header line of a text without a blank
+  FixedWidthTextLines empty(80);
+  takeHeaderLines(empty, headerLines, subject);
+  EXPECT_EQ(empty.setTextCalls(), 0);
+}
+
+TEST(TextLines, AllDisplayLinesAtOnceMatchLineByLine) {
+  FixedWidthTextLines area(4, "abcdefghij\r\nxy\r\n\r\n\x82\xa0\x82\xa2\x82\xa4");
+  std::vector<std::string> oneByOne;
+  for (int i = 0; i < area.count(); ++i) oneByOne.push_back(area.line(i));
+  EXPECT_EQ(area.lines(), oneByOne);
+  EXPECT_EQ(area.lines(), (Args{"abcd", "efgh", "ij", "xy", "", "\x82\xa0\x82\xa2", "\x82\xa4"}));
+  EXPECT_TRUE(FixedWidthTextLines(4).lines().empty());
 }
 
 }  // namespace

@@ -331,10 +331,38 @@ def test_version_outcomes(session):
         end(session, process, main)
 
 
+def test_close_request_keeps_stored_path(session):
+    """A close request to the main window while the selection dialog is open ends the
+    program without storing the dialog's (by then empty) text: "ALMailPath" stays. The
+    session's end (WM_ENDSESSION) under the open dialog stores nothing either."""
+    WM_ENDSESSION = 0x0016
+    stored = "D:\\mail\\almail.exe"
+    program = session.install_program()
+    settings = program.parent / "Fudek.ini"
+    before = b"; mine\r\n[Main]\r\nALMailPath=" + stored.encode("cp932") + b"\r\nPenWidth=3\r\nPenColor=2\r\n"
+    settings.write_bytes(before)
+
+    _, process, main = start(session, program)
+    open_select(session, main)
+    session.driver("post", main, WM_CLOSE, 0, 0)
+    check(session.wait_exit(process) == 0, "the program did not end with 0")
+    check(settings.read_bytes() == before, f"the settings file changed: {settings.read_bytes()!r}")
+
+    _, process, main = start(session, program)
+    dialog = open_select(session, main)
+    session.driver("message", main, WM_ENDSESSION, 1, 0)
+    # The dialog closed by the user after the session's end still stores nothing.
+    session.driver("post", dialog, WM_CLOSE, 0, 0)
+    session.driver("gone", dialog, "--timeout", 5000, check_exit=False)
+    end(session, process, main)
+    check(settings.read_bytes() == before, f"the settings file changed: {settings.read_bytes()!r}")
+
+
 if __name__ == "__main__":
     import sys
 
     run({"dialog_select": test_select_dialog,
          "dialog_browse": test_browse,
          "dialog_version": test_version_dialog,
-         "dialog_version_outcomes": test_version_outcomes}[sys.argv[1]])
+         "dialog_version_outcomes": test_version_outcomes,
+         "dialog_close_keeps_path": test_close_request_keeps_stored_path}[sys.argv[1]])

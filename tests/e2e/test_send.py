@@ -372,6 +372,52 @@ def test_long_temporary_folder(session):
         check(process.poll() is None, "the mail client ended")
 
 
+def test_large_draft(session):
+    """A draft of 3 MB (a long quoted thread) loads whole and comes back byte for byte."""
+    header = ["To: a@example.com", "Subject: Re: 長いスレッド"]
+    body = [f"> {i:06d} 引用された長いスレッドの一行です quoted" for i in range(60000)]
+    mail = Mail(session, header, body)
+    check(mail.draft.stat().st_size > 3_000_000, "the draft is smaller than 3 MB")
+    process = mail.start_as_editor("/PNG")
+    window = MainWindow(session, mail.program, process=process)
+    # The text area holds the whole body: its last line is there.
+    check(session.driver("text", window.memo).endswith(body[-1]), "the body was not loaded whole")
+    mail.press_send(window.hwnd)
+    finish_round_trip(mail, ".png", "Re_ 長いスレッド")
+
+
+def test_unreadable_draft(session):
+    """A draft that another program holds open without sharing cannot be read: the
+    start-up says so, and Send refuses rather than hand back an empty mail. The pending
+    send window is left alone and the draft file is unchanged."""
+    mail = Mail(session, ["To: a", "Subject: Re: Hello"], list(BODY))
+    before = mail.draft.read_bytes()
+    marker = session.folder / "held.marker"
+    holder = session.start(WINDOWS_BUILD / "tools" / "e2e_driver" / "e2e_driver.exe", "hold",
+                           windows_path(mail.draft), windows_path(marker))
+    deadline = time.monotonic() + 30
+    while not marker.exists() and time.monotonic() < deadline and holder.poll() is None:
+        time.sleep(0.1)
+    check(marker.exists(), "the draft could not be held open")
+    try:
+        process = mail.start_as_editor("/PNG")
+        message_box(session, "は開けません")
+        main = session.find_window(MAIN_CAPTION, exact=True, window_class="TMainForm")
+        check(main, "the main window did not appear")
+        mail.press_send(main)
+        message_box(session, "を読み込めなかったので、送信できません")
+        check_nothing_dismissed(mail)
+        check(not [e for e in mail.events() if e[1] == "command-line" and "/file:" in e[2]],
+              "a mail client was started")
+        check(session.find_window(MAIN_CAPTION, exact=True, window_class="TMainForm",
+                                  timeout_ms=2000) == main, "the main window did not stay")
+        check(process.poll() is None, "the mail client ended")
+    finally:
+        marker.unlink(missing_ok=True)
+    check(session.wait_exit(holder) == 0, "the holder did not let the draft go")
+    check(mail.draft.read_bytes() == before, "the draft file changed")
+
+
 CASES = {
     "send_bmp": lambda s: round_trip(s, ["/BMP"], ".bmp"),
     "send_png": lambda s: round_trip(s, ["/PNG"], ".png"),
@@ -392,6 +438,8 @@ CASES = {
     "send_again_after_failure": lambda s: test_unwritable_temporary_folder(s, send_again=True),
     "send_long_temp": test_long_temporary_folder,
     "send_visible_only": test_visible_only,
+    "send_large_draft": test_large_draft,
+    "send_unreadable_draft": test_unreadable_draft,
 }
 
 if __name__ == "__main__":

@@ -52,10 +52,11 @@ class FakePlatform : public SendPlatform {
     return path;
   }
   std::vector<TopLevelWindow> topLevelWindows() override { return windows; }
-  void dismissSendWindow(WindowId window) override {
+  bool dismissSendWindow(WindowId window) override {
     log.push_back("dismiss " + std::to_string(window));
     // The files must stand by now.
     filesWhenDismissed = fs::exists(lastPicture) && !lastDraft().empty();
+    return mailClientComesToFront;
   }
   void startProgram(const std::string& program, const std::string& commandLine) override {
     log.push_back("start");
@@ -86,6 +87,7 @@ class FakePlatform : public SendPlatform {
   bool shown = true;
   bool folderFails = false;
   bool startFails = false;
+  bool mailClientComesToFront = true;
   std::optional<bool> filesWhenDismissed;
 
  private:
@@ -253,6 +255,58 @@ TEST_F(SendTest, FolderOrStartFailureBringsTheWindowBack) {
   EXPECT_EQ(platform_->log.back(), "show");
   EXPECT_TRUE(platform_->shown);
   EXPECT_EQ(std::count(platform_->log.begin(), platform_->log.end(), "close"), 0);
+}
+
+TEST_F(SendTest, DraftThatWasNotTakenInIsNeverReplaced) {
+  // Named but unreadable, too large or gone: the area holds nothing of the user's mail.
+  platform_->windows = {{5, false, kSendWindowTitle}};
+  fields_.draftNotLoaded = "C:\\mail\\" + utf8ToSjis("表") + ".txt";
+  fields_.headerLines.clear();
+  EXPECT_EQ(send(""), SendResult::DraftNotLoaded);
+  EXPECT_EQ(platform_->log,
+            (std::vector<std::string>{
+                "message 下書き C:\\mail\\表.txt を読み込めなかったので、送信できません"}));
+  EXPECT_TRUE(platform_->shown);
+  EXPECT_TRUE(platform_->started.empty());
+  EXPECT_TRUE(fs::is_empty(dir_));
+
+  // Also before the missing mail client would run the selection.
+  fields_.mailClientPath = "C:\\nowhere\\almail.exe";
+  platform_->log.clear();
+  EXPECT_EQ(send("Body"), SendResult::DraftNotLoaded);
+  EXPECT_EQ(platform_->log.size(), 1u);
+}
+
+TEST_F(SendTest, LargeBodyLeavesWholeInOnePass) {
+  std::string body;
+  std::string expected = "To: a@example.com\r\nSubject: Re: Hello\r\n\r\n";
+  for (int i = 0; i < 100'000; ++i) {
+    const std::string line = "line " + std::to_string(i);
+    body += line + "\r\n";
+    expected += line + "\r\n";
+  }
+  EXPECT_EQ(send(body), SendResult::Sent);
+  EXPECT_EQ(readFile(platform_->lastDraft()), expected);
+}
+
+TEST_F(SendTest, MailClientThatCannotComeToTheFrontStopsTheSendBeforeAnythingStarts) {
+  // The key Y would go to whatever program is in front: it is not typed, nothing is
+  // started, and the window comes back as after any failure.
+  platform_->windows = {{5, false, kSendWindowTitle}};
+  platform_->mailClientComesToFront = false;
+  try {
+    send("Body");
+    FAIL() << "no error";
+  } catch (const Error& error) {
+    EXPECT_STREQ(error.what(), kMailClientNotInFrontMessage);
+  }
+  EXPECT_EQ(platform_->log, (std::vector<std::string>{"hide", "folder", "save PNG",
+                                                      "temp file Fudek", "dismiss 5", "show"}));
+  EXPECT_TRUE(platform_->shown);
+  EXPECT_TRUE(platform_->started.empty());
+
+  platform_->mailClientComesToFront = true;
+  EXPECT_EQ(send("Body"), SendResult::Sent);
 }
 
 }  // namespace

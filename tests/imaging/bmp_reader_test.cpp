@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/imaging_oracle.h"
 
 namespace fudekko {
@@ -14,10 +16,13 @@ void putLe32(Bytes& bytes, std::size_t at, std::uint32_t value) {
 }
 
 // A BMP built by hand: `rows` top-down as the file stores them, each already padded.
+// A header size below 40 still gets room for the fields written here; the pixel data
+// then follows them, while the offset field says where such a header would end.
 Bytes handMadeBmp(std::int32_t width, std::int32_t height, int bits, const Bytes& rows,
                   std::uint32_t compression = 0, std::uint32_t headerSize = 40) {
   const std::uint32_t offset = 14 + headerSize + (compression == 3 && headerSize == 40 ? 12 : 0);
-  Bytes file(offset, 0);
+  const std::size_t written = 14 + 40 + (compression == 3 ? 12 : 0);
+  Bytes file(std::max<std::size_t>(offset, written), 0);
   file[0] = 'B';
   file[1] = 'M';
   putLe32(file, 2, static_cast<std::uint32_t>(offset + rows.size()));

@@ -194,5 +194,42 @@ TEST_F(EncodeCommand, UnwritableOutputFailsWithoutLeavingAPartialFile) {
   }
 }
 
+TEST_F(EncodeCommand, FailedWriteLeavesAnExistingOutputAndNoTemporaryFile) {
+  // Even the input itself named as the output stays whole when the writer fails.
+  const Bytes input = readWholeFile(input_);
+  for (const std::string format : {"png", "bmp", "gif"}) {
+    const Outcome limited =
+        encode("--format " + format + " " + shellQuoted(input_) + " " + shellQuoted(input_),
+               "trap '' XFSZ; ulimit -f 1; ");
+    EXPECT_EQ(limited.exitCode, 1) << format;
+    EXPECT_EQ(readWholeFile(input_), input) << format;
+  }
+  for (const auto& entry : std::filesystem::directory_iterator(test::workPath(""))) {
+    EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
+  }
+  // A success replaces the file as a whole.
+  writeFile(output_, Bytes(100000, 7));
+  ASSERT_EQ(encode("--format bmp " + shellQuoted(input_) + " " + shellQuoted(output_)).exitCode, 0);
+  EXPECT_EQ(test::rgbOf(readBmp(readWholeFile(output_))), test::rgbOf(picture_));
+}
+
+TEST_F(EncodeCommand, BmpInputIsReadNoFurtherThanItsPixels) {
+  // Junk after the last pixel is never read: the picture is what the headers say.
+  Bytes padded = bmp24(picture_);
+  padded.resize(padded.size() + 3'000'000, 0xAB);
+  writeFile(input_, padded);
+  const Picture read = readBmpFile(input_);
+  EXPECT_EQ(test::rgbOf(read), test::rgbOf(picture_));
+  ASSERT_EQ(encode("--format png " + shellQuoted(input_) + " " + shellQuoted(output_)).exitCode, 0);
+  // A file cut short is still refused.
+  Bytes cut = bmp24(picture_);
+  cut.pop_back();
+  cut.pop_back();
+  cut.pop_back();
+  cut.pop_back();
+  writeFile(input_, cut);
+  EXPECT_THROW(readBmpFile(input_), BmpReadError);
+}
+
 }  // namespace
 }  // namespace fudekko

@@ -328,5 +328,24 @@ TEST(PngGraphicOracle, RandomPicturesDecodePixelForPixel) {
   }
 }
 
+TEST(PngWriter, StraightSaveOfAPictureEqualsTheWriterAfterAssign) {
+  // The attachment is written without the writer's copies; its bytes must not differ.
+  for (const PixelFormat format :
+       {PixelFormat::Device, PixelFormat::Bits32, PixelFormat::Bits24, PixelFormat::Bits16}) {
+    Picture picture = test::redOnBlue(format);
+    for (const std::int32_t level : {0, 1, 2}) {
+      PngWriter png;
+      png.assign(picture);
+      png.compressionLevel = level;
+      MemorySink viaWriter;
+      png.saveToStream(viaWriter);
+      const std::string path = test::workPath("straight.png");
+      savePngToFile(picture, path, level);
+      EXPECT_EQ(readWholeFile(path), viaWriter.bytes()) << static_cast<int>(format) << level;
+      std::filesystem::remove(path);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace fudekko

@@ -112,22 +112,94 @@ TEST_F(IniFileTest, LongValuesAreCutAndLineBreaksCannotAddKeys) {
   EXPECT_EQ(file.readInteger("Main", "PenWidth", 5), 5);
 }
 
-TEST_F(IniFileTest, FailedWriteIsReportedAndLeavesTheFileAsItWas) {
+TEST_F(IniFileTest, WritableFileIsWrittenInPlaceWhenNoTemporaryFileCanBeMade) {
+  // As in a folder that may not be written: the temporary file cannot be made (a
+  // folder of that name stands in the way), yet the file itself may be written.
   put("[Main]\r\nPenColor=2\r\n");
-  // The temporary file cannot be made: a folder of that name stands in the way.
   std::filesystem::create_directories(path_ + ".tmp/inside");
   IniFile file(path_);
-  try {
-    file.writeInteger("Main", "PenColor", 3);
-    FAIL() << "no error";
-  } catch (const SettingsWriteError& error) {
-    EXPECT_EQ(std::string(error.what()), path_ + " に書き込めません");
-  }
-  EXPECT_EQ(content(), "[Main]\r\nPenColor=2\r\n");
+  file.writeInteger("Main", "PenColor", 3);
+  EXPECT_EQ(content(), "[Main]\r\nPenColor=3\r\n");
   EXPECT_TRUE(std::filesystem::exists(path_ + ".tmp/inside"));
 
+  // A file that does not exist is not made that way: the error names the path.
+  IniFile absent(folder_.file("Other.ini"));
+  std::filesystem::create_directories(folder_.file("Other.ini") + ".tmp/inside");
+  try {
+    absent.writeInteger("Main", "PenColor", 3);
+    FAIL() << "no error";
+  } catch (const SettingsWriteError& error) {
+    EXPECT_EQ(std::string(error.what()), folder_.file("Other.ini") + " に書き込めません");
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder_.file("Other.ini")));
+
   IniFile nowhere((dir_ / "missing" / "Fudek.ini").string());
-  EXPECT_THROW(nowhere.writeString("Main", "ALMailPath", "x"), SettingsWriteError);
+  try {
+    nowhere.writeString("Main", "ALMailPath", "x");
+    FAIL() << "no error";
+  } catch (const SettingsWriteError& error) {
+    EXPECT_EQ(std::string(error.what()),
+              (dir_ / "missing" / "Fudek.ini").string() + " に書き込めません");
+  }
+}
+
+TEST_F(IniFileTest, ReadOnlyFolderWithWritableFileIsWrittenInPlace) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root writes into any folder";
+  put("[Main]\r\nALMailPath=old\r\n");
+  std::filesystem::permissions(
+      dir_, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  IniFile file(path_);
+  EXPECT_NO_THROW(writeMailClientPath(file, "new"));
+  std::filesystem::permissions(dir_, std::filesystem::perms::owner_all);
+  EXPECT_EQ(content(), "[Main]\r\nALMailPath=new\r\n");
+}
+
+TEST_F(IniFileTest, QuotedValuesLoseTheirQuotes) {
+  put("[Main]\r\nALMailPath=\"C:\\Program Files\\a.exe\"\r\nA='x y'\r\nB=\"open\r\nC=\"\r\n"
+      "D=\"a'\r\nE=\"\"\r\nPenWidth=\"7\"\r\n");
+  IniFile file(path_);
+  EXPECT_EQ(readMailClientPath(file), "C:\\Program Files\\a.exe");
+  EXPECT_EQ(file.readString("Main", "A", ""), "x y");
+  EXPECT_EQ(file.readString("Main", "B", ""), "\"open");
+  EXPECT_EQ(file.readString("Main", "C", ""), "\"");
+  EXPECT_EQ(file.readString("Main", "D", ""), "\"a'");
+  EXPECT_EQ(file.readString("Main", "E", "d"), "");
+  EXPECT_EQ(file.readInteger("Main", "PenWidth", 5), 7);
+}
+
+TEST_F(IniFileTest, Utf8ByteOrderMarkIsSkippedAndKept) {
+  // "表" in UTF-8 is E8 A1 A8; the program holds it in Shift-JIS.
+  put("\xEF\xBB\xBF[Main]\r\nALMailPath=C:\\\xE8\xA1\xA8\\a.exe\r\n; \xF0\x9F\x98\x80\r\n");
+  IniFile file(path_);
+  EXPECT_EQ(readMailClientPath(file), "C:\\\x95\x5C\\a.exe");
+  file.writeInteger("Main", "PenColor", 4);
+  writeMailClientPath(file, "D:\\\x95\x5C.exe");
+  // One section still, the mark first, the line that Shift-JIS cannot spell kept.
+  EXPECT_EQ(content(),
+            "\xEF\xBB\xBF[Main]\r\nALMailPath=D:\\\xE8\xA1\xA8.exe\r\n; \xF0\x9F\x98\x80\r\n"
+            "PenColor=4\r\n");
+  EXPECT_EQ(file.readInteger("Main", "PenColor", 0), 4);
+}
+
+TEST_F(IniFileTest, Utf16FileIsReadAndWrittenBackInUtf16) {
+  auto utf16 = [](std::u16string_view text) {
+    std::string bytes = "\xFF\xFE";
+    for (char16_t unit : text) {
+      bytes += static_cast<char>(unit & 0xFF);
+      bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+  };
+  // A character outside the Basic Multilingual Plane and a lone surrogate in a comment
+  // stay as they were.
+  const std::u16string comment = u"; \U0001F600 \xD800 end\r\n";
+  put(utf16(comment + u"[Main]\r\nALMailPath=C:\\表\\a.exe\r\n"));
+  IniFile file(path_);
+  EXPECT_EQ(readMailClientPath(file), "C:\\\x95\x5C\\a.exe");
+  writeMailClientPath(file, "D:\\\x95\x5C.exe");
+  file.writeInteger("Main", "PenWidth", 3);
+  EXPECT_EQ(content(), utf16(comment + u"[Main]\r\nALMailPath=D:\\表.exe\r\nPenWidth=3\r\n"));
+  EXPECT_EQ(file.readInteger("main", "PENWIDTH", 0), 3);
 }
 
 TEST_F(IniFileTest, UnreadableFileIsNotReplaced) {

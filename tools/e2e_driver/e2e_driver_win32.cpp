@@ -314,11 +314,29 @@ int screenshot(HWND window, const std::wstring& path, bool clientOnly) {
   return 0;
 }
 
+// Opens `path` with no sharing at all, so that no other program can open it, writes
+// `marker` once the file is held, and holds it until `marker` is removed (at most
+// ten minutes, so that a test that fails cannot leave it held for good).
+int holdFile(const wchar_t* path, const wchar_t* marker) {
+  const HANDLE file = ::CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 1;
+  const HANDLE made = ::CreateFileW(marker, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (made != INVALID_HANDLE_VALUE) ::CloseHandle(made);
+  for (int waited = 0; waited < 600 * 20 && ::GetFileAttributesW(marker) != INVALID_FILE_ATTRIBUTES;
+       ++waited) {
+    ::Sleep(50);
+  }
+  ::CloseHandle(file);
+  return 0;
+}
+
 int usage() {
   print(
       "usage: e2e_driver "
       "list|find|gone|exists|text|children|enabled|rect|message|post|settext|mouse|stroke|"
-      "input-drag|key|foreground|pixel|screenshot|move ...");
+      "input-drag|key|foreground|pixel|screenshot|move|hold ...");
   return 2;
 }
 
@@ -344,6 +362,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"find") return find(argc, argv);
   if (command == L"gone") return gone(argc, argv);
   if (command == L"exists") return ::GetFileAttributesW(argv[2]) == INVALID_FILE_ATTRIBUTES;
+  if (command == L"hold" && argc >= 4) return holdFile(argv[2], argv[3]);
   const HWND window = toWindow(argv[2]);
   if (command == L"text") {
     if (!::IsWindow(window)) return 1;

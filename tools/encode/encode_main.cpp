@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <new>
 #include <string>
 #include <string_view>
@@ -21,9 +22,9 @@
 
 #ifdef _WIN32
 #include <cwchar>
+#endif
 
 #include "common/shift_jis.h"
-#endif
 
 namespace fudekko {
 namespace {
@@ -57,6 +58,34 @@ void removeFile(const std::string& path) {
 #else
   std::remove(path.c_str());
 #endif
+}
+
+std::filesystem::path fsPath(const std::string& path) {
+#ifdef _WIN32
+  return std::filesystem::path(sjisToWide(path));
+#else
+  return std::filesystem::path(path);
+#endif
+}
+
+bool pathExists(const std::string& path) {
+  std::error_code ignored;
+  return std::filesystem::exists(fsPath(path), ignored) ||
+         std::filesystem::is_symlink(fsPath(path), ignored);
+}
+
+// A name beside `path` that nothing has yet.
+std::string unusedPathBeside(const std::string& path) {
+  for (unsigned n = 0;; ++n) {
+    std::string candidate = path + ".encode" + std::to_string(n) + ".tmp";
+    if (!pathExists(candidate)) return candidate;
+  }
+}
+
+void renameInto(const std::string& from, const std::string& to) {
+  std::error_code failed;
+  std::filesystem::rename(fsPath(from), fsPath(to), failed);
+  if (failed) throw FileCreateError(to);
 }
 
 // `args` are the arguments after the program name, paths in Shift-JIS.
@@ -112,16 +141,21 @@ int runEncode(const std::vector<std::string>& args) {
     return 1;
   }
 
+  // A plain file (or none yet) is written beside itself and renamed into place only
+  // when complete: a failure leaves whatever stood there. Anything else (a device such
+  // as /dev/full) is written to directly and never removed.
+  const bool besideOutput = isPlainFile(output) || !pathExists(output);
+  const std::string target = besideOutput ? unusedPathBeside(output) : output;
   try {
-    writeAttachment(picture, output, format->format, pngLevel);
-  } catch (const FileCreateError& e) {
-    // Nothing was made, so nothing is removed: an existing file stays as it was.
-    fail(e.what());
+    writeAttachment(picture, target, format->format, pngLevel);
+    if (besideOutput) renameInto(target, output);
+  } catch (const FileCreateError&) {
+    if (besideOutput) removeFile(target);
+    fail(FileCreateError(output).what());
     return 1;
   } catch (const std::exception& e) {
-    // A truncated file must not look like a result. Only a plain file that the writer
-    // made or emptied is removed, never a device such as /dev/full.
-    if (isPlainFile(output)) removeFile(output);
+    // Only the temporary file that we made is removed.
+    if (besideOutput) removeFile(target);
     fail(output + ": " + (dynamic_cast<const std::bad_alloc*>(&e) ? "out of memory" : e.what()));
     return 1;
   }
