@@ -302,7 +302,13 @@ Rect HandwritingSurface::redo() {
 
 Rect HandwritingSurface::showRestored(const Rect& restored) {
   if (restored.empty()) return {};
-  return recomposite({restored.left, restored.top}, {restored.right, restored.bottom});
+  // Exactly the restored pixels: no margin is needed around what is known.
+  if (inkLayer) {
+    return fudekko::recomposite(*inkLayer, *backgroundPicture, *compositePicture, restored);
+  }
+  return fudekko::recomposite(*inkPicture, *backgroundPicture, *compositePicture,
+                              {restored.left, restored.top},
+                              {restored.right - 1, restored.bottom - 1}, 0);
 }
 
 void HandwritingSurface::onClose() {
