@@ -96,4 +96,12 @@ bool isPlainFile(const std::string& path) {
 #endif
 }
 
+std::filesystem::path fileSystemPath(const std::string& path) {
+#ifdef _WIN32
+  return std::filesystem::path(sjisToWide(path));
+#else
+  return std::filesystem::path(path);
+#endif
+}
+
 }  // namespace fudekko

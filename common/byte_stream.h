@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,9 @@ struct FileCloser {
 
 // Reads a whole file (Shift-JIS path); throws FileOpenError when it cannot be read.
 std::vector<std::uint8_t> readWholeFile(const std::string& path);
+
+// The path (Shift-JIS) as the file-system library takes it.
+std::filesystem::path fileSystemPath(const std::string& path);
 
 // True when `path` (Shift-JIS) names an existing plain file (not a directory).
 bool isPlainFile(const std::string& path);

@@ -249,14 +249,6 @@ std::optional<std::string> readFile(const std::string& path) {
   }
 }
 
-std::filesystem::path fsPath(const std::string& path) {
-#ifdef _WIN32
-  return std::filesystem::path(sjisToWide(path));
-#else
-  return std::filesystem::path(path);
-#endif
-}
-
 // Writes the whole file anew beside the old one and puts it in its place, so that the
 // file is either the old one or the new one, never half of it.
 void replaceFile(const std::string& path, std::string_view bytes) {
@@ -273,13 +265,13 @@ void replaceFile(const std::string& path, std::string_view bytes) {
     sink->close();
   } catch (const Error&) {
     sink.reset();
-    std::filesystem::remove(fsPath(temporary), ignored);
+    std::filesystem::remove(fileSystemPath(temporary), ignored);
     throw SettingsWriteError(path);
   }
   std::error_code failed;
-  std::filesystem::rename(fsPath(temporary), fsPath(path), failed);
+  std::filesystem::rename(fileSystemPath(temporary), fileSystemPath(path), failed);
   if (failed) {
-    std::filesystem::remove(fsPath(temporary), ignored);
+    std::filesystem::remove(fileSystemPath(temporary), ignored);
     throw SettingsWriteError(path);
   }
 }
@@ -387,7 +379,7 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
 
   FileText file;
   std::error_code noEntry;
-  const bool exists = std::filesystem::exists(fsPath(path_), noEntry);
+  const bool exists = std::filesystem::exists(fileSystemPath(path_), noEntry);
   if (exists || noEntry) {
     // A file that exists (or may) but cannot be read must not be replaced by one that
     // lacks its other lines.

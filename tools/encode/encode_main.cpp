@@ -60,18 +60,10 @@ void removeFile(const std::string& path) {
 #endif
 }
 
-std::filesystem::path fsPath(const std::string& path) {
-#ifdef _WIN32
-  return std::filesystem::path(sjisToWide(path));
-#else
-  return std::filesystem::path(path);
-#endif
-}
-
 bool pathExists(const std::string& path) {
   std::error_code ignored;
-  return std::filesystem::exists(fsPath(path), ignored) ||
-         std::filesystem::is_symlink(fsPath(path), ignored);
+  return std::filesystem::exists(fileSystemPath(path), ignored) ||
+         std::filesystem::is_symlink(fileSystemPath(path), ignored);
 }
 
 // A name beside `path` that nothing has yet.
@@ -84,7 +76,7 @@ std::string unusedPathBeside(const std::string& path) {
 
 void renameInto(const std::string& from, const std::string& to) {
   std::error_code failed;
-  std::filesystem::rename(fsPath(from), fsPath(to), failed);
+  std::filesystem::rename(fileSystemPath(from), fileSystemPath(to), failed);
   if (failed) throw FileCreateError(to);
 }
 
