@@ -1,5 +1,6 @@
 #include "common/shift_jis.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #ifdef _WIN32
@@ -68,9 +69,11 @@ std::string utf8ToSjis(std::string_view utf8) {
 #else
 
 namespace {
-// Converts with iconv; a byte that does not convert becomes "?" rather than failing,
-// as the Win32 conversion functions do.
-std::string convert(const char* to, const char* from, std::string_view input) {
+// Converts with iconv; an input unit (`unitSize` bytes: one byte, or one wchar_t) that
+// does not convert becomes "?" rather than failing, as the Win32 conversion functions
+// do. Skipping less than a whole unit would read the rest out of step.
+std::string convert(const char* to, const char* from, std::string_view input,
+                    std::size_t unitSize = 1) {
   iconv_t cd = iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv_open failed");
   std::string output;
@@ -83,9 +86,10 @@ std::string convert(const char* to, const char* from, std::string_view input) {
     const std::size_t result = iconv(cd, &in, &inLeft, &out, &outLeft);
     output.append(buffer, static_cast<std::size_t>(out - buffer));
     if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
-      // Skip the byte that does not convert and mark it.
-      ++in;
-      --inLeft;
+      // Skip the unit that does not convert and mark it.
+      const std::size_t skipped = std::min(unitSize, inLeft);
+      in += skipped;
+      inLeft -= skipped;
       std::string_view mark = "?";
       char* markIn = const_cast<char*>(mark.data());
       std::size_t markLeft = 1;
@@ -121,13 +125,13 @@ std::wstring sjisToWide(std::string_view sjis) {
   return toWideString(convert("WCHAR_T", "CP932", sjis));
 }
 std::string wideToSjis(std::wstring_view wide) {
-  return convert("CP932", "WCHAR_T", fromWideString(wide));
+  return convert("CP932", "WCHAR_T", fromWideString(wide), sizeof(wchar_t));
 }
 std::wstring utf8ToWide(std::string_view utf8) {
   return toWideString(convert("WCHAR_T", "UTF-8", utf8));
 }
 std::string wideToUtf8(std::wstring_view wide) {
-  return convert("UTF-8", "WCHAR_T", fromWideString(wide));
+  return convert("UTF-8", "WCHAR_T", fromWideString(wide), sizeof(wchar_t));
 }
 
 #endif

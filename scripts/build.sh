@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Configures and builds both trees: build/native (core, tests, tools, benchmarks)
-# and build/windows (fudekko.exe and the Windows tools). With
+# Configures and builds the three trees: build/windows (fudekko.exe and the Windows
+# tools), build/fuzz (the fuzz targets, clang with sanitizers) and build/native (core,
+# tests, tools, benchmarks; its fuzz tests run the targets of build/fuzz). With
 # FUDEKKO_WARNINGS_AS_ERRORS=ON (as CI sets it) every warning fails the build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 jobs=$(nproc)
-for preset in windows native; do
+for preset in windows fuzz native; do
   cmake --preset "$preset" -DFUDEKKO_WARNINGS_AS_ERRORS="${FUDEKKO_WARNINGS_AS_ERRORS:-OFF}" \
     >/dev/null
   cmake --build --preset "$preset" -j "$jobs"

@@ -8,6 +8,7 @@ packages=(
   wine wine64 xvfb x11-utils
   zlib1g-dev libgtest-dev libbenchmark-dev
   libpng-dev libgif-dev
+  clang libclang-rt-14-dev
   fonts-ipafont-gothic
 )
 

@@ -20,6 +20,15 @@ TEST(ShiftJis, ConvertsBothWaysWithCodePage932) {
   EXPECT_EQ(sjisToWide("abc"), L"abc");
 }
 
+// Found by the Shift-JIS fuzz target: a character without a Shift-JIS form threw the
+// rest of the text out of step, giving bytes of characters that were never there.
+TEST(ShiftJis, MarksACharacterThatDoesNotConvertAndKeepsTheRest) {
+  EXPECT_EQ(wideToSjis(std::wstring(L"a") + wchar_t(0x0A61) + L"b"), "a?b");
+  EXPECT_EQ(wideToSjis(std::wstring(L"\u00E9") + L"\u8868"), "?" + kHyou);
+  EXPECT_EQ(wideToUtf8(std::wstring(L"x") + wchar_t(0xD800) + L"y"), "x?y");
+  EXPECT_EQ(sjisToUtf8("a\x81"), "a?");
+}
+
 TEST(ShiftJis, SearchesOnCharacterBoundaries) {
   EXPECT_EQ(findSjis(kHyou, "\\"), std::string::npos);
   EXPECT_EQ(findSjis(kSo + "\\", "\\"), 2u);
