@@ -222,7 +222,7 @@ std::string encode(const FileText& file) {
   return file.text;
 }
 
-// A value as the program holds it (Shift-JIS) from the file's text, and back.
+// A value or name as the program holds it (Shift-JIS) from the file's text, and back.
 std::string valueFromFile(Encoding encoding, std::string_view value) {
   return encoding == Encoding::Ansi ? std::string(value) : utf8ToSjis(value);
 }
@@ -353,9 +353,9 @@ std::string IniFile::readString(std::string_view section, std::string_view key,
   if (!bytes) return std::string(fallback);
   const FileText file = decode(std::move(*bytes));
   const std::vector<Line> lines = splitLines(file.text);
-  const Found where = find(lines, section);
+  const Found where = find(lines, valueToFile(file.encoding, section));
   if (!where.section) return std::string(fallback);
-  const auto at = findKey(lines, where, key);
+  const auto at = findKey(lines, where, valueToFile(file.encoding, key));
   if (!at) return std::string(fallback);
   std::string value = valueFromFile(file.encoding, unquote(keyLine(lines[*at].content)->value));
   if (value.size() >= kIniValueBuffer) {
@@ -388,8 +388,13 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     file = decode(std::move(*bytes));
   }
   std::vector<Line> lines = splitLines(file.text);
-  const std::string stored = valueToFile(file.encoding, value);
-  value = stored;
+  // Names and value as the file spells them.
+  const std::string storedSection = valueToFile(file.encoding, section);
+  const std::string storedKey = valueToFile(file.encoding, key);
+  const std::string storedValue = valueToFile(file.encoding, value);
+  section = storedSection;
+  key = storedKey;
+  value = storedValue;
 
   const Found where = find(lines, section);
   if (!where.section) {

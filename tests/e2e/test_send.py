@@ -395,9 +395,8 @@ def test_unreadable_draft(session):
     marker = session.folder / "held.marker"
     holder = session.start(WINDOWS_BUILD / "tools" / "e2e_driver" / "e2e_driver.exe", "hold",
                            windows_path(mail.draft), windows_path(marker))
-    deadline = time.monotonic() + 30
-    while not marker.exists() and time.monotonic() < deadline and holder.poll() is None:
-        time.sleep(0.1)
+    wait_until(lambda: marker.exists() or holder.poll() is not None,
+               "the driver to hold the draft open")
     check(marker.exists(), "the draft could not be held open")
     try:
         process = mail.start_as_editor("/PNG")

@@ -86,8 +86,14 @@ std::optional<std::string> keyOf(const Line& line) {
 
 // What reading gives for a written value: up to a line break, without the blanks at
 // its ends, at most kIniValueBuffer - 1 bytes of whole characters; a value quoted at
-// both ends may lose its quotes, as the platform's reader drops them.
-bool readsBackAs(std::string_view written, const std::string& read) {
+// both ends may lose its quotes, as the platform's reader drops them. A file in UTF-8
+// or UTF-16 holds the value in Unicode: what Shift-JIS cannot spell comes back marked.
+bool readsBackAs(std::string_view written, const std::string& read, bool unicodeFile) {
+  std::string converted;
+  if (unicodeFile) {
+    converted = utf8ToSjis(sjisToUtf8(written));
+    written = converted;
+  }
   std::string_view value = trim(written.substr(0, written.find_first_of("\r\n")));
   std::size_t cut = 0;
   while (cut < value.size() && cut + sjisCharLength(value, cut) <= kIniValueBuffer - 1) {
@@ -121,15 +127,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   IniFile ini(path);
   ini.writeString(section, key, value);
   const std::string read = ini.readString(section, key, "\x01missing");
-  FUZZ_CHECK(readsBackAs(value, read), "the written value does not read back");
+  // The platform's profile functions know UTF-8 and little-endian UTF-16 by their
+  // byte-order marks; any other file is bytes in the ANSI code page.
+  const bool utf16File = before.starts_with("\xFF\xFE");
+  const bool unicodeFile = utf16File || before.starts_with("\xEF\xBB\xBF");
+  FUZZ_CHECK(readsBackAs(value, read, unicodeFile), "the written value does not read back");
 
   // A file in UTF-16 is written back in UTF-16: its lines are not these bytes.
-  if (before.starts_with("\xFF\xFE") || before.starts_with("\xFE\xFF")) return 0;
+  if (utf16File) return 0;
+
+  // A file in UTF-8 spells the names in UTF-8.
+  const std::string fileSection = unicodeFile ? sjisToUtf8(section) : section;
+  const std::string fileKey = unicodeFile ? sjisToUtf8(key) : key;
 
   // The lines in front and behind that both files share; between them the old file
   // may hold the key's former line, the new one the key's line and maybe its section.
-  const std::vector<Line> old = lines(before);
-  const std::vector<Line> now = lines(readFile(path));
+  // The byte-order mark stays in front of the first line; the lines are what follows.
+  const std::string after = readFile(path);
+  const std::size_t mark = unicodeFile ? 3 : 0;
+  FUZZ_CHECK(after.substr(0, mark) == before.substr(0, mark), "the byte-order mark was lost");
+  const std::vector<Line> old = lines(std::string_view(before).substr(mark));
+  const std::vector<Line> now = lines(std::string_view(after).substr(mark));
   std::size_t front = 0;
   while (front < old.size() && front < now.size() && old[front] == now[front]) ++front;
   // The old last line gains a line break when something is added behind it.
@@ -146,11 +164,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t added = now.size() - front - back;
   FUZZ_CHECK(removed <= 1 && added >= 1 && added <= 2, "lines other than the key's changed");
   if (removed == 1) {
-    FUZZ_CHECK(keyOf(old[front]) == fold(key), "a line other than the key's was replaced");
+    FUZZ_CHECK(keyOf(old[front]) == fold(fileKey), "a line other than the key's was replaced");
   }
   for (std::size_t i = front; i < front + added; ++i) {
-    const bool isKey = keyOf(now[i]) == fold(key) && !sectionOf(now[i]);
-    const bool isSection = sectionOf(now[i]) == fold(section) && added == 2 && i == front;
+    const bool isKey = keyOf(now[i]) == fold(fileKey) && !sectionOf(now[i]);
+    const bool isSection = sectionOf(now[i]) == fold(fileSection) && added == 2 && i == front;
     FUZZ_CHECK(isKey || isSection, "a line was added that is neither the key nor its section");
   }
   return 0;

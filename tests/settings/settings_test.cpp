@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/shift_jis.h"
 #include "settings/ini_file.h"
 #include "support/test_folder.h"
 
@@ -179,6 +180,30 @@ TEST_F(IniFileTest, Utf8ByteOrderMarkIsSkippedAndKept) {
             "\xEF\xBB\xBF[Main]\r\nALMailPath=D:\\\xE8\xA1\xA8.exe\r\n; \xF0\x9F\x98\x80\r\n"
             "PenColor=4\r\n");
   EXPECT_EQ(file.readInteger("Main", "PenColor", 0), 4);
+}
+
+TEST_F(IniFileTest, AUtf8FileMarksWhatItsValuesCannotSpell) {
+  // Found by fuzzing: EF BB is a Shift-JIS pair without a character, so a file in
+  // UTF-8 can only hold the mark for it; the rest of the value stays.
+  put("\xEF\xBB\xBF[Main]\r\nKey=2\r\n");
+  IniFile file(path_);
+  const std::string value = "\"quoted\"\xEF\xBB";
+  file.writeString("Main", "Key", value);
+  const std::string read = file.readString("Main", "Key", "");
+  EXPECT_EQ(read, utf8ToSjis(sjisToUtf8(value)));
+  EXPECT_TRUE(read.starts_with("\"quoted\"?")) << read;
+  EXPECT_TRUE(content().starts_with("\xEF\xBB\xBF[Main]\r\n"));
+}
+
+TEST_F(IniFileTest, NamesAreSpelledInTheFilesOwnEncoding) {
+  // Found by fuzzing: a section or key outside ASCII was written into a UTF-16 file as
+  // Shift-JIS bytes and could not be found again.
+  put(std::string("\xFF\xFE", 2));
+  IniFile file(path_);
+  const std::string section = "\x95\x5C", key = "\x83\x4B";  // 表, ガ
+  file.writeString(section, key, "1");
+  EXPECT_EQ(file.readString(section, key, "missing"), "1");
+  EXPECT_NE(content().find(std::string("[\0\x68\x88]\0", 6)), std::string::npos);
 }
 
 TEST_F(IniFileTest, Utf16FileIsReadAndWrittenBackInUtf16) {
