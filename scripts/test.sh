@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-python3 scripts/check_layers.py
+bash scripts/check_layers.sh
 
 source scripts/wine_session.sh
 prepare_wine_run

@@ -8,7 +8,7 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(ROOT / "scripts"))
-import check_layers  # noqa: E402
+import include_rules  # noqa: E402
 
 WORK = Path(os.environ.get("FUDEKKO_TEST_WORK_DIR", ROOT / "build" / "native" / "layers"))
 
@@ -23,10 +23,10 @@ class LayerCheck(unittest.TestCase):
         return root
 
     def violations(self, files):
-        return check_layers.check(self.tree(files))[0]
+        return include_rules.check(self.tree(files))[0]
 
     def test_the_repository_is_layered(self):
-        self.assertEqual(check_layers.check(ROOT)[0], [])
+        self.assertEqual(include_rules.check(ROOT)[0], [])
 
     def test_downward_includes_pass(self):
         self.assertEqual(self.violations({

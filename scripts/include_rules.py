@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Checks that the product folders form one-way layers.
+"""Checks that the product folders form one-way layers (run by scripts/check_layers.sh).
 
 Every quoted #include of a product file must name a file of its own folder or of a
 folder in a lower layer; no file includes the composition root (app/) but app/ itself;
