@@ -46,7 +46,7 @@ class MainWindow : public win32::Window<MainWindow> {
   // The dialogs are created after the main window; they are shown modally from its menu.
   void setDialogs(MailClientDialog* mailClientSelect, VersionDialog* versionForm);
 
-  // The event loop hands every message here first: the Edit menu's Ctrl+Z.
+  // The event loop hands every message here first: the Edit menu's keys.
   bool translateAccelerator(MSG& message) const;
 
   // What Send reads of the main window.

@@ -1,5 +1,5 @@
 """The main window of the real fudekko.exe: draft intake, settings, pen tools, strokes,
-handwriting mode and its window size, and the Edit menu's Ctrl+Z."""
+handwriting mode and its window size, and undo and redo of typing."""
 
 from harness import MAIN_CAPTION, WM_CLOSE, WM_COMMAND, check, run, wait_until, windows_path
 
