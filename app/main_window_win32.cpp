@@ -646,6 +646,7 @@ void MainWindow::onMouse(UINT message, WPARAM wParam, LPARAM lParam) {
   const bool inArea = at.y >= 0;
   const std::vector<Point> merged =
       mergedMoves(message, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+  const bool wasDrawing = surface_.penDown;
   switch (message) {
     case WM_LBUTTONDOWN:
       if (!inArea) return;
@@ -677,8 +678,9 @@ void MainWindow::onMouse(UINT message, WPARAM wParam, LPARAM lParam) {
       showComposite(surface_.onDrawingAreaMouseUp(kMiddleButton, at));
       break;
   }
-  // A stroke that ended is a step to take back; one that began ended the redos.
-  updateEditMenu();
+  // A stroke that ended is a step to take back; one that began ended the redos. A
+  // move within a stroke changes neither.
+  if (message != WM_MOUSEMOVE || wasDrawing != surface_.penDown) updateEditMenu();
 }
 
 }  // namespace fudekko
