@@ -29,16 +29,8 @@ constexpr std::uint8_t kSignature[8] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A
 
 // The bit count written for a held picture: its own for 1, 4 and 8 bits, else 24.
 int bitCountOf(const Picture& picture) {
-  switch (picture.format()) {
-    case PixelFormat::Bits1:
-      return 1;
-    case PixelFormat::Bits4:
-      return 4;
-    case PixelFormat::Bits8:
-      return 8;
-    default:
-      return 24;
-  }
+  const int bits = bitsPerPixel(picture.format());
+  return bits <= 8 ? bits : 24;
 }
 
 bool keptAsItIs(PixelFormat format) {
