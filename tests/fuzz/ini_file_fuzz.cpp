@@ -85,8 +85,8 @@ std::optional<std::string> keyOf(const Line& line) {
 }
 
 // What reading gives for a written value: up to a line break, without the blanks at
-// its ends, at most kIniValueBuffer - 1 bytes of whole characters; a value quoted at
-// both ends may lose its quotes, as the platform's reader drops them. A file in UTF-8
+// its ends, at most kIniValueBuffer - 1 bytes of whole characters; a value in a pair
+// of double or single quotes may lose them, as the platform's reader drops them. A file in UTF-8
 // or UTF-16 holds the value in Unicode: what Shift-JIS cannot spell comes back marked.
 bool readsBackAs(std::string_view written, const std::string& read, bool unicodeFile) {
   std::string converted;
@@ -101,8 +101,8 @@ bool readsBackAs(std::string_view written, const std::string& read, bool unicode
   }
   value = value.substr(0, cut);
   if (read == value) return true;
-  return value.size() >= 2 && value.front() == '"' && value.back() == '"' &&
-         read == value.substr(1, value.size() - 2);
+  return value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+         value.back() == value.front() && read == value.substr(1, value.size() - 2);
 }
 
 std::string readFile(const std::string& path) {
