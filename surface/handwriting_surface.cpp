@@ -167,13 +167,16 @@ Rect HandwritingSurface::segmentTo(Point to) {
     inkPicture->setPenWidth(scaledPenWidth(lineWidth, dpi_));
     inkPicture->setPenColor(colorTableEntry(colorIndex));
     inkPicture->lineTo(to);
-    // The line's pixels lie within half the pen's width of the segment; the eraser's
-    // reach beyond the recomposite margin, so the history is told its own rectangle.
+    // The line's pixels lie within half the pen's width of the segment. The eraser's
+    // reach beyond the recomposite margin: the composite is rebuilt as far as the pen
+    // reached, or the screen (and the picture Send writes) would keep erased ink.
     const std::int32_t reach = scaledPenWidth(lineWidth, dpi_) / 2 + 1;
     history_.touched(Rect{std::min(previousPoint.x, to.x), std::min(previousPoint.y, to.y),
                           std::max(previousPoint.x, to.x) + 1, std::max(previousPoint.y, to.y) + 1}
                          .widened(reach));
-    changed = recomposite(previousPoint, to);
+    changed =
+        fudekko::recomposite(*inkPicture, *backgroundPicture, *compositePicture, previousPoint, to,
+                             std::max(reach, scaledRecompositeMargin(dpi_)));
   }
   previousPoint = to;
   return changed;
@@ -306,9 +309,9 @@ Rect HandwritingSurface::showRestored(const Rect& restored) {
   if (inkLayer) {
     return fudekko::recomposite(*inkLayer, *backgroundPicture, *compositePicture, restored);
   }
+  // The spanned rectangle's right and bottom edges are exclusive, as `restored`'s are.
   return fudekko::recomposite(*inkPicture, *backgroundPicture, *compositePicture,
-                              {restored.left, restored.top},
-                              {restored.right - 1, restored.bottom - 1}, 0);
+                              {restored.left, restored.top}, {restored.right, restored.bottom}, 0);
 }
 
 void HandwritingSurface::onClose() {

@@ -375,7 +375,18 @@ TEST_F(StrokeTest, SegmentsFollowTheMouseAndWhiteInkErases) {
   EXPECT_EQ(ink(20, 10), kWhite);
   EXPECT_EQ(shown(20, 10), 0x00FF00u);
   EXPECT_EQ(shown(19, 10), kWhite);
-  EXPECT_EQ(shown(30, 10), kColorTable[2]);  // beyond the eraser's 10-pixel reach
+  // The eraser is 20 pixels wide, wider than the recomposite margin: the screen still
+  // shows exactly what the ink holds, so no erased ink stays visible.
+  EXPECT_EQ(ink(30, 10), kWhite);
+  EXPECT_EQ(shown(30, 10), kWhite);
+  EXPECT_EQ(shown(30, 20), kColorTable[2]);  // beyond the eraser's reach
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < 60; ++x) {
+      const Color expected =
+          ink(x, y) == kWhite ? surface.backgroundPicture->pixel(x, y) : ink(x, y);
+      ASSERT_EQ(shown(x, y), expected) << x << "," << y;
+    }
+  }
 }
 
 TEST_F(StrokeTest, DraggingOutsideDrawsTowardTheOutsidePoint) {
