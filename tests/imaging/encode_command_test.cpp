@@ -213,6 +213,21 @@ TEST_F(EncodeCommand, FailedWriteLeavesAnExistingOutputAndNoTemporaryFile) {
   EXPECT_EQ(test::rgbOf(readBmp(readWholeFile(output_))), test::rgbOf(picture_));
 }
 
+TEST_F(EncodeCommand, AnotherFileUnderTheTemporaryNameIsNeverTouched) {
+  const std::string theirs = output_ + ".encode0.tmp";
+  writeFile(theirs, Bytes(10, 3));
+  for (const std::string format : {"png", "gif"}) {
+    const Outcome limited =
+        encode("--format " + format + " " + shellQuoted(input_) + " " + shellQuoted(output_),
+               "trap '' XFSZ; ulimit -f 1; ");
+    EXPECT_EQ(limited.exitCode, 1) << format;
+  }
+  ASSERT_EQ(encode("--format bmp " + shellQuoted(input_) + " " + shellQuoted(output_)).exitCode, 0);
+  EXPECT_EQ(readWholeFile(theirs), Bytes(10, 3));
+  EXPECT_FALSE(std::filesystem::exists(output_ + ".encode1.tmp"));
+  std::filesystem::remove(theirs);
+}
+
 TEST_F(EncodeCommand, BmpInputIsReadNoFurtherThanItsPixels) {
   // Junk after the last pixel is never read: the picture is what the headers say.
   Bytes padded = bmp24(picture_);

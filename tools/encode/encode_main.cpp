@@ -5,6 +5,7 @@
 // other programs. On any failure it prints one line on stderr, exits non-zero and
 // leaves no output file behind that it wrote itself.
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -21,7 +22,14 @@
 #include "imaging/bmp_reader.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+
 #include <cwchar>
+#else
+#include <fcntl.h>
+#include <unistd.h>
 #endif
 
 #include "common/shift_jis.h"
@@ -66,11 +74,32 @@ bool pathExists(const std::string& path) {
          std::filesystem::is_symlink(fileSystemPath(path), ignored);
 }
 
-// A name beside `path` that nothing has yet.
-std::string unusedPathBeside(const std::string& path) {
+// Creates `path` as a new, empty file; false when something already has that name.
+bool createNewFile(const std::string& path) {
+#ifdef _WIN32
+  const int file = _wopen(sjisToWide(path).c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY,
+                          _S_IREAD | _S_IWRITE);
+#else
+  const int file = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY, 0666);
+#endif
+  if (file < 0) {
+    if (errno == EEXIST) return false;
+    throw FileCreateError(path);
+  }
+#ifdef _WIN32
+  _close(file);
+#else
+  ::close(file);
+#endif
+  return true;
+}
+
+// A new file beside `path`, made here, so that removing it after a failure can never
+// remove a file that another program made under the same name meanwhile.
+std::string newFileBeside(const std::string& path) {
   for (unsigned n = 0;; ++n) {
     std::string candidate = path + ".encode" + std::to_string(n) + ".tmp";
-    if (!pathExists(candidate)) return candidate;
+    if (createNewFile(candidate)) return candidate;
   }
 }
 
@@ -137,17 +166,17 @@ int runEncode(const std::vector<std::string>& args) {
   // when complete: a failure leaves whatever stood there. Anything else (a device such
   // as /dev/full) is written to directly and never removed.
   const bool besideOutput = isPlainFile(output) || !pathExists(output);
-  const std::string target = besideOutput ? unusedPathBeside(output) : output;
+  std::string made;  // the file beside the output once it exists; only it is ever removed
   try {
-    writeAttachment(picture, target, format->format, pngLevel);
-    if (besideOutput) renameInto(target, output);
+    if (besideOutput) made = newFileBeside(output);
+    writeAttachment(picture, besideOutput ? made : output, format->format, pngLevel);
+    if (besideOutput) renameInto(made, output);
   } catch (const FileCreateError&) {
-    if (besideOutput) removeFile(target);
+    if (!made.empty()) removeFile(made);
     fail(FileCreateError(output).what());
     return 1;
   } catch (const std::exception& e) {
-    // Only the temporary file that we made is removed.
-    if (besideOutput) removeFile(target);
+    if (!made.empty()) removeFile(made);
     fail(output + ": " + (dynamic_cast<const std::bad_alloc*>(&e) ? "out of memory" : e.what()));
     return 1;
   }
