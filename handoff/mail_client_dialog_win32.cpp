@@ -98,17 +98,8 @@ MailClientDialog::MailClientDialog(HINSTANCE instance, HWND owner, const std::st
 }
 
 LRESULT MailClientDialog::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (handleDpiMessage(message, wParam, lParam)) return 0;
   switch (message) {
-    case WM_CREATE:
-      dpi_ = win32::windowDpi(window_);
-      createControls();
-      onCreate();
-      return 0;
-    case WM_DPICHANGED:
-      dpi_ = HIWORD(wParam);
-      win32::takeSuggestedRect(window_, lParam);
-      layout();
-      return 0;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDOK:      // okButton_ or Enter

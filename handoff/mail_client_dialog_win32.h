@@ -10,13 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "common/dpi.h"
+#include "win32/dialog_window_win32.h"
 #include "win32/handles_win32.h"
-#include "win32/window_win32.h"
 
 namespace fudekko {
 
-class MailClientDialog : public win32::Window<MailClientDialog> {
+class MailClientDialog : public win32::DialogWindow<MailClientDialog> {
  public:
   // `initialPath` (Shift-JIS) is the main window's mail-client path, pathEdit_'s first text.
   MailClientDialog(HINSTANCE instance, HWND owner, const std::string& initialPath);
@@ -30,6 +29,7 @@ class MailClientDialog : public win32::Window<MailClientDialog> {
 
  private:
   friend class win32::Window<MailClientDialog>;
+  friend class win32::DialogWindow<MailClientDialog>;
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   void createControls();
@@ -41,7 +41,6 @@ class MailClientDialog : public win32::Window<MailClientDialog> {
 
   HWND owner_;
   std::string initialPath_;
-  int dpi_ = kBaseDpi;
   win32::Font font_;
   HWND promptLabel_ = nullptr;
   HWND pathEdit_ = nullptr;

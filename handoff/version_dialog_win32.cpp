@@ -106,17 +106,8 @@ VersionDialog::VersionDialog(HINSTANCE instance, HWND owner) : instance_(instanc
 }
 
 LRESULT VersionDialog::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (handleDpiMessage(message, wParam, lParam)) return 0;
   switch (message) {
-    case WM_CREATE:
-      dpi_ = win32::windowDpi(window_);
-      createControls();
-      onCreate();
-      return 0;
-    case WM_DPICHANGED:
-      dpi_ = HIWORD(wParam);
-      win32::takeSuggestedRect(window_, lParam);
-      layout();
-      return 0;
     case WM_COMMAND:
       // Enter and Escape close it, as they close any message box.
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) win32::endModal(window_, closed_);

@@ -4,13 +4,12 @@
 
 #include <windows.h>
 
-#include "common/dpi.h"
+#include "win32/dialog_window_win32.h"
 #include "win32/handles_win32.h"
-#include "win32/window_win32.h"
 
 namespace fudekko {
 
-class VersionDialog : public win32::Window<VersionDialog> {
+class VersionDialog : public win32::DialogWindow<VersionDialog> {
  public:
   VersionDialog(HINSTANCE instance, HWND owner);
 
@@ -19,6 +18,7 @@ class VersionDialog : public win32::Window<VersionDialog> {
 
  private:
   friend class win32::Window<VersionDialog>;
+  friend class win32::DialogWindow<VersionDialog>;
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   void createControls();
@@ -28,7 +28,6 @@ class VersionDialog : public win32::Window<VersionDialog> {
 
   HINSTANCE instance_;
   HWND owner_;
-  int dpi_ = kBaseDpi;
   win32::Font font_;
   win32::Font titleFont_;
   win32::Icon icon_;
