@@ -23,6 +23,32 @@ const std::uint32_t* rowOf(const Picture& picture, std::int32_t y) {
   return reinterpret_cast<const std::uint32_t*>(picture.scanLine(y));
 }
 
+// Rebuilds the 32-bit `composite` in `done` (inside it) from the ink's rows and the
+// background's: out = combine(ink, background) per pixel, with `noInk` and white beyond
+// the ends of either layer. `inkRowAt(y)` is the ink's row y, or null past its last.
+template <typename InkRowAt, typename Cell, typename Combine>
+void combineRows(Rect done, std::int32_t inkWidth, InkRowAt inkRowAt, Cell noInk,
+                 const Picture& background, Picture& composite, Combine combine) {
+  // Columns where the ink, the background or both exist; beyond them a layer is absent.
+  const std::int32_t inkEnd = std::clamp(inkWidth, done.left, done.right);
+  const std::int32_t backEnd = std::clamp(background.width(), done.left, done.right);
+  const std::int32_t bothEnd = std::min(inkEnd, backEnd);
+  for (std::int32_t y = done.top; y < done.bottom; ++y) {
+    auto* out = reinterpret_cast<std::uint32_t*>(composite.scanLine(y));
+    const Cell* inkRow = inkRowAt(y);
+    const std::uint32_t* backRow = rowOf(background, y);
+    std::int32_t x = done.left;
+    if (inkRow && backRow) {
+      for (; x < bothEnd; ++x) out[x] = combine(inkRow[x], backRow[x]);
+    }
+    for (; x < done.right; ++x) {
+      const Cell cell = inkRow && x < inkEnd ? inkRow[x] : noInk;
+      const std::uint32_t back = backRow && x < backEnd ? backRow[x] : kStoredWhite;
+      out[x] = combine(cell, back);
+    }
+  }
+}
+
 }  // namespace
 
 Rect recomposite(const Picture& ink, const Picture& background, Picture& composite, Point a,
@@ -50,25 +76,9 @@ Rect recomposite(const Picture& ink, const Picture& background, Picture& composi
     return done;
   }
 
-  // Columns where the ink, the background or both exist; beyond them a layer is white.
-  const std::int32_t inkEnd = std::clamp(ink.width(), done.left, done.right);
-  const std::int32_t backEnd = std::clamp(background.width(), done.left, done.right);
-  const std::int32_t bothEnd = std::min(inkEnd, backEnd);
-
-  for (std::int32_t y = done.top; y < done.bottom; ++y) {
-    auto* out = reinterpret_cast<std::uint32_t*>(composite.scanLine(y));
-    const std::uint32_t* inkRow = rowOf(ink, y);
-    const std::uint32_t* backRow = rowOf(background, y);
-    std::int32_t x = done.left;
-    if (inkRow && backRow) {
-      for (; x < bothEnd; ++x) out[x] = over(inkRow[x], backRow[x]);
-    }
-    for (; x < done.right; ++x) {
-      const std::uint32_t i = inkRow && x < inkEnd ? inkRow[x] : kStoredWhite;
-      const std::uint32_t k = backRow && x < backEnd ? backRow[x] : kStoredWhite;
-      out[x] = over(i, k);
-    }
-  }
+  combineRows(
+      done, ink.width(), [&](std::int32_t y) { return rowOf(ink, y); }, kStoredWhite, background,
+      composite, over);
   return done;
 }
 
@@ -103,23 +113,9 @@ Rect recomposite(const InkLayer& ink, const Picture& background, Picture& compos
     return done;
   }
 
-  const std::int32_t inkEnd = std::clamp(ink.width(), done.left, done.right);
-  const std::int32_t backEnd = std::clamp(background.width(), done.left, done.right);
-  const std::int32_t bothEnd = std::min(inkEnd, backEnd);
-  for (std::int32_t y = done.top; y < done.bottom; ++y) {
-    auto* out = reinterpret_cast<std::uint32_t*>(composite.scanLine(y));
-    const InkCell* inkRow = y < ink.height() ? ink.row(y) : nullptr;
-    const std::uint32_t* backRow = rowOf(background, y);
-    std::int32_t x = done.left;
-    if (inkRow && backRow) {
-      for (; x < bothEnd; ++x) out[x] = blendCell(inkRow[x], backRow[x]);
-    }
-    for (; x < done.right; ++x) {
-      const InkCell cell = inkRow && x < inkEnd ? inkRow[x] : kNoInk;
-      const std::uint32_t back = backRow && x < backEnd ? backRow[x] : kStoredWhite;
-      out[x] = blendCell(cell, back);
-    }
-  }
+  combineRows(
+      done, ink.width(), [&](std::int32_t y) { return y < ink.height() ? ink.row(y) : nullptr; },
+      kNoInk, background, composite, blendCell);
   return done;
 }
 
