@@ -3,8 +3,9 @@ bars, the text, the glyphs, the strokes and both dialogs grow with the DPI. Each
 keeps its screenshots and a measurements.json in its folder."""
 
 import json
+import struct
 
-from harness import WM_CLOSE, WM_COMMAND, check, run, windows_path
+from harness import ROOT, WM_CLOSE, WM_COMMAND, check, run, windows_path
 from test_dialogs import client_rect, geometry
 from test_window import MainWindow, sjis
 
@@ -85,9 +86,46 @@ def check_stroke(session, window, tool_bar, dpi):
     return len(inked)
 
 
-def open_dialog(session, main, command, window_class, dpi, name):
+def icon_picture(size):
+    """The picture of `size` pixels in the program's icon file: rows of (r, g, b), None
+    where the icon is transparent."""
+    data = (ROOT / "res" / "fudekko.ico").read_bytes()
+    for entry in range(struct.unpack_from("<H", data, 4)[0]):
+        width, _, _, _, _, _, _, offset = struct.unpack_from("<BBBBHHII", data, 6 + 16 * entry)
+        if (width or 256) != size:
+            continue
+        palette = [(data[at + 2], data[at + 1], data[at])
+                   for at in range(offset + 40, offset + 40 + 64, 4)]
+        colours, stride = offset + 40 + 64, (size * 4 + 31) // 32 * 4
+        masks, mask_stride = colours + size * stride, (size + 31) // 32 * 4
+        rows = []
+        for y in reversed(range(size)):  # stored bottom-up
+            row = []
+            for x in range(size):
+                clear = data[masks + y * mask_stride + x // 8] >> (7 - x % 8) & 1
+                index = data[colours + y * stride + x // 2] >> (4 * (1 - x % 2)) & 15
+                row.append(None if clear else palette[index])
+            rows.append(row)
+        return rows
+    return None
+
+
+def check_icon(session, dialog, icon, dpi):
+    """The version dialog shows the icon file's own picture of the scaled size, pixel for
+    pixel: drawn at that size, not stretched from another."""
+    left, top, size, _ = geometry(icon)
+    wanted = icon_picture(size)
+    check(wanted, f"{dpi} DPI: the icon file has no {size}-pixel picture")
+    shown = session.screenshot(dialog, f"version_icon_{dpi}", client=True)
+    wrong = [(x, y) for y in range(size) for x in range(size)
+             if wanted[y][x] is not None and shown.pixel(left + x, top + y) != wanted[y][x]]
+    check(not wrong, f"{dpi} DPI: {len(wrong)} pixels of the icon differ, first {wrong[:3]}")
+
+
+def open_dialog(session, main, command, window_class, dpi, name, while_open=None):
     """Opens a dialog from the menu; checks that every control lies inside its client
-    area; returns the controls and the client area's size, and closes it again."""
+    area, and runs `while_open(dialog, controls)`; returns the controls and the client
+    area's size, and closes it again."""
     session.driver("post", main, WM_COMMAND, command, 0)
     dialog = session.find_window("", window_class=window_class)
     check(dialog, f"{dpi} DPI: {window_class} did not appear")
@@ -98,6 +136,8 @@ def open_dialog(session, main, command, window_class, dpi, name):
         check(0 <= left and 0 <= top and right <= width and bottom <= height,
               f"{dpi} DPI: {row['class']} {row['rect']} reaches out of {width} x {height}")
     picture = session.screenshot(dialog, f"{name}_{dpi}")
+    if while_open:
+        while_open(dialog, rows)
     session.driver("post", dialog, WM_CLOSE, 0, 0)
     check(session.find_window("", window_class=window_class, visible=False),
           f"{dpi} DPI: {window_class} did not close")
@@ -118,8 +158,9 @@ def check_dialogs(session, main, dpi):
     found["select_dialog"] = {"client": list(size), "screenshot": [picture.width, picture.height],
                               "question": list(geometry(label)[2:])}
 
-    rows, size, picture = open_dialog(session, main, MENU_ABOUT, "TVersionForm", dpi,
-                                      "version_dialog")
+    rows, size, picture = open_dialog(
+        session, main, MENU_ABOUT, "TVersionForm", dpi, "version_dialog",
+        lambda dialog, rows: check_icon(session, dialog, rows[0], dpi))
     check(size[0] >= scaled(222, dpi) and size[1] >= scaled(83, dpi),
           f"{dpi} DPI: the version dialog's client area is {size}")
     icon, title = rows[0], rows[1]
