@@ -1,6 +1,7 @@
 """The real fudekko.exe at 96, 144 and 192 DPI (the Wine prefix's "LogPixels"): the
-bars, the text, the glyphs, the strokes and both dialogs grow with the DPI. Each run
-keeps its screenshots and a measurements.json in its folder."""
+bars, the text, the glyphs, the strokes and both dialogs grow with the DPI; and the
+window moved between DPIs, as Windows moves it between monitors. Each run keeps its
+screenshots (and the fixed-DPI runs a measurements.json) in its folder."""
 
 import json
 import struct
@@ -207,6 +208,73 @@ def measure(session, dpi):
     window.close()
 
 
+def outer_rect(session, hwnd):
+    return tuple(int(v) for v in session.driver("rect", hwnd).split("\t")[0].split())
+
+
+def layout_after_change(session, window, dpi, suggested):
+    """Sends the window to a monitor of `dpi` with the `suggested` outer rectangle, and
+    gives the window's outer rectangle, the tool bar's and the drawing area's top."""
+    session.driver("dpichanged", window.hwnd, dpi, *suggested)
+    controls = {c["class"]: c for c in session.children(window.hwnd)}
+    window.drawing_top = controls["Edit"]["rect"][1]
+    return outer_rect(session, window.hwnd), controls["ToolbarWindow32"]["rect"]
+
+
+def inked_rows(picture, column, top):
+    return [row - top for row in range(top, picture.height) if picture.pixel(column, row) == BLACK]
+
+
+def test_dpi_changed(session):
+    """The window moves to a monitor of another DPI (WM_DPICHANGED): it takes the suggested
+    rectangle and lays out its bars, text and glyphs anew. In handwriting mode the ink
+    stays as drawn, new strokes take the new DPI's width, and the window grows no larger
+    than when handwriting began."""
+    program = session.install_program()
+    draft = session.folder / "draft.txt"
+    draft.write_bytes(sjis("Subject: s\r\n\r\n一行目 first line\r\n二行目 second line\r\n"))
+    session.set_dpi(96)
+    window = MainWindow(session, program, windows_path(draft))
+    check(window.drawing_top >= 44, f"at 96 DPI the text area starts at {window.drawing_top}")
+
+    # Text mode, to 192 DPI.
+    suggested = (40, 30, 40 + 1200, 30 + 900)
+    outer, tool_bar = layout_after_change(session, window, 192, suggested)
+    check(outer == suggested, f"the window is at {outer}, not at the suggested {suggested}")
+    check(tool_bar[3] - tool_bar[1] == scaled(44, 192), f"the tool bar is {tool_bar} at 192 DPI")
+    second = int(session.driver("message", window.memo, EM_LINEINDEX, 1, 0))
+    line_height = (int(session.driver("message", window.memo, EM_POSFROMCHAR, second, 0)) >> 16) - (
+        int(session.driver("message", window.memo, EM_POSFROMCHAR, 0, 0)) >> 16)
+    check(abs(line_height - 34) <= 1.5, f"the text's lines are {line_height} apart at 192 DPI")
+    client = session.screenshot(window.hwnd, "changed_to_192", client=True)
+    check_glyphs(client, tool_bar, 192)
+
+    # Handwriting mode at 192 DPI, then to 96 DPI.
+    first = check_stroke(session, window, tool_bar, 192)
+    column = scaled(180, 192)
+    before = inked_rows(session.screenshot(window.hwnd, "ink_at_192", client=True), column,
+                        window.drawing_top)
+    smaller = (60, 40, 60 + 800, 40 + 600)
+    outer, tool_bar = layout_after_change(session, window, 96, smaller)
+    check(outer == smaller, f"in handwriting mode the window is at {outer}, not at {smaller}")
+    check(tool_bar[3] - tool_bar[1] == 44, f"the tool bar is {tool_bar} back at 96 DPI")
+    left, top, _, _ = client_rect(session, window.hwnd)
+    y = 60
+    session.driver("input-drag", left + 100, top + window.drawing_top + y, left + 500,
+                   top + window.drawing_top + y, 12)
+    after = session.screenshot(window.hwnd, "ink_at_96", client=True)
+    check(inked_rows(after, column, window.drawing_top) == [y - 2, y - 1, y, y + 1, y + 2] + before,
+          f"at 96 DPI the ink at column {column} is {inked_rows(after, column, window.drawing_top)}"
+          f"; before the change the stroke of width {first} covered {before}, the new one "
+          f"should cover 5 rows around {y}")
+
+    # The size limit of handwriting mode still holds: no larger than when it began.
+    outer, _ = layout_after_change(session, window, 192, (0, 0, 1600, 1200))
+    check(outer[2] - outer[0] <= 1200 and outer[3] - outer[1] <= 900,
+          f"in handwriting mode the window grew to {outer}")
+    window.close()
+
+
 def at_dpi(dpi):
     def test(session):
         measure(session, dpi)
@@ -217,4 +285,5 @@ def at_dpi(dpi):
 if __name__ == "__main__":
     import sys
 
-    run({"dpi_96": at_dpi(96), "dpi_144": at_dpi(144), "dpi_192": at_dpi(192)}[sys.argv[1]])
+    run({"dpi_96": at_dpi(96), "dpi_144": at_dpi(144), "dpi_192": at_dpi(192),
+         "dpi_changed": test_dpi_changed}[sys.argv[1]])

@@ -23,6 +23,8 @@
 //   e2e_driver pixel HWND X Y                       (client coordinates; prints 0xBBGGRR)
 //   e2e_driver screenshot HWND OUT.bmp [--client]
 //   e2e_driver move HWND X Y W H
+//   e2e_driver dpichanged HWND DPI LEFT TOP RIGHT BOTTOM   (WM_DPICHANGED with that
+//                                                            suggested rectangle)
 //
 // HWND is a decimal handle as printed by `find`.
 
@@ -42,6 +44,7 @@
 #include "imaging/bmp_writer.h"
 #include "imaging/picture.h"
 #include "win32/dib_win32.h"
+#include "win32/dpi_win32.h"
 #include "win32/handles_win32.h"
 
 namespace {
@@ -166,6 +169,32 @@ int foreground(int argc, wchar_t** argv) {
 std::string rectText(const RECT& r) {
   return std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) +
          " " + std::to_string(r.bottom);
+}
+
+// Sends WM_DPICHANGED as Windows does when the window moves to a monitor of `dpi`.
+// The message carries the suggested rectangle as a pointer, which is not carried
+// across processes, so the rectangle is written into the window's own process.
+int dpiChanged(HWND window, WORD dpi, const RECT& suggested) {
+  DWORD processId = 0;
+  ::GetWindowThreadProcessId(window, &processId);
+  const fudekko::win32::Handle process(
+      ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId));
+  if (!process) return 1;
+  struct RemoteMemory {
+    HANDLE process;
+    void* address;
+    ~RemoteMemory() {
+      if (address) ::VirtualFreeEx(process, address, 0, MEM_RELEASE);
+    }
+  } remote{process.get(), ::VirtualAllocEx(process.get(), nullptr, sizeof suggested,
+                                           MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)};
+  if (!remote.address ||
+      !::WriteProcessMemory(process.get(), remote.address, &suggested, sizeof suggested, nullptr)) {
+    return 1;
+  }
+  print(std::to_string(::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                                      reinterpret_cast<LPARAM>(remote.address))));
+  return 0;
 }
 
 int children(HWND parent) {
@@ -396,6 +425,10 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"post") return ::PostMessageW(window, message, wParam, lParam) ? 0 : 1;
     print(std::to_string(::SendMessageW(window, message, wParam, lParam)));
     return 0;
+  }
+  if (command == L"dpichanged" && argc >= 8) {
+    return dpiChanged(window, static_cast<WORD>(number(3)),
+                      RECT{int(number(4)), int(number(5)), int(number(6)), int(number(7))});
   }
   if (command == L"settext" && argc >= 4) {
     const std::wstring text = utf8ToWide(wideToUtf8(argv[3]));
