@@ -123,6 +123,18 @@ def check_icon(session, dialog, icon, dpi):
     check(not wrong, f"{dpi} DPI: {len(wrong)} pixels of the icon differ, first {wrong[:3]}")
 
 
+def controls_inside(session, dialog, dpi):
+    """Checks that every control of `dialog` lies inside its client area; returns the
+    controls and the client area's size."""
+    _, _, width, height = client_rect(session, dialog)
+    rows = session.children(dialog)
+    for row in rows:
+        left, top, right, bottom = row["rect"]
+        check(0 <= left and 0 <= top and right <= width and bottom <= height,
+              f"{dpi} DPI: {row['class']} {row['rect']} reaches out of {width} x {height}")
+    return rows, (width, height)
+
+
 def open_dialog(session, main, command, window_class, dpi, name, while_open=None):
     """Opens a dialog from the menu; checks that every control lies inside its client
     area, and runs `while_open(dialog, controls)`; returns the controls and the client
@@ -130,12 +142,7 @@ def open_dialog(session, main, command, window_class, dpi, name, while_open=None
     session.driver("post", main, WM_COMMAND, command, 0)
     dialog = session.find_window("", window_class=window_class)
     check(dialog, f"{dpi} DPI: {window_class} did not appear")
-    _, _, width, height = client_rect(session, dialog)
-    rows = session.children(dialog)
-    for row in rows:
-        left, top, right, bottom = row["rect"]
-        check(0 <= left and 0 <= top and right <= width and bottom <= height,
-              f"{dpi} DPI: {row['class']} {row['rect']} reaches out of {width} x {height}")
+    rows, (width, height) = controls_inside(session, dialog, dpi)
     picture = session.screenshot(dialog, f"{name}_{dpi}")
     if while_open:
         while_open(dialog, rows)
@@ -236,6 +243,18 @@ def test_dpi_changed(session):
     session.set_dpi(96)
     window = MainWindow(session, program, windows_path(draft))
     check(window.drawing_top >= 44, f"at 96 DPI the text area starts at {window.drawing_top}")
+
+    # The version dialog, opened at 96 DPI, lays itself out again at 192.
+    def change_version_dialog(dialog, _):
+        session.driver("dpichanged", dialog, 192, 100, 100, 100 + 300, 100 + 150)
+        rows, size = controls_inside(session, dialog, 192)
+        check(size[0] >= scaled(222, 192) and size[1] >= scaled(83, 192),
+              f"after the change the version dialog's client area is {size}")
+        check(geometry(rows[0]) == (32, 32, 64, 64), f"the icon is at {geometry(rows[0])}")
+        check_icon(session, dialog, rows[0], 192)
+        check(geometry(rows[1])[3] >= scaled(27, 192), f"the title is {geometry(rows[1])}")
+    open_dialog(session, window.hwnd, MENU_ABOUT, "TVersionForm", 96, "version_dialog",
+                change_version_dialog)
 
     # Text mode, to 192 DPI.
     suggested = (40, 30, 40 + 1200, 30 + 900)
