@@ -93,33 +93,22 @@ void BM_SegmentRecomposite(benchmark::State& state) {
 }
 BENCHMARK(BM_SegmentRecomposite);
 
-// The same segment anti-aliased, within a stroke, then its rectangle recomposited.
-void BM_SmoothSegmentRecomposite(benchmark::State& state) {
+// The same segment anti-aliased, within a stroke, then its rectangle recomposited;
+// also at 30 degrees, where each of a diagonal's rows is a short span.
+void BM_SmoothSegmentRecomposite(benchmark::State& state, double dx, double dy) {
   SmoothLayers layers;
   layers.rasterizer.beginStroke(layers.ink, 0xFF0000, false, 5);
   std::int32_t y = 100;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(layers.rasterizer.segment({500.5, y + 0.5}, {600.5, y + 0.5}));
+    benchmark::DoNotOptimize(
+        layers.rasterizer.segment({500.5, y + 0.5}, {500.5 + dx, y + 0.5 + dy}));
     layers.recompositeChanged();
     y = y >= kHeight - 100 ? 100 : y + 3;
   }
   layers.rasterizer.endStroke();
 }
-BENCHMARK(BM_SmoothSegmentRecomposite);
-
-// The same segment at 30 degrees: a diagonal's rows are each a short span.
-void BM_SmoothDiagonalSegmentRecomposite(benchmark::State& state) {
-  SmoothLayers layers;
-  layers.rasterizer.beginStroke(layers.ink, 0xFF0000, false, 5);
-  std::int32_t y = 100;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(layers.rasterizer.segment({500.5, y + 0.5}, {587.1, y + 50.5}));
-    layers.recompositeChanged();
-    y = y >= kHeight - 100 ? 100 : y + 3;
-  }
-  layers.rasterizer.endStroke();
-}
-BENCHMARK(BM_SmoothDiagonalSegmentRecomposite);
+BENCHMARK_CAPTURE(BM_SmoothSegmentRecomposite, horizontal, 100.0, 0.0);
+BENCHMARK_CAPTURE(BM_SmoothSegmentRecomposite, diagonal, 86.6, 50.0);
 
 // A whole stroke of 1,000 mouse positions (a spiral, 4 to 10 pixels apart), each
 // position drawn and recomposited as the surface does it.
