@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "gif/color_reduction.h"
-#include "gif/gif_picture.h"
+#include "gif/gif_writer.h"
 #include "imaging/picture.h"
 
 namespace fudekko {
@@ -110,11 +110,8 @@ void BM_OurGifPath(benchmark::State& state) {
   const Picture& picture = sample(static_cast<int>(state.range(0)));
   ReusedSink sink;
   for (auto _ : state) {
-    GifPicture gif;
-    gif.assign(picture);
-    gif.compressionChoice = 1;
     sink.clear();
-    gif.saveToStream(sink);
+    writeGif(picture, sink);
     benchmark::DoNotOptimize(sink.data());
   }
   const std::size_t size = sink.size();
@@ -123,11 +120,12 @@ void BM_OurGifPath(benchmark::State& state) {
 
 void BM_LibgifSameIndices(benchmark::State& state) {
   const Picture& picture = sample(static_cast<int>(state.range(0)));
-  const Picture indices = reduceColors(picture, 6, 0, 8, nullptr);
+  const std::size_t width = static_cast<std::size_t>(picture.width());
+  std::vector<std::uint8_t> indices(width * picture.height());
+  reduceToCube(picture, indices.data(), width);
+  const std::vector<PaletteEntry> palette = cubePalette();
   std::vector<GifColorType> colors(256);
-  for (int i = 0; i < 256; ++i) {
-    colors[i] = {indices.palette()[i].red, indices.palette()[i].green, indices.palette()[i].blue};
-  }
+  for (int i = 0; i < 256; ++i) colors[i] = {palette[i].red, palette[i].green, palette[i].blue};
   std::vector<GifByteType> row(static_cast<std::size_t>(picture.width()));
   ReusedSink out;
   for (auto _ : state) {
@@ -142,7 +140,7 @@ void BM_LibgifSameIndices(benchmark::State& state) {
     EGifPutScreenDesc(gif, picture.width(), picture.height(), 8, 0, nullptr);
     EGifPutImageDesc(gif, 0, 0, picture.width(), picture.height(), false, map);
     for (int y = 0; y < picture.height(); ++y) {
-      std::memcpy(row.data(), indices.scanLine(y), row.size());
+      std::memcpy(row.data(), indices.data() + y * width, row.size());
       if (EGifPutLine(gif, row.data(), picture.width()) != GIF_OK) state.SkipWithError("libgif");
     }
     EGifCloseFile(gif, &error);
@@ -158,9 +156,8 @@ void BM_ReductionOnly(benchmark::State& state) {
   const Picture& picture = sample(static_cast<int>(state.range(0)));
   std::vector<std::uint8_t> indices(std::size_t(picture.width()) * picture.height());
   for (auto _ : state) {
-    const auto palette = reduceColorsInto(picture, 6, 0, indices.data(),
-                                          static_cast<std::size_t>(picture.width()), nullptr);
-    benchmark::DoNotOptimize(palette.data());
+    reduceToCube(picture, indices.data(), static_cast<std::size_t>(picture.width()));
+    benchmark::DoNotOptimize(indices.data());
     benchmark::ClobberMemory();
   }
   report(state, picture, indices.size());

@@ -1,6 +1,6 @@
 #include "handoff/attachment.h"
 
-#include "gif/gif_picture.h"
+#include "gif/gif_writer.h"
 #include "imaging/bmp_writer.h"
 #include "imaging/png_writer.h"
 
@@ -31,13 +31,9 @@ void writeAttachment(const Picture& composite, const std::string& path, Attachme
       // Straight from the picture: no copy of it is held besides one row.
       savePngToFile(composite, path, pngLevel);
       return;
-    case AttachmentFormat::Gif: {
-      GifPicture gif;
-      gif.assign(composite);
-      gif.compressionChoice = 1;  // run-length coding
-      gif.saveToFile(path);
+    case AttachmentFormat::Gif:
+      saveGifToFile(composite, path);
       return;
-    }
     case AttachmentFormat::Bmp:
       saveBmpToFile(composite, path);
       return;

@@ -24,20 +24,6 @@ constexpr std::uint32_t swapRedBlue(std::uint32_t v) {
   return (v & 0x00FF00) | ((v & 0xFF) << 16) | ((v >> 16) & 0xFF);
 }
 
-std::uint32_t applyRop(RasterOp op, std::uint32_t dest, std::uint32_t source) {
-  switch (op) {
-    case RasterOp::SrcCopy:
-      return source;
-    case RasterOp::SrcPaint:
-      return dest | source;
-    case RasterOp::SrcAnd:
-      return dest & source;
-    case RasterOp::MergePaint:
-      return dest | ~source;
-  }
-  return source;
-}
-
 }  // namespace
 
 int bitsPerPixel(PixelFormat format) {
@@ -264,10 +250,6 @@ void Picture::setPixel(std::int32_t x, std::int32_t y, Color color) {
   storeAt(x, y, storedValue(color));
 }
 
-void Picture::convertToDeviceIndependent() {
-  if (format_ == PixelFormat::Device) format_ = PixelFormat::Bits32;
-}
-
 void Picture::convertTo24Bits() {
   if (format_ == PixelFormat::Bits24) return;
   Picture converted(PixelFormat::Bits24, width_, height_);
@@ -416,62 +398,6 @@ void Picture::lineTo(Point to) {
                  static_cast<std::int32_t>(x - 1), value);
         spanStart = -1;
       }
-    }
-  }
-}
-
-void Picture::copyRect(Point dest, const Picture& from, const Rect& source) {
-  // Clip against the source picture, then against this picture.
-  Rect src = source.intersect({0, 0, from.width_, from.height_});
-  if (src.empty()) return;
-  Point at{dest.x + (src.left - source.left), dest.y + (src.top - source.top)};
-  const Rect target =
-      Rect{at.x, at.y, at.x + src.width(), at.y + src.height()}.intersect({0, 0, width_, height_});
-  if (target.empty()) return;
-  src.left += target.left - at.x;
-  src.top += target.top - at.y;
-  const std::int32_t w = target.width(), h = target.height();
-  const bool sameLayout = isDirect32() && from.isDirect32();
-  for (std::int32_t j = 0; j < h; ++j) {
-    // Walk rows bottom-up when copying within one picture downward, so overlap is safe.
-    const std::int32_t row = (&from == this && target.top > src.top) ? h - 1 - j : j;
-    if (sameLayout) {
-      auto* out = reinterpret_cast<std::uint32_t*>(scanLine(target.top + row)) + target.left;
-      const auto* in =
-          reinterpret_cast<const std::uint32_t*>(from.scanLine(src.top + row)) + src.left;
-      if (copyMode_ == RasterOp::SrcCopy) {
-        std::memmove(out, in, std::size_t(w) * 4);
-      } else {
-        for (std::int32_t i = 0; i < w; ++i) out[i] = applyRop(copyMode_, out[i], in[i]) & 0xFFFFFF;
-      }
-      continue;
-    }
-    for (std::int32_t i = 0; i < w; ++i) {
-      const std::uint32_t in = storedValue(from.pixel(src.left + i, src.top + row));
-      const std::int32_t x = target.left + i, y = target.top + row;
-      storeAt(x, y, applyRop(copyMode_, storedAt(x, y), in));
-    }
-  }
-}
-
-void Picture::draw(Point at, const Picture& from) {
-  const RasterOp mode = copyMode_;
-  copyMode_ = RasterOp::SrcCopy;
-  copyRect(at, from, {0, 0, from.width_, from.height_});
-  copyMode_ = mode;
-}
-
-void Picture::brushCopy(Point dest, const Picture& from, const Rect& source, Color replaced) {
-  const Rect src = source.intersect({0, 0, from.width_, from.height_});
-  const Point at{dest.x + (src.left - source.left), dest.y + (src.top - source.top)};
-  const Rect target =
-      Rect{at.x, at.y, at.x + src.width(), at.y + src.height()}.intersect({0, 0, width_, height_});
-  if (src.empty() || target.empty()) return;
-  const std::uint32_t brush = storedValue(brushColor_);
-  for (std::int32_t y = target.top; y < target.bottom; ++y) {
-    for (std::int32_t x = target.left; x < target.right; ++x) {
-      const Color c = from.pixel(src.left + (x - at.x), src.top + (y - at.y));
-      storeAt(x, y, c == (replaced & 0xFFFFFF) ? brush : storedValue(c));
     }
   }
 }

@@ -24,14 +24,6 @@ int bitsPerPixel(PixelFormat format);
 void unpackIndexRow(PixelFormat format, const std::uint8_t* row, std::uint8_t* out,
                     std::size_t width);
 
-// Raster operations of rectangle copies, bitwise on the stored pixel values.
-enum class RasterOp : std::uint32_t {
-  SrcCopy = 0x00CC0020,     // S
-  SrcPaint = 0x00EE0086,    // D OR S
-  SrcAnd = 0x008800C6,      // D AND S
-  MergePaint = 0x00BB0226,  // D OR NOT S
-};
-
 struct PaletteEntry {
   std::uint8_t red = 0;
   std::uint8_t green = 0;
@@ -63,9 +55,8 @@ class Picture {
   void setHeight(std::int32_t height);
   void setSize(std::int32_t width, std::int32_t height);
 
-  // Converts in place without changing any pixel's colour: Device becomes Bits32, and
-  // any format becomes Bits24 (an indexed picture through its palette).
-  void convertToDeviceIndependent();
+  // Converts in place to Bits24 without changing any pixel's colour (an indexed picture
+  // through its palette).
   void convertTo24Bits();
 
   // Row `row` (0 = top) as a DIB row of the format: 1 and 4 bits packed from the most
@@ -88,8 +79,6 @@ class Picture {
   std::int32_t penWidth() const { return penWidth_; }
   void setBrushColor(Color color) { brushColor_ = color; }
   Color brushColor() const { return brushColor_; }
-  void setCopyMode(RasterOp op) { copyMode_ = op; }
-  RasterOp copyMode() const { return copyMode_; }
   Point penPosition() const { return penPosition_; }
 
   void moveTo(Point to) { penPosition_ = to; }
@@ -99,14 +88,6 @@ class Picture {
   void fillRect(const Rect& rect);
   // Outline one pixel of pen colour (pen width wide), inside in the brush colour.
   void rectangle(const Rect& rect);
-  // Copies `source` of `from` into the equal rectangle at `dest` of this picture,
-  // combined by the copy mode. Source pixels outside `from` are not copied; pixels
-  // outside this picture are dropped.
-  void copyRect(Point dest, const Picture& from, const Rect& source);
-  // The whole picture with its top-left at `at`, as a plain copy.
-  void draw(Point at, const Picture& from);
-  // A plain copy in which every source pixel of colour `replaced` becomes the brush colour.
-  void brushCopy(Point dest, const Picture& from, const Rect& source, Color replaced);
 
  private:
   void allocate(std::int32_t width, std::int32_t height);
@@ -131,7 +112,6 @@ class Picture {
   Color penColor_ = kBlack;
   std::int32_t penWidth_ = 1;
   Color brushColor_ = kWhite;
-  RasterOp copyMode_ = RasterOp::SrcCopy;
   Point penPosition_;
 };
 

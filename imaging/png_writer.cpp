@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <optional>
 
@@ -27,15 +28,28 @@ constexpr std::uint32_t kIend = chunkType("IEND");
 
 constexpr std::uint8_t kSignature[8] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
 
-// The bit count written for a held picture: its own for 1, 4 and 8 bits, else 24.
+// The bit count written for a picture: its own for 1, 4 and 8 bits, else 24.
 int bitCountOf(const Picture& picture) {
   const int bits = bitsPerPixel(picture.format());
   return bits <= 8 ? bits : 24;
 }
 
-bool keptAsItIs(PixelFormat format) {
-  return format == PixelFormat::Bits1 || format == PixelFormat::Bits4 ||
-         format == PixelFormat::Bits8 || format == PixelFormat::Bits24;
+// The zlib level that a level choice stands for: 1 chooses zlib level 1, 2 level 9,
+// anything else zlib's default.
+int zlibLevelFor(std::int32_t level) {
+  switch (level) {
+    case 1:
+      return 1;
+    case 2:
+      return 9;
+    default:
+      return -1;
+  }
+}
+
+// Every failure zlib reports while compressing.
+[[noreturn]] void throwZlibError() {
+  throw PngError("ZLIB error");
 }
 
 // The compressor of one save; ended on every way out of the save.
@@ -47,7 +61,7 @@ class Deflater {
     // memory level 8 and the default strategy.
     const int result = deflateInit(&stream_, level);
     if (result == Z_MEM_ERROR) throw OutOfMemory();
-    if (result != Z_OK) throw PngError("Zlib error");
+    if (result != Z_OK) throwZlibError();
   }
   ~Deflater() { deflateEnd(&stream_); }
   Deflater(const Deflater&) = delete;
@@ -175,13 +189,13 @@ class PngWriterState {
       z.next_in = rowBuffer_.data();
       z.avail_in = static_cast<uInt>(rowLength_);
       while (z.avail_in > 0) {
-        if (deflate(&z, Z_NO_FLUSH) < 0) throw PngError("ZLIB Error");
+        if (deflate(&z, Z_NO_FLUSH) < 0) throwZlibError();
         if (z.avail_out == 0) writeFullOutput();
       }
     }
     for (;;) {
       const int result = deflate(&z, Z_FINISH);
-      if (result < 0) throw PngError("ZLIB error");
+      if (result < 0) throwZlibError();
       if (result == Z_STREAM_END) break;
       if (z.avail_out == 0) writeFullOutput();
     }
@@ -208,97 +222,33 @@ class PngWriterState {
 
 }  // namespace
 
-int zlibLevelFor(std::int32_t compressionLevel) {
-  switch (compressionLevel) {
-    case 1:
-      return 1;
-    case 2:
-      return 9;
-    default:
-      return -1;
-  }
-}
-
-void PngWriter::assign(const Picture* source) {
-  if (!source) {
-    heldBitmap_.reset();
+void writePng(const Picture& picture, ByteSink& sink, std::int32_t level) {
+  if (picture.empty()) return;
+  const PixelFormat format = picture.format();
+  if (format == PixelFormat::Bits15 || format == PixelFormat::Bits16) {
+    // The one case that needs a converted copy; the others are read row by row.
+    Picture trueColor;
+    try {
+      trueColor = picture;
+    } catch (const std::bad_alloc&) {
+      throw OutOfMemory();
+    }
+    trueColor.convertTo24Bits();
+    writePng(trueColor, sink, level);
     return;
   }
-  std::unique_ptr<Picture> copy;
-  try {
-    copy = std::make_unique<Picture>(*source);
-  } catch (const std::bad_alloc&) {
-    throw OutOfMemory();
-  }
-  if (!keptAsItIs(source->format())) {
-    copy->convertToDeviceIndependent();
-    copy->convertTo24Bits();
-  }
-  heldBitmap_ = std::move(copy);
-}
-
-void PngWriter::assign(const PngWriter& source) {
-  if (&source == this) return;
-  std::unique_ptr<Picture> copy;
-  try {
-    // From an empty graphic this becomes a picture of no pixels, in a format that the
-    // writer reads as it is.
-    copy = source.heldBitmap_ ? std::make_unique<Picture>(*source.heldBitmap_)
-                              : std::make_unique<Picture>(PixelFormat::Bits24, 0, 0);
-  } catch (const std::bad_alloc&) {
-    throw OutOfMemory();
-  }
-  heldBitmap_ = std::move(copy);
-}
-
-std::vector<PaletteEntry> PngWriter::palette() const {
-  return heldBitmap_ ? heldBitmap_->palette() : std::vector<PaletteEntry>{};
-}
-
-void PngWriter::setWidth(std::int32_t width) {
-  if (heldBitmap_) heldBitmap_->setWidth(width);
-}
-
-void PngWriter::setHeight(std::int32_t height) {
-  if (heldBitmap_) heldBitmap_->setHeight(height);
-}
-
-void PngWriter::saveToStream(ByteSink& stream) const {
-  if (!heldBitmap_ || heldBitmap_->empty()) return;
   std::unique_ptr<PngWriterState> state;
   try {
-    state = std::make_unique<PngWriterState>(*heldBitmap_, stream, zlibLevelFor(compressionLevel));
+    state = std::make_unique<PngWriterState>(picture, sink, zlibLevelFor(level));
   } catch (const std::bad_alloc&) {
     throw OutOfMemory();
   }
   state->write();
 }
 
-void PngWriter::saveToFile(const std::string& path) const {
+void savePngToFile(const Picture& picture, const std::string& path, std::int32_t level) {
   FileSink file(path);
-  saveToStream(file);
-  file.close();
-}
-
-void savePngToFile(const Picture& picture, const std::string& path, std::int32_t compressionLevel) {
-  const PixelFormat format = picture.format();
-  if (!keptAsItIs(format) && format != PixelFormat::Device && format != PixelFormat::Bits32) {
-    PngWriter png;
-    png.assign(picture);
-    png.compressionLevel = compressionLevel;
-    png.saveToFile(path);
-    return;
-  }
-  FileSink file(path);
-  if (!picture.empty()) {
-    std::unique_ptr<PngWriterState> state;
-    try {
-      state = std::make_unique<PngWriterState>(picture, file, zlibLevelFor(compressionLevel));
-    } catch (const std::bad_alloc&) {
-      throw OutOfMemory();
-    }
-    state->write();
-  }
+  writePng(picture, file, level);
   file.close();
 }
 

@@ -13,7 +13,7 @@
 
 #include "common/byte_stream.h"
 #include "fuzz/fuzz_check.h"
-#include "gif/gif_error.h"
+#include "gif/gif_writer.h"
 #include "handoff/attachment.h"
 #include "imaging/bmp_writer.h"
 #include "imaging/png_writer.h"

@@ -10,6 +10,7 @@
 #include "imaging/bmp_reader.h"
 #include "imaging/bmp_writer.h"
 #include "support/imaging_oracle.h"
+#include "support/raster_model.h"
 
 namespace fudekko {
 namespace {
@@ -80,7 +81,8 @@ class EncodeCommand : public ::testing::Test {
     name_ = ::testing::UnitTest::GetInstance()->current_test_info()->name();
     picture_ = Picture(PixelFormat::Device, 131, 77);
     test::fillRandom(picture_, 31);
-    picture_.draw({0, 0}, test::redOnBlue());
+    const Picture redOnBlue = test::redOnBlue();
+    test::copyRect(picture_, {0, 0}, redOnBlue, {0, 0, redOnBlue.width(), redOnBlue.height()});
     input_ = test::workPath(name_ + "-in.bmp");
     writeFile(input_, bmp24(picture_));
     output_ = test::workPath(name_ + "-out");

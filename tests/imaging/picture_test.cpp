@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "common/errors.h"
 
 namespace fudekko {
@@ -184,87 +182,6 @@ TEST(PictureFill, RectangleIsOutlinedInThePenAndFilledWithTheBrush) {
   picture.setBrushColor(0xFF0000);
   picture.fillRect({-3, -3, 2, 1});
   EXPECT_EQ(countColor(picture, 0xFF0000), 2);
-}
-
-// Each raster operation on known stored values.
-TEST(PictureCopy, RasterOperationsAreBitwiseOnStoredPixels) {
-  struct Case {
-    RasterOp op;
-    Color expected;
-  };
-  const Color dest = 0x0F0F33, source = 0x3355F0;
-  const Case cases[] = {
-      {RasterOp::SrcCopy, source},
-      {RasterOp::SrcPaint, dest | source},
-      {RasterOp::SrcAnd, dest & source},
-      {RasterOp::MergePaint, (dest | ~source) & 0xFFFFFF},
-  };
-  for (const Case& c : cases) {
-    Picture target = whitePicture(2, 2);
-    target.setPixel(1, 1, dest);
-    Picture from = whitePicture(1, 1);
-    from.setPixel(0, 0, source);
-    target.setCopyMode(c.op);
-    target.copyRect({1, 1}, from, {0, 0, 1, 1});
-    EXPECT_EQ(target.pixel(1, 1), c.expected) << std::hex << static_cast<std::uint32_t>(c.op);
-    EXPECT_EQ(target.scanLine(1)[7], 0) << "the reserved byte stays 0";
-  }
-}
-
-TEST(PictureCopy, ClipsToSourceAndDestination) {
-  Picture from = whitePicture(4, 4);
-  from.setBrushColor(0x0000FF);
-  from.fillRect({0, 0, 4, 4});
-  Picture target = whitePicture(6, 6);
-  target.setBrushColor(0x00FF00);
-  target.fillRect({0, 0, 6, 6});
-  // A 6 x 6 source rectangle starting outside the source: only its 4 x 4 part is copied.
-  target.copyRect({-1, -1}, from, {-2, -2, 4, 4});
-  EXPECT_EQ(target.pixel(0, 0), 0x00FF00u) << "source pixels outside are not copied";
-  EXPECT_EQ(target.pixel(1, 1), 0x0000FFu);
-  EXPECT_EQ(target.pixel(4, 4), 0x0000FFu);
-  EXPECT_EQ(target.pixel(5, 5), 0x00FF00u);
-  EXPECT_EQ(countColor(target, 0x0000FF), 16);
-}
-
-TEST(PictureCopy, DrawAndBrushCopy) {
-  Picture from = whitePicture(3, 1);
-  from.setPixel(1, 0, 0x808080);
-  Picture target = whitePicture(5, 2);
-  target.setCopyMode(RasterOp::SrcAnd);
-  target.draw({2, 1}, from);  // draw is always a plain copy
-  EXPECT_EQ(target.pixel(3, 1), 0x808080u);
-  EXPECT_EQ(target.copyMode(), RasterOp::SrcAnd);
-
-  Picture masked = whitePicture(3, 1);
-  masked.setBrushColor(kBlack);
-  masked.brushCopy({0, 0}, from, {0, 0, 3, 1}, kWhite);
-  EXPECT_EQ(masked.pixel(0, 0), kBlack);
-  EXPECT_EQ(masked.pixel(1, 0), 0x808080u);
-}
-
-TEST(PictureCopy, RandomCopiesMatchAPixelByPixelModel) {
-  std::mt19937 random(7);
-  for (int round = 0; round < 50; ++round) {
-    Picture from = whitePicture(1 + random() % 9, 1 + random() % 9);
-    Picture target = whitePicture(1 + random() % 9, 1 + random() % 9);
-    for (int y = 0; y < from.height(); ++y)
-      for (int x = 0; x < from.width(); ++x) from.setPixel(x, y, random() & 0xFFFFFF);
-    Picture before = target;
-    const Point at{int(random() % 13) - 4, int(random() % 13) - 4};
-    const Rect source{int(random() % 9) - 3, int(random() % 9) - 3, int(random() % 12),
-                      int(random() % 12)};
-    target.copyRect(at, from, source);
-    for (int y = 0; y < target.height(); ++y) {
-      for (int x = 0; x < target.width(); ++x) {
-        const int sx = source.left + x - at.x, sy = source.top + y - at.y;
-        const bool copied = sx >= source.left && sx < source.right && sy >= source.top &&
-                            sy < source.bottom && sx >= 0 && sy >= 0 && sx < from.width() &&
-                            sy < from.height();
-        EXPECT_EQ(target.pixel(x, y), copied ? from.pixel(sx, sy) : before.pixel(x, y));
-      }
-    }
-  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/errors.h"
+#include "support/raster_model.h"
 #include "surface/compositing.h"
 
 namespace fudekko {
@@ -262,18 +263,15 @@ TEST(recomposite, MatchesTheRasterOperationSequence) {
   const Rect r{-5, -5, 45, 35};
   Picture inkPatch = filled(r.width(), r.height(), kWhite);
   Picture backPatch = inkPatch, result = inkPatch, mask = inkPatch;
-  inkPatch.copyRect({0, 0}, ink, r);
-  backPatch.copyRect({0, 0}, back, r);
-  result.draw({0, 0}, backPatch);
-  mask.copyRect({0, 0}, inkPatch, {0, 0, r.width(), r.height()});
-  mask.setBrushColor(kBlack);
-  mask.brushCopy({0, 0}, inkPatch, {0, 0, r.width(), r.height()}, kWhite);
-  mask.setCopyMode(RasterOp::MergePaint);
-  mask.copyRect({0, 0}, inkPatch, {0, 0, r.width(), r.height()});
-  result.setCopyMode(RasterOp::SrcPaint);
-  result.copyRect({0, 0}, mask, {0, 0, r.width(), r.height()});
-  result.setCopyMode(RasterOp::SrcAnd);
-  result.copyRect({0, 0}, inkPatch, {0, 0, r.width(), r.height()});
+  const Rect patch{0, 0, r.width(), r.height()};
+  test::copyRect(inkPatch, {0, 0}, ink, r);
+  test::copyRect(backPatch, {0, 0}, back, r);
+  test::copyRect(result, {0, 0}, backPatch, patch);
+  test::copyRect(mask, {0, 0}, inkPatch, patch);
+  test::brushCopy(mask, {0, 0}, inkPatch, patch, kWhite, kBlack);
+  test::copyRect(mask, {0, 0}, inkPatch, patch, test::RasterOp::MergePaint);
+  test::copyRect(result, {0, 0}, mask, patch, test::RasterOp::SrcPaint);
+  test::copyRect(result, {0, 0}, inkPatch, patch, test::RasterOp::SrcAnd);
 
   Picture composite = filled(40, 30, kBlack);
   recomposite(ink, back, composite, {0, 0}, {35, 25});

@@ -1,60 +1,10 @@
-#include "gif/gif_coder.h"
+#include "gif/run_length_coder.h"
 
-#include <algorithm>
-
-#include "gif/gif_error.h"
+#include "gif/gif_writer.h"
 
 namespace fudekko {
 
-void GifBlockWriter::writeBlock() {
-  block_[0] = static_cast<std::uint8_t>(count_ - 1);
-  const int size = count_;
-  count_ = 1;
-  out_.write(block_, static_cast<std::size_t>(size));
-}
-
-void GifCoder::encodeFrame(ByteSink& out, int tableBits, std::int32_t width, std::int32_t height,
-                           const std::uint8_t* pixels, std::int32_t colorCount) {
-  colorCount_ = colorCount;
-  width_ = width;
-  height_ = height;
-  pixels_ = pixels;
-  minCodeSize_ = tableBits < 2 ? 2 : tableBits;
-  out.writeByte(static_cast<std::uint8_t>(minCodeSize_));
-
-  startWidth_ = minCodeSize_ + 1;
-  codeWidth_ = startWidth_;
-  largestCode_ = (1u << startWidth_) - 1;
-  clearCode_ = 1u << minCodeSize_;
-  endCode_ = clearCode_ + 1;
-  firstRunCode_ = clearCode_ + 2;
-  bitBucket_ = 0;
-  bitCount_ = 0;
-  pixelCount_ = width > 0 && height > 0
-                    ? static_cast<std::size_t>(width) * static_cast<std::size_t>(height)
-                    : 0;
-
-  GifBlockWriter writer(out);
-  blockWriter_ = &writer;
-  try {
-    if (pixels_ && pixelCount_ > 0) codePixels();
-    emitCode(endCode_);
-  } catch (...) {
-    // What was coded stays in the stream, but the data is left unterminated so that
-    // no reader mistakes it for a whole frame.
-    blockWriter_ = nullptr;
-    try {
-      writer.flush();
-    } catch (...) {
-    }
-    throw;
-  }
-  blockWriter_ = nullptr;
-  writer.flush();
-  out.writeByte(0);
-}
-
-std::int64_t RunLengthCoder::intSqrt(std::int64_t x) {
+std::int64_t runLengthIntSqrt(std::int64_t x) {
   if (x < 2) return x;
   std::int64_t r = 1;
   for (std::int64_t v = x; v > 0; v /= 4) r *= 2;
@@ -65,7 +15,7 @@ std::int64_t RunLengthCoder::intSqrt(std::int64_t x) {
   }
 }
 
-std::int64_t RunLengthCoder::triangleCost(std::int64_t count, std::int64_t k) {
+std::int64_t runLengthTriangleCost(std::int64_t count, std::int64_t k) {
   std::int64_t cost = 0;
   const std::int64_t per = k * (k + 1) / 2;
   if (count >= per) {
@@ -75,12 +25,137 @@ std::int64_t RunLengthCoder::triangleCost(std::int64_t count, std::int64_t k) {
     count -= sweeps * per;
   }
   if (count > 0) {
-    std::int64_t n = intSqrt(count);
+    std::int64_t n = runLengthIntSqrt(count);
     while (n * (n + 1) >= 2 * count) --n;
     while (n * (n + 1) < 2 * count) ++n;
     cost += n;
   }
   return cost;
+}
+
+namespace {
+
+// Packs bytes into sub-blocks of at most 255 data bytes, each led by its length.
+class BlockWriter {
+ public:
+  explicit BlockWriter(ByteSink& out) : out_(out) {}
+  BlockWriter(const BlockWriter&) = delete;
+  BlockWriter& operator=(const BlockWriter&) = delete;
+
+  void put(std::uint8_t byte) {
+    block_[count_++] = byte;
+    if (count_ == kBlockSize) writeBlock();
+  }
+  // Writes a partly filled block; never writes a block of length 0.
+  void flush() {
+    if (count_ > 1) writeBlock();
+  }
+
+ private:
+  static constexpr int kBlockSize = 256;  // length byte and 255 data bytes
+
+  void writeBlock() {
+    block_[0] = static_cast<std::uint8_t>(count_ - 1);
+    const int size = count_;
+    count_ = 1;
+    out_.write(block_, static_cast<std::size_t>(size));
+  }
+
+  ByteSink& out_;
+  std::uint8_t block_[kBlockSize];
+  int count_ = 1;
+};
+
+class RunLengthCoder {
+ public:
+  RunLengthCoder(ByteSink& out, int tableBits, std::int32_t width, std::int32_t height,
+                 const std::uint8_t* pixels, std::int32_t colorCount);
+  void encode();
+
+ private:
+  void emitCode(std::uint32_t code) {
+    bitBucket_ =
+        bitCount_ > 0 ? (bitBucket_ & ((1u << bitCount_) - 1)) | (code << bitCount_) : code;
+    bitCount_ += codeWidth_;
+    while (bitCount_ >= 8) {
+      blockWriter_.put(static_cast<std::uint8_t>(bitBucket_));
+      bitBucket_ >>= 8;
+      bitCount_ -= 8;
+    }
+    if (code == endCode_ && bitCount_ > 0) {
+      blockWriter_.put(static_cast<std::uint8_t>(bitBucket_));
+      bitBucket_ = 0;
+      bitCount_ = 0;
+    }
+  }
+  void emitClear();
+  void codePixels();
+  void emitCounted(std::uint32_t code);
+  void openClearLimit() { clearAt_ = runCodeLimit_; }
+  void restoreClearLimit();
+  void runFromClear(std::int64_t count);
+  void runClearOrRepeat(std::int64_t count);
+  void runWithTable(std::int64_t count);
+  void flushRun(std::int64_t count);
+
+  ByteSink& out_;
+  BlockWriter blockWriter_;
+  const std::int32_t colorCount_;
+  const int minCodeSize_;
+  const std::uint8_t* const pixels_;
+  const std::size_t pixelCount_;
+  const int startWidth_;
+  const std::uint32_t clearCode_;
+  const std::uint32_t endCode_;
+  const std::uint32_t firstRunCode_;
+  std::uint32_t bitBucket_ = 0;
+  int bitCount_ = 0;
+  bool justCleared_ = false;
+  int codeWidth_;
+
+  std::int32_t runCodeLimit_ = 0;
+  std::int32_t widenAtStart_ = 0;
+  std::int32_t clearAtStart_ = 0;
+  std::int32_t runPixel_ = -1;
+  std::int32_t tableMax_ = 0;
+  std::int32_t tablePixel_ = -1;
+  std::int32_t codesSinceClear_ = 0;
+  std::int32_t clearAt_ = 0;
+  std::int32_t widenAt_ = 0;
+};
+
+RunLengthCoder::RunLengthCoder(ByteSink& out, int tableBits, std::int32_t width,
+                               std::int32_t height, const std::uint8_t* pixels,
+                               std::int32_t colorCount)
+    : out_(out),
+      blockWriter_(out),
+      colorCount_(colorCount),
+      minCodeSize_(tableBits < 2 ? 2 : tableBits),
+      pixels_(pixels),
+      pixelCount_(width > 0 && height > 0
+                      ? static_cast<std::size_t>(width) * static_cast<std::size_t>(height)
+                      : 0),
+      startWidth_(minCodeSize_ + 1),
+      clearCode_(1u << minCodeSize_),
+      endCode_(clearCode_ + 1),
+      firstRunCode_(clearCode_ + 2),
+      codeWidth_(startWidth_) {}
+
+void RunLengthCoder::encode() {
+  out_.writeByte(static_cast<std::uint8_t>(minCodeSize_));
+  try {
+    if (pixels_ && pixelCount_ > 0) codePixels();
+    emitCode(endCode_);
+  } catch (...) {
+    // What was coded stays in the stream, but the data is left unterminated.
+    try {
+      blockWriter_.flush();
+    } catch (...) {
+    }
+    throw;
+  }
+  blockWriter_.flush();
+  out_.writeByte(0);
 }
 
 void RunLengthCoder::emitClear() {
@@ -143,7 +218,7 @@ void RunLengthCoder::runFromClear(std::int64_t count) {
 void RunLengthCoder::runClearOrRepeat(std::int64_t count) {
   // Up to 4 pixels a clear never pays (1 + triangleCost is 3, 3, 4 for 2, 3, 4 pixels);
   // deciding that without the square root keeps short runs cheap.
-  const bool clearPays = count > 4 && 1 + triangleCost(count, runCodeLimit_) < count;
+  const bool clearPays = count > 4 && 1 + runLengthTriangleCost(count, runCodeLimit_) < count;
   if (clearPays) {
     emitClear();
     runFromClear(count);
@@ -159,11 +234,11 @@ void RunLengthCoder::runWithTable(std::int64_t count) {
   if (codesSinceClear_ + repeats + extra > runCodeLimit_) {
     repeats = runCodeLimit_ - codesSinceClear_;
     leftover = count - repeats * tableMax_;
-    extra = 1 + triangleCost(leftover, runCodeLimit_);
+    extra = 1 + runLengthTriangleCost(leftover, runCodeLimit_);
   }
   // A fresh ladder costs at least 2 codes with its clear, so it can only win when the
   // table's codes need more than 2.
-  if (repeats + extra > 2 && 1 + triangleCost(count, runCodeLimit_) < repeats + extra) {
+  if (repeats + extra > 2 && 1 + runLengthTriangleCost(count, runCodeLimit_) < repeats + extra) {
     emitClear();
     runFromClear(count);
     return;
@@ -220,70 +295,12 @@ void RunLengthCoder::codePixels() {
   flushRun(runLength);
 }
 
-LzwHashTable::LzwHashTable() : keys_(kSize), codes_(kSize) {
-  clear();
-}
+}  // namespace
 
-void LzwHashTable::clear() {
-  std::fill(codes_.begin(), codes_.end(), kNone);
-}
-
-std::uint32_t LzwHashTable::find(std::uint32_t prefix, std::uint8_t pixel) const {
-  const std::uint32_t key = (prefix << 8) | pixel;
-  for (std::uint32_t slot = slotOf(key);; slot = (slot + 1) & (kSize - 1)) {
-    if (codes_[slot] == kNone) return kNone;
-    if (keys_[slot] == key) return codes_[slot];
-  }
-}
-
-void LzwHashTable::insert(std::uint32_t prefix, std::uint8_t pixel, std::uint32_t code) {
-  const std::uint32_t key = (prefix << 8) | pixel;
-  std::uint32_t slot = slotOf(key);
-  while (codes_[slot] != kNone) slot = (slot + 1) & (kSize - 1);
-  keys_[slot] = key;
-  codes_[slot] = static_cast<std::uint16_t>(code);
-}
-
-void LzwCoder::emitClear() {
-  emitCode(clearCode_);
-  table_.clear();
-  codeWidth_ = startWidth_;
-  nextCode_ = firstRunCode_;
-}
-
-void LzwCoder::codePixels() {
-  emitClear();
-  const std::uint8_t* p = pixels_;
-  const std::uint8_t* const end = pixels_ + pixelCount_;
-  if (*p >= colorCount_) throw GifError("Color not in color table");
-  std::uint32_t prefix = *p++;
-  for (; p < end; ++p) {
-    const std::uint8_t pixel = *p;
-    if (pixel >= colorCount_) throw GifError("Color not in color table");
-    const std::uint32_t known = table_.find(prefix, pixel);
-    if (known != LzwHashTable::kNone) {
-      prefix = known;
-      continue;
-    }
-    emitCode(prefix);
-    if (nextCode_ < 4096) {
-      table_.insert(prefix, pixel, nextCode_++);
-      // The decoder makes this entry one code later and widens when its next entry
-      // reaches 2^codeWidth.
-      if (nextCode_ > (1u << codeWidth_) && codeWidth_ < 12) ++codeWidth_;
-    } else {
-      emitClear();
-    }
-    prefix = pixel;
-  }
-  emitCode(prefix);
-  // The decoder counts this last code too; the end code follows at its width.
-  if (nextCode_ >= (1u << codeWidth_) && codeWidth_ < 12) ++codeWidth_;
-}
-
-std::unique_ptr<GifCoder> makeGifCoder(std::uint8_t compressionChoice) {
-  if (compressionChoice == 1) return std::make_unique<RunLengthCoder>();
-  return std::make_unique<LzwCoder>();
+void writeRunLengthImageData(ByteSink& out, int tableBits, std::int32_t width,
+                             std::int32_t height, const std::uint8_t* indices,
+                             std::int32_t colorCount) {
+  RunLengthCoder(out, tableBits, width, height, indices, colorCount).encode();
 }
 
 }  // namespace fudekko
