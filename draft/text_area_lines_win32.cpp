@@ -73,16 +73,4 @@ std::vector<std::string> TextAreaLines::lines() const {
   return all;
 }
 
-void TextAreaLines::deleteLine0() {
-  const int length = ::GetWindowTextLengthW(edit_);
-  if (length == 0) return;
-  const auto next = ::SendMessageW(edit_, EM_LINEINDEX, 1, 0);
-  removeRange(0, displayLineCount() > 1 && next > 0 ? static_cast<int>(next) : length);
-}
-
-void TextAreaLines::removeRange(int start, int end) {
-  ::SendMessageW(edit_, EM_SETSEL, static_cast<WPARAM>(start), end);
-  ::SendMessageW(edit_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
-}
-
 }  // namespace fudekko::win32

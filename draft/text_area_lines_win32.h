@@ -20,13 +20,11 @@ class TextAreaLines : public TextLines {
   // Display lines, as the control wraps them at its current width.
   int count() const override;
   std::string line(int index) const override;
-  void deleteLine0() override;
   std::vector<std::string> lines() const override;
 
  private:
   int displayLineCount() const;
   std::wstring displayLine(int index) const;
-  void removeRange(int start, int end);
 
   HWND edit_;
 };

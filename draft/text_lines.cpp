@@ -86,10 +86,4 @@ std::vector<std::string> FixedWidthTextLines::lines() const {
   return all;
 }
 
-void FixedWidthTextLines::deleteLine0() {
-  if (text_.empty()) return;
-  const auto lines = displayLines();
-  setText(lines.size() > 1 ? text_.substr(lines[1].start) : std::string());
-}
-
 }  // namespace fudekko

@@ -37,9 +37,6 @@ class TextLines {
   // Display line `index` without its line break, at most kMaxLineBytes bytes; the
   // empty string for an index outside 0 .. count() - 1.
   virtual std::string line(int index) const = 0;
-  // Removes the text from the start of display line 0 to the start of line 1 (the
-  // line and its line break), or to the end when line 0 is the last one.
-  virtual void deleteLine0() = 0;
 
   // Every display line, as line(0) .. line(count() - 1) give them. The default asks
   // line by line; an implementation that can do it in one pass over the text does.
@@ -62,7 +59,6 @@ class FixedWidthTextLines : public TextLines {
   void setText(const std::string& text) override;
   int count() const override;
   std::string line(int index) const override;
-  void deleteLine0() override;
   std::vector<std::string> lines() const override;
   std::size_t capacity() const override { return capacity_; }
 

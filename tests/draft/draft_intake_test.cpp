@@ -76,12 +76,10 @@ TEST(CommandLine, DirectoryIsNoDraft) {
   EXPECT_EQ(planCommandLine({"prog", "."}).action, CommandLineStep::Action::EndProgram);
 }
 
-TEST(TextLines, DisplayLinesWrapCountAndDelete) {
+TEST(TextLines, DisplayLinesWrapAndCount) {
   FixedWidthTextLines area(4);
   EXPECT_EQ(area.count(), 0);
   EXPECT_EQ(area.line(0), "");
-  area.deleteLine0();
-  EXPECT_EQ(area.text(), "");
 
   area.setText("abcdefghij\r\nxy\r\n");
   // "abcd", "efgh", "ij", "xy"; the empty last line is not counted.
@@ -90,17 +88,6 @@ TEST(TextLines, DisplayLinesWrapCountAndDelete) {
   EXPECT_EQ(area.line(3), "xy");
   EXPECT_EQ(area.line(4), "");
   EXPECT_EQ(area.line(-1), "");
-  area.deleteLine0();  // a wrapped piece goes without a line break
-  EXPECT_EQ(area.text(), "efghij\r\nxy\r\n");
-  area.deleteLine0();
-  area.deleteLine0();  // "ij" goes with its line break
-  EXPECT_EQ(area.text(), "xy\r\n");
-  area.deleteLine0();
-  EXPECT_EQ(area.text(), "");
-
-  area.setText("last");
-  area.deleteLine0();
-  EXPECT_EQ(area.text(), "");
 
   area.setText("\r\n\r\n");
   EXPECT_EQ(area.count(), 2);
