@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Sets up a fresh machine, checks the layering, builds both trees and runs every test:
-# the native unit and oracle tests and the end-to-end tests of the real programs under
-# Wine. Arguments go to ctest (for example -L unit, or -R e2e.send).
+# Sets up a fresh machine, checks the layering, builds all three trees and runs every
+# test: the native unit and oracle tests, the fuzz tests and the end-to-end tests of the
+# real programs under Wine. Arguments go to ctest (for example -L unit, or -R e2e.send).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -54,11 +54,11 @@ end_wine_session() {
 }
 
 # Everything the test and run commands do before running Windows programs: install
-# what is missing, build both trees, then a display and the Wine prefix, all ended
-# when the calling script exits.
+# what is missing, build the trees named as arguments (all three without any), then a
+# display and the Wine prefix, all ended when the calling script exits.
 prepare_wine_run() {
   bash "$FUDEKKO_ROOT/scripts/setup.sh"
-  bash "$FUDEKKO_ROOT/scripts/build.sh"
+  bash "$FUDEKKO_ROOT/scripts/build.sh" "$@"
   trap end_wine_session EXIT
   start_display
   ensure_wine_prefix
