@@ -1,7 +1,8 @@
 #pragma once
 // Every code-page conversion of the program lives here. Text inside the program is
 // Shift-JIS (code page 932, always, whatever the system's ANSI code page); it becomes
-// UTF-16 only at the Win32 boundary and UTF-8 only for messages and tests.
+// UTF-16 only at the Win32 boundary and in a settings file stored so, and UTF-8 only for
+// messages, settings files in UTF-8 and tests.
 
 #include <cstddef>
 #include <string>
@@ -32,11 +33,30 @@ inline std::size_t sjisCharLength(std::string_view text, std::size_t at) {
 // 0x7C is never taken for a backslash or a bar.
 std::size_t findSjis(std::string_view haystack, std::string_view needle);
 
+// Shift-JIS conversions. What does not convert becomes "?", one for each byte or unit.
 std::string sjisToUtf8(std::string_view sjis);
 std::string utf8ToSjis(std::string_view utf8);
 std::wstring sjisToWide(std::string_view sjis);
 std::string wideToSjis(std::wstring_view wide);
+
+// What a conversion from UTF-16 makes of a lone surrogate (one half of a pair without
+// the other half).
+enum class LoneSurrogate {
+  Mark,  // "?", like every unit that does not convert: the result is valid UTF-8
+  // The three bytes UTF-8 would give its value, which the way back reads as the same
+  // unit again: a text read and written back stays unit for unit what it was.
+  Keep,
+};
+
+// UTF-8 and UTF-16 (a wide string holds UTF-16 units where wchar_t has 16 bits, code
+// points where it has 32). A byte that starts no well-formed UTF-8 character becomes
+// "?" and the conversion goes on at the next byte.
 std::wstring utf8ToWide(std::string_view utf8);
-std::string wideToUtf8(std::wstring_view wide);
+std::string wideToUtf8(std::wstring_view wide, LoneSurrogate lone = LoneSurrogate::Mark);
+// The same for little-endian UTF-16 held as bytes, as a file stores it (an odd last
+// byte is no unit and is dropped). The way back reads the three-byte form of a kept
+// lone surrogate as that unit.
+std::string utf16LeToUtf8(std::string_view bytes, LoneSurrogate lone = LoneSurrogate::Mark);
+std::string utf8ToUtf16Le(std::string_view utf8);
 
 }  // namespace fudekko

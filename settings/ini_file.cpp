@@ -124,79 +124,6 @@ enum class Encoding { Ansi, Utf8Bom, Utf16Bom };
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16Bom = "\xFF\xFE";
 
-void appendUtf8(std::string& out, std::uint32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | code >> 6);
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | code >> 12);
-    out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | code >> 18);
-    out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
-    out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
-// UTF-16LE to UTF-8. A lone surrogate is kept as its own three bytes, so that the
-// way back gives the same units: no line of the file is changed by reading it.
-std::string utf16ToUtf8(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size());
-  const std::size_t units = bytes.size() / 2;
-  auto unit = [&](std::size_t i) {
-    return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                      static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
-  };
-  for (std::size_t i = 0; i < units; ++i) {
-    const std::uint32_t first = unit(i);
-    if (first >= 0xD800 && first < 0xDC00 && i + 1 < units && unit(i + 1) >= 0xDC00 &&
-        unit(i + 1) < 0xE000) {
-      appendUtf8(out, 0x10000 + ((first - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
-      ++i;
-    } else {
-      appendUtf8(out, first);
-    }
-  }
-  return out;
-}
-
-std::string utf8ToUtf16(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() * 2);
-  auto put = [&out](std::uint32_t unit) {
-    out += static_cast<char>(unit & 0xFF);
-    out += static_cast<char>(unit >> 8);
-  };
-  for (std::size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    if (i + length > text.size()) {
-      put(lead);
-      ++i;
-      continue;
-    }
-    std::uint32_t code = length == 1   ? lead
-                         : length == 2 ? lead & 0x1F
-                         : length == 3 ? lead & 0x0F
-                                       : lead & 0x07;
-    for (std::size_t k = 1; k < length; ++k)
-      code = code << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-    if (code >= 0x10000) {
-      put(0xD800 + ((code - 0x10000) >> 10));
-      put(0xDC00 + ((code - 0x10000) & 0x3FF));
-    } else {
-      put(code);
-    }
-    i += length;
-  }
-  return out;
-}
-
 struct FileText {
   Encoding encoding = Encoding::Ansi;
   std::string text;  // without the byte-order mark; UTF-8 for the Unicode forms
@@ -205,7 +132,10 @@ struct FileText {
 FileText decode(std::string bytes) {
   if (bytes.starts_with(kUtf8Bom)) return {Encoding::Utf8Bom, bytes.substr(kUtf8Bom.size())};
   if (bytes.starts_with(kUtf16Bom)) {
-    return {Encoding::Utf16Bom, utf16ToUtf8(std::string_view(bytes).substr(kUtf16Bom.size()))};
+    // A lone surrogate is kept, so that the way back gives the same units: no line of
+    // the file is changed by reading it.
+    return {Encoding::Utf16Bom,
+            utf16LeToUtf8(std::string_view(bytes).substr(kUtf16Bom.size()), LoneSurrogate::Keep)};
   }
   return {Encoding::Ansi, std::move(bytes)};
 }
@@ -215,7 +145,7 @@ std::string encode(const FileText& file) {
     case Encoding::Utf8Bom:
       return std::string(kUtf8Bom) + file.text;
     case Encoding::Utf16Bom:
-      return std::string(kUtf16Bom) + utf8ToUtf16(file.text);
+      return std::string(kUtf16Bom) + utf8ToUtf16Le(file.text);
     case Encoding::Ansi:
       break;
   }
@@ -294,11 +224,7 @@ SettingsWriteError::SettingsWriteError(const std::string& path)
     : Error(formatWithPath("%s に書き込めません", path)) {}
 
 std::optional<std::int32_t> parseIniInteger(std::string_view text) {
-  std::string replaced(text);
-  if (replaced.size() > 2 && replaced[0] == '0' && (replaced[1] == 'x' || replaced[1] == 'X')) {
-    replaced.replace(0, 2, "$");
-  }
-  std::string_view rest = replaced;
+  std::string_view rest = text;
   while (!rest.empty() && isBlank(rest.front())) rest.remove_prefix(1);
   if (rest.empty()) return std::nullopt;
 

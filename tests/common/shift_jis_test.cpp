@@ -11,6 +11,13 @@ namespace {
 const std::string kHyou = "\x95\x5C";
 const std::string kSo = "\x83\x5C";
 
+// One character as a wide string: a pair of units where wchar_t has 16 bits.
+std::wstring wideOf(char32_t code) {
+  if (sizeof(wchar_t) == 4 || code < 0x10000) return std::wstring(1, static_cast<wchar_t>(code));
+  return {static_cast<wchar_t>(0xD800 + ((code - 0x10000) >> 10)),
+          static_cast<wchar_t>(0xDC00 + ((code - 0x10000) & 0x3FF))};
+}
+
 TEST(ShiftJis, ConvertsBothWaysWithCodePage932) {
   const std::string sjis = "\x83\x81\x81\x5B\x83\x8B\x91\x97\x90\x4D";  // メール送信
   EXPECT_EQ(sjisToUtf8(sjis), "メール送信");
@@ -27,6 +34,38 @@ TEST(ShiftJis, MarksACharacterThatDoesNotConvertAndKeepsTheRest) {
   EXPECT_EQ(wideToSjis(std::wstring(L"\u00E9") + L"\u8868"), "?" + kHyou);
   EXPECT_EQ(wideToUtf8(std::wstring(L"x") + wchar_t(0xD800) + L"y"), "x?y");
   EXPECT_EQ(sjisToUtf8("a\x81"), "a?");
+}
+
+// A settings file in UTF-16 is read as UTF-8 and written back; a lone surrogate in it
+// must come back as the same unit, while everywhere else it is marked like any unit
+// that does not convert.
+TEST(Utf16, LoneSurrogatesAreMarkedOrKeptUnitForUnit) {
+  auto bytesOf = [](std::u16string_view units) {
+    std::string bytes;
+    for (const char16_t unit : units) {
+      bytes += static_cast<char>(unit & 0xFF);
+      bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+  };
+  const std::string file = bytesOf(
+      u"a\U0001F600\xD800"
+      u"b\xDC00\xDC00\xD800");
+  EXPECT_EQ(utf16LeToUtf8(file), "a\U0001F600?b???");
+  const std::string kept = utf16LeToUtf8(file, LoneSurrogate::Keep);
+  EXPECT_EQ(kept,
+            "a\U0001F600\xED\xA0\x80"
+            "b\xED\xB0\x80\xED\xB0\x80\xED\xA0\x80");
+  EXPECT_EQ(utf8ToUtf16Le(kept), file);
+  EXPECT_EQ(utf16LeToUtf8(file + "x"), utf16LeToUtf8(file)) << "an odd last byte is no unit";
+  EXPECT_EQ(wideToUtf8(std::wstring(L"x") + wchar_t(0xDC00), LoneSurrogate::Keep), "x\xED\xB0\x80");
+
+  // Outside the settings file the three-byte form of a surrogate is no character, and
+  // neither is any other byte that starts none: each byte becomes "?".
+  EXPECT_EQ(utf8ToWide("\xED\xA0\x80z"), L"???z");
+  EXPECT_EQ(utf8ToWide("\xC0\x80\xE3\x81"), L"????");
+  EXPECT_EQ(utf8ToWide("\xF0\x9F\x98\x80"), wideOf(U'\U0001F600'));
+  EXPECT_EQ(utf8ToUtf16Le("\xFF"), bytesOf(u"?"));
 }
 
 TEST(ShiftJis, SearchesOnCharacterBoundaries) {

@@ -25,7 +25,7 @@ TEST(IniInteger, ConversionRules) {
   EXPECT_EQ(parseIniInteger("-7"), -7);
   EXPECT_EQ(parseIniInteger("007"), 7);
   EXPECT_EQ(parseIniInteger("  7"), 7);
-  EXPECT_EQ(parseIniInteger(" 0x7"), 7);  // not replaced, yet "0x" is a marker
+  EXPECT_EQ(parseIniInteger(" 0x7"), 7);
   EXPECT_EQ(parseIniInteger("$FFFFFFFF"), -1);
   EXPECT_EQ(parseIniInteger("$80000000"), INT32_MIN);
   EXPECT_EQ(parseIniInteger("2147483647"), INT32_MAX);
