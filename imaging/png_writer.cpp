@@ -75,9 +75,9 @@ class Deflater {
 
 // Everything one save needs beyond the picture: one filtered row, the palette and the
 // compressor's output buffer. Made for one save and dropped when it ends.
-class PngWriterState {
+class PngStreamWriter {
  public:
-  PngWriterState(const Picture& picture, ByteSink& stream, int zlibLevel)
+  PngStreamWriter(const Picture& picture, ByteSink& stream, int zlibLevel)
       : picture_(picture),
         stream_(stream),
         width_(picture.width()),
@@ -237,9 +237,9 @@ void writePng(const Picture& picture, ByteSink& sink, std::int32_t level) {
     writePng(trueColor, sink, level);
     return;
   }
-  std::unique_ptr<PngWriterState> state;
+  std::unique_ptr<PngStreamWriter> state;
   try {
-    state = std::make_unique<PngWriterState>(picture, sink, zlibLevelFor(level));
+    state = std::make_unique<PngStreamWriter>(picture, sink, zlibLevelFor(level));
   } catch (const std::bad_alloc&) {
     throw OutOfMemory();
   }
