@@ -31,6 +31,12 @@ win32::Menu createMainMenu() {
   return bar;
 }
 
+void enableEditItems(HMENU menu, bool canUndo, bool canRedo) {
+  if (!menu) return;
+  ::EnableMenuItem(menu, kMenuUndoId, MF_BYCOMMAND | (canUndo ? MF_ENABLED : MF_GRAYED));
+  ::EnableMenuItem(menu, kMenuRedoId, MF_BYCOMMAND | (canRedo ? MF_ENABLED : MF_GRAYED));
+}
+
 win32::Accelerators createEditKeys() {
   // Taken before the text area sees them: its own one-step undo could bring back text
   // that the program, not the user, put there.

@@ -19,6 +19,9 @@ enum MenuItemId : int {
 
 win32::Menu createMainMenu();
 
+// Greys Undo and Redo of `menu` when there is nothing to take back or bring again.
+void enableEditItems(HMENU menu, bool canUndo, bool canRedo);
+
 // Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z, which the event loop takes before the focused
 // control sees them.
 win32::Accelerators createEditKeys();

@@ -202,12 +202,8 @@ void MainWindow::redo() {
 }
 
 void MainWindow::updateEditMenu() {
-  const HMENU menu = ::GetMenu(handle());
-  if (!menu) return;
-  const bool canUndo = handwriting() ? surface_.canUndo() : textArea_->canUndo();
-  const bool canRedo = handwriting() ? surface_.canRedo() : textArea_->canRedo();
-  ::EnableMenuItem(menu, kMenuUndoId, MF_BYCOMMAND | (canUndo ? MF_ENABLED : MF_GRAYED));
-  ::EnableMenuItem(menu, kMenuRedoId, MF_BYCOMMAND | (canRedo ? MF_ENABLED : MF_GRAYED));
+  enableEditItems(::GetMenu(handle()), handwriting() ? surface_.canUndo() : textArea_->canUndo(),
+                  handwriting() ? surface_.canRedo() : textArea_->canRedo());
 }
 
 // --- Creation sequence ---
@@ -415,11 +411,6 @@ void MainWindow::onDrawingButtonClick() {
   }
   toolBar_->setDrawingCaption(utf8ToWide(drawingButtonCaption(down)));
   textArea_->show(!down);
-  if (down) {
-    ::SetFocus(handle());
-  } else {
-    textArea_->focus();
-  }
   showComposite(changed);
   // Each mode offers its own history.
   textArea_->seal();

@@ -58,6 +58,7 @@ bool TextArea::visible() const {
 
 void TextArea::show(bool shown) {
   ::ShowWindow(edit_, shown ? SW_SHOW : SW_HIDE);
+  ::SetFocus(shown ? edit_ : ::GetParent(edit_));
 }
 
 void TextArea::focus() {

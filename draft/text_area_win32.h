@@ -30,7 +30,8 @@ class TextArea {
   void place(const RECT& area);
   SIZE clientSize() const;
   bool visible() const;
-  // Shows or hides the control; the shown one has the keyboard.
+  // Shows the control with the keyboard, or hides it and gives the keyboard to its
+  // parent.
   void show(bool shown);
   void focus();
 
