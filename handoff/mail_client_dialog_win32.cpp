@@ -24,7 +24,7 @@ constexpr int kFontHeight = 16;
 // Room for any path the file dialog can give.
 constexpr std::size_t kFileNameCapacity = 32768;
 
-// The filter in the form's notation, "name|pattern", as the file dialog wants it:
+// The filter "name|pattern" as the file dialog wants it:
 // each part ended by a zero, and one more zero at the end.
 std::wstring dialogFilter(std::wstring_view filter) {
   std::wstring result(filter);
