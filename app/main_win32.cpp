@@ -6,8 +6,8 @@
 
 #include "app/main_window_win32.h"
 #include "app/single_instance_win32.h"
+#include "app/version_dialog_win32.h"
 #include "handoff/mail_client_dialog_win32.h"
-#include "handoff/version_dialog_win32.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   const fudekko::SingleInstanceGuard guard;
@@ -17,19 +17,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_COOL_CLASSES | ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
 
-  fudekko::MainWindow mainForm(instance);
-  if (!mainForm.shouldRun()) return 0;
-  fudekko::MailClientDialog mailClientSelect(instance, mainForm.handle(),
-                                             mainForm.mailClientPath());
-  fudekko::VersionDialog versionForm(instance, mainForm.handle());
-  mainForm.setDialogs(&mailClientSelect, &versionForm);
+  fudekko::MainWindow mainWindow(instance);
+  if (!mainWindow.shouldRun()) return 0;
+  fudekko::MailClientDialog mailClientDialog(instance, mainWindow.handle(),
+                                             mainWindow.mailClientPath());
+  fudekko::VersionDialog versionDialog(instance, mainWindow.handle());
+  mainWindow.setDialogs(&mailClientDialog, &versionDialog);
 
-  ::ShowWindow(mainForm.handle(), showCommand);
-  ::UpdateWindow(mainForm.handle());
+  ::ShowWindow(mainWindow.handle(), showCommand);
+  ::UpdateWindow(mainWindow.handle());
 
   MSG message;
   while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (mainForm.translateAccelerator(message)) continue;
+    if (mainWindow.translateAccelerator(message)) continue;
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }

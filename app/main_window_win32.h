@@ -11,27 +11,18 @@
 
 #include "app/stored_pen.h"
 #include "app/tool_bar_win32.h"
-#include "draft/text_area_lines_win32.h"
-#include "draft/text_history.h"
+#include "draft/text_area_win32.h"
 #include "handoff/attachment.h"
 #include "settings/ini_file.h"
 #include "surface/handwriting_surface.h"
+#include "surface/mouse_input_win32.h"
+#include "win32/open_file_dialog_win32.h"
 #include "win32/window_win32.h"
 
 namespace fudekko {
 
 class MailClientDialog;
 class VersionDialog;
-
-// Command identifiers of the menu items.
-enum MenuItemId : int {
-  kMenuOpenId = 301,
-  kMenuExitId = 302,
-  kMenuUndoId = 303,
-  kMenuSettingId = 304,
-  kAbout1Id = 305,
-  kMenuRedoId = 306,
-};
 
 class MainWindow : public win32::Window<MainWindow> {
  public:
@@ -41,10 +32,10 @@ class MainWindow : public win32::Window<MainWindow> {
 
   // False when start-up decided that the program ends without showing the window
   // (a draft file that is named but missing).
-  bool shouldRun() const { return window_ != nullptr && !endRequested_; }
+  bool shouldRun() const { return handle() != nullptr && !endRequested_; }
 
   // The dialogs are created after the main window; they are shown modally from its menu.
-  void setDialogs(MailClientDialog* mailClientSelect, VersionDialog* versionForm);
+  void setDialogs(MailClientDialog* mailClientDialog, VersionDialog* versionDialog);
 
   // The event loop hands every message here first: the Edit menu's keys.
   bool translateAccelerator(MSG& message) const;
@@ -55,7 +46,7 @@ class MainWindow : public win32::Window<MainWindow> {
   const std::vector<std::string>& headerLines() const { return headerLines_; }
   // Null after onClose.
   const Picture* compositePicture() const { return surface_.compositePicture.get(); }
-  const TextLines& textLines() const { return *textAreaLines_; }
+  const TextLines& textLines() const { return textArea_->lines(); }
 
   // The Option menu's settings command; Send runs it too when the mail client is missing.
   void showMailClientDialog();
@@ -65,15 +56,17 @@ class MainWindow : public win32::Window<MainWindow> {
   friend class win32::Window<MainWindow>;
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
+  // The hooks of WM_CREATE and WM_DPICHANGED (see win32::Window).
   void createControls();
+  void onCreate();
+  // The fonts, bars, glyphs and pens at dpi_.
+  void applyDpi();
+  void layout();
+
   void onCommand(int id);
   // The Edit menu: Ctrl+Z and Ctrl+Y (or Ctrl+Shift+Z) in either mode.
   void undo();
   void redo();
-  // The text area reported a change: the user's edit, unless the history made it.
-  void onTextAreaChanged();
-  // The text as loaded (a draft or a file) is where the text history starts.
-  void startTextHistory();
   // Greys Undo and Redo when the mode's history has nothing to take back or bring again.
   void updateEditMenu();
   void onMouse(UINT message, WPARAM wParam, LPARAM lParam);
@@ -81,21 +74,15 @@ class MainWindow : public win32::Window<MainWindow> {
   // the previous mouse message, oldest first, in drawing-area coordinates.
   std::vector<Point> mergedMoves(UINT message, POINT client);
 
-  // The creation sequence, in this order.
-  void onCreate();
+  // The creation sequence (onCreate), in this order.
   void readSettings();
   void drawPenGlyphs();
   void takeCommandLineAndDraft();
   void createPictures();
 
   void onResize();
-  void layout();
-  // The fonts, bars, glyphs and pens at dpi_.
-  void applyDpi();
-  void onDpiChanged(int dpi, LPARAM suggested);
-  // At first show the window system chooses the size; it grows to the form's size at
-  // this DPI where the screen has room for it.
-  void growToDesignSize();
+  // The tool bar across the top, the text area over the drawing area.
+  void placeControls();
   void paintDrawingArea();
   void onClose();
   void onExitCommand();
@@ -114,6 +101,7 @@ class MainWindow : public win32::Window<MainWindow> {
   RECT drawingArea() const;
   // Copies `part` of the composite picture onto the drawing area at once.
   void showComposite(const Rect& part);
+  void showPart(HDC dc, const Picture& composite, const Rect& part) const;
   bool handwriting() const;
 
   HINSTANCE instance_;
@@ -133,27 +121,17 @@ class MainWindow : public win32::Window<MainWindow> {
   // Set when the command line named a draft that could not be taken in.
   std::optional<std::string> draftNotLoaded_;
 
-  win32::Font formFont_;
-  win32::Font textAreaFont_;
+  win32::Font toolBarFont_;
   std::unique_ptr<win32::ToolBar> toolBar_;
-  HWND textArea_ = nullptr;
-  std::unique_ptr<win32::TextAreaLines> textAreaLines_;
-  TextHistory textHistory_;
-  // Raised while the program itself changes the text (loading, undo, redo), so that
-  // the change is not recorded as the user's.
-  bool ignoreTextChanges_ = false;
+  std::unique_ptr<win32::TextArea> textArea_;
   win32::Accelerators accelerators_;
-  // OpenDialog1's file name, kept for the whole run so it opens on the previous pick.
-  std::wstring openDialogFile_ = std::wstring(32768, L'\0');
+  // One for the whole run, so that it opens on the previous pick.
+  win32::OpenFileDialog openDialog_;
   int drawingTop_ = 0;
-  // The last mouse position handed to the surface, as the system's move history
-  // records it (screen coordinates, time), for mergedMoves.
-  MOUSEMOVEPOINT lastMove_{};
-  // The DPI of the window's monitor; every size is drawn for it.
-  int dpi_ = kBaseDpi;
+  win32::MouseMoveHistory moveHistory_;
 
-  MailClientDialog* mailClientSelect_ = nullptr;
-  VersionDialog* versionForm_ = nullptr;
+  MailClientDialog* mailClientDialog_ = nullptr;
+  VersionDialog* versionDialog_ = nullptr;
 };
 
 }  // namespace fudekko

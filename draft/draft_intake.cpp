@@ -116,12 +116,11 @@ void takeHeaderLines(TextLines& area, std::vector<std::string>& headerLines, std
   if (parts.body.size() != text.size()) area.setText(std::string(parts.body));
 }
 
-std::optional<std::string> takeInDraft(const CommandLineStep& step, TextLines& area,
-                                       std::vector<std::string>& headerLines,
-                                       std::string& subject) {
+TakenDraft takeInDraft(const CommandLineStep& step, TextLines& area) {
+  TakenDraft taken;
   if (step.action != CommandLineStep::Action::LoadDraft) {
-    takeHeaderLines(area, headerLines, subject);
-    return std::nullopt;
+    takeHeaderLines(area, taken.headerLines, taken.subject);
+    return taken;
   }
   try {
     std::string text;
@@ -132,14 +131,15 @@ std::optional<std::string> takeInDraft(const CommandLineStep& step, TextLines& a
     }
     DraftParts parts = splitDraft(text);
     setAreaText(area, std::string(parts.body));
-    if (parts.subject) subject = std::move(*parts.subject);
-    for (std::string& line : parts.headerLines) headerLines.push_back(std::move(line));
-    return std::nullopt;
+    if (parts.subject) taken.subject = std::move(*parts.subject);
+    taken.headerLines = std::move(parts.headerLines);
+    return taken;
   } catch (const Error& error) {
-    // The area keeps its text; its own header lines are taken as without a draft.
-    takeHeaderLines(area, headerLines, subject);
-    return error.what();
+    taken.notTakenIn = error.what();
   }
+  // The area keeps its text; its own header lines are taken as without a draft.
+  takeHeaderLines(area, taken.headerLines, taken.subject);
+  return taken;
 }
 
 }  // namespace fudekko

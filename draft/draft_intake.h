@@ -57,14 +57,22 @@ DraftParts splitDraft(std::string_view text);
 // is read once and, when it had header lines, set once. Cannot fail but for memory.
 void takeHeaderLines(TextLines& area, std::vector<std::string>& headerLines, std::string& subject);
 
+// What the intake took aside of the text, and whether the named draft was taken in.
+struct TakenDraft {
+  std::vector<std::string> headerLines;
+  // That of the last header line with "Subject:"; empty when none has it.
+  std::string subject;
+  // Why the draft that the command line named was not taken in (UTF-8, for the user).
+  // Send must refuse then, or the user's pending mail would be replaced.
+  std::optional<std::string> notTakenIn;
+};
+
 // The intake of the creation sequence after the command-line step. A named draft is
 // read and split from its own bytes, so the header lines leave as they came, and only
 // its body is set into the text area, once. Without a draft the header lines are taken
 // from the text area as it stands. A draft that exists but cannot be loaded does not
-// stop the start-up: its error message (UTF-8) is returned for the shell to show, and
-// the text area stays as it was. A returned message therefore means that the draft was
-// named but not taken in, and Send must refuse (or the user's mail would be replaced).
-std::optional<std::string> takeInDraft(const CommandLineStep& step, TextLines& area,
-                                       std::vector<std::string>& headerLines, std::string& subject);
+// stop the start-up: the text area stays as it was, its own header lines are taken,
+// and the reason is returned for the shell to show.
+TakenDraft takeInDraft(const CommandLineStep& step, TextLines& area);
 
 }  // namespace fudekko

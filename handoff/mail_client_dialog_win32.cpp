@@ -16,17 +16,15 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"TALMailSelect";
 constexpr wchar_t kCaption[] = L"AL-Mailの選択";
-constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
-constexpr int kEdit1Id = 101;
-constexpr int kSpeedButton1Id = 102;
+constexpr int kPathEditId = 101;
+constexpr int kBrowseButtonId = 102;
 // The layout at 96 DPI; it is drawn scaled to the dialog's DPI.
 constexpr int kLeft = 233, kTop = 216, kClientWidth = 375, kClientHeight = 94;
 constexpr int kFontHeight = 16;
 // Room for any path the file dialog can give.
 constexpr std::size_t kFileNameCapacity = 32768;
 
-// The filter in the form's notation, "name|pattern", as the file dialog wants it:
+// The filter "name|pattern" as the file dialog wants it:
 // each part ended by a zero, and one more zero at the end.
 std::wstring dialogFilter(std::wstring_view filter) {
   std::wstring result(filter);
@@ -49,37 +47,11 @@ std::wstring pathKeptInShiftJis(const std::wstring& path) {
   return shortPath;
 }
 
-HWND createControl(HWND parent, HINSTANCE instance, const wchar_t* className, const wchar_t* text,
-                   DWORD style, DWORD exStyle, int x, int y, int width, int height, int id,
-                   HFONT font) {
-  const HWND control = ::CreateWindowExW(
-      exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-  if (font) ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  return control;
-}
-
-// The size of `text` in `font`: a label sizes itself to its text.
-SIZE textSize(HWND window, HFONT font, const wchar_t* text) {
-  win32::WindowDc dc(window);
-  const win32::Selection selected(dc.get(), font);
-  RECT area{0, 0, 0, 0};
-  ::DrawTextW(dc.get(), text, -1, &area, DT_CALCRECT | DT_NOPREFIX);
-  return {area.right - area.left, area.bottom - area.top};
-}
-
 }  // namespace
 
 MailClientDialog::MailClientDialog(HINSTANCE instance, HWND owner, const std::string& initialPath)
     : owner_(owner), initialPath_(initialPath) {
-  registerClass(instance, kClassName, ::GetSysColorBrush(COLOR_BTNFACE));
-  // Created at the form's place, then sized for the DPI it gets there.
-  const int dpi = win32::screenDpi();
-  if (createWindow(instance, kClassName, kCaption, kStyle, kExStyle, scaleForDpi(kLeft, dpi),
-                   scaleForDpi(kTop, dpi), 0, 0, owner)) {
-    ::SetWindowPos(window_, nullptr, scaleForDpi(kLeft, dpi_), scaleForDpi(kTop, dpi_), 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  createDialog(instance, kClassName, kCaption, kLeft, kTop, owner);
 
   openDialogFileName_.assign(kFileNameCapacity, L'\0');
   std::wstring_view initialName = L"almail.exe";
@@ -98,7 +70,6 @@ MailClientDialog::MailClientDialog(HINSTANCE instance, HWND owner, const std::st
 }
 
 LRESULT MailClientDialog::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (handleDpiMessage(message, wParam, lParam)) return 0;
   switch (message) {
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
@@ -106,7 +77,7 @@ LRESULT MailClientDialog::handleMessage(UINT message, WPARAM wParam, LPARAM lPar
         case IDCANCEL:  // Escape, as the close box
           close();
           return 0;
-        case kSpeedButton1Id:
+        case kBrowseButtonId:
           if (HIWORD(wParam) == BN_CLICKED) onBrowseButtonClick();
           return 0;
       }
@@ -121,23 +92,19 @@ LRESULT MailClientDialog::handleMessage(UINT message, WPARAM wParam, LPARAM lPar
 }
 
 void MailClientDialog::createControls() {
-  const auto instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(window_, GWLP_HINSTANCE));
-  promptLabel_ = createControl(window_, instance, L"STATIC", kQuestion, SS_LEFT | SS_NOPREFIX, 0, 0,
-                               0, 0, 0, -1, nullptr);
-  pathEdit_ = createControl(window_, instance, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL,
-                            WS_EX_CLIENTEDGE, 0, 0, 0, 0, kEdit1Id, nullptr);
+  promptLabel_ = createControl(L"STATIC", kQuestion, SS_LEFT | SS_NOPREFIX, 0, -1);
+  pathEdit_ =
+      createControl(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kPathEditId);
   // A tool button: clicked with the mouse, never in the tab order.
-  browseButton_ = createControl(window_, instance, L"BUTTON", L"...", BS_PUSHBUTTON, 0, 0, 0, 0, 0,
-                                kSpeedButton1Id, nullptr);
-  okButton_ = createControl(window_, instance, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0,
-                            0, 0, 0, 0, IDOK, nullptr);
+  browseButton_ = createControl(L"BUTTON", L"...", BS_PUSHBUTTON, 0, kBrowseButtonId);
+  okButton_ = createControl(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, IDOK);
   layout();
 }
 
 void MailClientDialog::layout() {
   const win32::DpiScale at(dpi_);
   win32::Font font = win32::createJapaneseFont(at(kFontHeight));
-  const SIZE questionSize = textSize(window_, font.get(), kQuestion);
+  const SIZE questionSize = textSize(font.get(), kQuestion);
   const struct {
     HWND control;
     int x, y, width, height;
@@ -155,10 +122,7 @@ void MailClientDialog::layout() {
   font_ = std::move(font);
   // The question is never cut off, whatever width the font gives it.
   const int width = std::max(at(kClientWidth), at(24) + int(questionSize.cx));
-  const RECT frame =
-      win32::outerRectForClient({0, 0, width, at(kClientHeight)}, kStyle, kExStyle, dpi_);
-  ::SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  sizeToClient(width, at(kClientHeight));
 }
 
 void MailClientDialog::onCreate() {
@@ -167,23 +131,23 @@ void MailClientDialog::onCreate() {
 
 std::optional<std::string> MailClientDialog::showModal() {
   // Already showing, or destroyed with its owner.
-  if (!closed_ || !window_) return std::nullopt;
+  if (!closed_ || !handle()) return std::nullopt;
   closed_ = false;
-  win32::runModal(window_, owner_, pathEdit_, closed_);
+  win32::runModal(handle(), owner_, pathEdit_, closed_);
   // Only close() sets it: the loop also ends at the program's end, when the edit
   // control may already be gone and its text empty.
   const bool closedByUser = closed_;
   closed_ = true;
-  if (!closedByUser || !window_) return std::nullopt;
+  if (!closedByUser || !handle()) return std::nullopt;
   return wideToSjis(win32::windowText(pathEdit_));
 }
 
 void MailClientDialog::close() {
-  win32::endModal(window_, closed_);
+  win32::endModal(handle(), closed_);
 }
 
 void MailClientDialog::onBrowseButtonClick() {
-  openDialog_.hwndOwner = window_;
+  openDialog_.hwndOwner = handle();
   const BOOL picked = ::GetOpenFileNameW(&openDialog_);
   // A tool button does not keep the focus: Enter goes on to mean OK.
   ::SetFocus(pathEdit_);

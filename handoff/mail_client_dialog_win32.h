@@ -29,13 +29,13 @@ class MailClientDialog : public win32::DialogWindow<MailClientDialog> {
 
  private:
   friend class win32::Window<MailClientDialog>;
-  friend class win32::DialogWindow<MailClientDialog>;
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
+  // The hooks of WM_CREATE and WM_DPICHANGED (see win32::Window).
   void createControls();
+  void onCreate();
   // Font, controls and size at dpi_.
   void layout();
-  void onCreate();
   void onBrowseButtonClick();
   void close();
 

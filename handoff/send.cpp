@@ -2,26 +2,11 @@
 
 #include "common/byte_stream.h"
 #include "common/errors.h"
+#include "common/scope_guard.h"
 
 namespace fudekko {
 
 namespace {
-
-// Shows the main window again unless the send went through.
-class MainWindowComesBack {
- public:
-  explicit MainWindowComesBack(SendPlatform& platform) : platform_(platform) {}
-  ~MainWindowComesBack() {
-    if (armed_) platform_.showMainWindow();
-  }
-  MainWindowComesBack(const MainWindowComesBack&) = delete;
-  MainWindowComesBack& operator=(const MainWindowComesBack&) = delete;
-  void disarm() { armed_ = false; }
-
- private:
-  SendPlatform& platform_;
-  bool armed_ = true;
-};
 
 void writeDraft(const std::string& path, const std::string& bytes) {
   FileSink file(path);
@@ -39,12 +24,12 @@ SendResult handOff(const SendFields& fields, const TextLines& body, const Pictur
   }
   if (!platform.isPlainFile(fields.mailClientPath)) {
     platform.showMessage(kMailClientMissingMessage);
-    platform.runMailClientSelection();
     return SendResult::MailClientMissing;
   }
 
   platform.hideMainWindow();
-  MainWindowComesBack comesBack(platform);
+  // Shown again unless the send went through.
+  ScopeGuard comesBack([&platform] { platform.showMainWindow(); });
 
   const std::string folder = platform.temporaryFolder();
   const std::vector<std::string> bodyLines = body.lines();
@@ -64,7 +49,7 @@ SendResult handOff(const SendFields& fields, const TextLines& body, const Pictur
   }
   platform.startProgram(fields.mailClientPath,
                         mailClientCommandLine(fields.mailClientPath, draft, picture));
-  comesBack.disarm();
+  comesBack.dismiss();
 
   platform.sleep(kWaitBeforeClosingMs);
   platform.closeMainWindow();

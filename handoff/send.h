@@ -21,9 +21,6 @@ class SendPlatform {
   virtual bool isPlainFile(const std::string& path) = 0;
   // A message box with the program's title; `textUtf8` is shown as it stands.
   virtual void showMessage(const std::string& textUtf8) = 0;
-  // The mail-client selection command of the main window (showMailClientDialog).
-  virtual void runMailClientSelection() = 0;
-
   virtual void hideMainWindow() = 0;
   virtual void showMainWindow() = 0;
   virtual void closeMainWindow() = 0;
@@ -75,10 +72,10 @@ enum class SendResult { Sent, MailClientMissing, DraftNotLoaded };
 
 // The Send button. When the named draft was not taken in it says so and does nothing
 // else: the pending send window stays, nothing is written or started, the main window
-// stays as it is. With no mail-client program file it says so, runs the selection
-// command and changes nothing else. Otherwise it hides the main window, writes the
-// picture and the draft into the temporary folder, and only then dismisses the
-// pending send window and starts the mail client, waits and closes the main window.
+// stays as it is. With no mail-client program file it says so, changes nothing and
+// returns MailClientMissing, upon which the caller lets the user name the program. Otherwise it
+// hides the main window, writes the picture and the draft into the temporary folder, and only then
+// dismisses the pending send window and starts the mail client, waits and closes the main window.
 // When writing fails, the mail client cannot be brought in front for the key Y (it
 // is never typed into another program), or starting fails, the main window is shown again with
 // everything as it was and the error propagates to the caller's error box.

@@ -50,8 +50,7 @@ void typeKey(BYTE virtualKey) {
 
 }  // namespace
 
-SendPlatformWin32::SendPlatformWin32(HWND mainWindow, std::function<void()> runMailClientSelection)
-    : mainWindow_(mainWindow), runMailClientSelection_(std::move(runMailClientSelection)) {}
+SendPlatformWin32::SendPlatformWin32(HWND mainWindow) : mainWindow_(mainWindow) {}
 
 bool SendPlatformWin32::isPlainFile(const std::string& path) {
   return fudekko::isPlainFile(path);
@@ -59,10 +58,6 @@ bool SendPlatformWin32::isPlainFile(const std::string& path) {
 
 void SendPlatformWin32::showMessage(const std::string& textUtf8) {
   ::MessageBoxW(mainWindow_, utf8ToWide(textUtf8).c_str(), kProgramTitle, MB_OK);
-}
-
-void SendPlatformWin32::runMailClientSelection() {
-  if (runMailClientSelection_) runMailClientSelection_();
 }
 
 void SendPlatformWin32::hideMainWindow() {

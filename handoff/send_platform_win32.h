@@ -4,21 +4,17 @@
 
 #include <windows.h>
 
-#include <functional>
-
 #include "handoff/send.h"
 
 namespace fudekko::win32 {
 
 class SendPlatformWin32 : public SendPlatform {
  public:
-  // `mainWindow` is hidden, shown and closed; `runMailClientSelection` is the main
-  // window's settings command.
-  SendPlatformWin32(HWND mainWindow, std::function<void()> runMailClientSelection);
+  // `mainWindow` is hidden, shown and closed.
+  explicit SendPlatformWin32(HWND mainWindow);
 
   bool isPlainFile(const std::string& path) override;
   void showMessage(const std::string& textUtf8) override;
-  void runMailClientSelection() override;
   void hideMainWindow() override;
   void showMainWindow() override;
   void closeMainWindow() override;
@@ -31,7 +27,6 @@ class SendPlatformWin32 : public SendPlatform {
 
  private:
   HWND mainWindow_;
-  std::function<void()> runMailClientSelection_;
 };
 
 }  // namespace fudekko::win32

@@ -17,4 +17,14 @@ inline BITMAPINFO topDownDibInfo(LONG width, LONG height, WORD bitCount = 32) {
   return info;
 }
 
+// Copies `rowCount` rows of 32-bit pixels, `rows` pointing at the first of them in a
+// top-down picture `pictureWidth` pixels wide, onto `dc`: the columns from `left` on,
+// `width` of them, with the first row's `left` pixel landing at `at`.
+inline void showRows(HDC dc, POINT at, const void* rows, LONG pictureWidth, LONG rowCount,
+                     LONG left, LONG width) {
+  const BITMAPINFO info = topDownDibInfo(pictureWidth, rowCount);
+  ::SetDIBitsToDevice(dc, at.x, at.y, static_cast<DWORD>(width), static_cast<DWORD>(rowCount), left,
+                      0, 0, static_cast<UINT>(rowCount), rows, &info, DIB_RGB_COLORS);
+}
+
 }  // namespace fudekko::win32

@@ -5,7 +5,11 @@
 namespace fudekko::win32 {
 
 void showErrorBox(HWND owner, const std::exception& error) {
-  ::MessageBoxW(owner, utf8ToWide(error.what()).c_str(), kProgramTitle, MB_OK | MB_ICONERROR);
+  showErrorMessage(owner, error.what());
+}
+
+void showErrorMessage(HWND owner, const std::string& messageUtf8) {
+  ::MessageBoxW(owner, utf8ToWide(messageUtf8).c_str(), kProgramTitle, MB_OK | MB_ICONERROR);
 }
 
 }  // namespace fudekko::win32

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <string>
 
 namespace fudekko::win32 {
 
@@ -12,6 +13,8 @@ namespace fudekko::win32 {
 inline constexpr wchar_t kProgramTitle[] = L"ふでっこ～ ぽすと～";
 
 void showErrorBox(HWND owner, const std::exception& error);
+// The same box for a message (UTF-8) that arrives as a value rather than thrown.
+void showErrorMessage(HWND owner, const std::string& messageUtf8);
 
 // Runs `handler`; an exception that it lets through is shown and swallowed, so the
 // event loop goes on.

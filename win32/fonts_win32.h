@@ -1,5 +1,5 @@
 #pragma once
-// Fonts of the program's windows. The forms ask for "ＭＳ Ｐゴシック"; where it is not
+// Fonts of the program's windows. They ask for "ＭＳ Ｐゴシック"; where it is not
 // installed (Wine, a Windows without the Japanese fonts) an installed Japanese face
 // takes its place, so that Japanese text never shows as boxes.
 
@@ -19,7 +19,7 @@ const std::wstring& japaneseFaceName();
 // A font `pixelHeight` pixels high (character height, without internal leading).
 Font createFont(const wchar_t* faceName, int pixelHeight, BYTE charSet, int weight = FW_NORMAL);
 
-// The forms' font: the Japanese face above, Shift-JIS character set.
+// The windows' font: the Japanese face above, Shift-JIS character set.
 Font createJapaneseFont(int pixelHeight);
 
 }  // namespace fudekko::win32

@@ -1,24 +1,10 @@
 #include "win32/modal_dialog_win32.h"
 
+#include "common/scope_guard.h"
+
 namespace fudekko::win32 {
 
 namespace {
-
-// Keeps the owner disabled while it lives; an exception cannot leave it disabled.
-class DisabledOwner {
- public:
-  explicit DisabledOwner(HWND owner)
-      : owner_(owner), wasEnabled_(owner && !::EnableWindow(owner, FALSE)) {}
-  ~DisabledOwner() {
-    if (wasEnabled_) ::EnableWindow(owner_, TRUE);
-  }
-  DisabledOwner(const DisabledOwner&) = delete;
-  DisabledOwner& operator=(const DisabledOwner&) = delete;
-
- private:
-  HWND owner_;
-  bool wasEnabled_;
-};
 
 void runMessages(HWND dialog, const bool& closed) {
   MSG message;
@@ -39,7 +25,11 @@ void runMessages(HWND dialog, const bool& closed) {
 
 void runModal(HWND dialog, HWND owner, HWND focus, const bool& closed) {
   {
-    const DisabledOwner disabled(owner);
+    // The owner stays disabled while the dialog shows; an exception cannot leave it so.
+    const bool wasEnabled = owner && !::EnableWindow(owner, FALSE);
+    const ScopeGuard enableOwner([=] {
+      if (wasEnabled) ::EnableWindow(owner, TRUE);
+    });
     ::ShowWindow(dialog, SW_SHOW);
     ::SetForegroundWindow(dialog);
     ::SetFocus(focus ? focus : dialog);

@@ -224,11 +224,10 @@ TEST_F(DraftIntake, LoadsTheDraftThenTakesTheHeader) {
   const CommandLineStep step = planCommandLine({"prog", "/gif", path});
   ASSERT_EQ(step.action, CommandLineStep::Action::LoadDraft);
   FixedWidthTextLines area(80);
-  std::vector<std::string> headerLines;
-  std::string subject;
-  EXPECT_FALSE(takeInDraft(step, area, headerLines, subject));
-  EXPECT_EQ(headerLines, (Args{"To: a", "Subject: Hi"}));
-  EXPECT_EQ(subject, "Hi");
+  const TakenDraft taken = takeInDraft(step, area);
+  EXPECT_FALSE(taken.notTakenIn);
+  EXPECT_EQ(taken.headerLines, (Args{"To: a", "Subject: Hi"}));
+  EXPECT_EQ(taken.subject, "Hi");
   EXPECT_EQ(area.text(), "Body\r\n");
 }
 
@@ -237,13 +236,11 @@ TEST_F(DraftIntake, UnreadableDraftIsReportedAndStartUpGoesOn) {
   step.action = CommandLineStep::Action::LoadDraft;
   step.draftPath = (dir_ / "gone.txt").string();  // vanished after the check
   FixedWidthTextLines area(80);
-  std::vector<std::string> headerLines;
-  std::string subject;
-  const auto failure = takeInDraft(step, area, headerLines, subject);
-  ASSERT_TRUE(failure);
-  EXPECT_EQ(*failure, "ファイル " + step.draftPath + " は開けません");
+  const TakenDraft taken = takeInDraft(step, area);
+  ASSERT_TRUE(taken.notTakenIn);
+  EXPECT_EQ(*taken.notTakenIn, "ファイル " + step.draftPath + " は開けません");
   EXPECT_EQ(area.text(), "");
-  EXPECT_TRUE(headerLines.empty());
+  EXPECT_TRUE(taken.headerLines.empty());
 
   // The File menu's Open: a failed load keeps the text.
   area.setText("kept");
@@ -258,14 +255,12 @@ TEST_F(DraftIntake, DraftTooLargeOrUnreadableIsReportedAsNotTakenIn) {
   step.action = CommandLineStep::Action::LoadDraft;
   step.draftPath = write("big.txt", "Subject: big\r\n\r\n" + std::string(2000, 'b'));
   FixedWidthTextLines area(80, "", 1000);
-  std::vector<std::string> headerLines;
-  std::string subject;
-  const auto failure = takeInDraft(step, area, headerLines, subject);
-  ASSERT_TRUE(failure);
-  EXPECT_EQ(*failure, TextTooLargeError().what());
+  const TakenDraft taken = takeInDraft(step, area);
+  ASSERT_TRUE(taken.notTakenIn);
+  EXPECT_EQ(*taken.notTakenIn, TextTooLargeError().what());
   EXPECT_EQ(area.setTextCalls(), 0);
-  EXPECT_TRUE(headerLines.empty());
-  EXPECT_EQ(subject, "");
+  EXPECT_TRUE(taken.headerLines.empty());
+  EXPECT_EQ(taken.subject, "");
 }
 
 TEST_F(DraftIntake, ReadingStopsAtTheFirstZeroByteOrPastTheLimit) {
@@ -289,11 +284,10 @@ TEST_F(DraftIntake, HeaderLinesLeaveByteForByteAndTheAreaIsSetOnce) {
       write("odd.txt", odd + "\nSubject: \x95\x5C\x83\x5C\n\nbody line\nsecond");
   const CommandLineStep step = loadStep(path);
   FixedWidthTextLines area(4);
-  std::vector<std::string> headerLines;
-  std::string subject;
-  EXPECT_FALSE(takeInDraft(step, area, headerLines, subject));
-  EXPECT_EQ(headerLines, (Args{odd, "Subject: \x95\x5C\x83\x5C"}));
-  EXPECT_EQ(subject, "\x95\x5C\x83\x5C");
+  const TakenDraft taken = takeInDraft(step, area);
+  EXPECT_FALSE(taken.notTakenIn);
+  EXPECT_EQ(taken.headerLines, (Args{odd, "Subject: \x95\x5C\x83\x5C"}));
+  EXPECT_EQ(taken.subject, "\x95\x5C\x83\x5C");
   EXPECT_EQ(area.text(), "body line\r\nsecond");
   EXPECT_EQ(area.setTextCalls(), 1);
 }
@@ -312,20 +306,19 @@ TEST_F(DraftIntake, LargeDraftWithoutABlankLineIsTakenInInOnePass) {
   const std::string path = write("long.txt", draft);
   const CommandLineStep step = loadStep(path);
   FixedWidthTextLines area(20);
-  std::vector<std::string> headerLines;
-  std::string subject = "kept";
-  EXPECT_FALSE(takeInDraft(step, area, headerLines, subject));
-  ASSERT_EQ(headerLines.size(), 100'000u);
-  EXPECT_EQ(headerLines[99'999], "H99999: ");
-  EXPECT_EQ(subject, "kept");
+  const TakenDraft taken = takeInDraft(step, area);
+  EXPECT_FALSE(taken.notTakenIn);
+  ASSERT_EQ(taken.headerLines.size(), 100'000u);
+  EXPECT_EQ(taken.headerLines[99'999], "H99999: ");
+  EXPECT_EQ(taken.subject, "");
   EXPECT_EQ(area.text(), "");
   EXPECT_LE(area.setTextCalls(), 1);
 
   // The same as a body: 100,000 short lines in the area and back out as display lines.
   const std::string withBody = write("body.txt", "Subject: s\n\n" + draft);
-  headerLines.clear();
-  EXPECT_FALSE(takeInDraft(loadStep(withBody), area, headerLines, subject));
-  EXPECT_EQ(headerLines, (Args{"Subject: s"}));
+  const TakenDraft withSubject = takeInDraft(loadStep(withBody), area);
+  EXPECT_FALSE(withSubject.notTakenIn);
+  EXPECT_EQ(withSubject.headerLines, (Args{"Subject: s"}));
   const std::vector<std::string> lines = area.lines();
   ASSERT_EQ(lines.size(), 100'000u);
   EXPECT_EQ(lines[12'345], "H12345: ");

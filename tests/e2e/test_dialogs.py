@@ -108,13 +108,13 @@ def test_select_dialog(session):
     browse = next(r for r in rows if r["text"] == "...")
     ok = by_id.get(1)
     check(label["text"] == "Al-Mailはどこにありますか？" and geometry(label)[:2] == (24, 8),
-          f"Label1 is wrong: {label}")
-    check(geometry(edit) == (24, 32, 313, 24), f"Edit1 is wrong: {edit}")
-    check(geometry(browse) == (344, 32, 23, 22), f"SpeedButton1 is wrong: {browse}")
+          f"the question is wrong: {label}")
+    check(geometry(edit) == (24, 32, 313, 24), f"the path edit is wrong: {edit}")
+    check(geometry(browse) == (344, 32, 23, 22), f"the browse button is wrong: {browse}")
     check(ok and ok["text"] == "OK" and geometry(ok) == (144, 64, 75, 25),
-          f"Button1 is wrong: {ok}")
+          f"the OK button is wrong: {ok}")
     # No settings file held a path: the edit box starts with the default.
-    check(edit["text"] == DEFAULT_PATH, f"Edit1 starts with {edit['text']!r}")
+    check(edit["text"] == DEFAULT_PATH, f"the path edit starts with {edit['text']!r}")
     session.screenshot(dialog, "select_dialog")
 
     # A typed path, Japanese and with blanks, is stored as typed when the close box
@@ -128,7 +128,7 @@ def test_select_dialog(session):
 
     # Shown again, the edit box keeps its text; Enter closes the dialog by OK.
     dialog = open_select(session, main)
-    check(session.driver("text", edit["hwnd"]) == typed, "Edit1 lost its text")
+    check(session.driver("text", edit["hwnd"]) == typed, "the path edit lost its text")
     second = "C:\\Tools\\mail.exe"
     session.driver("settext", edit["hwnd"], second)
     press(session, dialog, VK_RETURN)
@@ -154,7 +154,7 @@ def test_select_dialog(session):
     check(main, "the main window did not appear again")
     dialog = open_select(session, main)
     edit = next(r for r in controls(session, dialog) if r["class"].lower() == "edit")
-    check(edit["text"] == second, f"after a restart Edit1 reads {edit['text']!r}")
+    check(edit["text"] == second, f"after a restart the path edit reads {edit['text']!r}")
     session.driver("post", dialog, WM_SYSCOMMAND, SC_CLOSE, 0)
     wait_closed(session, dialog, main, "the close box")
     end(session, process, main)
@@ -202,7 +202,7 @@ def test_browse(session):
     check(session.driver("gone", files, "--timeout", 5000, check_exit=False) is not None,
           "Enter did not close the file dialog")
     check(session.driver("text", edit["hwnd"]) == picked,
-          f"Edit1 reads {session.driver('text', edit['hwnd'])!r} after the pick")
+          f"the path edit reads {session.driver('text', edit['hwnd'])!r} after the pick")
 
     # The dialog opens on the previous pick; cancelling leaves the edit box alone.
     files, name_box = open_file_dialog(session, dialog, browse)
@@ -213,7 +213,7 @@ def test_browse(session):
           "cancelling did not close the file dialog")
     # The text is read with a sent message, which the dialog's thread answers only once
     # it is back in a message loop: after the browse button's handler has returned.
-    check(session.driver("text", edit["hwnd"]) == picked, "cancelling changed Edit1")
+    check(session.driver("text", edit["hwnd"]) == picked, "cancelling changed the path edit")
 
     # Closing the selection dialog by its close box stores the picked path.
     session.driver("post", dialog, WM_SYSCOMMAND, SC_CLOSE, 0)
@@ -254,9 +254,9 @@ def test_version_dialog(session):
 
     rows, text = version_text(session, dialog)
     image, title, label = rows
-    check(geometry(image) == (16, 16, 32, 32), f"Image1 is wrong: {image}")
-    check(title["text"] == "Fudekko" and geometry(title)[:2] == (56, 8), f"Label1: {title}")
-    check(geometry(label)[:2] == (56, 35), f"VersionLabel is at {geometry(label)}")
+    check(geometry(image) == (16, 16, 32, 32), f"the icon is wrong: {image}")
+    check(title["text"] == "Fudekko" and geometry(title)[:2] == (56, 8), f"the title is wrong: {title}")
+    check(geometry(label)[:2] == (56, 35), f"the version label is at {geometry(label)}")
     lines = text.split("\n")
     check(len(lines) == 2 and lines[0].strip() and lines[1] == "    Version 1.0.0.3",
           f"VersionLabel reads {text!r}")

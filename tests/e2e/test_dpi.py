@@ -192,9 +192,9 @@ def measure(session, dpi):
     tool_bar = controls["ToolbarWindow32"]["rect"]
     found["tool_bar_height"] = tool_bar[3] - tool_bar[1]
     found["cool_bar_height"] = window.drawing_top
-    second = int(session.driver("message", window.memo, EM_LINEINDEX, 1, 0))
-    first_y = int(session.driver("message", window.memo, EM_POSFROMCHAR, 0, 0)) >> 16
-    second_y = int(session.driver("message", window.memo, EM_POSFROMCHAR, second, 0)) >> 16
+    second = int(session.driver("message", window.text_area, EM_LINEINDEX, 1, 0))
+    first_y = int(session.driver("message", window.text_area, EM_POSFROMCHAR, 0, 0)) >> 16
+    second_y = int(session.driver("message", window.text_area, EM_POSFROMCHAR, second, 0)) >> 16
     found["line_height"] = second_y - first_y
     whole = session.screenshot(window.hwnd, f"main_window_{dpi}")
     found["main_window_screenshot"] = [whole.width, whole.height]
@@ -261,9 +261,10 @@ def test_dpi_changed(session):
     outer, tool_bar = layout_after_change(session, window, 192, suggested)
     check(outer == suggested, f"the window is at {outer}, not at the suggested {suggested}")
     check(tool_bar[3] - tool_bar[1] == scaled(44, 192), f"the tool bar is {tool_bar} at 192 DPI")
-    second = int(session.driver("message", window.memo, EM_LINEINDEX, 1, 0))
-    line_height = (int(session.driver("message", window.memo, EM_POSFROMCHAR, second, 0)) >> 16) - (
-        int(session.driver("message", window.memo, EM_POSFROMCHAR, 0, 0)) >> 16)
+    second = int(session.driver("message", window.text_area, EM_LINEINDEX, 1, 0))
+    line_height = (
+        (int(session.driver("message", window.text_area, EM_POSFROMCHAR, second, 0)) >> 16)
+        - (int(session.driver("message", window.text_area, EM_POSFROMCHAR, 0, 0)) >> 16))
     check(abs(line_height - 34) <= 1.5, f"the text's lines are {line_height} apart at 192 DPI")
     client = session.screenshot(window.hwnd, "changed_to_192", client=True)
     check_glyphs(client, tool_bar, 192)

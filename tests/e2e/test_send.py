@@ -264,7 +264,7 @@ def test_missing_mail_client(session):
     check_nothing_dismissed(mail)
     check(not [e for e in mail.events() if e[1] == "command-line" and "/file:" in e[2]],
           "the first press started a mail client")
-    check(session.driver("text", window.memo) == "\n".join(BODY), "the text changed")
+    check(session.driver("text", window.text_area) == "\n".join(BODY), "the text changed")
 
     mail.press_send(window.hwnd)
     finish_round_trip(mail, ".png", "Re_ Hello", (window, shown))
@@ -327,7 +327,7 @@ def test_unwritable_temporary_folder(session, send_again=False):
         check(session.find_window(MAIN_CAPTION, exact=True, window_class="TMainForm",
                                   timeout_ms=5000) == window.hwnd,
               "the main window did not come back")
-        check(session.driver("text", window.memo) == "\n".join(BODY), "the text changed")
+        check(session.driver("text", window.text_area) == "\n".join(BODY), "the text changed")
         after = session.screenshot(window.hwnd, "after_failure", client=True)
         top = window.drawing_top
         lost = [(x, y) for y in range(top, top + 200) for x in range(0, 400)
@@ -381,7 +381,7 @@ def test_large_draft(session):
     process = mail.start_as_editor("/PNG")
     window = MainWindow(session, mail.program, process=process)
     # The text area holds the whole body: its last line is there.
-    check(session.driver("text", window.memo).endswith(body[-1]), "the body was not loaded whole")
+    check(session.driver("text", window.text_area).endswith(body[-1]), "the body was not loaded whole")
     mail.press_send(window.hwnd)
     finish_round_trip(mail, ".png", "Re_ 長いスレッド")
 

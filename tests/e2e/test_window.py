@@ -36,12 +36,12 @@ class MainWindow:
         self.hwnd = session.find_window(MAIN_CAPTION, exact=True)
         check(self.hwnd, "the main window did not appear")
         controls = {c["class"]: c for c in session.children(self.hwnd)}
-        self.memo = controls["Edit"]["hwnd"]
+        self.text_area = controls["Edit"]["hwnd"]
         self.tool_bar = controls["ToolbarWindow32"]["hwnd"]
         self.drawing_top = controls["Edit"]["rect"][1]
 
     def text(self):
-        return self.session.driver("text", self.memo)
+        return self.session.driver("text", self.text_area)
 
     def settings(self):
         path = self.exe.parent / "Fudek.ini"
@@ -212,8 +212,8 @@ def test_handwriting_stroke(session):
     text_mode = session.screenshot(window.hwnd, "text_mode", client=True)
     window.click_tool(DRAWING_BUTTON)
     check(window.is_down(DRAWING_BUTTON), "the handwriting button did not stay down")
-    memo = [c for c in session.children(window.hwnd) if c["class"] == "Edit"][0]
-    check(not memo["visible"], "the text area must hide in handwriting mode")
+    text_area = [c for c in session.children(window.hwnd) if c["class"] == "Edit"][0]
+    check(not text_area["visible"], "the text area must hide in handwriting mode")
     snapshot = session.screenshot(window.hwnd, "handwriting_snapshot", client=True)
     rows, columns = range(top, top + 260), range(0, 420)
     dark = [(x, y) for y in rows for x in columns if sum(snapshot.pixel(x, y)) < 200]
@@ -246,8 +246,8 @@ def test_handwriting_stroke(session):
 
     # Leaving the mode shows the text area again.
     window.click_tool(DRAWING_BUTTON)
-    memo = [c for c in session.children(window.hwnd) if c["class"] == "Edit"][0]
-    check(memo["visible"] and not window.is_down(DRAWING_BUTTON), "text mode did not come back")
+    text_area = [c for c in session.children(window.hwnd) if c["class"] == "Edit"][0]
+    check(text_area["visible"] and not window.is_down(DRAWING_BUTTON), "text mode did not come back")
     window.close()
 
 

@@ -40,6 +40,7 @@
 #include <vector>
 
 #include "common/byte_stream.h"
+#include "common/scope_guard.h"
 #include "common/shift_jis.h"
 #include "imaging/bmp_writer.h"
 #include "imaging/picture.h"
@@ -180,20 +181,17 @@ int dpiChanged(HWND window, WORD dpi, const RECT& suggested) {
   const fudekko::win32::Handle process(
       ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId));
   if (!process) return 1;
-  struct RemoteMemory {
-    HANDLE process;
-    void* address;
-    ~RemoteMemory() {
-      if (address) ::VirtualFreeEx(process, address, 0, MEM_RELEASE);
-    }
-  } remote{process.get(), ::VirtualAllocEx(process.get(), nullptr, sizeof suggested,
-                                           MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)};
-  if (!remote.address ||
-      !::WriteProcessMemory(process.get(), remote.address, &suggested, sizeof suggested, nullptr)) {
+  void* const remote = ::VirtualAllocEx(process.get(), nullptr, sizeof suggested,
+                                        MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  const fudekko::ScopeGuard freeRemote([&] {
+    if (remote) ::VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+  });
+  if (!remote ||
+      !::WriteProcessMemory(process.get(), remote, &suggested, sizeof suggested, nullptr)) {
     return 1;
   }
   print(std::to_string(::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
-                                      reinterpret_cast<LPARAM>(remote.address))));
+                                      reinterpret_cast<LPARAM>(remote))));
   return 0;
 }
 

@@ -1,4 +1,4 @@
-#include "handoff/version_dialog_win32.h"
+#include "app/version_dialog_win32.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -7,11 +7,12 @@
 #include <utility>
 #include <vector>
 
+#include "app/version_text.h"
 #include "common/shift_jis.h"
-#include "handoff/version_text.h"
 #include "win32/dpi_win32.h"
 #include "win32/fonts_win32.h"
 #include "win32/modal_dialog_win32.h"
+#include "win32/program_path_win32.h"
 #include "win32/window_text_win32.h"
 
 namespace fudekko {
@@ -19,25 +20,11 @@ namespace fudekko {
 namespace {
 
 constexpr wchar_t kClassName[] = L"TVersionForm";
-constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
 // The program icon of res/fudekko.rc.
 constexpr int kProgramIconId = 1;
 // The layout at 96 DPI; it is drawn scaled to the dialog's DPI.
 constexpr int kLeft = 152, kTop = 93, kClientWidth = 222, kClientHeight = 83;
 constexpr int kFontHeight = 16, kTitleFontHeight = 27, kIconSize = 32;
-
-std::wstring runningProgramPath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
 
 // The version functions over one program file.
 class FileVersionInfo : public VersionInfoSource {
@@ -68,69 +55,35 @@ class FileVersionInfo : public VersionInfoSource {
   std::wstring path_;
 };
 
-HWND createControl(HWND parent, HINSTANCE instance, const wchar_t* className, const wchar_t* text,
-                   DWORD style, int x, int y, int width, int height, HFONT font) {
-  const HWND control = ::CreateWindowExW(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y,
-                                         width, height, parent, nullptr, instance, nullptr);
-  if (font) ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  return control;
-}
-
-// Sizes a label to its text in its font, as a label with automatic size does; returns
-// its right and bottom edges.
-POINT fitLabelToText(HWND label, HFONT font) {
-  const std::wstring text = win32::windowText(label);
-  win32::WindowDc dc(label);
-  const win32::Selection selected(dc.get(), font);
-  RECT area{0, 0, 0, 0};
-  ::DrawTextW(dc.get(), text.c_str(), int(text.size()), &area, DT_CALCRECT | DT_NOPREFIX);
-  ::SetWindowPos(label, nullptr, 0, 0, area.right, area.bottom,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  RECT placed{};
-  ::GetWindowRect(label, &placed);
-  ::MapWindowPoints(nullptr, ::GetParent(label), reinterpret_cast<POINT*>(&placed), 2);
-  return {placed.right, placed.bottom};
-}
-
 }  // namespace
 
 VersionDialog::VersionDialog(HINSTANCE instance, HWND owner) : instance_(instance), owner_(owner) {
-  registerClass(instance, kClassName, ::GetSysColorBrush(COLOR_BTNFACE));
-  // Created at the form's place, then sized for the DPI it gets there.
-  const int dpi = win32::screenDpi();
-  if (createWindow(instance, kClassName, L"ﾊﾞｰｼﾞｮﾝ情報", kStyle, kExStyle, scaleForDpi(kLeft, dpi),
-                   scaleForDpi(kTop, dpi), 0, 0, owner)) {
-    ::SetWindowPos(window_, nullptr, scaleForDpi(kLeft, dpi_), scaleForDpi(kTop, dpi_), 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  createDialog(instance, kClassName, L"ﾊﾞｰｼﾞｮﾝ情報", kLeft, kTop, owner);
 }
 
 LRESULT VersionDialog::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (handleDpiMessage(message, wParam, lParam)) return 0;
   switch (message) {
     case WM_COMMAND:
       // Enter and Escape close it, as they close any message box.
-      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) win32::endModal(window_, closed_);
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) win32::endModal(handle(), closed_);
       return 0;
     case WM_CLOSE:
-      win32::endModal(window_, closed_);
+      win32::endModal(handle(), closed_);
       return 0;
   }
   return defaultProcedure(message, wParam, lParam);
 }
 
 void VersionDialog::createControls() {
-  iconImage_ = createControl(window_, instance_, L"STATIC", nullptr, SS_ICON, 0, 0, 0, 0, nullptr);
-  titleLabel_ = createControl(window_, instance_, L"STATIC", L"Fudekko", SS_LEFT | SS_NOPREFIX, 0,
-                              0, 0, 0, nullptr);
-  // The label's text as the form has it, shown when the program file has no version.
-  versionLabel_ = createControl(window_, instance_, L"STATIC", L"VersionLabel",
-                                SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, nullptr);
+  iconImage_ = createControl(L"STATIC", nullptr, SS_ICON);
+  titleLabel_ = createControl(L"STATIC", L"Fudekko", SS_LEFT | SS_NOPREFIX);
+  // The label's text until the version is known, and for good when the lookup fails.
+  versionLabel_ = createControl(L"STATIC", L"VersionLabel", SS_LEFT | SS_NOPREFIX);
   layout();
 }
 
 void VersionDialog::onCreate() {
-  FileVersionInfo info(runningProgramPath());
+  FileVersionInfo info(win32::programPath());
   if (const std::optional<std::string> text = versionLabelText(info)) {
     ::SetWindowTextW(versionLabel_, sjisToWide(*text).c_str());
     layout();
@@ -159,24 +112,23 @@ void VersionDialog::layout() {
   POINT extent{at(kClientWidth), at(kClientHeight)};
   for (const auto& label : labels) {
     ::SendMessageW(label.label, WM_SETFONT, reinterpret_cast<WPARAM>(label.font), TRUE);
-    ::SetWindowPos(label.label, nullptr, label.x, label.y, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    const POINT end = fitLabelToText(label.label, label.font);
+    // Sized to its text, as a label with automatic size is.
+    const SIZE size = textSize(label.font, win32::windowText(label.label));
+    ::SetWindowPos(label.label, nullptr, label.x, label.y, size.cx, size.cy,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
     // The texts are never cut off, whatever size the fonts give them.
-    extent.x = std::max(extent.x, end.x);
-    extent.y = std::max(extent.y, end.y);
+    extent.x = std::max<LONG>(extent.x, label.x + size.cx);
+    extent.y = std::max<LONG>(extent.y, label.y + size.cy);
   }
   font_ = std::move(font);
   titleFont_ = std::move(titleFont);
-  const RECT frame = win32::outerRectForClient({0, 0, extent.x, extent.y}, kStyle, kExStyle, dpi_);
-  ::SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  sizeToClient(extent.x, extent.y);
 }
 
 void VersionDialog::showModal() {
   if (!closed_) return;  // already showing
   closed_ = false;
-  win32::runModal(window_, owner_, nullptr, closed_);
+  win32::runModal(handle(), owner_, nullptr, closed_);
   closed_ = true;
 }
 

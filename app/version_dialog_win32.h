@@ -18,13 +18,13 @@ class VersionDialog : public win32::DialogWindow<VersionDialog> {
 
  private:
   friend class win32::Window<VersionDialog>;
-  friend class win32::DialogWindow<VersionDialog>;
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
+  // The hooks of WM_CREATE and WM_DPICHANGED (see win32::Window).
   void createControls();
+  void onCreate();
   // Icon, fonts, labels and size at dpi_.
   void layout();
-  void onCreate();
 
   HINSTANCE instance_;
   HWND owner_;

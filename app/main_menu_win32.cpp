@@ -1,0 +1,51 @@
+#include "app/main_menu_win32.h"
+
+#include <initializer_list>
+#include <iterator>
+#include <utility>
+
+namespace fudekko {
+
+win32::Menu createMainMenu() {
+  win32::Menu bar(::CreateMenu());
+  const auto popup = [&bar](const wchar_t* caption,
+                            std::initializer_list<std::pair<int, const wchar_t*>> items) {
+    win32::Menu menu(::CreatePopupMenu());
+    for (const auto& [id, text] : items) {
+      if (id == 0) {
+        ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+      } else {
+        ::AppendMenuW(menu.get(), MF_STRING, static_cast<UINT_PTR>(id), text);
+      }
+    }
+    // The menu bar owns the popup from here on.
+    if (::AppendMenuW(bar.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(menu.get()), caption)) {
+      menu.release();
+    }
+  };
+  popup(L"ﾌｧｲﾙ(&F)", {{kMenuOpenId, L"開く(&O)"}, {0, nullptr}, {kMenuExitId, L"終了(&X)"}});
+  popup(L"編集(&E)",
+        {{kMenuUndoId, L"元に戻す(&U)\tCtrl+Z"}, {kMenuRedoId, L"やり直し(&R)\tCtrl+Y"}});
+  popup(L"ｵﾌﾟｼｮﾝ(&O)", {{kMenuSettingId, L"設定(&S)"}});
+  popup(L"ﾍﾙﾌﾟ(&H)", {{kMenuVersionId, L"ﾊﾞｰｼﾞｮﾝ情報(&A)"}});
+  return bar;
+}
+
+void enableEditItems(HMENU menu, bool canUndo, bool canRedo) {
+  if (!menu) return;
+  ::EnableMenuItem(menu, kMenuUndoId, MF_BYCOMMAND | (canUndo ? MF_ENABLED : MF_GRAYED));
+  ::EnableMenuItem(menu, kMenuRedoId, MF_BYCOMMAND | (canRedo ? MF_ENABLED : MF_GRAYED));
+}
+
+win32::Accelerators createEditKeys() {
+  // Taken before the text area sees them: its own one-step undo could bring back text
+  // that the program, not the user, put there.
+  ACCEL keys[] = {
+      {FVIRTKEY | FCONTROL, 'Z', static_cast<WORD>(kMenuUndoId)},
+      {FVIRTKEY | FCONTROL, 'Y', static_cast<WORD>(kMenuRedoId)},
+      {FVIRTKEY | FCONTROL | FSHIFT, 'Z', static_cast<WORD>(kMenuRedoId)},
+  };
+  return win32::Accelerators(::CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys))));
+}
+
+}  // namespace fudekko

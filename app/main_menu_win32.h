@@ -1,0 +1,29 @@
+#pragma once
+// The main window's menu bar and the keys of its Edit menu.
+
+#include <windows.h>
+
+#include "win32/handles_win32.h"
+
+namespace fudekko {
+
+// Command identifiers of the menu items.
+enum MenuItemId : int {
+  kMenuOpenId = 301,
+  kMenuExitId = 302,
+  kMenuUndoId = 303,
+  kMenuSettingId = 304,
+  kMenuVersionId = 305,
+  kMenuRedoId = 306,
+};
+
+win32::Menu createMainMenu();
+
+// Greys Undo and Redo of `menu` when there is nothing to take back or bring again.
+void enableEditItems(HMENU menu, bool canUndo, bool canRedo);
+
+// Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z, which the event loop takes before the focused
+// control sees them.
+win32::Accelerators createEditKeys();
+
+}  // namespace fudekko

@@ -1,0 +1,111 @@
+#include "draft/text_area_win32.h"
+
+#include "common/dpi.h"
+#include "common/scope_guard.h"
+#include "win32/fonts_win32.h"
+#include "win32/window_text_win32.h"
+
+namespace fudekko::win32 {
+
+namespace {
+
+// At 96 DPI.
+constexpr int kFontHeight = 16;
+
+HWND createEdit(HINSTANCE instance, HWND parent, int id) {
+  // Borderless, wrapping at its width, without scroll bars.
+  return ::CreateWindowExW(
+      0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL, 0, 0,
+      0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+}
+
+}  // namespace
+
+TextArea::TextArea(HINSTANCE instance, HWND parent, int id, int dpi)
+    : edit_(createEdit(instance, parent, id)),
+      font_(createJapaneseFont(scaleForDpi(kFontHeight, dpi))),
+      lines_(edit_) {
+  ::SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  ::SendMessageW(edit_, EM_SETLIMITTEXT, kTextAreaLimit, 0);
+}
+
+// Raises programEditing_ until the returned guard goes.
+auto TextArea::programEdit() {
+  programEditing_ = true;
+  return ScopeGuard([this] { programEditing_ = false; });
+}
+
+void TextArea::setDpi(int dpi) {
+  // The new font is in the control before the old one is deleted.
+  Font font = createJapaneseFont(scaleForDpi(kFontHeight, dpi));
+  ::SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+  font_ = std::move(font);
+}
+
+void TextArea::place(const RECT& area) {
+  ::MoveWindow(edit_, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
+}
+
+SIZE TextArea::clientSize() const {
+  RECT client{};
+  ::GetClientRect(edit_, &client);
+  return {client.right, client.bottom};
+}
+
+bool TextArea::visible() const {
+  return ::IsWindowVisible(edit_) != FALSE;
+}
+
+void TextArea::show(bool shown) {
+  ::ShowWindow(edit_, shown ? SW_SHOW : SW_HIDE);
+  ::SetFocus(shown ? edit_ : ::GetParent(edit_));
+}
+
+void TextArea::focus() {
+  ::SetFocus(edit_);
+}
+
+bool TextArea::onNotification(WORD code) {
+  switch (code) {
+    case EN_MAXTEXT:
+      // Typing at the text area's limit is refused: let the user hear it.
+      ::MessageBeep(MB_OK);
+      return false;
+    case EN_CHANGE:
+      if (programEditing_) return false;
+      history_.recordChange(windowText(edit_));
+      return true;
+  }
+  return false;
+}
+
+void TextArea::load(const std::function<void(TextLines&)>& load) {
+  {
+    const auto editing = programEdit();
+    load(lines_);
+  }
+  history_.reset(windowText(edit_));
+}
+
+void TextArea::undo() {
+  if (const auto edit = history_.undo()) apply(*edit);
+}
+
+void TextArea::redo() {
+  if (const auto edit = history_.redo()) apply(*edit);
+}
+
+// Replaces the stretch that `edit` names and leaves the caret behind the new text.
+void TextArea::apply(const TextEdit& edit) {
+  {
+    const auto editing = programEdit();
+    const auto start = static_cast<WPARAM>(edit.position);
+    ::SendMessageW(edit_, EM_SETSEL, start, static_cast<LPARAM>(start + edit.removed.size()));
+    ::SendMessageW(edit_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(edit.inserted.c_str()));
+  }
+  const auto caret = static_cast<LPARAM>(edit.position + edit.inserted.size());
+  ::SendMessageW(edit_, EM_SETSEL, static_cast<WPARAM>(caret), caret);
+  ::SendMessageW(edit_, EM_SCROLLCARET, 0, 0);
+}
+
+}  // namespace fudekko::win32

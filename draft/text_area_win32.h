@@ -1,0 +1,69 @@
+#pragma once
+// The main window's text area: the multi-line edit control that shows and edits the
+// mail's body, its display lines and the history of the user's own edits. Changes the
+// program makes itself (loading a draft or a file, undo, redo) are never recorded as
+// the user's.
+
+#include <windows.h>
+
+#include <functional>
+
+#include "draft/text_area_lines_win32.h"
+#include "draft/text_history.h"
+#include "win32/handles_win32.h"
+
+namespace fudekko::win32 {
+
+class TextArea {
+ public:
+  // Creates the control as a child of `parent` with the identifier `id`, its font for
+  // `dpi`, empty and hidden behind nothing until it is placed.
+  TextArea(HINSTANCE instance, HWND parent, int id, int dpi);
+  TextArea(const TextArea&) = delete;
+  TextArea& operator=(const TextArea&) = delete;
+
+  HWND control() const { return edit_; }
+  const TextLines& lines() const { return lines_; }
+
+  // The font drawn anew for `dpi`.
+  void setDpi(int dpi);
+  void place(const RECT& area);
+  SIZE clientSize() const;
+  bool visible() const;
+  // Shows the control with the keyboard, or hides it and gives the keyboard to its
+  // parent.
+  void show(bool shown);
+  void focus();
+
+  // A notification of the control (WM_COMMAND, with `control()` as its sender):
+  // typing at the limit is refused with a beep, a change is the user's edit. True when
+  // the history changed (what the Edit menu offers may have).
+  bool onNotification(WORD code);
+
+  // Replaces the text by `load` as the program's own change; the history starts anew
+  // from the text it leaves. When `load` throws, the history stays as it was.
+  void load(const std::function<void(TextLines&)>& load);
+
+  // The Edit menu in text mode: takes back the last edit (brings back the last undone
+  // one) in the control, the caret behind the new text, in view.
+  void undo();
+  void redo();
+  bool canUndo() const { return history_.canUndo(); }
+  bool canRedo() const { return history_.canRedo(); }
+  // The next edit starts a step of its own (the mode changed).
+  void seal() { history_.seal(); }
+
+ private:
+  auto programEdit();
+  void apply(const TextEdit& edit);
+
+  HWND edit_ = nullptr;
+  Font font_;
+  TextAreaLines lines_;
+  TextHistory history_;
+  // Raised while the program itself changes the text, so that the change is not
+  // recorded as the user's.
+  bool programEditing_ = false;
+};
+
+}  // namespace fudekko::win32
