@@ -25,6 +25,9 @@
 //   e2e_driver move HWND X Y W H
 //   e2e_driver dpichanged HWND DPI LEFT TOP RIGHT BOTTOM   (WM_DPICHANGED with that
 //                                                            suggested rectangle)
+//   e2e_driver clipboard FOLDER   (prints the clipboard's formats in their order, a
+//                                  registered one by name; writes "PNG", CF_DIBV5 and
+//                                  CF_DIB, where present, to clipboard.png, .dibv5, .dib)
 //
 // HWND is a decimal handle as printed by `find`.
 
@@ -359,11 +362,47 @@ int holdFile(const wchar_t* path, const wchar_t* marker) {
   return 0;
 }
 
+std::string clipboardFormatName(UINT format) {
+  wchar_t name[256] = {};
+  if (::GetClipboardFormatNameW(format, name, 256) > 0) return wideToUtf8(name);
+  return std::to_string(format);
+}
+
+bool writeBytes(const std::wstring& path, const void* data, std::size_t size) {
+  std::FILE* file = ::_wfopen(path.c_str(), L"wb");
+  if (!file) return false;
+  const bool written = std::fwrite(data, 1, size, file) == size;
+  return std::fclose(file) == 0 && written;
+}
+
+// Reads the clipboard as a program that pastes would: every format in its order, and
+// the bytes of the picture formats as they lie there.
+int clipboard(const std::wstring& folder) {
+  if (!::OpenClipboard(nullptr)) return 1;
+  const UINT png = ::RegisterClipboardFormatW(L"PNG");
+  const std::pair<UINT, const wchar_t*> kept[] = {
+      {png, L"clipboard.png"}, {CF_DIBV5, L"clipboard.dibv5"}, {CF_DIB, L"clipboard.dib"}};
+  bool written = true;
+  for (UINT format = ::EnumClipboardFormats(0); format != 0;
+       format = ::EnumClipboardFormats(format)) {
+    print(clipboardFormatName(format));
+  }
+  for (const auto& [format, name] : kept) {
+    const HANDLE data = ::GetClipboardData(format);
+    if (!data) continue;
+    const void* bytes = ::GlobalLock(data);
+    if (bytes) written &= writeBytes(folder + L"\\" + name, bytes, ::GlobalSize(data));
+    ::GlobalUnlock(data);
+  }
+  ::CloseClipboard();
+  return written ? 0 : 1;
+}
+
 int usage() {
   print(
       "usage: e2e_driver "
       "list|find|gone|exists|text|children|enabled|rect|message|post|settext|mouse|stroke|"
-      "input-drag|key|foreground|pixel|screenshot|move|hold ...");
+      "input-drag|key|foreground|pixel|screenshot|move|hold|clipboard ...");
   return 2;
 }
 
@@ -390,6 +429,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"gone") return gone(argc, argv);
   if (command == L"exists") return ::GetFileAttributesW(argv[2]) == INVALID_FILE_ATTRIBUTES;
   if (command == L"hold" && argc >= 4) return holdFile(argv[2], argv[3]);
+  if (command == L"clipboard") return clipboard(argv[2]);
   const HWND window = toWindow(argv[2]);
   if (command == L"text") {
     if (!::IsWindow(window)) return 1;

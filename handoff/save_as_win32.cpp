@@ -1,0 +1,163 @@
+#include "handoff/save_as_win32.h"
+
+#include <commdlg.h>
+
+#include <exception>
+#include <string_view>
+#include <vector>
+
+#include "common/errors.h"
+#include "common/shift_jis.h"
+#include "handoff/handoff_settings.h"
+#include "handoff/save_as_plan.h"
+
+namespace fudekko::win32 {
+
+namespace {
+
+constexpr wchar_t kSaveAsTitle[] = L"名前を付けて保存";
+// The dialog's file-name buffer: room for a long path.
+constexpr std::size_t kPathBufferChars = 32768;
+
+std::wstring ascii(std::string_view text) {
+  return std::wstring(text.begin(), text.end());
+}
+
+// "PNG ファイル (*.png)", "*.png", ... in the dialog's order, each ended by a zero.
+std::wstring typeFilter() {
+  std::wstring filter;
+  for (const AttachmentFormat format : kSaveAsFormats) {
+    const std::wstring extension = ascii(attachmentExtension(format));
+    std::wstring upper = extension.substr(1);
+    for (wchar_t& c : upper) c = c >= L'a' && c <= L'z' ? c - 32 : c;
+    filter += upper + L" ファイル (*" + extension + L")";
+    filter += L'\0';
+    filter += L"*" + extension;
+    filter += L'\0';
+  }
+  return filter;  // the string's own zero ends the list
+}
+
+std::size_t folderEnd(const std::wstring& path) {
+  const std::size_t separator = path.find_last_of(L"\\/");
+  return separator == std::wstring::npos ? 0 : separator;
+}
+
+// The path in Shift-JIS when code page 932 spells it exactly.
+std::optional<std::string> exactSjis(const std::wstring& wide) {
+  std::string sjis = wideToSjis(wide);
+  if (sjisToWide(sjis) != wide) return std::nullopt;
+  return sjis;
+}
+
+// The folder as the attachment writer can open it: in Shift-JIS, through its short
+// name when its own name has characters outside code page 932.
+std::optional<std::wstring> writableFolderSpelling(const std::wstring& folder) {
+  if (exactSjis(folder)) return folder;
+  std::wstring shortName(folder.size() + 1, L'\0');
+  const DWORD length =
+      ::GetShortPathNameW(folder.c_str(), shortName.data(), static_cast<DWORD>(shortName.size()));
+  if (length == 0 || length >= shortName.size()) return std::nullopt;
+  shortName.resize(length);
+  if (exactSjis(shortName)) return shortName;
+  return std::nullopt;
+}
+
+// A temporary file that is removed unless it was moved into place.
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(std::wstring path) : path_(std::move(path)) {}
+  ~TemporaryFile() {
+    if (!path_.empty()) ::DeleteFileW(path_.c_str());
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  const std::wstring& path() const { return path_; }
+  void keep() { path_.clear(); }
+
+ private:
+  std::wstring path_;
+};
+
+class SaveAsError : public Error {
+ public:
+  explicit SaveAsError(const std::wstring& target) : Error(messageFor(target)) {}
+
+ private:
+  static std::string messageFor(const std::wstring& target) {
+    std::string message = kSaveAsWriteFailedMessage;
+    message.replace(message.find("%s"), 2, wideToUtf8(target));
+    return message;
+  }
+};
+
+}  // namespace
+
+std::optional<SaveAsChoice> askSaveAsPath(HWND owner, const std::string& defaultName,
+                                          const std::string& folder, AttachmentFormat format) {
+  const std::wstring filter = typeFilter();
+  std::vector<wchar_t> file(kPathBufferChars, L'\0');
+  const std::wstring name = sjisToWide(defaultName);
+  name.copy(file.data(), std::min(name.size(), file.size() - 1));
+  const std::wstring initialFolder = sjisToWide(folder);
+  const std::wstring defaultExtension = ascii(attachmentExtension(format).substr(1));
+
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = owner;
+  dialog.lpstrFilter = filter.c_str();
+  dialog.nFilterIndex = static_cast<DWORD>(saveAsTypeIndex(format));
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = static_cast<DWORD>(file.size());
+  dialog.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
+  dialog.lpstrTitle = kSaveAsTitle;
+  dialog.lpstrDefExt = defaultExtension.c_str();
+  dialog.Flags =
+      OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  if (!::GetSaveFileNameW(&dialog)) {
+    if (::CommDlgExtendedError() == 0) return std::nullopt;  // cancelled
+    throw Error("保存のダイアログを開けません");
+  }
+  const AttachmentFormat chosen = saveAsFormatAt(dialog.nFilterIndex);
+  return SaveAsChoice{withSaveAsExtension(file.data(), chosen), chosen};
+}
+
+void savePictureAs(const Picture& composite, const std::wstring& target, AttachmentFormat format) {
+  const std::size_t end = folderEnd(target);
+  const std::optional<std::wstring> folder =
+      writableFolderSpelling(end == 0 ? std::wstring(L".") : target.substr(0, end));
+  if (!folder) throw SaveAsError(target);
+  wchar_t made[MAX_PATH + 1] = {};
+  if (::GetTempFileNameW(folder->c_str(), L"Fud", 0, made) == 0) throw SaveAsError(target);
+  TemporaryFile temporary(made);
+  const std::optional<std::string> temporarySjis = exactSjis(temporary.path());
+  if (!temporarySjis) throw SaveAsError(target);
+  try {
+    writeAttachment(composite, *temporarySjis, format);
+  } catch (const std::exception&) {
+    throw SaveAsError(target);
+  }
+  if (!::MoveFileExW(temporary.path().c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    throw SaveAsError(target);
+  }
+  temporary.keep();
+}
+
+bool saveAsFromMainWindow(HWND owner, const Picture& composite, const std::string& subject,
+                          const std::string& firstBodyLine, IniFile& settings) {
+  const AttachmentFormat format = readSaveFormat(settings);
+  const std::optional<SaveAsChoice> choice = askSaveAsPath(
+      owner, defaultSaveAsName(subject, firstBodyLine, format), readSaveFolder(settings), format);
+  if (!choice) return false;
+  savePictureAs(composite, choice->path, choice->format);
+  // A folder that the settings file cannot spell is not stored; the dialog then starts
+  // where the system chooses.
+  if (const auto folder = exactSjis(choice->path.substr(0, folderEnd(choice->path)))) {
+    writeSaveFolder(settings, *folder);
+  }
+  writeSaveFormat(settings, choice->format);
+  return true;
+}
+
+}  // namespace fudekko::win32

@@ -1,0 +1,43 @@
+#pragma once
+// Save as: the system's save dialog and writing the picture where the user chose.
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "handoff/attachment.h"
+#include "imaging/picture.h"
+#include "settings/ini_file.h"
+
+namespace fudekko::win32 {
+
+// "%s に書き込めません", with the target's path.
+inline constexpr char kSaveAsWriteFailedMessage[] = "%s に書き込めません";
+
+struct SaveAsChoice {
+  std::wstring path;  // with the extension of `format` (withSaveAsExtension)
+  AttachmentFormat format = AttachmentFormat::Png;
+};
+
+// The save dialog with the types PNG, GIF and BMP, `format` chosen, `defaultName`
+// (Shift-JIS) as the file name and `folder` (Shift-JIS; empty for the dialog's own
+// choice) as the starting folder. Nothing when the user cancels. Throws Error when the
+// dialog cannot be shown.
+std::optional<SaveAsChoice> askSaveAsPath(HWND owner, const std::string& defaultName,
+                                          const std::string& folder, AttachmentFormat format);
+
+// Writes `composite` to `target` through the attachment writer, into a temporary file
+// beside it that replaces the target only when it is complete. When anything fails,
+// the temporary file goes, an existing target stays as it was and Error
+// ("%s に書き込めません" with the target's path) is thrown.
+void savePictureAs(const Picture& composite, const std::wstring& target, AttachmentFormat format);
+
+// The whole command: the dialog starting from "SaveFolder" and "SaveFormat" of
+// `settings`, the subject's default name, the picture written, and the folder and type
+// stored back. False when the user cancelled. Throws Error as savePictureAs (the
+// settings then stay as they were) and SettingsWriteError.
+bool saveAsFromMainWindow(HWND owner, const Picture& composite, const std::string& subject,
+                          const std::string& firstBodyLine, IniFile& settings);
+
+}  // namespace fudekko::win32
