@@ -40,7 +40,8 @@ std::string jsonString(const std::string& utf8) {
       out += c;
     }
   }
-  return out + "\"";
+  out += "\"";
+  return out;
 }
 
 // The ANSI call's text is code page 932, as Fudekko hands it.
@@ -51,35 +52,62 @@ std::string text(const wchar_t* value) {
   return value ? jsonString(fudekko::wideToUtf8(value)) : "null";
 }
 
+// Built by appending: chains of operator+ on temporaries draw false -Wrestrict warnings
+// from the cross-compiler.
 template <typename Recipient>
 std::string recipientJson(const Recipient& recipient) {
-  return "{\"class\":" + std::to_string(recipient.ulRecipClass) +
-         ",\"name\":" + text(recipient.lpszName) + ",\"address\":" + text(recipient.lpszAddress) +
-         "}";
+  std::string json = "{\"class\":";
+  json += std::to_string(recipient.ulRecipClass);
+  json += ",\"name\":";
+  json += text(recipient.lpszName);
+  json += ",\"address\":";
+  json += text(recipient.lpszAddress);
+  json += "}";
+  return json;
 }
 
 template <typename File>
 std::string fileJson(const File& file) {
-  return "{\"path\":" + text(file.lpszPathName) + ",\"name\":" + text(file.lpszFileName) +
-         ",\"position\":" + std::to_string(file.nPosition) +
-         ",\"flags\":" + std::to_string(file.flFlags) + "}";
+  std::string json = "{\"path\":";
+  json += text(file.lpszPathName);
+  json += ",\"name\":";
+  json += text(file.lpszFileName);
+  json += ",\"position\":";
+  json += std::to_string(file.nPosition);
+  json += ",\"flags\":";
+  json += std::to_string(file.flFlags);
+  json += "}";
+  return json;
 }
 
 template <typename Message>
 std::string messageJson(const char* call, ULONG_PTR uiParam, const Message* message, FLAGS flags) {
-  std::string json = std::string("{\"call\":\"") + call + "\",\"flags\":" + std::to_string(flags) +
-                     ",\"owner\":" + (uiParam ? "true" : "false");
-  if (!message) return json + ",\"message\":null}";
-  json += ",\"subject\":" + text(message->lpszSubject) + ",\"body\":" + text(message->lpszNoteText);
+  std::string json = "{\"call\":\"";
+  json += call;
+  json += "\",\"flags\":";
+  json += std::to_string(flags);
+  json += ",\"owner\":";
+  json += uiParam ? "true" : "false";
+  if (!message) {
+    json += ",\"message\":null}";
+    return json;
+  }
+  json += ",\"subject\":";
+  json += text(message->lpszSubject);
+  json += ",\"body\":";
+  json += text(message->lpszNoteText);
   json += ",\"recipients\":[";
   for (ULONG i = 0; i < message->nRecipCount && message->lpRecips; ++i) {
-    json += (i ? "," : "") + recipientJson(message->lpRecips[i]);
+    if (i) json += ",";
+    json += recipientJson(message->lpRecips[i]);
   }
   json += "],\"files\":[";
   for (ULONG i = 0; i < message->nFileCount && message->lpFiles; ++i) {
-    json += (i ? "," : "") + fileJson(message->lpFiles[i]);
+    if (i) json += ",";
+    json += fileJson(message->lpFiles[i]);
   }
-  return json + "]}";
+  json += "]}";
+  return json;
 }
 
 ULONG record(const std::string& line) {
