@@ -31,16 +31,18 @@ Char* text(std::basic_string<Char>& value) {
   return value.data();
 }
 
-unsigned long sendWide(MapiSendMailW send, HWND owner, const MapiMessageAnsi& ansi) {
-  MapiMessageWide message = widenMapiMessage(ansi);
-  std::vector<MapiRecipDescW> recipients;
+// One call for both character widths: the structures differ only in their text type.
+template <typename Mail, typename Recipient, typename Attachment, typename Message,
+          typename SendMail>
+unsigned long sendThrough(SendMail send, HWND owner, Message& message) {
+  std::vector<Recipient> recipients;
   for (auto& recipient : message.recipients) {
     recipients.push_back({0, static_cast<ULONG>(recipient.recipientClass), text(recipient.name),
                           text(recipient.address), 0, nullptr});
   }
-  MapiFileDescW attachment{
+  Attachment attachment{
       0, 0, kMapiNoPosition, text(message.attachmentPath), text(message.attachmentName), nullptr};
-  MapiMessageW mail{};
+  Mail mail{};
   mail.lpszSubject = text(message.subject);
   mail.lpszNoteText = text(message.body);
   mail.nRecipCount = static_cast<ULONG>(recipients.size());
@@ -50,24 +52,15 @@ unsigned long sendWide(MapiSendMailW send, HWND owner, const MapiMessageAnsi& an
   return send(0, reinterpret_cast<ULONG_PTR>(owner), &mail, kMapiSendFlags, 0);
 }
 
+unsigned long sendWide(MapiSendMailW send, HWND owner, const MapiMessageAnsi& ansi) {
+  MapiMessageWide message = widenMapiMessage(ansi);
+  return sendThrough<MapiMessageW, MapiRecipDescW, MapiFileDescW>(send, owner, message);
+}
+
 // The ANSI call reads the system's ANSI code page; the bytes are code page 932, right
 // on the Japanese systems this program is written for.
 unsigned long sendAnsi(MapiSendMailA send, HWND owner, MapiMessageAnsi message) {
-  std::vector<MapiRecipDesc> recipients;
-  for (auto& recipient : message.recipients) {
-    recipients.push_back({0, static_cast<ULONG>(recipient.recipientClass), text(recipient.name),
-                          text(recipient.address), 0, nullptr});
-  }
-  MapiFileDesc attachment{
-      0, 0, kMapiNoPosition, text(message.attachmentPath), text(message.attachmentName), nullptr};
-  MapiMessage mail{};
-  mail.lpszSubject = text(message.subject);
-  mail.lpszNoteText = text(message.body);
-  mail.nRecipCount = static_cast<ULONG>(recipients.size());
-  mail.lpRecips = recipients.empty() ? nullptr : recipients.data();
-  mail.nFileCount = 1;
-  mail.lpFiles = &attachment;
-  return send(0, reinterpret_cast<ULONG_PTR>(owner), &mail, kMapiSendFlags, 0);
+  return sendThrough<MapiMessage, MapiRecipDesc, MapiFileDesc>(send, owner, message);
 }
 
 }  // namespace
