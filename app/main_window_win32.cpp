@@ -111,7 +111,8 @@ std::string programPath() {
 
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {
+MainWindow::MainWindow(HINSTANCE instance)
+    : instance_(instance), settingsFile_(settingsPathFor(programPath())) {
   registerClass(instance, kClassName, ::GetSysColorBrush(COLOR_BTNFACE),
                 ::LoadIconW(instance, MAKEINTRESOURCEW(1)));
   win32::Menu menu = createMainMenu();
@@ -342,22 +343,17 @@ void MainWindow::updateEditMenu() {
 // settings file, the user's draft is loaded and the pictures exist.
 void MainWindow::onCreate() {
   win32::runHandler(window_, [this] { readSettings(); });
-  win32::runHandler(window_, [this] { drawPenGlyphs(); });
+  // The settings file holds the pen from the first start on: it is stored at once.
+  win32::runHandler(window_, [this] { showAndStorePen(surface_.pen()); });
   win32::runHandler(window_, [this] { takeCommandLineAndDraft(); });
   if (endRequested_) return;
   win32::runHandler(window_, [this] { createPictures(); });
 }
 
 void MainWindow::readSettings() {
-  settingsFile_ = std::make_unique<IniFile>(settingsPathFor(programPath()));
-  mailClientPath_ = readMailClientPath(*settingsFile_);
-  const StartPen pen = readStartPen(*settingsFile_);
-  surface_.setStartPen(pen.colorIndex, pen.lineWidth);
-  surface_.setSmoothInk(readSmoothInk(*settingsFile_));
-}
-
-void MainWindow::drawPenGlyphs() {
-  updatePenGlyphs();
+  mailClientPath_ = readMailClientPath(settingsFile_);
+  surface_.setStartPen(readStoredPen(settingsFile_));
+  surface_.setSmoothInk(readSmoothInk(settingsFile_));
 }
 
 void MainWindow::takeCommandLineAndDraft() {
@@ -433,7 +429,6 @@ void MainWindow::applyDpi() {
   win32::Font textAreaFont = win32::createJapaneseFont(scaleForDpi(kMemoFontHeight, dpi_));
   surface_.setDpi(dpi_);
   toolBar_->setDpi(dpi_, formFont.get());
-  toolBar_->setPenGlyphs(surface_.colorGlyph, surface_.lineGlyph);
   ::SendMessageW(textArea_, WM_SETFONT, reinterpret_cast<WPARAM>(textAreaFont.get()), TRUE);
   formFont_ = std::move(formFont);
   textAreaFont_ = std::move(textAreaFont);
@@ -456,12 +451,12 @@ void MainWindow::onResize() {
   if (!toolBar_) return;
   layout();
   const RECT area = drawingArea();
-  surface_.onResize(area.right - area.left, area.bottom - area.top);
+  surface_.resize(area.right - area.left, area.bottom - area.top);
 }
 
 void MainWindow::paintDrawingArea() {
   win32::PaintDc paint(window_);
-  const Picture* composite = surface_.compositePicture.get();
+  const Picture* composite = surface_.composite();
   if (!composite || composite->empty()) return;
   const RECT area = drawingArea();
   ::IntersectClipRect(paint.get(), area.left, area.top, area.right, area.bottom);
@@ -473,7 +468,7 @@ void MainWindow::paintDrawingArea() {
 }
 
 void MainWindow::showComposite(const Rect& part) {
-  const Picture* composite = surface_.compositePicture.get();
+  const Picture* composite = surface_.composite();
   if (!composite || !window_) return;
   const RECT area = drawingArea();
   const Rect shown = part.intersect({0, 0, composite->width(), composite->height()})
@@ -489,7 +484,7 @@ void MainWindow::showComposite(const Rect& part) {
 }
 
 void MainWindow::onClose() {
-  surface_.onClose();
+  surface_.releaseLayers();
 }
 
 void MainWindow::onExitCommand() {
@@ -520,7 +515,7 @@ void MainWindow::showMailClientDialog() {
   // program is ending under it.
   if (!picked || sessionEnding_ || !window_) return;
   mailClientPath_ = *picked;
-  if (settingsFile_) writeMailClientPath(*settingsFile_, mailClientPath_);
+  writeMailClientPath(settingsFile_, mailClientPath_);
 }
 
 void MainWindow::showVersionDialog() {
@@ -531,36 +526,27 @@ void MainWindow::showVersionDialog() {
 void MainWindow::onSendButtonClick() {
   win32::sendFromMainWindow(
       window_, {mailClientPath_, subject_, headerLines_, attachmentFormat_, draftNotLoaded_},
-      *textAreaLines_, surface_.compositePicture.get(), [this] { showMailClientDialog(); });
+      *textAreaLines_, surface_.composite(), [this] { showMailClientDialog(); });
 }
 
 // --- Pen tools ---
 
-void MainWindow::runPenTool(void (HandwritingSurface::*tool)()) {
-  // The glyphs are redrawn before the pen is stored: they show even when storing fails.
-  struct ShowGlyphs {
-    MainWindow& form;
-    ~ShowGlyphs() {
-      form.toolBar_->setPenGlyphs(form.surface_.colorGlyph, form.surface_.lineGlyph);
-    }
-  } showGlyphs{*this};
-  (surface_.*tool)();
-}
-
-void MainWindow::updatePenGlyphs() {
-  runPenTool(&HandwritingSurface::updatePenGlyphs);
+void MainWindow::showAndStorePen(const Pen& pen) {
+  // Shown first: the buttons show the pen in force even when storing it fails.
+  toolBar_->showPen(pen);
+  storePen(settingsFile_, pen);
 }
 
 void MainWindow::onColorButtonClick() {
-  runPenTool(&HandwritingSurface::onColorButtonClick);
+  showAndStorePen(surface_.cyclePenColor());
 }
 
 void MainWindow::onLineButtonClick() {
-  runPenTool(&HandwritingSurface::onLineButtonClick);
+  showAndStorePen(surface_.cyclePenWidth());
 }
 
 void MainWindow::onEraseButtonClick() {
-  surface_.onEraseButtonClick(toolBar_->isDown(kEraseButtonId));
+  surface_.setEraser(toolBar_->isDown(kEraseButtonId));
 }
 
 // --- Handwriting mode ---
@@ -576,17 +562,17 @@ void MainWindow::onDrawingButtonClick() {
   ::GetWindowRect(window_, &outer);
   ::GetClientRect(textArea_, &memo);
   win32::EditSnapshot snapshot(textArea_);
+  sizeCap_.record(outer.right - outer.left, outer.bottom - outer.top);
   Rect changed;
   try {
-    changed =
-        surface_.onDrawingButtonClick(down, outer.right - outer.left, outer.bottom - outer.top,
-                                      memo.right, memo.bottom, snapshot);
+    changed = down ? surface_.enterHandwriting(snapshot, memo.right, memo.bottom)
+                   : surface_.leaveHandwriting(memo.right, memo.bottom);
   } catch (...) {
     // The mode did not change: the button goes back to the mode in force.
     ::SendMessageW(toolBar_->toolBar(), TB_CHECKBUTTON, kDrawingButtonId, MAKELPARAM(!down, 0));
     throw;
   }
-  toolBar_->setDrawingCaption(utf8ToWide(drawingButtonCaption(down)));
+  toolBar_->showHandwritingMode(down);
   ::ShowWindow(textArea_, down ? SW_HIDE : SW_SHOW);
   ::SetFocus(down ? window_ : textArea_);
   showComposite(changed);
@@ -598,7 +584,7 @@ void MainWindow::onDrawingButtonClick() {
 void MainWindow::onCanResize(int& width, int& height) const {
   if (!toolBar_) return;
   std::int32_t w = width, h = height;
-  surface_.onCanResize(toolBar_->isDown(kDrawingButtonId), w, h);
+  sizeCap_.limit(toolBar_->isDown(kDrawingButtonId), w, h);
   width = w;
   height = h;
 }
@@ -616,7 +602,7 @@ std::vector<Point> MainWindow::mergedMoves(UINT message, POINT client) {
   lastMove_ = current;
 
   std::vector<Point> merged;
-  if (message != WM_MOUSEMOVE || !surface_.smoothInk() || !surface_.penDown) return merged;
+  if (message != WM_MOUSEMOVE || !surface_.smoothInk() || !surface_.isDrawing()) return merged;
   // Newest first; the first entry is `current` itself. A position the history does
   // not hold (a synthesised message) gives -1: then there is nothing to recover.
   MOUSEMOVEPOINT history[64];
@@ -646,41 +632,41 @@ void MainWindow::onMouse(UINT message, WPARAM wParam, LPARAM lParam) {
   const bool inArea = at.y >= 0;
   const std::vector<Point> merged =
       mergedMoves(message, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-  const bool wasDrawing = surface_.penDown;
+  const bool wasDrawing = surface_.isDrawing();
   switch (message) {
     case WM_LBUTTONDOWN:
       if (!inArea) return;
       // The drawing area keeps the mouse until the left button's release.
       ::SetCapture(window_);
-      showComposite(surface_.onDrawingAreaMouseDown(kLeftButton, at));
+      showComposite(surface_.penDown(kLeftButton, at));
       break;
     case WM_RBUTTONDOWN:
-      if (inArea) showComposite(surface_.onDrawingAreaMouseDown(kRightButton, at));
+      if (inArea) showComposite(surface_.penDown(kRightButton, at));
       break;
     case WM_MBUTTONDOWN:
-      if (inArea) showComposite(surface_.onDrawingAreaMouseDown(kMiddleButton, at));
+      if (inArea) showComposite(surface_.penDown(kMiddleButton, at));
       break;
     case WM_MOUSEMOVE:
       // Fast strokes stay round: the positions between two move messages come first.
       for (const Point& between : merged) {
-        showComposite(surface_.onDrawingAreaMouseMove(heldButtons(wParam), between));
+        showComposite(surface_.penMove(heldButtons(wParam), between));
       }
-      showComposite(surface_.onDrawingAreaMouseMove(heldButtons(wParam), at));
+      showComposite(surface_.penMove(heldButtons(wParam), at));
       break;
     case WM_LBUTTONUP:
       if (::GetCapture() == window_) ::ReleaseCapture();
-      showComposite(surface_.onDrawingAreaMouseUp(kLeftButton, at));
+      showComposite(surface_.penUp(kLeftButton, at));
       break;
     case WM_RBUTTONUP:
-      showComposite(surface_.onDrawingAreaMouseUp(kRightButton, at));
+      showComposite(surface_.penUp(kRightButton, at));
       break;
     case WM_MBUTTONUP:
-      showComposite(surface_.onDrawingAreaMouseUp(kMiddleButton, at));
+      showComposite(surface_.penUp(kMiddleButton, at));
       break;
   }
   // A stroke that ended is a step to take back; one that began ended the redos. A
   // move within a stroke changes neither.
-  if (message != WM_MOUSEMOVE || wasDrawing != surface_.penDown) updateEditMenu();
+  if (message != WM_MOUSEMOVE || wasDrawing != surface_.isDrawing()) updateEditMenu();
 }
 
 }  // namespace fudekko
