@@ -38,7 +38,8 @@ using win32::kEraseButtonId;
 
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {
+MainWindow::MainWindow(HINSTANCE instance)
+    : instance_(instance), settingsFile_(settingsPathFor(wideToSjis(win32::programPath()))) {
   registerClass(instance, kClassName, ::GetSysColorBrush(COLOR_BTNFACE),
                 ::LoadIconW(instance, MAKEINTRESOURCEW(1)));
   win32::Menu menu = createMainMenu();
@@ -212,22 +213,17 @@ void MainWindow::updateEditMenu() {
 // settings file, the user's draft is loaded and the pictures exist.
 void MainWindow::onCreate() {
   win32::runHandler(handle(), [this] { readSettings(); });
-  win32::runHandler(handle(), [this] { drawPenGlyphs(); });
+  // The settings file holds the pen from the first start on: it is stored at once.
+  win32::runHandler(handle(), [this] { showAndStorePen(surface_.pen()); });
   win32::runHandler(handle(), [this] { takeCommandLineAndDraft(); });
   if (endRequested_) return;
   win32::runHandler(handle(), [this] { createPictures(); });
 }
 
 void MainWindow::readSettings() {
-  settingsFile_ = std::make_unique<IniFile>(settingsPathFor(wideToSjis(win32::programPath())));
-  mailClientPath_ = readMailClientPath(*settingsFile_);
-  const StartPen pen = readStartPen(*settingsFile_);
-  surface_.setStartPen(pen.colorIndex, pen.lineWidth);
-  surface_.setSmoothInk(readSmoothInk(*settingsFile_));
-}
-
-void MainWindow::drawPenGlyphs() {
-  updatePenGlyphs();
+  mailClientPath_ = readMailClientPath(settingsFile_);
+  surface_.setStartPen(readStoredPen(settingsFile_));
+  surface_.setSmoothInk(readSmoothInk(settingsFile_));
 }
 
 void MainWindow::takeCommandLineAndDraft() {
@@ -278,7 +274,6 @@ void MainWindow::applyDpi() {
   win32::Font toolBarFont = win32::createJapaneseFont(scaleForDpi(kToolBarFontHeight, dpi_));
   surface_.setDpi(dpi_);
   toolBar_->setDpi(dpi_, toolBarFont.get());
-  toolBar_->setPenGlyphs(surface_.colorGlyph, surface_.lineGlyph);
   textArea_->setDpi(dpi_);
   toolBarFont_ = std::move(toolBarFont);
 }
@@ -294,12 +289,12 @@ void MainWindow::onResize() {
   if (!toolBar_) return;
   placeControls();
   const RECT area = drawingArea();
-  surface_.onResize(area.right - area.left, area.bottom - area.top);
+  surface_.resize(area.right - area.left, area.bottom - area.top);
 }
 
 void MainWindow::paintDrawingArea() {
   win32::PaintDc paint(handle());
-  const Picture* composite = surface_.compositePicture.get();
+  const Picture* composite = surface_.composite();
   if (!composite || composite->empty()) return;
   const RECT area = drawingArea();
   ::IntersectClipRect(paint.get(), area.left, area.top, area.right, area.bottom);
@@ -307,7 +302,7 @@ void MainWindow::paintDrawingArea() {
 }
 
 void MainWindow::showComposite(const Rect& part) {
-  const Picture* composite = surface_.compositePicture.get();
+  const Picture* composite = surface_.composite();
   if (!composite || !handle()) return;
   const RECT area = drawingArea();
   const Rect shown = part.intersect({0, 0, composite->width(), composite->height()})
@@ -324,7 +319,7 @@ void MainWindow::showPart(HDC dc, const Picture& composite, const Rect& part) co
 }
 
 void MainWindow::onClose() {
-  surface_.onClose();
+  surface_.releaseLayers();
 }
 
 void MainWindow::onExitCommand() {
@@ -346,7 +341,7 @@ void MainWindow::showMailClientDialog() {
   // program is ending under it.
   if (!picked || sessionEnding_ || !handle()) return;
   mailClientPath_ = *picked;
-  if (settingsFile_) writeMailClientPath(*settingsFile_, mailClientPath_);
+  writeMailClientPath(settingsFile_, mailClientPath_);
 }
 
 void MainWindow::showVersionDialog() {
@@ -357,34 +352,29 @@ void MainWindow::showVersionDialog() {
 void MainWindow::onSendButtonClick() {
   const SendResult result = win32::sendFromMainWindow(
       handle(), {mailClientPath_, subject_, headerLines_, attachmentFormat_, draftNotLoaded_},
-      textArea_->lines(), surface_.compositePicture.get());
+      textArea_->lines(), surface_.composite());
   // Send said so already; the user names the mail client now.
   if (result == SendResult::MailClientMissing) showMailClientDialog();
 }
 
 // --- Pen tools ---
 
-void MainWindow::runPenTool(void (HandwritingSurface::*tool)()) {
-  // The glyphs are redrawn before the pen is stored: they show even when storing fails.
-  const ScopeGuard showGlyphs(
-      [this] { toolBar_->setPenGlyphs(surface_.colorGlyph, surface_.lineGlyph); });
-  (surface_.*tool)();
-}
-
-void MainWindow::updatePenGlyphs() {
-  runPenTool(&HandwritingSurface::updatePenGlyphs);
+void MainWindow::showAndStorePen(const Pen& pen) {
+  // Shown first: the buttons show the pen in force even when storing it fails.
+  toolBar_->showPen(pen);
+  storePen(settingsFile_, pen);
 }
 
 void MainWindow::onColorButtonClick() {
-  runPenTool(&HandwritingSurface::onColorButtonClick);
+  showAndStorePen(surface_.cyclePenColor());
 }
 
 void MainWindow::onLineButtonClick() {
-  runPenTool(&HandwritingSurface::onLineButtonClick);
+  showAndStorePen(surface_.cyclePenWidth());
 }
 
 void MainWindow::onEraseButtonClick() {
-  surface_.onEraseButtonClick(toolBar_->isDown(kEraseButtonId));
+  surface_.setEraser(toolBar_->isDown(kEraseButtonId));
 }
 
 // --- Handwriting mode ---
@@ -399,17 +389,17 @@ void MainWindow::onDrawingButtonClick() {
   ::GetWindowRect(handle(), &outer);
   const SIZE textArea = textArea_->clientSize();
   win32::EditSnapshot snapshot(textArea_->control());
+  sizeCap_.record(outer.right - outer.left, outer.bottom - outer.top);
   Rect changed;
   try {
-    changed =
-        surface_.onDrawingButtonClick(down, outer.right - outer.left, outer.bottom - outer.top,
-                                      textArea.cx, textArea.cy, snapshot);
+    changed = down ? surface_.enterHandwriting(snapshot, textArea.cx, textArea.cy)
+                   : surface_.leaveHandwriting(textArea.cx, textArea.cy);
   } catch (...) {
     // The mode did not change: the button goes back to the mode in force.
     ::SendMessageW(toolBar_->toolBar(), TB_CHECKBUTTON, kDrawingButtonId, MAKELPARAM(!down, 0));
     throw;
   }
-  toolBar_->setDrawingCaption(utf8ToWide(drawingButtonCaption(down)));
+  toolBar_->showHandwritingMode(down);
   textArea_->show(!down);
   showComposite(changed);
   // Each mode offers its own history.
@@ -420,7 +410,7 @@ void MainWindow::onDrawingButtonClick() {
 void MainWindow::onCanResize(int& width, int& height) const {
   if (!toolBar_) return;
   std::int32_t w = width, h = height;
-  surface_.onCanResize(toolBar_->isDown(kDrawingButtonId), w, h);
+  sizeCap_.limit(toolBar_->isDown(kDrawingButtonId), w, h);
   width = w;
   height = h;
 }
@@ -428,7 +418,7 @@ void MainWindow::onCanResize(int& width, int& height) const {
 // --- Strokes ---
 
 std::vector<Point> MainWindow::mergedMoves(UINT message, POINT client) {
-  const bool recover = message == WM_MOUSEMOVE && surface_.smoothInk() && surface_.penDown;
+  const bool recover = message == WM_MOUSEMOVE && surface_.smoothInk() && surface_.isDrawing();
   std::vector<Point> merged = moveHistory_.record(handle(), client, recover);
   for (Point& point : merged) point.y -= drawingTop_;
   return merged;
@@ -440,41 +430,41 @@ void MainWindow::onMouse(UINT message, WPARAM wParam, LPARAM lParam) {
   const bool inArea = at.y >= 0;
   const std::vector<Point> merged =
       mergedMoves(message, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-  const bool wasDrawing = surface_.penDown;
+  const bool wasDrawing = surface_.isDrawing();
   switch (message) {
     case WM_LBUTTONDOWN:
       if (!inArea) return;
       // The drawing area keeps the mouse until the left button's release.
       ::SetCapture(handle());
-      showComposite(surface_.onDrawingAreaMouseDown(kLeftButton, at));
+      showComposite(surface_.penDown(kLeftButton, at));
       break;
     case WM_RBUTTONDOWN:
-      if (inArea) showComposite(surface_.onDrawingAreaMouseDown(kRightButton, at));
+      if (inArea) showComposite(surface_.penDown(kRightButton, at));
       break;
     case WM_MBUTTONDOWN:
-      if (inArea) showComposite(surface_.onDrawingAreaMouseDown(kMiddleButton, at));
+      if (inArea) showComposite(surface_.penDown(kMiddleButton, at));
       break;
     case WM_MOUSEMOVE:
       // Fast strokes stay round: the positions between two move messages come first.
       for (const Point& between : merged) {
-        showComposite(surface_.onDrawingAreaMouseMove(heldButtons(wParam), between));
+        showComposite(surface_.penMove(heldButtons(wParam), between));
       }
-      showComposite(surface_.onDrawingAreaMouseMove(heldButtons(wParam), at));
+      showComposite(surface_.penMove(heldButtons(wParam), at));
       break;
     case WM_LBUTTONUP:
       if (::GetCapture() == handle()) ::ReleaseCapture();
-      showComposite(surface_.onDrawingAreaMouseUp(kLeftButton, at));
+      showComposite(surface_.penUp(kLeftButton, at));
       break;
     case WM_RBUTTONUP:
-      showComposite(surface_.onDrawingAreaMouseUp(kRightButton, at));
+      showComposite(surface_.penUp(kRightButton, at));
       break;
     case WM_MBUTTONUP:
-      showComposite(surface_.onDrawingAreaMouseUp(kMiddleButton, at));
+      showComposite(surface_.penUp(kMiddleButton, at));
       break;
   }
   // A stroke that ended is a step to take back; one that began ended the redos. A
   // move within a stroke changes neither.
-  if (message != WM_MOUSEMOVE || wasDrawing != surface_.penDown) updateEditMenu();
+  if (message != WM_MOUSEMOVE || wasDrawing != surface_.isDrawing()) updateEditMenu();
 }
 
 }  // namespace fudekko

@@ -11,6 +11,7 @@
 
 #include "app/stored_pen.h"
 #include "app/tool_bar_win32.h"
+#include "app/window_size_cap.h"
 #include "draft/text_area_win32.h"
 #include "handoff/attachment.h"
 #include "settings/ini_file.h"
@@ -45,7 +46,7 @@ class MainWindow : public win32::Window<MainWindow> {
   const std::string& subject() const { return subject_; }
   const std::vector<std::string>& headerLines() const { return headerLines_; }
   // Null after onClose.
-  const Picture* compositePicture() const { return surface_.compositePicture.get(); }
+  const Picture* compositePicture() const { return surface_.composite(); }
   const TextLines& textLines() const { return textArea_->lines(); }
 
   // The Option menu's settings command; Send runs it too when the mail client is missing.
@@ -76,7 +77,6 @@ class MainWindow : public win32::Window<MainWindow> {
 
   // The creation sequence (onCreate), in this order.
   void readSettings();
-  void drawPenGlyphs();
   void takeCommandLineAndDraft();
   void createPictures();
 
@@ -93,9 +93,8 @@ class MainWindow : public win32::Window<MainWindow> {
   void onEraseButtonClick();
   void onDrawingButtonClick();
   void onCanResize(int& width, int& height) const;
-  void updatePenGlyphs();
-  // Runs a pen tool of the surface, then shows the glyphs it drew in the tool bar.
-  void runPenTool(void (HandwritingSurface::*tool)());
+  // The tool bar shows `pen`, then the settings file keeps it (which may throw).
+  void showAndStorePen(const Pen& pen);
 
   // The drawing area (drawingArea): the client area below the cool bar.
   RECT drawingArea() const;
@@ -109,11 +108,10 @@ class MainWindow : public win32::Window<MainWindow> {
   // Set by WM_ENDSESSION: the settings file is left as it is from then on.
   bool sessionEnding_ = false;
 
-  // The fields of the window's state; the pen, the pictures and the sizes recorded for
-  // handwriting mode live in the surface.
-  std::unique_ptr<IniFile> settingsFile_;
-  StoredPen storedPen_{settingsFile_};
-  HandwritingSurface surface_{storedPen_};
+  // The fields of the window's state; the pen and the pictures live in the surface.
+  IniFile settingsFile_;
+  HandwritingSurface surface_;
+  WindowSizeCap sizeCap_;
   std::string subject_;
   std::vector<std::string> headerLines_;
   AttachmentFormat attachmentFormat_ = AttachmentFormat::Bmp;

@@ -4,19 +4,14 @@
 
 namespace fudekko {
 
-StartPen readStartPen(const IniFile& file) {
-  StartPen pen;
-  pen.colorIndex =
-      penColorInRange(file.readInteger(kSettingsSection, kPenColorKey, kDefaultPenColor));
-  pen.lineWidth =
-      penWidthInRange(file.readInteger(kSettingsSection, kPenWidthKey, kDefaultPenWidth));
-  return pen;
+Pen readStoredPen(const IniFile& file) {
+  return {penColorInRange(file.readInteger(kSettingsSection, kPenColorKey, kDefaultPenColor)),
+          penWidthInRange(file.readInteger(kSettingsSection, kPenWidthKey, kDefaultPenWidth))};
 }
 
-void StoredPen::storePen(std::int32_t colorIndex, std::int32_t lineWidth) {
-  if (!file_) return;
-  file_->writeInteger(kSettingsSection, kPenColorKey, colorIndex);
-  file_->writeInteger(kSettingsSection, kPenWidthKey, lineWidth);
+void storePen(IniFile& file, const Pen& pen) {
+  file.writeInteger(kSettingsSection, kPenColorKey, pen.colorIndex);
+  file.writeInteger(kSettingsSection, kPenWidthKey, pen.lineWidth);
 }
 
 }  // namespace fudekko

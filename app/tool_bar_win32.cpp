@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "app/pen_glyphs.h"
 #include "win32/dib_win32.h"
 #include "win32/dpi_win32.h"
 
@@ -24,6 +25,10 @@ constexpr int kImageWidth = 47;
 constexpr int kImageHeight = 36;
 
 enum ImageIndex : int { kSendImage, kColorImage, kLineImage, kEraserImage };
+
+// The handwriting button's captions, in text mode and in handwriting mode.
+constexpr wchar_t kHandwritingCaption[] = L"手書き";
+constexpr wchar_t kHandwritingOnCaption[] = L"手書き中";
 
 constexpr Color kCyan = 0xFFFF00;
 constexpr Color kRed = 0x0000FF;
@@ -137,7 +142,7 @@ ToolBar::ToolBar(HINSTANCE instance, HWND parent, HFONT font, int dpi)
 
   TBBUTTON buttons[] = {
       {kSendImage, kSendButtonId, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
-      {0, 0, 0, BTNS_SEP, {}, 0, 0},  // ToolButton1
+      {0, 0, 0, BTNS_SEP, {}, 0, 0},  // the gap after Send, sized in sizeButtons
       {kColorImage, kColorButtonId, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
       {kLineImage, kLineButtonId, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
       {kEraserImage, kEraseButtonId, TBSTATE_ENABLED, BTNS_CHECK, {}, 0, 0},
@@ -200,6 +205,7 @@ void ToolBar::setDpi(int dpi, HFONT font) {
   font_ = font;
   sendGlyph_ = sendGlyph(dpi);
   eraserGlyph_ = eraserGlyph(dpi);
+  drawPenGlyphs();
   setFontAndPadding();
   showGlyphs();
   const SIZE size = sizeButtons();
@@ -212,14 +218,21 @@ void ToolBar::setDpi(int dpi, HFONT font) {
   ::SendMessageW(coolBar_, RB_SETBANDINFOW, 0, reinterpret_cast<LPARAM>(&band));
 }
 
-void ToolBar::setPenGlyphs(const Picture& colorGlyph, const Picture& lineGlyph) noexcept {
-  try {
-    colorGlyph_ = colorGlyph;
-    lineGlyph_ = lineGlyph;
-  } catch (...) {
-    return;  // out of memory: the buttons keep their former glyphs
-  }
+void ToolBar::showPen(const fudekko::Pen& pen) noexcept {
+  pen_ = pen;
+  drawPenGlyphs();
   showGlyphs();
+}
+
+void ToolBar::drawPenGlyphs() noexcept {
+  if (!pen_) return;
+  try {
+    Picture color = colorGlyph(pen_->colorIndex, dpi_);
+    lineGlyph_ = lineGlyph(pen_->lineWidth, dpi_);
+    colorGlyph_ = std::move(color);
+  } catch (...) {
+    // Out of memory: the buttons keep their former glyphs.
+  }
 }
 
 // The image list is built anew each time: it is four small pictures.
@@ -245,8 +258,8 @@ bool ToolBar::isDown(ToolButtonId id) const {
   return ::SendMessageW(toolBar_, TB_ISBUTTONCHECKED, static_cast<WPARAM>(id), 0) != 0;
 }
 
-void ToolBar::setDrawingCaption(std::wstring caption) {
-  drawingCaption_ = std::move(caption);
+void ToolBar::showHandwritingMode(bool on) {
+  handwritingMode_ = on;
   ::InvalidateRect(toolBar_, nullptr, TRUE);
 }
 
@@ -269,8 +282,8 @@ LRESULT ToolBar::customDraw(const NMTBCUSTOMDRAW& draw) const {
         const Selection font(draw.nmcd.hdc, font_);
         ::SetBkMode(draw.nmcd.hdc, TRANSPARENT);
         ::SetTextColor(draw.nmcd.hdc, ::GetSysColor(COLOR_BTNTEXT));
-        ::DrawTextW(draw.nmcd.hdc, drawingCaption_.c_str(), -1, &face,
-                    DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        ::DrawTextW(draw.nmcd.hdc, handwritingMode_ ? kHandwritingOnCaption : kHandwritingCaption,
+                    -1, &face, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
       }
       return CDRF_DODEFAULT;
   }

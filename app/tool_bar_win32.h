@@ -6,10 +6,11 @@
 // The common controls need windows.h first.
 #include <commctrl.h>
 
-#include <string>
+#include <optional>
 
 #include "common/dpi.h"
 #include "imaging/picture.h"
+#include "surface/pen_tools.h"
 #include "win32/handles_win32.h"
 
 namespace fudekko::win32 {
@@ -42,17 +43,16 @@ class ToolBar {
   ToolBar(HINSTANCE instance, HWND parent, HFONT font, int dpi);
 
   // Sizes the buttons, their glyphs and the band anew for `dpi`, the caption in `font`.
-  // The pen glyphs are shown at whatever size they come in with setPenGlyphs.
   void setDpi(int dpi, HFONT font);
 
   HWND coolBar() const { return coolBar_; }
   HWND toolBar() const { return toolBar_; }
 
-  // The colour and line buttons show these glyphs from now on.
-  void setPenGlyphs(const Picture& colorGlyph, const Picture& lineGlyph) noexcept;
+  // The colour and line buttons show `pen` from now on (until then they are blank).
+  void showPen(const fudekko::Pen& pen) noexcept;
   bool isDown(ToolButtonId id) const;
-  const std::wstring& drawingCaption() const { return drawingCaption_; }
-  void setDrawingCaption(std::wstring caption);
+  // The handwriting button's caption: "手書き中" in handwriting mode, "手書き" in text mode.
+  void showHandwritingMode(bool on);
   // The tool bar's NM_CUSTOMDRAW, which its parent passes on.
   LRESULT customDraw(const NMTBCUSTOMDRAW& draw) const;
 
@@ -60,6 +60,7 @@ class ToolBar {
   int layout(int parentWidth);
 
  private:
+  void drawPenGlyphs() noexcept;
   void showGlyphs() noexcept;
   void setFontAndPadding();
   // Sets the buttons' sizes at dpi_; returns the tool bar's size.
@@ -67,11 +68,12 @@ class ToolBar {
 
   HFONT font_;
   int dpi_;
-  std::wstring drawingCaption_ = L"手書き";
+  bool handwritingMode_ = false;
   HWND coolBar_ = nullptr;
   HWND toolBar_ = nullptr;
   Picture sendGlyph_;
   Picture eraserGlyph_;
+  std::optional<fudekko::Pen> pen_;
   Picture colorGlyph_;
   Picture lineGlyph_;
   ImageList images_;

@@ -17,26 +17,19 @@ using fudekko::Rect;
 constexpr std::int32_t kWidth = 1920;
 constexpr std::int32_t kHeight = 1080;
 
-class NoPenStore : public fudekko::PenStore {
- public:
-  void storePen(std::int32_t, std::int32_t) override {}
-};
-
 // A surface with one 300-pixel stroke of width 7, drawn as a mouse would report it.
 struct OneStroke {
   explicit OneStroke(bool smooth) {
     surface.setSmoothInk(smooth);
     surface.createLayers(kWidth, kHeight);
-    surface.colorIndex = 2;
-    surface.lineWidth = 7;
-    surface.onDrawingAreaMouseDown(fudekko::kLeftButton, {800, 500});
+    surface.setStartPen({2, 7});
+    surface.penDown(fudekko::kLeftButton, {800, 500});
     for (std::int32_t x = 806; x <= 1100; x += 6) {
-      area = area.unite(surface.onDrawingAreaMouseMove(fudekko::kLeftButton, {x, 500 + (x % 12)}));
+      area = area.unite(surface.penMove(fudekko::kLeftButton, {x, 500 + (x % 12)}));
     }
-    area = area.unite(surface.onDrawingAreaMouseUp(fudekko::kLeftButton, {1100, 500}));
+    area = area.unite(surface.penUp(fudekko::kLeftButton, {1100, 500}));
   }
-  NoPenStore pens;
-  HandwritingSurface surface{pens};
+  HandwritingSurface surface;
   Rect area;
 };
 

@@ -1,21 +1,22 @@
 #include "surface/compositing.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace fudekko {
 
 namespace {
 
-// Stored value of white in a 32-bit row (blue, green, red, 0): the colour bits only.
-constexpr std::uint32_t kColorBits = 0x00FFFFFF;
-constexpr std::uint32_t kStoredWhite = 0x00FFFFFF;
-
 // One pixel of the rule: the background where the ink is white, the ink elsewhere.
 // Branch-free so that the row loop vectorises.
 inline std::uint32_t over(std::uint32_t ink, std::uint32_t back) {
-  const std::uint32_t transparent = 0u - std::uint32_t((ink & kColorBits) == kStoredWhite);
+  const std::uint32_t transparent = 0u - std::uint32_t((ink & kStoredColorBits) == kStoredWhite);
   return (back & transparent) | (ink & ~transparent);
+}
+
+bool is32(const Picture& picture) {
+  return bitsPerPixel(picture.format()) == 32;
 }
 
 const std::uint32_t* rowOf(const Picture& picture, std::int32_t y) {
@@ -51,20 +52,26 @@ void combineRows(Rect done, std::int32_t inkWidth, InkRowAt inkRowAt, Cell noInk
 
 }  // namespace
 
+Rect spannedRect(Point a, Point b, std::int32_t margin) {
+  // 64-bit arithmetic: the points may lie anywhere in the 32-bit range.
+  const auto clamped = [](std::int64_t v) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+  };
+  return {clamped(std::int64_t(std::min(a.x, b.x)) - margin),
+          clamped(std::int64_t(std::min(a.y, b.y)) - margin),
+          clamped(std::int64_t(std::max(a.x, b.x)) + margin),
+          clamped(std::int64_t(std::max(a.y, b.y)) + margin)};
+}
+
 Rect recomposite(const Picture& ink, const Picture& background, Picture& composite, Point a,
                  Point b, std::int32_t margin) {
-  // 64-bit arithmetic: the points may lie anywhere in the 32-bit range.
-  const std::int64_t left = std::int64_t(std::min(a.x, b.x)) - margin;
-  const std::int64_t top = std::int64_t(std::min(a.y, b.y)) - margin;
-  const std::int64_t right = std::int64_t(std::max(a.x, b.x)) + margin;
-  const std::int64_t bottom = std::int64_t(std::max(a.y, b.y)) + margin;
-  const Rect done{static_cast<std::int32_t>(std::max<std::int64_t>(left, 0)),
-                  static_cast<std::int32_t>(std::max<std::int64_t>(top, 0)),
-                  static_cast<std::int32_t>(std::min<std::int64_t>(right, composite.width())),
-                  static_cast<std::int32_t>(std::min<std::int64_t>(bottom, composite.height()))};
+  return recomposite(ink, background, composite, spannedRect(a, b, margin));
+}
+
+Rect recomposite(const Picture& ink, const Picture& background, Picture& composite, Rect part) {
+  const Rect done = part.intersect({0, 0, composite.width(), composite.height()});
   if (done.empty() || composite.empty()) return {};
 
-  const auto is32 = [](const Picture& p) { return bitsPerPixel(p.format()) == 32; };
   if (!is32(ink) || !is32(background) || !is32(composite)) {
     // Not the layers' own format: the same rule through colours, slowly.
     for (std::int32_t y = done.top; y < done.bottom; ++y) {
@@ -102,7 +109,6 @@ Rect recomposite(const InkLayer& ink, const Picture& background, Picture& compos
   const Rect done = part.intersect({0, 0, composite.width(), composite.height()});
   if (done.empty() || composite.empty()) return {};
 
-  const auto is32 = [](const Picture& p) { return bitsPerPixel(p.format()) == 32; };
   if (!is32(background) || !is32(composite)) {
     for (std::int32_t y = done.top; y < done.bottom; ++y) {
       for (std::int32_t x = done.left; x < done.right; ++x) {

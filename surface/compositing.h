@@ -19,13 +19,17 @@ constexpr std::int32_t scaledRecompositeMargin(int dpi) {
   return scaleForDpi(kRecompositeMargin, dpi);
 }
 
-// Rebuilds `composite` in the rectangle spanned by `a` and `b` widened by `margin`:
-// left min(x) - margin, top min(y) - margin, right max(x) + margin, bottom max(y) + margin. Each
-// pixel becomes the background's where the ink is exactly white and the ink's elsewhere; a pixel
-// outside the ink or the background counts as white, and what falls outside the composite is
-// dropped. The pictures may differ in size; device (32-bit) pictures, as the layers are, take the
-// fast path. Returns the part of the composite that was rebuilt (empty when none), which is what
-// the screen needs to be given.
+// The rectangle spanned by `a` and `b` widened by `margin`: left min(x) - margin, top
+// min(y) - margin, right max(x) + margin, bottom max(y) + margin, each kept within 32 bits.
+Rect spannedRect(Point a, Point b, std::int32_t margin);
+
+// Rebuilds `part` of `composite` from classic ink: each pixel becomes the background's where
+// the ink is exactly white and the ink's elsewhere; a pixel outside the ink or the background
+// counts as white, and what falls outside the composite is dropped. The pictures may differ in
+// size; device (32-bit) pictures, as the layers are, take the fast path. Returns the part of
+// the composite that was rebuilt (empty when none), which is what the screen needs to be given.
+Rect recomposite(const Picture& ink, const Picture& background, Picture& composite, Rect part);
+// The same in spannedRect(a, b, margin).
 Rect recomposite(const Picture& ink, const Picture& background, Picture& composite, Point a,
                  Point b, std::int32_t margin = kRecompositeMargin);
 

@@ -14,12 +14,15 @@ namespace fudekko {
 // then green, then red) and the coverage, 0 (no ink) to 255, in the high byte.
 using InkCell = std::uint32_t;
 
-constexpr std::uint32_t kInkColorBits = 0x00FFFFFF;
+// The colour bits of a cell, and of a 32-bit picture's pixel, which has the same order.
+constexpr std::uint32_t kStoredColorBits = 0x00FFFFFF;
+// White as a 32-bit picture stores it.
+constexpr std::uint32_t kStoredWhite = 0x00FFFFFF;
 constexpr InkCell inkCell(std::uint32_t storedColor, std::uint32_t coverage) {
-  return (storedColor & kInkColorBits) | (coverage << 24);
+  return (storedColor & kStoredColorBits) | (coverage << 24);
 }
 // What a pixel without ink holds: white, uncovered.
-constexpr InkCell kNoInk = 0x00FFFFFF;
+constexpr InkCell kNoInk = kStoredWhite;
 constexpr std::uint32_t coverageOf(InkCell cell) {
   return cell >> 24;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The pen's colour table and the range its stored values must keep.
+// The pen, its colour table and the range its stored values must keep.
 
 #include <array>
 #include <cstdint>
@@ -52,12 +52,12 @@ constexpr int penWidthInRange(std::int32_t stored) {
   return stored > kEraserWidth ? kEraserWidth : stored;
 }
 
-// Where the pen is kept between runs. The program gives the surface one; storing may
-// throw an Error whose message is for the user.
-class PenStore {
- public:
-  virtual ~PenStore() = default;
-  virtual void storePen(std::int32_t colorIndex, std::int32_t lineWidth) = 0;
+// The pen as the user chooses it: an entry of the colour table and a width in pixels
+// at 96 DPI (the eraser being the white pen, kEraserWidth wide).
+struct Pen {
+  std::int32_t colorIndex = kDefaultPenColor;
+  std::int32_t lineWidth = kDefaultPenWidth;
+  friend bool operator==(const Pen&, const Pen&) = default;
 };
 
 }  // namespace fudekko

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "settings/settings.h"
@@ -14,7 +15,7 @@ namespace {
 TEST(StoredPen, DefaultsAndOutOfRangeValues) {
   const test::TestFolder folder;
   IniFile file(folder.file("Fudek.ini"));
-  StartPen got = readStartPen(file);
+  Pen got = readStoredPen(file);
   EXPECT_EQ(got.lineWidth, 5);
   EXPECT_EQ(got.colorIndex, 0);
 
@@ -31,22 +32,22 @@ TEST(StoredPen, DefaultsAndOutOfRangeValues) {
     SCOPED_TRACE(std::string(c.width) + " / " + c.color);
     file.writeString("Main", "PenWidth", c.width);
     file.writeString("Main", "PenColor", c.color);
-    got = readStartPen(file);
+    got = readStoredPen(file);
     EXPECT_EQ(got.lineWidth, c.expectedWidth);
     EXPECT_EQ(got.colorIndex, c.expectedColor);
   }
 }
 
-TEST(StoredPen, StoresColourThenWidthOnceTheFileExists) {
+TEST(StoredPen, StoresColourThenWidth) {
   const test::TestFolder folder;
-  std::unique_ptr<IniFile> file;
-  StoredPen pen(file);
-  pen.storePen(3, 7);  // before the settings file is known: nothing to store into
-  file = std::make_unique<IniFile>(folder.file("Fudek.ini"));
-  pen.storePen(3, 7);
-  EXPECT_EQ(file->readString("Main", "PenColor", ""), "3");
-  EXPECT_EQ(file->readString("Main", "PenWidth", ""), "7");
-  EXPECT_EQ(readStartPen(*file).lineWidth, 7);
+  IniFile file(folder.file("Fudek.ini"));
+  storePen(file, {3, 7});
+  EXPECT_EQ(file.readString("Main", "PenColor", ""), "3");
+  EXPECT_EQ(file.readString("Main", "PenWidth", ""), "7");
+  EXPECT_EQ(readStoredPen(file), (Pen{3, 7}));
+  std::ifstream stored(file.path(), std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(stored), {}};
+  EXPECT_EQ(bytes, "[Main]\r\nPenColor=3\r\nPenWidth=7\r\n");
 }
 
 }  // namespace

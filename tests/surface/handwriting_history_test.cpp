@@ -11,11 +11,6 @@
 namespace fudekko {
 namespace {
 
-class NoPenStore : public PenStore {
- public:
-  void storePen(std::int32_t, std::int32_t) override {}
-};
-
 struct Stroke {
   std::int32_t colorIndex;
   std::int32_t lineWidth;
@@ -27,16 +22,15 @@ struct Stroke {
 constexpr std::int32_t kWidth = 80, kHeight = 60;
 
 void draw(HandwritingSurface& surface, const Stroke& stroke) {
-  surface.colorIndex = stroke.colorIndex;
-  surface.lineWidth = stroke.lineWidth;
-  surface.onDrawingAreaMouseDown(stroke.button, stroke.points.front());
+  surface.setStartPen({stroke.colorIndex, stroke.lineWidth});
+  surface.penDown(stroke.button, stroke.points.front());
   for (std::size_t i = 1; i < stroke.points.size(); ++i) {
-    surface.onDrawingAreaMouseMove(stroke.button, stroke.points[i]);
+    surface.penMove(stroke.button, stroke.points[i]);
   }
   if (stroke.releaseMissed) {
-    surface.onDrawingAreaMouseMove(kNoButton, stroke.points.back());
+    surface.penMove(kNoButton, stroke.points.back());
   } else {
-    surface.onDrawingAreaMouseUp(stroke.button, stroke.points.back());
+    surface.penUp(stroke.button, stroke.points.back());
   }
 }
 
@@ -59,35 +53,43 @@ Stroke randomStroke(std::mt19937& random) {
 std::vector<Color> composite(const HandwritingSurface& surface) {
   std::vector<Color> pixels;
   for (std::int32_t y = 0; y < kHeight; ++y) {
-    for (std::int32_t x = 0; x < kWidth; ++x)
-      pixels.push_back(surface.compositePicture->pixel(x, y));
+    for (std::int32_t x = 0; x < kWidth; ++x) pixels.push_back(surface.composite()->pixel(x, y));
   }
   return pixels;
 }
 
+class WhitePaper : public TextAreaSnapshot {
+ public:
+  void paintInto(Picture& picture) override {
+    picture.setBrushColor(kWhite);
+    picture.fillRect({0, 0, picture.width(), picture.height()});
+  }
+};
+
 class HistoryTest : public testing::TestWithParam<bool> {
  protected:
   HandwritingSurface fresh() {
-    HandwritingSurface surface(pens_);
+    HandwritingSurface surface;
     surface.setSmoothInk(GetParam());
     surface.createLayers(kWidth, kHeight);
     return surface;
   }
   // What the screen must show after `strokes`, drawn from the start.
   std::vector<Color> redrawn(const std::vector<Stroke>& strokes) {
-    HandwritingSurface reference(pens_);
+    HandwritingSurface reference;
     reference.setSmoothInk(GetParam());
     reference.createLayers(kWidth, kHeight);
     for (const Stroke& stroke : strokes) draw(reference, stroke);
-    reference.recomposite({0, 0}, {kWidth, kHeight});
+    // Entering handwriting mode over white paper recomposites everything.
+    reference.enterHandwriting(white_, kWidth, kHeight);
     return composite(reference);
   }
-  NoPenStore pens_;
+  WhitePaper white_;
 };
 
 TEST_P(HistoryTest, RandomStrokesUndosAndRedosShowWhatTheRemainingStrokesDraw) {
   std::mt19937 random(GetParam() ? 5 : 6);
-  HandwritingSurface surface(pens_);
+  HandwritingSurface surface;
   surface.setSmoothInk(GetParam());
   surface.createLayers(kWidth, kHeight);
   std::vector<Stroke> strokes;  // all strokes that can be redone, the shown ones first
@@ -129,19 +131,13 @@ TEST_P(HistoryTest, AnEraserStrokeUndoneBringsTheInkBack) {
 TEST_P(HistoryTest, NothingHappensWhileAStrokeIsDrawnAndTheHistoryOutlivesModeChanges) {
   HandwritingSurface surface = fresh();
   draw(surface, {0, 5, kLeftButton, {{10, 10}, {50, 40}}, false});
-  surface.onDrawingAreaMouseDown(kLeftButton, {20, 50});
+  surface.penDown(kLeftButton, {20, 50});
   EXPECT_TRUE(surface.undo().empty());  // the pen is down
-  surface.onDrawingAreaMouseUp(kLeftButton, {30, 50});
+  surface.penUp(kLeftButton, {30, 50});
 
-  struct White : TextAreaSnapshot {
-    void paintInto(Picture& picture) override {
-      picture.setBrushColor(kWhite);
-      picture.fillRect({0, 0, picture.width(), picture.height()});
-    }
-  } snapshot;
-  surface.onDrawingButtonClick(true, 200, 200, kWidth, kHeight, snapshot);
-  surface.onDrawingButtonClick(false, 200, 200, kWidth, kHeight, snapshot);
-  surface.onDrawingButtonClick(true, 200, 200, kWidth, kHeight, snapshot);
+  surface.enterHandwriting(white_, kWidth, kHeight);
+  surface.leaveHandwriting(kWidth, kHeight);
+  surface.enterHandwriting(white_, kWidth, kHeight);
   surface.undo();
   surface.undo();
   EXPECT_FALSE(surface.canUndo());

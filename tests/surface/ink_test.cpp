@@ -414,25 +414,20 @@ TEST(StrokeSmoother, PassesThroughMidpointsAndEndsAtTheRelease) {
 
 // ---- The surface with smooth ink ----
 
-class NoPenStore : public PenStore {
- public:
-  void storePen(std::int32_t, std::int32_t) override {}
-};
-
 class SmoothStrokeTest : public testing::Test {
  protected:
-  SmoothStrokeTest() : surface(store) {
-    surface.setStartPen(2, 5);  // red, 5 pixels
+  SmoothStrokeTest() {
+    surface.setStartPen({2, 5});  // red, 5 pixels
     surface.createLayers(120, 80);
   }
   // Every pixel of the composite that changed lies in the returned rectangle: the
   // screen, which is given only those rectangles, shows what Send writes.
   Rect checked(const std::function<Rect()>& event) {
-    const Picture before = *surface.compositePicture;
+    const Picture before = *surface.composite();
     const Rect changed = event();
     for (int y = 0; y < 80; ++y) {
       for (int x = 0; x < 120; ++x) {
-        if (surface.compositePicture->pixel(x, y) == before.pixel(x, y)) continue;
+        if (surface.composite()->pixel(x, y) == before.pixel(x, y)) continue;
         EXPECT_TRUE(x >= changed.left && x < changed.right && y >= changed.top &&
                     y < changed.bottom)
             << x << "," << y;
@@ -440,70 +435,74 @@ class SmoothStrokeTest : public testing::Test {
     }
     return changed;
   }
-  Color shown(int x, int y) const { return surface.compositePicture->pixel(x, y); }
-  NoPenStore store;
+  Color shown(int x, int y) const { return surface.composite()->pixel(x, y); }
+  std::uint32_t coverage(int x, int y) const { return coverageOf(surface.ink()->cell(x, y)); }
   HandwritingSurface surface;
 };
 
 TEST_F(SmoothStrokeTest, StrokesDrawAsTheyGoAndEndAtTheRelease) {
   ASSERT_TRUE(surface.smoothInk());
-  ASSERT_TRUE(surface.inkLayer);
-  EXPECT_FALSE(surface.inkPicture);
-  EXPECT_FALSE(checked([&] {
-                 return surface.onDrawingAreaMouseDown(kLeftButton, {10, 40});
-               }).empty());
+  ASSERT_TRUE(surface.ink());
+  EXPECT_FALSE(checked([&] { return surface.penDown(kLeftButton, {10, 40}); }).empty());
   EXPECT_EQ(shown(10, 40), kRed);  // the dot under the pointer
-  checked([&] { return surface.onDrawingAreaMouseMove(kLeftButton, {50, 40}); });
+  checked([&] { return surface.penMove(kLeftButton, {50, 40}); });
   EXPECT_EQ(shown(30, 40), kRed);  // up to the first midpoint
   EXPECT_EQ(shown(45, 40), kWhite);
-  checked([&] { return surface.onDrawingAreaMouseMove(kLeftButton, {90, 20}); });
-  checked([&] { return surface.onDrawingAreaMouseUp(kLeftButton, {100, 20}); });
+  checked([&] { return surface.penMove(kLeftButton, {90, 20}); });
+  checked([&] { return surface.penUp(kLeftButton, {100, 20}); });
   EXPECT_EQ(shown(100, 20), kRed);
   EXPECT_EQ(shown(50, 41), kWhite);  // the corner was rounded off
-  EXPECT_FALSE(surface.penDown);
+  EXPECT_FALSE(surface.isDrawing());
   // Anti-aliased: partly covered pixels along the edges.
   int partial = 0;
   for (int y = 0; y < 80; ++y) {
     for (int x = 0; x < 120; ++x) {
-      const std::uint32_t c = surface.inkLayer->coverage(x, y);
+      const std::uint32_t c = coverage(x, y);
       if (c > 0 && c < 255) ++partial;
     }
   }
   EXPECT_GT(partial, 100);
 
   // The eraser takes the ink away and shows the background again.
-  surface.backgroundPicture->setPixel(70, 30, 0x00FF00);
-  surface.onEraseButtonClick(true);
-  checked([&] { return surface.onDrawingAreaMouseDown(kLeftButton, {70, 31}); });
-  checked([&] { return surface.onDrawingAreaMouseUp(kLeftButton, {70, 31}); });
-  EXPECT_EQ(surface.inkLayer->coverage(70, 30), 0u);
+  class GreenDot : public TextAreaSnapshot {
+    void paintInto(Picture& picture) override {
+      picture.setBrushColor(kWhite);
+      picture.fillRect({0, 0, picture.width(), picture.height()});
+      picture.setPixel(70, 30, 0x00FF00);
+    }
+  } snapshot;
+  surface.enterHandwriting(snapshot, 120, 80);
+  surface.setEraser(true);
+  checked([&] { return surface.penDown(kLeftButton, {70, 31}); });
+  checked([&] { return surface.penUp(kLeftButton, {70, 31}); });
+  EXPECT_EQ(coverage(70, 30), 0u);
   EXPECT_EQ(shown(70, 30), 0x00FF00u);
 }
 
 TEST_F(SmoothStrokeTest, RestartsMissedReleasesAndResizes) {
   // A second button restarts the stroke at its own position: nothing between.
-  checked([&] { return surface.onDrawingAreaMouseDown(kLeftButton, {10, 10}); });
-  checked([&] { return surface.onDrawingAreaMouseDown(kRightButton, {100, 70}); });
-  EXPECT_EQ(surface.inkLayer->coverage(55, 40), 0u);
-  checked([&] { return surface.onDrawingAreaMouseUp(kRightButton, {100, 70}); });
+  checked([&] { return surface.penDown(kLeftButton, {10, 10}); });
+  checked([&] { return surface.penDown(kRightButton, {100, 70}); });
+  EXPECT_EQ(coverage(55, 40), 0u);
+  checked([&] { return surface.penUp(kRightButton, {100, 70}); });
 
   // A missed release completes the last piece but draws nothing towards the new position.
-  checked([&] { return surface.onDrawingAreaMouseDown(kRightButton, {10, 60}); });
-  checked([&] { return surface.onDrawingAreaMouseMove(kRightButton, {40, 60}); });
-  checked([&] { return surface.onDrawingAreaMouseMove(kNoButton, {40, 20}); });
-  EXPECT_FALSE(surface.penDown);
+  checked([&] { return surface.penDown(kRightButton, {10, 60}); });
+  checked([&] { return surface.penMove(kRightButton, {40, 60}); });
+  checked([&] { return surface.penMove(kNoButton, {40, 20}); });
+  EXPECT_FALSE(surface.isDrawing());
   EXPECT_EQ(shown(38, 60), kRed);
-  EXPECT_EQ(surface.inkLayer->coverage(40, 40), 0u);
+  EXPECT_EQ(coverage(40, 40), 0u);
 
   // The drawing area shrinks and grows during a stroke: drawing goes on, clipped.
-  checked([&] { return surface.onDrawingAreaMouseDown(kLeftButton, {20, 30}); });
-  surface.onResize(60, 40);
-  checked([&] { return surface.onDrawingAreaMouseMove(kLeftButton, {100, 30}); });
-  surface.onResize(120, 80);
-  checked([&] { return surface.onDrawingAreaMouseMove(kLeftButton, {110, 50}); });
-  checked([&] { return surface.onDrawingAreaMouseUp(kLeftButton, {110, 50}); });
-  EXPECT_EQ(surface.inkLayer->coverage(30, 30), 255u);
-  EXPECT_EQ(surface.inkLayer->coverage(91, 32), 255u);
+  checked([&] { return surface.penDown(kLeftButton, {20, 30}); });
+  surface.resize(60, 40);
+  checked([&] { return surface.penMove(kLeftButton, {100, 30}); });
+  surface.resize(120, 80);
+  checked([&] { return surface.penMove(kLeftButton, {110, 50}); });
+  checked([&] { return surface.penUp(kLeftButton, {110, 50}); });
+  EXPECT_EQ(coverage(30, 30), 255u);
+  EXPECT_EQ(coverage(91, 32), 255u);
 
   // Entering handwriting mode recomposites everything over the snapshot.
   class Black : public TextAreaSnapshot {
@@ -512,40 +511,40 @@ TEST_F(SmoothStrokeTest, RestartsMissedReleasesAndResizes) {
       picture.fillRect({0, 0, picture.width(), picture.height()});
     }
   } snapshot;
-  const Rect all = surface.onDrawingButtonClick(true, 500, 400, 120, 80, snapshot);
+  const Rect all = surface.enterHandwriting(snapshot, 120, 80);
   EXPECT_EQ(all, (Rect{0, 0, 120, 80}));
   EXPECT_EQ(shown(30, 30), kRed);
   EXPECT_EQ(shown(5, 75), kBlack);
-  surface.onClose();
-  EXPECT_FALSE(surface.inkLayer);
-  EXPECT_TRUE(surface.onDrawingAreaMouseDown(kLeftButton, {1, 1}).empty());
+  surface.releaseLayers();
+  EXPECT_FALSE(surface.ink());
+  EXPECT_TRUE(surface.penDown(kLeftButton, {1, 1}).empty());
 }
 
 TEST(ClassicInk, SurfaceDrawsAsThePictureLinesDo) {
   // "SmoothInk=0": the pen's aliased lines between the very mouse positions, and the
   // white-is-transparent composite, whatever the smooth path does.
-  NoPenStore store;
-  HandwritingSurface surface(store);
+  HandwritingSurface surface;
   surface.setSmoothInk(false);
-  surface.setStartPen(2, 5);
+  surface.setStartPen({2, 5});
   surface.createLayers(120, 80);
-  ASSERT_FALSE(surface.inkLayer);
   Picture ink;
   ink.setSize(120, 80);
   ink.setPenColor(kRed);
   ink.setPenWidth(5);
   const std::vector<Point> positions{{10, 10}, {50, 12}, {51, 13}, {90, 70}, {20, 60}};
-  surface.onDrawingAreaMouseDown(kLeftButton, positions[0]);
+  surface.penDown(kLeftButton, positions[0]);
   ink.moveTo(positions[0]);
   for (std::size_t i = 1; i < positions.size(); ++i) {
-    surface.onDrawingAreaMouseMove(kLeftButton, positions[i]);
+    surface.penMove(kLeftButton, positions[i]);
     ink.lineTo(positions[i]);
   }
-  surface.onDrawingAreaMouseUp(kLeftButton, positions.back());
+  surface.penUp(kLeftButton, positions.back());
   ink.lineTo(positions.back());
   for (int y = 0; y < 80; ++y) {
-    ASSERT_EQ(std::memcmp(surface.inkPicture->scanLine(y), ink.scanLine(y), 4 * 120), 0) << y;
-    ASSERT_EQ(std::memcmp(surface.compositePicture->scanLine(y), ink.scanLine(y), 4 * 120), 0) << y;
+    for (int x = 0; x < 120; ++x) {
+      ASSERT_EQ(colorOfStored(surface.ink()->cell(x, y)), ink.pixel(x, y)) << x << "," << y;
+    }
+    ASSERT_EQ(std::memcmp(surface.composite()->scanLine(y), ink.scanLine(y), 4 * 120), 0) << y;
   }
 }
 
