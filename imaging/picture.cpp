@@ -284,8 +284,13 @@ void Picture::fillSpan(std::int32_t y, std::int32_t x0, std::int32_t x1, std::ui
   }
 }
 
+Rect Picture::paintable() const {
+  const Rect whole{0, 0, width_, height_};
+  return clip_ ? whole.intersect(*clip_) : whole;
+}
+
 void Picture::fillRect(const Rect& rect) {
-  const Rect clipped = rect.intersect({0, 0, width_, height_});
+  const Rect clipped = rect.intersect(paintable());
   if (clipped.empty()) return;
   const std::uint32_t value = storedValue(brushColor_);
   for (std::int32_t y = clipped.top; y < clipped.bottom; ++y) {
@@ -318,16 +323,17 @@ void Picture::paintDisc(Point centre, std::int32_t width, std::uint32_t value) {
   // Every pixel whose centre lies within width / 2 of `centre`.
   const std::int64_t limit = std::int64_t(width) * width;  // (2r)^2
   const std::int32_t reach = width / 2;
+  const Rect area = paintable();
   for (std::int32_t dy = -reach; dy <= reach; ++dy) {
     const std::int64_t y = std::int64_t(centre.y) + dy;
-    if (y < 0 || y >= height_) continue;
+    if (y < area.top || y >= area.bottom) continue;
     std::int32_t span = 0;
     while (span + 1 <= reach &&
            4 * (std::int64_t(span + 1) * (span + 1) + std::int64_t(dy) * dy) <= limit) {
       ++span;
     }
-    const std::int64_t x0 = std::max<std::int64_t>(0, std::int64_t(centre.x) - span);
-    const std::int64_t x1 = std::min<std::int64_t>(width_ - 1, std::int64_t(centre.x) + span);
+    const std::int64_t x0 = std::max<std::int64_t>(area.left, std::int64_t(centre.x) - span);
+    const std::int64_t x1 = std::min<std::int64_t>(area.right - 1, std::int64_t(centre.x) + span);
     if (x0 <= x1)
       fillSpan(static_cast<std::int32_t>(y), static_cast<std::int32_t>(x0),
                static_cast<std::int32_t>(x1), value);
@@ -337,7 +343,8 @@ void Picture::paintDisc(Point centre, std::int32_t width, std::uint32_t value) {
 void Picture::lineTo(Point to) {
   const Point from = penPosition_;
   penPosition_ = to;
-  if (empty()) return;
+  const Rect area = paintable();
+  if (area.empty()) return;
   const std::uint32_t value = storedValue(penColor_);
 
   if (penWidth_ <= 1) {
@@ -349,7 +356,7 @@ void Picture::lineTo(Point to) {
     const int sy = from.y < to.y ? 1 : -1;
     std::int64_t error = dx + dy;
     for (;;) {
-      if (x >= 0 && y >= 0 && x < width_ && y < height_) {
+      if (x >= area.left && y >= area.top && x < area.right && y < area.bottom) {
         storeAt(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y), value);
       }
       if (x == to.x && y == to.y) break;
@@ -369,10 +376,11 @@ void Picture::lineTo(Point to) {
   // A wide pen paints every pixel whose centre lies within width / 2 of the segment:
   // a band with round ends. Scan only the segment's box widened by the radius.
   const std::int64_t reach = penWidth_ / 2 + 1;
-  const std::int64_t left = std::max<std::int64_t>(0, std::min(from.x, to.x) - reach);
-  const std::int64_t right = std::min<std::int64_t>(width_ - 1, std::max(from.x, to.x) + reach);
-  const std::int64_t top = std::max<std::int64_t>(0, std::min(from.y, to.y) - reach);
-  const std::int64_t bottom = std::min<std::int64_t>(height_ - 1, std::max(from.y, to.y) + reach);
+  const std::int64_t left = std::max<std::int64_t>(area.left, std::min(from.x, to.x) - reach);
+  const std::int64_t right = std::min<std::int64_t>(area.right - 1, std::max(from.x, to.x) + reach);
+  const std::int64_t top = std::max<std::int64_t>(area.top, std::min(from.y, to.y) - reach);
+  const std::int64_t bottom =
+      std::min<std::int64_t>(area.bottom - 1, std::max(from.y, to.y) + reach);
   if (left > right || top > bottom) return;
   if (from == to) {
     paintDisc(from, penWidth_, value);

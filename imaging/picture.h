@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "imaging/geometry.h"
@@ -86,6 +87,10 @@ class Picture {
   // ends when the pen is wider than 1) and moves the pen position there.
   void lineTo(Point to);
   void fillRect(const Rect& rect);
+  // lineTo and fillRect paint only inside the clip rectangle (and the picture); the
+  // pixels they paint there are the same as without it. No clip by default.
+  void setClip(const Rect& clip) { clip_ = clip; }
+  void clearClip() { clip_.reset(); }
   // Outline one pixel of pen colour (pen width wide), inside in the brush colour.
   void rectangle(const Rect& rect);
 
@@ -101,6 +106,8 @@ class Picture {
   void storeAt(std::int32_t x, std::int32_t y, std::uint32_t value);
   void fillSpan(std::int32_t y, std::int32_t x0, std::int32_t x1, std::uint32_t value);
   void paintDisc(Point centre, std::int32_t width, std::uint32_t value);
+  // The picture's area within the clip rectangle.
+  Rect paintable() const;
 
   PixelFormat format_ = PixelFormat::Device;
   std::int32_t width_ = 0;
@@ -113,6 +120,7 @@ class Picture {
   std::int32_t penWidth_ = 1;
   Color brushColor_ = kWhite;
   Point penPosition_;
+  std::optional<Rect> clip_;
 };
 
 }  // namespace fudekko

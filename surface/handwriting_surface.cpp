@@ -1,6 +1,7 @@
 #include "surface/handwriting_surface.h"
 
 #include "surface/compositing.h"
+#include "surface/stroke_eraser.h"
 
 namespace fudekko {
 
@@ -10,6 +11,7 @@ void HandwritingSurface::setStartPen(const Pen& stored) {
 
 void HandwritingSurface::createLayers(std::int32_t width, std::int32_t height) {
   ink_.reset();
+  strokes_.clear();
   background_ = std::make_unique<Picture>();
   composite_ = std::make_unique<Picture>();
   for (Picture* layer : {background_.get(), composite_.get()}) {
@@ -17,11 +19,6 @@ void HandwritingSurface::createLayers(std::int32_t width, std::int32_t height) {
     layer->setHeight(height);
   }
   ink_ = makeInk(smoothInk_, width, height, *background_, *composite_);
-  history_.reset(inkRows());
-}
-
-PixelRows HandwritingSurface::inkRows() {
-  return ink_ ? ink_->rows() : PixelRows{};
 }
 
 // --- The pen ---
@@ -40,6 +37,8 @@ const Pen& HandwritingSurface::cyclePenWidth() {
 }
 
 void HandwritingSurface::setEraser(bool on) {
+  if (on == eraser_) return;
+  eraser_ = on;
   if (on) {
     penBeforeEraser_ = pen_;
     pen_ = {kWhiteIndex, kEraserWidth};
@@ -54,48 +53,117 @@ void HandwritingSurface::setDpi(int dpi) {
 
 // --- Strokes ---
 
-InkPen HandwritingSurface::strokePen() const {
-  // The white pen is the eraser: it takes ink away instead of laying white over it.
-  return {colorTableEntry(pen_.colorIndex), pen_.colorIndex == kWhiteIndex, pen_.lineWidth, dpi_};
+StrokePen HandwritingSurface::strokePen() const {
+  // The white pen is the partial eraser: it takes ink away instead of laying white over it.
+  const bool erases = pen_.colorIndex == kWhiteIndex;
+  return {erases ? StrokeTool::PartialEraser : StrokeTool::Pen, colorTableEntry(pen_.colorIndex),
+          pen_.lineWidth, dpi_};
 }
 
-Rect HandwritingSurface::shown(const InkChange& change) {
-  history_.touched(change.ink);
-  return change.shown;
-}
-
-Rect HandwritingSurface::penDown(MouseButton button, Point at) {
+Rect HandwritingSurface::penDown(MouseButton button, Point at, std::uint32_t time) {
   Rect changed;
-  if (drawing_ && ink_) changed = shown(ink_->breakOffStroke());
-  if (!drawing_) strokeButtons_ = kNoButton;
+  if (drawing_) {
+    changed = finishStroke(std::nullopt);
+  } else {
+    strokeButtons_ = kNoButton;
+  }
   strokeButtons_ |= button;
   drawing_ = true;
   penPosition_ = at;
-  if (ink_) changed = changed.unite(shown(ink_->beginStroke(strokePen(), at)));
-  return changed;
+  return changed.unite(startStroke(strokePointAt(at, time)));
 }
 
-Rect HandwritingSurface::penMove(unsigned held, Point at) {
+Rect HandwritingSurface::penMove(unsigned held, Point at, std::uint32_t time) {
   if (!drawing_) return {};
   if ((held & strokeButtons_) == 0) {
     drawing_ = false;
     strokeButtons_ = kNoButton;
-    const Rect changed = ink_ ? shown(ink_->breakOffStroke()) : Rect{};
-    history_.endStroke(inkRows());
-    return changed;
+    return finishStroke(std::nullopt);
   }
   penPosition_ = at;
-  return ink_ ? shown(ink_->continueStroke(at)) : Rect{};
+  const StrokePoint point = strokePointAt(at, time);
+  if (!ink_) return {};
+  if (sweeping_) return sweepTo(point);
+  if (live_.points.size() >= kMaxStrokePoints) {
+    // A stroke this long goes on as a new one: memory stays bounded per stroke.
+    const Rect ended = finishStroke(std::nullopt);
+    return ended.unite(startStroke(point));
+  }
+  live_.points.push_back(point);
+  return ink_->continueStroke(point);
 }
 
-Rect HandwritingSurface::penUp(MouseButton /*button*/, Point at) {
+Rect HandwritingSurface::penUp(MouseButton /*button*/, Point at, std::uint32_t time) {
   if (!drawing_) return {};
-  const Rect changed = ink_ ? shown(ink_->endStroke(at)) : Rect{};
   penPosition_ = at;
   drawing_ = false;
   strokeButtons_ = kNoButton;
-  history_.endStroke(inkRows());
-  return changed;
+  return finishStroke(strokePointAt(at, time));
+}
+
+Rect HandwritingSurface::startStroke(StrokePoint at) {
+  live_ = Stroke{strokePen(), {at}, true, {}};
+  sweeping_ = sweepsStrokes();
+  if (!ink_) return {};
+  return sweeping_ ? sweepTo(at) : ink_->beginStroke(live_.pen, at);
+}
+
+Rect HandwritingSurface::finishStroke(std::optional<StrokePoint> releasedAt) {
+  if (!ink_) return {};
+  if (sweeping_) {
+    const Rect changed = releasedAt ? sweepTo(*releasedAt) : Rect{};
+    strokes_.endRemoval();
+    sweeping_ = false;
+    return changed;
+  }
+  Rect shown;
+  if (releasedAt) {
+    live_.points.push_back(*releasedAt);
+    shown = ink_->endStroke(*releasedAt);
+  } else {
+    live_.released = false;
+    shown = ink_->breakOffStroke();
+  }
+  live_.bounds = ink_->reach(live_);
+  strokes_.add(std::move(live_));
+  live_ = {};
+  return shown;
+}
+
+Rect HandwritingSurface::sweepTo(StrokePoint to) {
+  const StrokePoint previous = live_.points.back();
+  if (!(previous == to)) live_.points.push_back(to);
+  const InkPoint from{previous.x, previous.y}, end{to.x, to.y};
+  const double radius = scaledPenWidth(pen_.lineWidth, dpi_) / 2.0;
+  // The box test first: a stroke's bounds hold all its ink.
+  const Rect box =
+      spannedRect(pixelOf(previous), pixelOf(to), static_cast<std::int32_t>(radius) + 2);
+  Rect removed;
+  const std::vector<Stroke>& strokes = strokes_.strokes();
+  // From the top down, so that a removal leaves the indices still to test in place.
+  for (std::size_t i = strokes.size(); i-- > 0;) {
+    const Stroke& stroke = strokes[i];
+    // Partial-eraser strokes are not the user's strokes: taking one away would bring
+    // back the ink it erased.
+    if (stroke.pen.tool != StrokeTool::Pen || stroke.bounds.intersect(box).empty()) continue;
+    if (eraserTouches(ink_->outline(stroke), from, end, radius)) {
+      removed = removed.unite(strokes_.remove(i));
+    }
+  }
+  return removed.empty() ? Rect{} : redrawAndShow(removed);
+}
+
+Rect HandwritingSurface::redrawAndShow(const Rect& part) {
+  ink_->redraw(part, strokes_.strokes());
+  return ink_->compose(part);
+}
+
+void HandwritingSurface::resizeInk(std::int32_t width, std::int32_t height) {
+  const std::int32_t oldWidth = ink_->width(), oldHeight = ink_->height();
+  ink_->setSize(width, height);
+  // Strokes are kept whole: what a smaller size cut off comes back.
+  if (width > oldWidth) ink_->redraw({oldWidth, 0, width, height}, strokes_.strokes());
+  if (height > oldHeight) ink_->redraw({0, oldHeight, width, height}, strokes_.strokes());
 }
 
 Rect HandwritingSurface::recomposeAround(Point a, Point b) {
@@ -112,11 +180,10 @@ Rect HandwritingSurface::enterHandwriting(TextAreaSnapshot& snapshot, std::int32
   if (!background_->empty()) snapshot.paintInto(*background_);
   // Whatever the painter did to the brush, area added by a later resize is white.
   background_->setBrushColor(kWhite);
-  // The ink keeps its pixels at the top-left: earlier strokes stay in place.
-  ink_->setSize(width, height);
+  // Earlier strokes stay in place.
+  resizeInk(width, height);
   composite_->setWidth(width);
   composite_->setHeight(height);
-  history_.rebase(inkRows());
   return recomposeAround({0, 0}, {width, height});
 }
 
@@ -129,8 +196,11 @@ void HandwritingSurface::resize(std::int32_t drawingAreaWidth, std::int32_t draw
   if (!ink_) return;
   background_->setWidth(drawingAreaWidth);
   background_->setHeight(drawingAreaHeight);
-  ink_->setSize(drawingAreaWidth, drawingAreaHeight);
-  history_.rebase(inkRows());
+  // The stroke being drawn ends at the old size and goes on as a new one at the new.
+  const bool restart = drawing_;
+  if (restart) finishStroke(std::nullopt);
+  resizeInk(drawingAreaWidth, drawingAreaHeight);
+  if (restart) startStroke(strokePointAt(penPosition_));
 }
 
 void HandwritingSurface::releaseLayers() {
@@ -143,17 +213,14 @@ void HandwritingSurface::releaseLayers() {
 
 Rect HandwritingSurface::undo() {
   if (drawing_ || !ink_) return {};
-  return showRestored(history_.undo(inkRows()));
+  const Rect changed = strokes_.undo();
+  return changed.empty() ? Rect{} : redrawAndShow(changed);
 }
 
 Rect HandwritingSurface::redo() {
   if (drawing_ || !ink_) return {};
-  return showRestored(history_.redo(inkRows()));
-}
-
-Rect HandwritingSurface::showRestored(const Rect& restored) {
-  // Exactly the restored pixels: no margin is needed around what is known.
-  return restored.empty() ? Rect{} : ink_->compose(restored);
+  const Rect changed = strokes_.redo();
+  return changed.empty() ? Rect{} : redrawAndShow(changed);
 }
 
 }  // namespace fudekko

@@ -5,13 +5,16 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <span>
 
 #include "common/dpi.h"
 #include "imaging/geometry.h"
 #include "imaging/picture.h"
 #include "surface/ink.h"
 #include "surface/pen_tools.h"
-#include "surface/stroke_history.h"
+#include "surface/stroke.h"
+#include "surface/stroke_list.h"
 
 namespace fudekko {
 
@@ -31,8 +34,14 @@ class TextAreaSnapshot {
   virtual void paintInto(Picture& picture) = 0;
 };
 
+// What the eraser takes away: the ink it passes over, or every stroke it touches, whole.
+enum class EraserKind { Partial, Stroke };
+
 class HandwritingSurface {
  public:
+  // A stroke longer than this goes on as a new one.
+  static constexpr std::size_t kMaxStrokePoints = std::size_t{1} << 20;
+
   // --- Creation sequence ---
   // Smooth ink (the default) or the classic look (see surface/ink.h). Set before
   // createLayers.
@@ -55,6 +64,11 @@ class HandwritingSurface {
   // The eraser is the white pen, kEraserWidth wide; turning it off brings back the pen
   // it replaced. Nothing to keep between runs.
   void setEraser(bool on);
+  bool eraser() const { return eraser_; }
+  // The partial eraser (the default) draws eraser strokes; the stroke eraser removes
+  // the strokes its sweep touches, in one step. Takes effect at the next stroke.
+  void setEraserKind(EraserKind kind) { eraserKind_ = kind; }
+  EraserKind eraserKind() const { return eraserKind_; }
 
   // --- DPI ---
   // The DPI of the window the surface is shown in (96 until set). The pen keeps its
@@ -68,26 +82,29 @@ class HandwritingSurface {
   // Each returns the rectangle of the composite that changed (possibly empty): the
   // shell copies it onto the screen at once.
   // `button` went down; a second button restarts the stroke where it went down.
-  Rect penDown(MouseButton button, Point at);
+  Rect penDown(MouseButton button, Point at, std::uint32_t time = 0);
   // `held`: the buttons held during the move (a MouseButton combination). A move that
   // comes while none of the buttons that started the stroke is held means their
   // release was missed (it happened outside the drawing area, which keeps the mouse
   // only for the left button): the stroke ends without drawing towards `at` (smooth
   // ink completes its last piece up to the previous position).
-  Rect penMove(unsigned held, Point at);
-  Rect penUp(MouseButton button, Point at);
+  Rect penMove(unsigned held, Point at, std::uint32_t time = 0);
+  Rect penUp(MouseButton button, Point at, std::uint32_t time = 0);
   // Between a button's press and the end of its stroke.
   bool isDrawing() const { return drawing_; }
   // The last position a stroke was given.
   Point penPosition() const { return penPosition_; }
 
-  // --- History of strokes ---
+  // --- The strokes and their history ---
   // A stroke runs from a button's press to its release (or to the move that finds the
-  // release missed); eraser strokes are strokes too. Undo takes the last one back, redo
-  // brings it again; each returns the rectangle of the composite to show. Nothing
-  // while a stroke is being drawn. The history lasts through mode changes and Sends.
-  bool canUndo() const { return history_.canUndo(); }
-  bool canRedo() const { return history_.canRedo(); }
+  // release missed); partial-eraser strokes are strokes too, and a sweep of the stroke
+  // eraser is a step. Undo takes the last step back, redo brings it again; each
+  // returns the rectangle of the composite to show. Nothing while a stroke is being
+  // drawn. The history lasts through mode changes and Sends.
+  std::span<const Stroke> strokes() const { return strokes_.strokes(); }
+  const StrokeList& strokeList() const { return strokes_; }
+  bool canUndo() const { return strokes_.canUndo(); }
+  bool canRedo() const { return strokes_.canRedo(); }
   Rect undo();
   Rect redo();
 
@@ -98,8 +115,10 @@ class HandwritingSurface {
   // show. Nothing before createLayers or after releaseLayers.
   Rect enterHandwriting(TextAreaSnapshot& snapshot, std::int32_t width, std::int32_t height);
   Rect leaveHandwriting(std::int32_t width, std::int32_t height);
-  // After every size change: background and ink follow the drawing area; the composite
-  // keeps its size. Nothing before createLayers or after releaseLayers.
+  // After every size change: background and ink follow the drawing area (new ink area
+  // is rendered from the strokes); the composite keeps its size. A stroke being drawn
+  // ends there and goes on as a new one. Nothing before createLayers or after
+  // releaseLayers.
   void resize(std::int32_t drawingAreaWidth, std::int32_t drawingAreaHeight);
   // Frees the background, ink and composite.
   void releaseLayers();
@@ -111,22 +130,29 @@ class HandwritingSurface {
   const Ink* ink() const { return ink_.get(); }
 
  private:
-  InkPen strokePen() const;
-  // Notes what a stroke changed in the history; returns what to show.
-  Rect shown(const InkChange& change);
-  // The ink, as the history sees it.
-  PixelRows inkRows();
+  StrokePen strokePen() const;
+  bool sweepsStrokes() const { return eraser_ && eraserKind_ == EraserKind::Stroke; }
+  // The stroke or sweep that `button` starts at `at`.
+  Rect startStroke(StrokePoint at);
+  // Ends the stroke or sweep being drawn: released at `at`, or broken off.
+  Rect finishStroke(std::optional<StrokePoint> releasedAt);
+  // The stroke eraser's sweep reaches `to`: the strokes it touches go.
+  Rect sweepTo(StrokePoint to);
+  // Sets the ink's size, rendering the area it gained from the strokes.
+  void resizeInk(std::int32_t width, std::int32_t height);
+  // Renders `part` of the ink anew from the strokes and recomposites it.
+  Rect redrawAndShow(const Rect& part);
   // Rebuilds the composite around the rectangle spanned by `a` and `b`, widened by the
   // margin; returns the rebuilt part.
   Rect recomposeAround(Point a, Point b);
-  // Recomposites what undo or redo put back into the ink.
-  Rect showRestored(const Rect& restored);
 
   int dpi_ = kBaseDpi;
   bool smoothInk_ = true;
   Pen pen_;
   // The pen that the eraser replaced.
   Pen penBeforeEraser_;
+  bool eraser_ = false;
+  EraserKind eraserKind_ = EraserKind::Partial;
   bool drawing_ = false;
   Point penPosition_;
   // The buttons pressed since the stroke began.
@@ -136,7 +162,10 @@ class HandwritingSurface {
   std::unique_ptr<Picture> background_;
   std::unique_ptr<Picture> composite_;
   std::unique_ptr<Ink> ink_;
-  StrokeHistory history_;
+  StrokeList strokes_;
+  // The stroke being drawn (its pen and points so far), or the sweep's path.
+  Stroke live_;
+  bool sweeping_ = false;
 };
 
 }  // namespace fudekko

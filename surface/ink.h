@@ -1,56 +1,66 @@
 #pragma once
-// The ink of the handwriting surface, of either kind, laid over the text snapshot into
-// the composite. Smooth ink (the default): anti-aliased strokes along a smoothed path,
-// held as colour plus coverage. Classic ink: aliased straight segments between the
-// mouse positions in a picture in which white is transparent.
+// The ink of the handwriting surface, of either kind, rendered from the strokes and
+// laid over the text snapshot into the composite. Smooth ink (the default):
+// anti-aliased strokes along a smoothed path, held as colour plus coverage. Classic
+// ink: aliased straight segments between the mouse positions in a picture in which
+// white is transparent.
 
 #include <cstdint>
 #include <memory>
+#include <span>
+#include <vector>
 
-#include "common/dpi.h"
 #include "imaging/geometry.h"
 #include "imaging/picture.h"
 #include "surface/ink_layer.h"
-#include "surface/stroke_history.h"
+#include "surface/ink_rasterizer.h"
+#include "surface/stroke.h"
 
 namespace fudekko {
 
-// What a stroke is drawn with.
-struct InkPen {
-  Color color = kBlack;
-  bool erases = false;         // takes ink away instead of laying it (the white pen)
-  std::int32_t lineWidth = 1;  // at 96 DPI, as the user chose it
-  int dpi = kBaseDpi;          // the window's when the stroke began
-};
-
-// What one step of a stroke changed: the ink's pixels (for the history) and the part of
-// the composite rebuilt from them (for the screen), either possibly empty.
-struct InkChange {
-  Rect ink;
-  Rect shown;
+// The centre line a stroke's ink follows and its half width, for telling what touches it.
+struct StrokeOutline {
+  std::vector<InkPoint> path;
+  double radius = 0.5;
 };
 
 class Ink {
  public:
   virtual ~Ink() = default;
 
-  // Keeps the ink at the top-left; new area holds no ink.
+  // Keeps the ink at the top-left; new area holds no ink until redrawn.
   virtual void setSize(std::int32_t width, std::int32_t height) = 0;
+  virtual std::int32_t width() const = 0;
+  virtual std::int32_t height() const = 0;
   // The colour and coverage at (x, y); outside the ink, none.
   virtual InkCell cell(std::int32_t x, std::int32_t y) const = 0;
-  // The ink as the stroke history sees it.
-  virtual PixelRows rows() = 0;
 
-  // A stroke with `pen` goes down at `at`, continues to `to`, is released at `at`, or
-  // ends where it reached (when a second button restarts it or its release was missed).
-  virtual InkChange beginStroke(const InkPen& pen, Point at) = 0;
-  virtual InkChange continueStroke(Point to) = 0;
-  virtual InkChange endStroke(Point at) = 0;
-  virtual InkChange breakOffStroke() = 0;
+  // The stroke being drawn: goes down at `at` with `pen`, continues to `to`, is released
+  // at `at`, or ends where it reached (when a second button restarts it or its release
+  // was missed). Each draws at once and returns the part of the composite rebuilt. A
+  // finished stroke leaves the ink exactly as redraw would give it.
+  virtual Rect beginStroke(const StrokePen& pen, StrokePoint at) = 0;
+  virtual Rect continueStroke(StrokePoint to) = 0;
+  virtual Rect endStroke(StrokePoint at) = 0;
+  virtual Rect breakOffStroke() = 0;
 
+  // The pixels the ink of `stroke` may touch (kept within 32 bits).
+  virtual Rect reach(const Stroke& stroke) const = 0;
+  virtual StrokeOutline outline(const Stroke& stroke) const = 0;
+
+  // Renders `part` of the ink anew from `strokes` (those whose bounds meet it, in
+  // order) over no ink. Does not compose.
+  void redraw(Rect part, std::span<const Stroke> strokes);
   // Rebuilds `part` of the composite from the ink over the background; returns the part
   // rebuilt (empty when none).
   virtual Rect compose(Rect part) = 0;
+
+ protected:
+  // `part` (within the ink) holds no ink.
+  virtual void clear(const Rect& part) = 0;
+  // Draws a finished stroke over the ink, changing only the pixels within `clip`. Not
+  // while a stroke is being drawn.
+  virtual void render(const Stroke& stroke, const Rect& clip) = 0;
 };
 
 // Ink of `width` x `height`, holding none, laid over `background` into `composite`; both

@@ -114,7 +114,8 @@ InkCell inkErased(InkCell under, std::uint32_t coverage) {
   return inkCell(under, divideBy255(coverageOf(under) * (255 - std::min(coverage, 255u))));
 }
 
-void InkRasterizer::beginStroke(InkLayer& layer, Color color, bool erases, double diameter) {
+void InkRasterizer::beginStroke(InkLayer& layer, Color color, bool erases, double diameter,
+                                const std::optional<Rect>& clip) {
   endStroke();
   const std::size_t cells = std::size_t(layer.width()) * std::size_t(layer.height());
   if (layer.width() != scratchWidth_ || layer.height() != scratchHeight_) {
@@ -137,6 +138,7 @@ void InkRasterizer::beginStroke(InkLayer& layer, Color color, bool erases, doubl
   color_ = storedColorOf(color);
   erases_ = erases;
   radius_ = std::max(diameter, 1.0) / 2;
+  clip_ = clip;
 }
 
 void InkRasterizer::endStroke() {
@@ -156,17 +158,22 @@ Rect InkRasterizer::segment(InkPoint from, InkPoint to) {
   if (!layer_ || layer_->empty()) return {};
   if (layer_->width() != scratchWidth_ || layer_->height() != scratchHeight_) {
     // The layer was resized during the stroke: carry on as a new stroke.
-    beginStroke(*layer_, colorOfStored(color_), erases_, radius_ * 2);
+    beginStroke(*layer_, colorOfStored(color_), erases_, radius_ * 2, clip_);
   }
   const std::int32_t width = layer_->width(), height = layer_->height();
+  Rect area{0, 0, width, height};
+  if (clip_) area = area.intersect(*clip_);
+  if (area.empty()) return {};
   // Pixels whose centre lies farther than this from the segment get nothing.
   const double reach = radius_ + 1;
   const Capsule capsule(from, to, radius_);
   const double vx = to.x - from.x, vy = to.y - from.y;
 
   Rect changed{width, height, 0, 0};
-  const std::int32_t firstRow = floorClamped(std::min(from.y, to.y) - reach, 0, height - 1);
-  const std::int32_t lastRow = floorClamped(std::max(from.y, to.y) + reach, -1, height - 1);
+  const std::int32_t firstRow =
+      floorClamped(std::min(from.y, to.y) - reach, area.top, area.bottom - 1);
+  const std::int32_t lastRow =
+      floorClamped(std::max(from.y, to.y) + reach, area.top - 1, area.bottom - 1);
   for (std::int32_t y = firstRow; y <= lastRow; ++y) {
     const double cy = y + 0.5;
     // The piece of the segment within reach of this row, and its columns.
@@ -182,8 +189,10 @@ Rect InkRasterizer::segment(InkPoint from, InkPoint to) {
       continue;
     }
     const double x0 = from.x + s0 * vx, x1 = from.x + s1 * vx;
-    const std::int32_t firstColumn = floorClamped(std::min(x0, x1) - reach, 0, width - 1);
-    const std::int32_t lastColumn = floorClamped(std::max(x0, x1) + reach, -1, width - 1);
+    const std::int32_t firstColumn =
+        floorClamped(std::min(x0, x1) - reach, area.left, area.right - 1);
+    const std::int32_t lastColumn =
+        floorClamped(std::max(x0, x1) + reach, area.left - 1, area.right - 1);
     std::int32_t rowLeft = width, rowRight = 0;
     for (std::int32_t x = firstColumn; x <= lastColumn; ++x) {
       const double share = capsule.coverage(x + 0.5, cy);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "imaging/geometry.h"
@@ -31,8 +32,10 @@ inline InkPoint pixelCentre(Point at) {
 // eraser takes that share of the coverage away.
 class InkRasterizer {
  public:
-  // `layer` must outlive the stroke. `diameter` in pixels (at least 1 is drawn).
-  void beginStroke(InkLayer& layer, Color color, bool erases, double diameter);
+  // `layer` must outlive the stroke. `diameter` in pixels (at least 1 is drawn). Only
+  // the cells within `clip` change (the coverage there is the same as without it).
+  void beginStroke(InkLayer& layer, Color color, bool erases, double diameter,
+                   const std::optional<Rect>& clip = std::nullopt);
   // A segment of the stroke (from == to draws a round dot). Returns the rectangle of
   // the layer that changed, empty when none.
   Rect segment(InkPoint from, InkPoint to);
@@ -53,6 +56,7 @@ class InkRasterizer {
   std::uint32_t color_ = 0;  // stored order
   bool erases_ = false;
   double radius_ = 0.5;
+  std::optional<Rect> clip_;
   // Per pixel of the layer, the stroke's coverage so far and the cell it began with;
   // only pixels within `touched_` may be non-zero.
   std::vector<std::uint8_t> strokeCoverage_;

@@ -1,5 +1,5 @@
-// Undo and redo of whole strokes on the surface, against a surface that draws only the
-// strokes the history should leave, from the start.
+// Strokes, stroke-eraser sweeps, undo and redo on the surface, against a fresh render
+// of the strokes that remain and against the lists each step should give back.
 
 #include <gtest/gtest.h>
 
@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "surface/handwriting_surface.h"
+#include "surface/ink.h"
 
 namespace fudekko {
 namespace {
 
-struct Stroke {
+struct StrokeInput {
   std::int32_t colorIndex;
   std::int32_t lineWidth;
   MouseButton button;
@@ -21,7 +22,7 @@ struct Stroke {
 
 constexpr std::int32_t kWidth = 80, kHeight = 60;
 
-void draw(HandwritingSurface& surface, const Stroke& stroke) {
+void draw(HandwritingSurface& surface, const StrokeInput& stroke) {
   surface.setStartPen({stroke.colorIndex, stroke.lineWidth});
   surface.penDown(stroke.button, stroke.points.front());
   for (std::size_t i = 1; i < stroke.points.size(); ++i) {
@@ -34,8 +35,8 @@ void draw(HandwritingSurface& surface, const Stroke& stroke) {
   }
 }
 
-Stroke randomStroke(std::mt19937& random) {
-  Stroke stroke;
+StrokeInput randomStroke(std::mt19937& random) {
+  StrokeInput stroke;
   const bool eraser = random() % 4 == 0;
   stroke.colorIndex = eraser ? kWhiteIndex : std::int32_t(random() % 15);
   stroke.lineWidth = eraser ? kEraserWidth : std::int32_t(1 + 2 * (random() % 4));
@@ -75,11 +76,11 @@ class HistoryTest : public testing::TestWithParam<bool> {
     return surface;
   }
   // What the screen must show after `strokes`, drawn from the start.
-  std::vector<Color> redrawn(const std::vector<Stroke>& strokes) {
+  std::vector<Color> redrawn(const std::vector<StrokeInput>& strokes) {
     HandwritingSurface reference;
     reference.setSmoothInk(GetParam());
     reference.createLayers(kWidth, kHeight);
-    for (const Stroke& stroke : strokes) draw(reference, stroke);
+    for (const StrokeInput& stroke : strokes) draw(reference, stroke);
     // Entering handwriting mode over white paper recomposites everything.
     reference.enterHandwriting(white_, kWidth, kHeight);
     return composite(reference);
@@ -87,33 +88,111 @@ class HistoryTest : public testing::TestWithParam<bool> {
   WhitePaper white_;
 };
 
-TEST_P(HistoryTest, RandomStrokesUndosAndRedosShowWhatTheRemainingStrokesDraw) {
+// A sweep of the stroke eraser along `points`.
+void sweep(HandwritingSurface& surface, const std::vector<Point>& points) {
+  surface.setEraser(true);
+  surface.setEraserKind(EraserKind::Stroke);
+  surface.penDown(kLeftButton, points.front());
+  for (std::size_t i = 1; i < points.size(); ++i) surface.penMove(kLeftButton, points[i]);
+  surface.penUp(kLeftButton, points.back());
+  surface.setEraser(false);
+}
+
+// The composite that `strokes` give rendered from scratch over white paper.
+std::vector<Color> rendered(bool smooth, std::span<const fudekko::Stroke> strokes) {
+  Picture background, shown;
+  for (Picture* layer : {&background, &shown}) layer->setSize(kWidth, kHeight);
+  const std::unique_ptr<Ink> ink = makeInk(smooth, kWidth, kHeight, background, shown);
+  ink->redraw({0, 0, kWidth, kHeight}, strokes);
+  ink->compose({0, 0, kWidth, kHeight});
+  std::vector<Color> pixels;
+  for (std::int32_t y = 0; y < kHeight; ++y) {
+    for (std::int32_t x = 0; x < kWidth; ++x) pixels.push_back(shown.pixel(x, y));
+  }
+  return pixels;
+}
+
+TEST_P(HistoryTest, RandomStrokesSweepsUndosAndRedosShowAFreshRenderOfWhatRemains) {
   std::mt19937 random(GetParam() ? 5 : 6);
-  HandwritingSurface surface;
-  surface.setSmoothInk(GetParam());
-  surface.createLayers(kWidth, kHeight);
-  std::vector<Stroke> strokes;  // all strokes that can be redone, the shown ones first
-  std::size_t shown = 0;
-  for (int step = 0; step < 120; ++step) {
-    const int what = random() % 5;
-    if (what < 2) {
-      strokes.resize(shown);
-      strokes.push_back(randomStroke(random));
-      draw(surface, strokes.back());
-      ++shown;
-    } else if (what < 4) {
+  HandwritingSurface surface = fresh();
+  // The list after each step, the shown one at `at`.
+  std::vector<std::vector<fudekko::Stroke>> lists{{}};
+  std::size_t at = 0, sweepsThatErased = 0;
+  const auto current = [&surface] {
+    return std::vector<fudekko::Stroke>(surface.strokes().begin(), surface.strokes().end());
+  };
+  for (int step = 0; step < 150; ++step) {
+    const int what = random() % 6;
+    if (what < 3) {
+      const std::size_t before = surface.strokes().size();
+      if (what < 2) {
+        draw(surface, randomStroke(random));
+      } else {
+        sweep(surface, randomStroke(random).points);
+      }
+      if (current() != lists[at]) {
+        lists.resize(at + 1);
+        lists.push_back(current());
+        ++at;
+        if (what == 2) ++sweepsThatErased;
+      }
+      if (what < 2) {
+        ASSERT_EQ(surface.strokes().size(), before + 1) << "step " << step;
+      }
+    } else if (what < 5) {
       surface.undo();
-      if (shown > 0) --shown;
+      if (at > 0) --at;
     } else {
       surface.redo();
-      if (shown < strokes.size()) ++shown;
+      if (at + 1 < lists.size()) ++at;
     }
-    ASSERT_EQ(surface.canUndo(), shown > 0) << "step " << step;
-    ASSERT_EQ(surface.canRedo(), shown < strokes.size()) << "step " << step;
-    // Both inks recomposite every pixel they change: the screen is exact as it stands.
-    ASSERT_EQ(composite(surface), redrawn({strokes.begin(), strokes.begin() + shown}))
-        << "step " << step;
+    ASSERT_EQ(current(), lists[at]) << "step " << step;
+    ASSERT_EQ(surface.canUndo(), at > 0) << "step " << step;
+    ASSERT_EQ(surface.canRedo(), at + 1 < lists.size()) << "step " << step;
+    ASSERT_EQ(composite(surface), rendered(GetParam(), surface.strokes())) << "step " << step;
   }
+  EXPECT_GT(sweepsThatErased, 5u);
+}
+
+// Live drawing, undo and redo against the same strokes drawn from the start.
+TEST_P(HistoryTest, UndoAndRedoShowWhatTheRemainingStrokesDraw) {
+  std::mt19937 random(GetParam() ? 8 : 9);
+  HandwritingSurface surface = fresh();
+  std::vector<StrokeInput> strokes;
+  for (int i = 0; i < 6; ++i) {
+    strokes.push_back(randomStroke(random));
+    draw(surface, strokes.back());
+  }
+  for (std::size_t shown = strokes.size(); shown-- > 3;) {
+    surface.undo();
+    ASSERT_EQ(composite(surface), redrawn({strokes.begin(), strokes.begin() + shown}));
+  }
+  surface.redo();
+  EXPECT_EQ(composite(surface), redrawn({strokes.begin(), strokes.begin() + 4}));
+}
+
+// The stroke eraser takes whole strokes, found between its samples too, and only the
+// strokes of the pen: a partial-eraser stroke it crosses stays.
+TEST_P(HistoryTest, TheStrokeEraserTakesWholeStrokesItsSweepTouches) {
+  HandwritingSurface surface = fresh();
+  draw(surface, {2, 3, kLeftButton, {{20, 5}, {20, 55}}, false});  // crossed between samples
+  draw(surface, {4, 3, kLeftButton, {{60, 5}, {60, 22}}, false});  // 13 pixels away: out of reach
+  draw(surface, {1, 3, kLeftButton, {{5, 50}, {75, 50}}, false});  // untouched
+  draw(surface, {kWhiteIndex, 5, kLeftButton, {{40, 20}, {40, 40}}, false});
+  const std::vector<Color> before = composite(surface);
+  // One move from far left to far right at y = 35: the eraser reaches 10 pixels.
+  sweep(surface, {{2, 35}, {78, 35}});
+  ASSERT_EQ(surface.strokes().size(), 3u);
+  EXPECT_EQ(surface.strokes()[0].points.front().x, 60.5f);
+  EXPECT_EQ(surface.strokes()[1].points.front().x, 5.5f);
+  EXPECT_EQ(composite(surface), rendered(GetParam(), surface.strokes()));
+  EXPECT_NE(composite(surface), before);
+  surface.undo();
+  EXPECT_EQ(composite(surface), before);
+  EXPECT_EQ(surface.strokes().size(), 4u);
+  // A click of the stroke eraser takes what lies under it.
+  sweep(surface, {{61, 20}});
+  EXPECT_EQ(surface.strokes().size(), 3u);
 }
 
 TEST_P(HistoryTest, AnEraserStrokeUndoneBringsTheInkBack) {

@@ -386,7 +386,7 @@ TEST_F(StrokeTest, EnteringAndLeavingHandwritingMode) {
   }
 }
 
-TEST_F(StrokeTest, ResizeLosesTheCutOffPartButNotTheComposite) {
+TEST_F(StrokeTest, ResizeKeepsStrokesWholeAndTheCompositeAsItWas) {
   PatternSnapshot snapshot;
   surface.enterHandwriting(snapshot, 60, 40);
   surface.penDown(kLeftButton, {50, 30});
@@ -398,14 +398,14 @@ TEST_F(StrokeTest, ResizeLosesTheCutOffPartButNotTheComposite) {
   EXPECT_EQ(ink(50, 30), kWhite);
   EXPECT_EQ(shown(50, 30), kColorTable[2]);  // the screen still shows the old pixels
 
+  // The stroke comes back with the size; the snapshot's cut-off part does not.
   surface.resize(60, 40);
-  EXPECT_EQ(ink(50, 30), kWhite);
-  EXPECT_EQ(surface.background()->pixel(50, 30), kWhite);
+  EXPECT_EQ(ink(50, 30), kColorTable[2]);
+  EXPECT_EQ(surface.background()->pixel(49, 29), kWhite);
   EXPECT_EQ(surface.background()->pixel(1, 2), PatternSnapshot::kRed);
 
-  // Leaving the mode recomposites everything: the cut-off part turns white.
   surface.leaveHandwriting(60, 40);
-  EXPECT_EQ(shown(50, 30), kWhite);
+  EXPECT_EQ(shown(50, 30), kColorTable[2]);
   EXPECT_EQ(shown(1, 2), PatternSnapshot::kRed);
 }
 

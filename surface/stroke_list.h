@@ -1,0 +1,76 @@
+#pragma once
+// The strokes on the paper, oldest first, and the history of changes to them. A step
+// adds one stroke or removes the strokes one sweep of the stroke eraser touched; undo
+// and redo move strokes between the list and the step, so a step costs the points of
+// its strokes and nothing else.
+
+#include <cstddef>
+#include <deque>
+#include <vector>
+
+#include "imaging/geometry.h"
+#include "surface/stroke.h"
+
+namespace fudekko {
+
+class StrokeList {
+ public:
+  // Undo reaches back to the start of the session as long as the strokes the history
+  // holds (those taken off the paper by undo or the stroke eraser) stay within this;
+  // past it the oldest steps are forgotten first.
+  static constexpr std::size_t kMaxBytes = std::size_t{64} << 20;
+
+  const std::vector<Stroke>& strokes() const { return strokes_; }
+
+  // A finished stroke goes on top, as a step; whatever could be redone is gone.
+  void add(Stroke stroke);
+
+  // One sweep of the stroke eraser: the strokes it touches go at once, and the sweep's
+  // removals are one step when it ends (none when it touched nothing). `remove` returns
+  // the bounds of the stroke taken away.
+  Rect remove(std::size_t index);
+  void endRemoval();
+
+  bool canUndo() const { return undone_ < steps_.size(); }
+  bool canRedo() const { return undone_ > 0; }
+  // Each returns the union of the bounds of the strokes that came or went (empty when
+  // there was nothing to do).
+  Rect undo();
+  Rect redo();
+
+  // Every stroke and step is forgotten.
+  void clear();
+
+  // The bytes of the strokes the history holds off the paper.
+  std::size_t historyBytes() const { return bytes_; }
+  std::size_t stepCount() const { return steps_.size(); }
+
+ private:
+  struct Entry {
+    std::size_t index;
+    Stroke stroke;  // empty while the stroke is on the paper
+  };
+  // A step's entries in the order they were removed. Done, an adding step's stroke is
+  // on the paper and a removing step's strokes are in the step; undone, the other way.
+  struct Step {
+    bool adds = false;
+    std::vector<Entry> entries;
+  };
+
+  // Moves the step's strokes from the paper into the step, or back.
+  Rect takeFromPaper(Step& step);
+  Rect putOnPaper(Step& step);
+  void startStep(bool adds);
+  void trim();
+  // Frees the strokes a step holds (as it is dropped).
+  void forget(const Step& step);
+
+  std::vector<Stroke> strokes_;
+  std::deque<Step> steps_;
+  std::size_t undone_ = 0;
+  // The removing step of the sweep in progress, already the last of steps_.
+  bool removing_ = false;
+  std::size_t bytes_ = 0;
+};
+
+}  // namespace fudekko
