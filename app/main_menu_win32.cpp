@@ -26,7 +26,12 @@ win32::Menu createMainMenu() {
   popup(L"ﾌｧｲﾙ(&F)", {{kMenuOpenId, L"開く(&O)"}, {0, nullptr}, {kMenuExitId, L"終了(&X)"}});
   popup(L"編集(&E)",
         {{kMenuUndoId, L"元に戻す(&U)\tCtrl+Z"}, {kMenuRedoId, L"やり直し(&R)\tCtrl+Y"}});
-  popup(L"ｵﾌﾟｼｮﾝ(&O)", {{kMenuSettingId, L"設定(&S)"}});
+  popup(L"ｵﾌﾟｼｮﾝ(&O)", {{kMenuSettingId, L"設定(&S)"},
+                        {0, nullptr},
+                        {kMenuPartialEraserId, L"部分消しゴム(&P)"},
+                        {kMenuStrokeEraserId, L"ストローク消しゴム(&K)"},
+                        {0, nullptr},
+                        {kMenuBrushPenId, L"筆ペン(&B)"}});
   popup(L"ﾍﾙﾌﾟ(&H)", {{kMenuVersionId, L"ﾊﾞｰｼﾞｮﾝ情報(&A)"}});
   return bar;
 }
@@ -35,6 +40,13 @@ void enableEditItems(HMENU menu, bool canUndo, bool canRedo) {
   if (!menu) return;
   ::EnableMenuItem(menu, kMenuUndoId, MF_BYCOMMAND | (canUndo ? MF_ENABLED : MF_GRAYED));
   ::EnableMenuItem(menu, kMenuRedoId, MF_BYCOMMAND | (canRedo ? MF_ENABLED : MF_GRAYED));
+}
+
+void checkPenItems(HMENU menu, bool strokeEraser, bool brushPen) {
+  if (!menu) return;
+  ::CheckMenuRadioItem(menu, kMenuPartialEraserId, kMenuStrokeEraserId,
+                       strokeEraser ? kMenuStrokeEraserId : kMenuPartialEraserId, MF_BYCOMMAND);
+  ::CheckMenuItem(menu, kMenuBrushPenId, MF_BYCOMMAND | (brushPen ? MF_CHECKED : MF_UNCHECKED));
 }
 
 win32::Accelerators createEditKeys() {

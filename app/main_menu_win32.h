@@ -15,12 +15,18 @@ enum MenuItemId : int {
   kMenuSettingId = 304,
   kMenuVersionId = 305,
   kMenuRedoId = 306,
+  kMenuPartialEraserId = 307,
+  kMenuStrokeEraserId = 308,
+  kMenuBrushPenId = 309,
 };
 
 win32::Menu createMainMenu();
 
 // Greys Undo and Redo of `menu` when there is nothing to take back or bring again.
 void enableEditItems(HMENU menu, bool canUndo, bool canRedo);
+
+// Marks the chosen eraser kind (a radio pair) and the brush pen's check of `menu`.
+void checkPenItems(HMENU menu, bool strokeEraser, bool brushPen);
 
 // Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z, which the event loop takes before the focused
 // control sees them.

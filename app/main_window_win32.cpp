@@ -177,6 +177,15 @@ void MainWindow::onCommand(int id) {
     case kMenuRedoId:
       redo();
       break;
+    case kMenuPartialEraserId:
+      chooseEraserKind(EraserKind::Partial);
+      break;
+    case kMenuStrokeEraserId:
+      chooseEraserKind(EraserKind::Stroke);
+      break;
+    case kMenuBrushPenId:
+      chooseBrushPen(!surface_.brushPen());
+      break;
     default:
       break;
   }
@@ -224,6 +233,9 @@ void MainWindow::readSettings() {
   mailClientPath_ = readMailClientPath(settingsFile_);
   surface_.setStartPen(readStoredPen(settingsFile_));
   surface_.setSmoothInk(readSmoothInk(settingsFile_));
+  surface_.setEraserKind(readStoredEraserKind(settingsFile_));
+  surface_.setBrushPen(readStoredBrushPen(settingsFile_));
+  showPenOptions();
 }
 
 void MainWindow::takeCommandLineAndDraft() {
@@ -371,6 +383,24 @@ void MainWindow::onColorButtonClick() {
 
 void MainWindow::onLineButtonClick() {
   showAndStorePen(surface_.cyclePenWidth());
+}
+
+void MainWindow::showPenOptions() {
+  checkPenItems(::GetMenu(handle()), surface_.eraserKind() == EraserKind::Stroke,
+                surface_.brushPen());
+  toolBar_->showEraserKind(surface_.eraserKind());
+}
+
+void MainWindow::chooseEraserKind(EraserKind kind) {
+  surface_.setEraserKind(kind);
+  showPenOptions();
+  storeEraserKind(settingsFile_, kind);
+}
+
+void MainWindow::chooseBrushPen(bool on) {
+  surface_.setBrushPen(on);
+  showPenOptions();
+  storeBrushPen(settingsFile_, on);
 }
 
 void MainWindow::onEraseButtonClick() {

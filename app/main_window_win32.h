@@ -95,6 +95,11 @@ class MainWindow : public win32::Window<MainWindow> {
   void onCanResize(int& width, int& height) const;
   // The tool bar shows `pen`, then the settings file keeps it (which may throw).
   void showAndStorePen(const Pen& pen);
+  // The Option menu's eraser kind and brush pen: the menu and the eraser button show
+  // the choice, then the settings file keeps it (which may throw).
+  void showPenOptions();
+  void chooseEraserKind(EraserKind kind);
+  void chooseBrushPen(bool on);
 
   // The drawing area (drawingArea): the client area below the cool bar.
   RECT drawingArea() const;

@@ -14,4 +14,21 @@ void storePen(IniFile& file, const Pen& pen) {
   file.writeInteger(kSettingsSection, kPenWidthKey, pen.lineWidth);
 }
 
+EraserKind readStoredEraserKind(const IniFile& file) {
+  return file.readInteger(kSettingsSection, kEraserKindKey, 0) == 1 ? EraserKind::Stroke
+                                                                    : EraserKind::Partial;
+}
+
+void storeEraserKind(IniFile& file, EraserKind kind) {
+  file.writeInteger(kSettingsSection, kEraserKindKey, kind == EraserKind::Stroke ? 1 : 0);
+}
+
+bool readStoredBrushPen(const IniFile& file) {
+  return file.readInteger(kSettingsSection, kBrushPenKey, 0) != 0;
+}
+
+void storeBrushPen(IniFile& file, bool on) {
+  file.writeInteger(kSettingsSection, kBrushPenKey, on ? 1 : 0);
+}
+
 }  // namespace fudekko

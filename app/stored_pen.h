@@ -1,5 +1,6 @@
 #pragma once
-// The pen as the settings file keeps it: "PenColor" and "PenWidth" in section "Main".
+// The pen as the settings file keeps it, in section "Main": "PenColor" and "PenWidth",
+// the eraser's kind ("EraserKind", 0 partial, 1 stroke) and the brush pen ("BrushPen").
 
 #include "settings/ini_file.h"
 #include "surface/pen_tools.h"
@@ -12,5 +13,15 @@ Pen readStoredPen(const IniFile& file);
 
 // Stores "PenColor", then "PenWidth". Throws SettingsWriteError.
 void storePen(IniFile& file, const Pen& pen);
+
+// The partial eraser unless "EraserKind" is 1; never throws.
+EraserKind readStoredEraserKind(const IniFile& file);
+// Throws SettingsWriteError.
+void storeEraserKind(IniFile& file, EraserKind kind);
+
+// On only for "BrushPen" other than 0; off when missing. Never throws.
+bool readStoredBrushPen(const IniFile& file);
+// Throws SettingsWriteError.
+void storeBrushPen(IniFile& file, bool on);
 
 }  // namespace fudekko

@@ -104,11 +104,24 @@ Picture sendGlyph(int dpi) {
   return glyph;
 }
 
-Picture eraserGlyph(int dpi) {
+Picture eraserGlyph(int dpi, EraserKind kind) {
   const DpiScale at(dpi);
   Picture glyph(PixelFormat::Bits24, at(50), at(40));
   glyph.setBrushColor(kRed);
   glyph.fillRect({0, 0, glyph.width(), glyph.height()});
+  if (kind == EraserKind::Stroke) {
+    // The whole line it takes, under the block: a black wave, struck through.
+    glyph.setPenWidth(scaledPenWidth(3, dpi));
+    glyph.setPenColor(kBlack);
+    glyph.moveTo({at(6), at(12)});
+    for (const Point to : {Point{at(12), at(6)}, Point{at(18), at(12)}, Point{at(24), at(6)}}) {
+      glyph.lineTo(to);
+    }
+    glyph.setPenWidth(scaledPenWidth(2, dpi));
+    glyph.setPenColor(kWhite);
+    glyph.moveTo({at(4), at(3)});
+    glyph.lineTo({at(26), at(15)});
+  }
   // A rubber block lying on a slant: its paper sleeve and its white tip.
   glyph.setPenWidth(scaledPenWidth(13, dpi));
   glyph.setPenColor(0xC07030);
@@ -204,7 +217,7 @@ void ToolBar::setDpi(int dpi, HFONT font) {
   dpi_ = dpi;
   font_ = font;
   sendGlyph_ = sendGlyph(dpi);
-  eraserGlyph_ = eraserGlyph(dpi);
+  eraserGlyph_ = eraserGlyph(dpi, eraserKind_);
   drawPenGlyphs();
   setFontAndPadding();
   showGlyphs();
@@ -216,6 +229,16 @@ void ToolBar::setDpi(int dpi, HFONT font) {
   band.cyMinChild = static_cast<UINT>(scaleForDpi(kBandMinHeight, dpi));
   band.cx = static_cast<UINT>(size.cx);
   ::SendMessageW(coolBar_, RB_SETBANDINFOW, 0, reinterpret_cast<LPARAM>(&band));
+}
+
+void ToolBar::showEraserKind(EraserKind kind) noexcept {
+  eraserKind_ = kind;
+  try {
+    eraserGlyph_ = eraserGlyph(dpi_, kind);
+  } catch (...) {
+    // Out of memory: the button keeps its former glyph.
+  }
+  showGlyphs();
 }
 
 void ToolBar::showPen(const fudekko::Pen& pen) noexcept {

@@ -30,10 +30,11 @@ enum ToolButtonId : int {
 };
 
 // The pictures of the send and eraser buttons: a flying letter on cyan (64 x 45 at 96
-// DPI) and an eraser on red (50 x 40), 24-bit, drawn at `dpi` so that they stay sharp;
-// the bottom-left pixel's colour shows as the face.
+// DPI) and an eraser on red (50 x 40; the stroke eraser's over a whole line it takes),
+// 24-bit, drawn at `dpi` so that they stay sharp; the bottom-left pixel's colour shows
+// as the face.
 Picture sendGlyph(int dpi = kBaseDpi);
-Picture eraserGlyph(int dpi = kBaseDpi);
+Picture eraserGlyph(int dpi = kBaseDpi, EraserKind kind = EraserKind::Partial);
 
 class ToolBar {
  public:
@@ -50,6 +51,8 @@ class ToolBar {
 
   // The colour and line buttons show `pen` from now on (until then they are blank).
   void showPen(const fudekko::Pen& pen) noexcept;
+  // The eraser button shows the eraser of `kind`.
+  void showEraserKind(EraserKind kind) noexcept;
   bool isDown(ToolButtonId id) const;
   // The handwriting button's caption: "手書き中" in handwriting mode, "手書き" in text mode.
   void showHandwritingMode(bool on);
@@ -72,6 +75,7 @@ class ToolBar {
   HWND coolBar_ = nullptr;
   HWND toolBar_ = nullptr;
   Picture sendGlyph_;
+  EraserKind eraserKind_ = EraserKind::Partial;
   Picture eraserGlyph_;
   std::optional<fudekko::Pen> pen_;
   Picture colorGlyph_;

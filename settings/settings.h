@@ -14,6 +14,8 @@ inline constexpr std::string_view kMailClientPathKey = "ALMailPath";
 inline constexpr std::string_view kPenColorKey = "PenColor";
 inline constexpr std::string_view kPenWidthKey = "PenWidth";
 inline constexpr std::string_view kSmoothInkKey = "SmoothInk";
+inline constexpr std::string_view kEraserKindKey = "EraserKind";
+inline constexpr std::string_view kBrushPenKey = "BrushPen";
 inline constexpr std::string_view kDefaultMailClientPath =
     "C:\\Program Files\\ALMAIL32\\almail.exe";
 

@@ -57,7 +57,7 @@ StrokePen HandwritingSurface::strokePen() const {
   // The white pen is the partial eraser: it takes ink away instead of laying white over it.
   const bool erases = pen_.colorIndex == kWhiteIndex;
   return {erases ? StrokeTool::PartialEraser : StrokeTool::Pen, colorTableEntry(pen_.colorIndex),
-          pen_.lineWidth, dpi_};
+          pen_.lineWidth, dpi_, brushPen_ && !erases};
 }
 
 Rect HandwritingSurface::penDown(MouseButton button, Point at, std::uint32_t time) {

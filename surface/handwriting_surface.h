@@ -34,9 +34,6 @@ class TextAreaSnapshot {
   virtual void paintInto(Picture& picture) = 0;
 };
 
-// What the eraser takes away: the ink it passes over, or every stroke it touches, whole.
-enum class EraserKind { Partial, Stroke };
-
 class HandwritingSurface {
  public:
   // A stroke longer than this goes on as a new one.
@@ -69,6 +66,10 @@ class HandwritingSurface {
   // the strokes its sweep touches, in one step. Takes effect at the next stroke.
   void setEraserKind(EraserKind kind) { eraserKind_ = kind; }
   EraserKind eraserKind() const { return eraserKind_; }
+  // The brush pen: strokes start and end tapered and their width follows the speed of
+  // writing. Takes effect at the next stroke.
+  void setBrushPen(bool on) { brushPen_ = on; }
+  bool brushPen() const { return brushPen_; }
 
   // --- DPI ---
   // The DPI of the window the surface is shown in (96 until set). The pen keeps its
@@ -153,6 +154,7 @@ class HandwritingSurface {
   Pen penBeforeEraser_;
   bool eraser_ = false;
   EraserKind eraserKind_ = EraserKind::Partial;
+  bool brushPen_ = false;
   bool drawing_ = false;
   Point penPosition_;
   // The buttons pressed since the stroke began.

@@ -52,6 +52,9 @@ constexpr int penWidthInRange(std::int32_t stored) {
   return stored > kEraserWidth ? kEraserWidth : stored;
 }
 
+// What the eraser takes away: the ink it passes over, or every stroke it touches, whole.
+enum class EraserKind { Partial, Stroke };
+
 // The pen as the user chooses it: an entry of the colour table and a width in pixels
 // at 96 DPI (the eraser being the white pen, kEraserWidth wide).
 struct Pen {

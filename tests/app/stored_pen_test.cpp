@@ -12,6 +12,26 @@
 namespace fudekko {
 namespace {
 
+// "EraserKind" and "BrushPen": the defaults when missing or odd, and what is stored
+// reads back.
+TEST(StoredPen, EraserKindAndBrushPen) {
+  const test::TestFolder folder;
+  IniFile file(folder.file("Fudek.ini"));
+  EXPECT_EQ(readStoredEraserKind(file), EraserKind::Partial);
+  EXPECT_FALSE(readStoredBrushPen(file));
+  for (const char* odd : {"2", "-1", "stroke", ""}) {
+    file.writeString("Main", "EraserKind", odd);
+    EXPECT_EQ(readStoredEraserKind(file), EraserKind::Partial) << odd;
+  }
+  storeEraserKind(file, EraserKind::Stroke);
+  storeBrushPen(file, true);
+  EXPECT_EQ(file.readString("Main", "EraserKind", ""), "1");
+  EXPECT_EQ(readStoredEraserKind(file), EraserKind::Stroke);
+  EXPECT_TRUE(readStoredBrushPen(file));
+  storeBrushPen(file, false);
+  EXPECT_EQ(file.readString("Main", "BrushPen", ""), "0");
+}
+
 TEST(StoredPen, DefaultsAndOutOfRangeValues) {
   const test::TestFolder folder;
   IniFile file(folder.file("Fudek.ini"));

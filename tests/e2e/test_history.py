@@ -1,6 +1,7 @@
 """Undo and redo of strokes in the real fudekko.exe: Ctrl+Z and Ctrl+Y step through the
 strokes, an eraser stroke comes back undone, a new stroke ends what could be redone,
-the Edit menu greys what it cannot do, and Send writes what the screen shows."""
+the Edit menu greys what it cannot do, and Send writes what the screen shows. The
+stroke eraser takes one whole stroke of three, and Ctrl+Z brings it back."""
 
 import sys
 
@@ -14,6 +15,7 @@ FIRST = [(20, 30), (120, 60), (220, 40)]
 SECOND = [(30, 100), (140, 80), (240, 110)]
 ERASER = [(60, 20), (80, 70)]
 THIRD = [(40, 140), (150, 150), (260, 135)]
+MENU_STROKE_ERASER = 308
 
 
 def test_stroke_history(session):
@@ -87,5 +89,43 @@ def test_stroke_history(session):
     check_sent_picture(mail, window, shown, ".png")
 
 
+def test_stroke_eraser(session):
+    mail = Mail(session, ["To: a@example.com", "Subject: Re: Hello"], list(BODY))
+    process = mail.start_as_editor("/PNG")
+    window = MainWindow(session, mail.program, process=process)
+    window.command(COLOR_BUTTON)
+    window.command(COLOR_BUTTON)  # red
+    window.command(MENU_STROKE_ERASER)
+    check("EraserKind=1" in window.settings(), f"the eraser kind was not stored: {window.settings()!r}")
+    window.click_tool(DRAWING_BUTTON)
+    top = window.drawing_top
+
+    def screen(name):
+        shot = session.screenshot(window.hwnd, name, client=True)
+        return [shot.rows[y] for y in range(top, shot.height)]
+
+    blank = screen("blank")
+    for y in (30, 80, 130):
+        window.stroke([(20, y), (140, y + 4), (260, y)])
+    three = screen("three")
+    # One quick move straight down across the middle stroke only: the eraser reaches ten
+    # pixels, the strokes above and below lie 46 pixels away from its ends.
+    window.click_tool(ERASE_BUTTON)
+    window.stroke([(150, 62), (150, 100)])
+    erased = screen("erased")
+    middle = range(55, 110)
+    wrong = [y for y in range(len(three))
+             if erased[y] != (blank[y] if y in middle else three[y])]
+    check(not wrong, f"rows {wrong[:5]}... are not what the two other strokes give")
+
+    session.foreground(window.hwnd)
+    session.driver("key", VK_CONTROL, VK_Z)
+    wait_until(lambda: screen("undone") == three or None, "Ctrl+Z to bring the stroke back")
+    session.driver("key", VK_CONTROL, VK_Y)
+    wait_until(lambda: screen("redone") == erased or None, "Ctrl+Y to take it again")
+    check_sent_picture(mail, window, session.screenshot(window.hwnd, "sent", client=True), ".png")
+
+
 if __name__ == "__main__":
-    run({"stroke_history": test_stroke_history}[sys.argv[1]])
+    run({"stroke_history": test_stroke_history,
+         "stroke_eraser": test_stroke_eraser}[sys.argv[1]])
