@@ -447,10 +447,10 @@ void MainWindow::onCanResize(int& width, int& height) const {
 
 // --- Strokes ---
 
-std::vector<Point> MainWindow::mergedMoves(UINT message, POINT client) {
+std::vector<TimedPoint> MainWindow::mergedMoves(UINT message, POINT client) {
   const bool recover = message == WM_MOUSEMOVE && surface_.smoothInk() && surface_.isDrawing();
-  std::vector<Point> merged = moveHistory_.record(handle(), client, recover);
-  for (Point& point : merged) point.y -= drawingTop_;
+  std::vector<TimedPoint> merged = moveHistory_.record(handle(), client, recover);
+  for (TimedPoint& point : merged) point.at.y -= drawingTop_;
   return merged;
 }
 
@@ -458,38 +458,39 @@ void MainWindow::onMouse(UINT message, WPARAM wParam, LPARAM lParam) {
   if (!handwriting()) return;
   const Point at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) - drawingTop_};
   const bool inArea = at.y >= 0;
-  const std::vector<Point> merged =
+  const std::vector<TimedPoint> merged =
       mergedMoves(message, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+  const auto time = static_cast<std::uint32_t>(::GetMessageTime());
   const bool wasDrawing = surface_.isDrawing();
   switch (message) {
     case WM_LBUTTONDOWN:
       if (!inArea) return;
       // The drawing area keeps the mouse until the left button's release.
       ::SetCapture(handle());
-      showComposite(surface_.penDown(kLeftButton, at));
+      showComposite(surface_.penDown(kLeftButton, at, time));
       break;
     case WM_RBUTTONDOWN:
-      if (inArea) showComposite(surface_.penDown(kRightButton, at));
+      if (inArea) showComposite(surface_.penDown(kRightButton, at, time));
       break;
     case WM_MBUTTONDOWN:
-      if (inArea) showComposite(surface_.penDown(kMiddleButton, at));
+      if (inArea) showComposite(surface_.penDown(kMiddleButton, at, time));
       break;
     case WM_MOUSEMOVE:
       // Fast strokes stay round: the positions between two move messages come first.
-      for (const Point& between : merged) {
-        showComposite(surface_.penMove(heldButtons(wParam), between));
+      for (const TimedPoint& between : merged) {
+        showComposite(surface_.penMove(heldButtons(wParam), between.at, between.time));
       }
-      showComposite(surface_.penMove(heldButtons(wParam), at));
+      showComposite(surface_.penMove(heldButtons(wParam), at, time));
       break;
     case WM_LBUTTONUP:
       if (::GetCapture() == handle()) ::ReleaseCapture();
-      showComposite(surface_.penUp(kLeftButton, at));
+      showComposite(surface_.penUp(kLeftButton, at, time));
       break;
     case WM_RBUTTONUP:
-      showComposite(surface_.penUp(kRightButton, at));
+      showComposite(surface_.penUp(kRightButton, at, time));
       break;
     case WM_MBUTTONUP:
-      showComposite(surface_.penUp(kMiddleButton, at));
+      showComposite(surface_.penUp(kMiddleButton, at, time));
       break;
   }
   // A stroke that ended is a step to take back; one that began ended the redos. A

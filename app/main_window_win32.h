@@ -73,7 +73,7 @@ class MainWindow : public win32::Window<MainWindow> {
   void onMouse(UINT message, WPARAM wParam, LPARAM lParam);
   // Smooth ink: for a move to `client`, the positions the system merged into it since
   // the previous mouse message, oldest first, in drawing-area coordinates.
-  std::vector<Point> mergedMoves(UINT message, POINT client);
+  std::vector<TimedPoint> mergedMoves(UINT message, POINT client);
 
   // The creation sequence (onCreate), in this order.
   void readSettings();

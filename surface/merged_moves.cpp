@@ -16,15 +16,16 @@ MovePoint movePointAt(Point screen, std::uint32_t time) {
   return {screen.x & 0xFFFF, screen.y & 0xFFFF, time};
 }
 
-std::vector<Point> mergedMoves(std::span<const MovePoint> history, const MovePoint& previous) {
-  std::vector<Point> merged;
+std::vector<TimedPoint> mergedMoves(std::span<const MovePoint> history, const MovePoint& previous) {
+  std::vector<TimedPoint> merged;
   std::size_t newer = 1;
   while (newer < history.size() && history[newer].time >= previous.time &&
          history[newer] != previous) {
     ++newer;
   }
   for (std::size_t i = newer - 1; i >= 1; --i) {
-    merged.push_back({fromDisplayCoordinate(history[i].x), fromDisplayCoordinate(history[i].y)});
+    merged.push_back({{fromDisplayCoordinate(history[i].x), fromDisplayCoordinate(history[i].y)},
+                      history[i].time});
   }
   return merged;
 }

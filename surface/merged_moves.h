@@ -19,13 +19,21 @@ struct MovePoint {
   friend bool operator==(const MovePoint&, const MovePoint&) = default;
 };
 
+// A position and the time it was reached, in milliseconds.
+struct TimedPoint {
+  Point at;
+  std::uint32_t time = 0;
+  friend bool operator==(const TimedPoint&, const TimedPoint&) = default;
+};
+
 // The entry for a mouse message at the screen position `screen` at `time`.
 MovePoint movePointAt(Point screen, std::uint32_t time);
 
 // The positions merged into a move: `history` is newest first, its first entry the
 // move itself; `previous` is the entry of the last message handed on. The entries
-// between them are returned oldest first, in screen coordinates. The walk stops at
-// `previous` or, when the history no longer holds it, at the first older entry.
-std::vector<Point> mergedMoves(std::span<const MovePoint> history, const MovePoint& previous);
+// between them are returned oldest first, in screen coordinates, with their times. The
+// walk stops at `previous` or, when the history no longer holds it, at the first older
+// entry.
+std::vector<TimedPoint> mergedMoves(std::span<const MovePoint> history, const MovePoint& previous);
 
 }  // namespace fudekko

@@ -12,7 +12,7 @@ unsigned heldButtons(WPARAM keys) {
   return held;
 }
 
-std::vector<Point> MouseMoveHistory::record(HWND window, POINT client, bool recover) {
+std::vector<TimedPoint> MouseMoveHistory::record(HWND window, POINT client, bool recover) {
   POINT screen = client;
   ::ClientToScreen(window, &screen);
   const MovePoint previous = last_;
@@ -34,11 +34,11 @@ std::vector<Point> MouseMoveHistory::record(HWND window, POINT client, bool reco
   for (int i = 0; i < count; ++i) {
     history.push_back({entries[i].x, entries[i].y, static_cast<std::uint32_t>(entries[i].time)});
   }
-  std::vector<Point> merged = mergedMoves(history, previous);
-  for (Point& point : merged) {
-    POINT inClient{point.x, point.y};
+  std::vector<TimedPoint> merged = mergedMoves(history, previous);
+  for (TimedPoint& point : merged) {
+    POINT inClient{point.at.x, point.at.y};
     ::ScreenToClient(window, &inClient);
-    point = {inClient.x, inClient.y};
+    point.at = {inClient.x, inClient.y};
   }
   return merged;
 }

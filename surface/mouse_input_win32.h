@@ -18,8 +18,9 @@ class MouseMoveHistory {
  public:
   // Records a mouse message of `window` at `client` (client coordinates; its time is
   // the message's). When `recover`, returns the positions the system merged into it
-  // since the previous recorded message, oldest first, in client coordinates.
-  std::vector<Point> record(HWND window, POINT client, bool recover);
+  // since the previous recorded message, oldest first, in client coordinates, with
+  // their times.
+  std::vector<TimedPoint> record(HWND window, POINT client, bool recover);
 
  private:
   MovePoint last_;
