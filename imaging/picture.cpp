@@ -348,6 +348,11 @@ void Picture::lineTo(Point to) {
   const std::uint32_t value = storedValue(penColor_);
 
   if (penWidth_ <= 1) {
+    // A line wholly beside the area paints nothing: no need to walk it.
+    if (std::max(from.x, to.x) < area.left || std::min(from.x, to.x) >= area.right ||
+        std::max(from.y, to.y) < area.top || std::min(from.y, to.y) >= area.bottom) {
+      return;
+    }
     // Bresenham, both end points painted, clipped pixel by pixel.
     std::int64_t x = from.x, y = from.y;
     const std::int64_t dx = std::abs(std::int64_t(to.x) - from.x);

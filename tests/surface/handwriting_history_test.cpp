@@ -195,6 +195,32 @@ TEST_P(HistoryTest, TheStrokeEraserTakesWholeStrokesItsSweepTouches) {
   EXPECT_EQ(surface.strokes().size(), 3u);
 }
 
+// A very long stroke, strokes far outside the picture or at the 32-bit limits, and
+// coincident points: no crash, memory kept to the points, and the ink still a render of
+// the list.
+TEST_P(HistoryTest, OddStrokesAreHarmless) {
+  HandwritingSurface surface = fresh();
+  StrokeInput longOne{0, 3, kLeftButton, {}, false};
+  for (int i = 0; i < 100000; ++i) longOne.points.push_back({10 + i % 60, 10 + (i / 60) % 40});
+  draw(surface, longOne);
+  ASSERT_EQ(surface.strokes().size(), 1u);
+  EXPECT_EQ(surface.strokes()[0].points.size(), 100001u);  // the last move, then the release
+  EXPECT_LT(surface.strokes()[0].bytes(), 100000 * sizeof(StrokePoint) * 2);
+  const std::int32_t low = INT32_MIN, high = INT32_MAX;
+  for (const std::vector<Point>& points : {std::vector<Point>{{-100000, -5}, {-90000, 30}},
+                                           {{low, low}, {low, high}},
+                                           {{high, high}, {high, high}},
+                                           {{high, 0}, {high - 3, 1}},
+                                           {{30, 30}, {30, 30}, {30, 30}}}) {
+    draw(surface, {2, 7, kLeftButton, points, false});
+    sweep(surface, points);
+  }
+  sweep(surface, {{low, low}, {high, high}});
+  EXPECT_EQ(composite(surface), rendered(GetParam(), surface.strokes()));
+  while (surface.canUndo()) surface.undo();
+  EXPECT_EQ(composite(surface), redrawn({}));
+}
+
 TEST_P(HistoryTest, AnEraserStrokeUndoneBringsTheInkBack) {
   HandwritingSurface surface = fresh();
   draw(surface, {2, 7, kLeftButton, {{10, 30}, {70, 30}}, false});
