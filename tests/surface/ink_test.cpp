@@ -549,6 +549,46 @@ TEST(StrokeSmoother, PassesThroughMidpointsAndEndsAtTheRelease) {
   EXPECT_EQ(out, (std::vector<InkPoint>{{5, 5}}));
 }
 
+TEST(StrokeSmoother, CarriesAValueAlongAndShowsTheTailUpToThePointer) {
+  // A value equal to each position's x follows the curve as x does, and the positions
+  // are those of the plain curve.
+  const std::vector<InkPoint> positions = {{10, 10}, {30, 12}, {31, 13}, {45, 40}, {20, 60}};
+  StrokeSmoother plain, carrying;
+  std::vector<InkPoint> path;
+  std::vector<CarriedPoint> carried;
+  const auto carry = [](InkPoint at) { return CarriedPoint{at, at.x}; };
+  plain.begin(positions[0], path);
+  carrying.begin(carry(positions[0]), carried);
+  for (std::size_t i = 1; i < positions.size(); ++i) {
+    plain.add(positions[i], path);
+    carrying.add(carry(positions[i]), carried);
+    // The tail runs from the last settled point to the last position added, even one
+    // held back, and ends the stroke as a release there would.
+    std::vector<CarriedPoint> tail;
+    carrying.provisionalTail(tail);
+    ASSERT_GE(tail.size(), 2u) << i;
+    EXPECT_EQ(tail.front(), carried.back()) << i;
+    EXPECT_EQ(tail.back(), carry(positions[i])) << i;
+    StrokeSmoother released = carrying;
+    std::vector<CarriedPoint> ending{carried.back()};
+    released.end(carry(positions[i]), ending);
+    EXPECT_EQ(tail, ending) << i;
+  }
+  plain.end({22, 61}, path);
+  carrying.end(carry({22, 61}), carried);
+  ASSERT_EQ(carried.size(), path.size());
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    EXPECT_EQ(carried[i].at, path[i]);
+    EXPECT_NEAR(carried[i].value, path[i].x, 1e-9);
+  }
+  // No tail before the pointer leaves the first point, nor after the release.
+  std::vector<InkPoint> tail;
+  carrying.provisionalTail(tail);
+  plain.begin({5, 5}, path);
+  plain.provisionalTail(tail);
+  EXPECT_TRUE(tail.empty());
+}
+
 // ---- The surface with smooth ink ----
 
 class SmoothStrokeTest : public testing::Test {
