@@ -224,10 +224,11 @@ Rect InkRasterizer::provisionalSegment(InkPoint from, double fromRadius, InkPoin
 Rect InkRasterizer::draw(InkPoint from, double fromRadius, InkPoint to, double toRadius,
                          bool provisional) {
   if (!layer_ || layer_->empty()) return {};
-  if (layer_->width() != scratchWidth_ || layer_->height() != scratchHeight_) {
-    // The layer was resized during the stroke: carry on as a new stroke.
-    beginStroke(*layer_, colorOfStored(color_), erases_, radius_ * 2);
+  if (!std::isfinite(from.x) || !std::isfinite(from.y) || !std::isfinite(to.x) ||
+      !std::isfinite(to.y)) {
+    return {};
   }
+  restartIfResized();
   const std::int32_t width = layer_->width(), height = layer_->height();
   // Pixels whose centre lies farther than this from the segment get nothing.
   const double reach = std::max(fromRadius, toRadius) + 1;
@@ -276,7 +277,9 @@ Rect InkRasterizer::draw(InkPoint from, double fromRadius, InkPoint to, double t
 }
 
 Rect InkRasterizer::retractProvisional() {
-  if (!layer_ || provisional_.empty()) return {};
+  if (!layer_) return {};
+  restartIfResized();
+  if (provisional_.empty()) return {};
   Rect changed;
   for (std::int32_t y = provisional_.top; y < provisional_.bottom; ++y) {
     const std::size_t row = std::size_t(y) * std::size_t(scratchWidth_);
@@ -299,6 +302,14 @@ Rect InkRasterizer::retractProvisional() {
   }
   provisional_ = {};
   return changed;
+}
+
+void InkRasterizer::restartIfResized() {
+  // The layer was resized during the stroke: its cells are no longer the ones the
+  // stroke began over, so carry on as a new stroke.
+  if (layer_->width() != scratchWidth_ || layer_->height() != scratchHeight_) {
+    beginStroke(*layer_, colorOfStored(color_), erases_, radius_ * 2);
+  }
 }
 
 void InkRasterizer::noteChangedRow(std::int32_t y, std::int32_t left, std::int32_t right) {

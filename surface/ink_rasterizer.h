@@ -63,6 +63,7 @@ class InkRasterizer {
 
  private:
   Rect draw(InkPoint from, double fromRadius, InkPoint to, double toRadius, bool provisional);
+  void restartIfResized();
   void clearStrokeCoverage();
   void cover(std::int32_t x, std::int32_t y, std::uint32_t coverage);
   void coverProvisionally(std::int32_t x, std::int32_t y, std::uint32_t coverage);

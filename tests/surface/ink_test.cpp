@@ -228,6 +228,12 @@ TEST(InkRasterizer, ChangedRectangleHoldsEveryChangeAndClipsToTheLayer) {
   EXPECT_TRUE(rasterizer.segment({1e12, 5}, {1e12, 30}).empty());
   EXPECT_FALSE(rasterizer.segment({-1e9, 20.5}, {1e9, 20.5}).empty());
   EXPECT_EQ(layer.coverage(40, 20), 255u);
+  EXPECT_TRUE(rasterizer.segment({std::nan(""), 5}, {10, 10}).empty());
+  EXPECT_TRUE(rasterizer.provisionalSegment({10, 10}, 3, {10, -INFINITY}, 3).empty());
+  // A provisional piece, then the layer shrinks under the stroke: nothing to take back.
+  rasterizer.provisionalSegment({10.5, 30.5}, {70.5, 35.5});
+  layer.setSize(20, 10);
+  EXPECT_TRUE(rasterizer.retractProvisional().empty());
 }
 
 // How far (px, py) lies outside the hull of the circles (a, ra) and (b, rb), negative
