@@ -178,12 +178,15 @@ BENCHMARK(BM_SmoothStroke1000)->Unit(benchmark::kMicrosecond);
 // start tapers while the stroke goes on (the end is drawn again on release). With it
 // the curve within the end's taper of the pointer is drawn provisionally too, tapered
 // as if the stroke ended at the pointer; a piece is final once it lies farther than
-// the taper from the end of the settled curve, as no later position changes its
-// radius, so the stroke drawn live equals the stroke drawn again from its points.
+// the taper from the end of the settled curve (and the curve is longer than both
+// tapers), as no later position changes its radius then, so the stroke drawn live
+// equals the stroke drawn again from its points.
 void BM_MoveBrush(benchmark::State& state, bool taperLive) {
   constexpr double kDiameter = 14;
   constexpr int kDpi = 192;
   const double endTaper = taperLive ? fudekko::kEndTaperWidths * kDiameter : 0;
+  // Shorter strokes keep more width at their ends.
+  const double startAndEndTaper = taperLive ? endTaper + fudekko::kStartTaperWidths * kDiameter : 0;
   SmoothLayers layers;
   // A long loop of positions 2 to 14 pixels apart, 8 ms apart: slow and fast writing.
   std::vector<fudekko::PenSample> samples;
@@ -252,7 +255,8 @@ void BM_MoveBrush(benchmark::State& state, bool taperLive) {
     const double end = taperLive ? tailAlong.back() : 1e9;
 
     layers.rasterizer.retractProvisional();
-    for (; finalPoints < path.size() && along.back() - along[finalPoints] >= endTaper;
+    for (; finalPoints < path.size() && along.back() - along[finalPoints] >= endTaper &&
+           along.back() >= startAndEndTaper;
          ++finalPoints) {
       draw(path, along, finalPoints, 1e9, false);
     }

@@ -48,9 +48,13 @@ double SpeedPressure::next(const PenSample& sample) {
 }
 
 double brushTaper(double fromStart, double toEnd, double penWidth) {
-  const double factor = std::min(taperOver(fromStart, kStartTaperWidths * penWidth),
-                                 taperOver(toEnd, kEndTaperWidths * penWidth));
-  return std::max(factor, kMinTaper);
+  const double start = kStartTaperWidths * penWidth, end = kEndTaperWidths * penWidth;
+  const double factor = std::min(taperOver(fromStart, start), taperOver(toEnd, end));
+  // The shorter the stroke, the fuller its thinnest point, up to a dot's full width: a
+  // click or a short dab shows as the brush's mark, not a speck.
+  const double length = fromStart + toEnd;
+  const double shortness = length < start + end ? std::min(1 - length / (start + end), 1.0) : 0;
+  return std::max(factor, kMinTaper + (1 - kMinTaper) * shortness);
 }
 
 double brushRadius(double baseDiameter, double pressure, double taper) {

@@ -44,8 +44,9 @@ class SpeedPressure {
 
 // The brush's radius factor at a point `fromStart` pixels along the stroke from its
 // start and `toEnd` pixels before its end, for a pen `penWidth` pixels wide: it grows
-// over the first few pen widths and narrows over the last few, never below kMinTaper
-// so that a dot or a short stroke still shows.
+// over the first few pen widths and narrows over the last few, never below kMinTaper.
+// A stroke shorter than both tapers together keeps more of its width, a dot all of it,
+// so that a short stroke or a dot still shows.
 inline constexpr double kStartTaperWidths = 2;
 inline constexpr double kEndTaperWidths = 4;
 inline constexpr double kMinTaper = 0.3;

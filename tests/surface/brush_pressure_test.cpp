@@ -117,8 +117,11 @@ TEST(BrushPressure, TaperNarrowsTheEndsAndKeepsAMinimum) {
   }
   EXPECT_LT(brushTaper(kWidth, 500, kWidth), 0.9);
   EXPECT_LT(brushTaper(500, 2 * kWidth, kWidth), 0.9);
-  // A dot and a short stroke keep the minimum; NaN or a zero width taper nothing away.
-  EXPECT_EQ(brushTaper(0, 0, kWidth), kMinTaper);
+  // A dot keeps the full width, a short stroke more than the minimum at its ends; NaN
+  // or a zero width taper nothing away.
+  EXPECT_EQ(brushTaper(0, 0, kWidth), 1);
+  EXPECT_GT(brushTaper(0, 5, kWidth), 0.8);
+  EXPECT_EQ(brushTaper(0, 500, kWidth), kMinTaper);
   EXPECT_EQ(brushTaper(1, 1, 0), 1);
   EXPECT_GE(brushTaper(std::nan(""), 3, kWidth), kMinTaper);
 
