@@ -120,6 +120,18 @@ std::uint32_t divideBy255(std::uint32_t value) {
   return (value + 127) / 255;
 }
 
+// A radius as drawn: at least half a pixel (a stroke is never thinner than one pixel),
+// at most far beyond any layer, and NaN taken as the thinnest.
+double drawnRadius(double radius) {
+  return radius >= 0.5 ? std::min(radius, 1e6) : 0.5;
+}
+
+Rect extended(Rect rect, std::int32_t x, std::int32_t y) {
+  if (rect.empty()) return {x, y, x + 1, y + 1};
+  return {std::min(rect.left, x), std::min(rect.top, y), std::max(rect.right, x + 1),
+          std::max(rect.bottom, y + 1)};
+}
+
 }  // namespace
 
 InkCell inkOver(InkCell under, std::uint32_t storedColor, std::uint32_t coverage) {
@@ -143,22 +155,6 @@ InkCell inkOver(InkCell under, std::uint32_t storedColor, std::uint32_t coverage
 InkCell inkErased(InkCell under, std::uint32_t coverage) {
   return inkCell(under, divideBy255(coverageOf(under) * (255 - std::min(coverage, 255u))));
 }
-
-namespace {
-
-// A radius as drawn: at least half a pixel (a stroke is never thinner than one pixel),
-// at most far beyond any layer, and NaN taken as the thinnest.
-double drawnRadius(double radius) {
-  return radius >= 0.5 ? std::min(radius, 1e6) : 0.5;
-}
-
-Rect extended(Rect rect, std::int32_t x, std::int32_t y) {
-  if (rect.empty()) return {x, y, x + 1, y + 1};
-  return {std::min(rect.left, x), std::min(rect.top, y), std::max(rect.right, x + 1),
-          std::max(rect.bottom, y + 1)};
-}
-
-}  // namespace
 
 void InkRasterizer::beginStroke(InkLayer& layer, Color color, bool erases, double diameter) {
   endStroke();
