@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "imaging/picture.h"
+#include "surface/brush_pressure.h"
 #include "surface/compositing.h"
 #include "surface/ink_layer.h"
 #include "surface/ink_rasterizer.h"
@@ -166,6 +167,111 @@ void BM_SmoothStroke1000(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_SmoothStroke1000)->Unit(benchmark::kMicrosecond);
+
+// One mouse move of a brush stroke as the surface draws it, with the ink reaching the
+// pointer: the pressure of the new position, the provisional ink taken back, the newly
+// settled curve drawn for good and the tail drawn provisionally, each piece with the
+// brush's radius, then the changed rows recomposited. The widest pen (7) at 200 %
+// scaling: diameter 14.
+//
+// The end's taper depends on where the stroke will end. Without `taperLive` only the
+// start tapers while the stroke goes on (the end is drawn again on release). With it
+// the curve within the end's taper of the pointer is drawn provisionally too, tapered
+// as if the stroke ended at the pointer; a piece is final once it lies farther than
+// the taper from the end of the settled curve (and the curve is longer than both
+// tapers), as no later position changes its radius then, so the stroke drawn live
+// equals the stroke drawn again from its points.
+void BM_MoveBrush(benchmark::State& state, bool taperLive) {
+  constexpr double kDiameter = 14;
+  constexpr int kDpi = 192;
+  const double endTaper = taperLive ? fudekko::kEndTaperWidths * kDiameter : 0;
+  // Shorter strokes keep more width at their ends.
+  const double startAndEndTaper = taperLive ? endTaper + fudekko::kStartTaperWidths * kDiameter : 0;
+  SmoothLayers layers;
+  // A long loop of positions 2 to 14 pixels apart, 8 ms apart: slow and fast writing.
+  std::vector<fudekko::PenSample> samples;
+  for (int i = 0; i < 4000; ++i) {
+    const double angle = i * 0.04, radius = 200 + 150 * std::sin(i * 0.013);
+    samples.push_back({std::floor(960 + radius * std::cos(angle)) + 0.5,
+                       std::floor(540 + radius * std::sin(angle)) + 0.5, i * 8.0});
+  }
+  fudekko::StrokeSmoother smoother;
+  fudekko::SpeedPressure pressure(kDpi);
+  // The settled curve and the provisional tail, each point with its distance from the
+  // start; the settled points before `finalPoints` are drawn for good.
+  std::vector<fudekko::CarriedPoint> path, tail;
+  std::vector<double> along, tailAlong;
+  std::size_t finalPoints = 0;
+  const auto measure = [](const std::vector<fudekko::CarriedPoint>& points,
+                          std::vector<double>& lengths, std::size_t from) {
+    for (std::size_t i = from; i < points.size(); ++i) {
+      lengths.push_back(lengths[i - 1] + std::hypot(points[i].at.x - points[i - 1].at.x,
+                                                    points[i].at.y - points[i - 1].at.y));
+    }
+  };
+  // The piece from point i - 1 to point i of a stroke that ends `end` past its start.
+  const auto draw = [&](const std::vector<fudekko::CarriedPoint>& points,
+                        const std::vector<double>& lengths, std::size_t i, double end,
+                        bool provisional) {
+    const auto radius = [&](std::size_t at) {
+      return fudekko::brushRadius(kDiameter, points[at].value,
+                                  fudekko::brushTaper(lengths[at], end - lengths[at], kDiameter));
+    };
+    if (provisional) {
+      layers.rasterizer.provisionalSegment(points[i - 1].at, radius(i - 1), points[i].at,
+                                           radius(i));
+    } else {
+      layers.rasterizer.segment(points[i - 1].at, radius(i - 1), points[i].at, radius(i));
+    }
+  };
+  const auto begin = [&] {
+    layers.rasterizer.endStroke();
+    layers.rasterizer.beginStroke(layers.ink, 0xFF0000, false, kDiameter);
+    smoother = {};
+    pressure = fudekko::SpeedPressure(kDpi);
+    path.clear();
+    along.assign(1, 0);
+    finalPoints = 1;
+    const fudekko::PenSample& first = samples[0];
+    smoother.begin({{first.x, first.y}, pressure.next(first)}, path);
+  };
+  begin();
+  std::size_t next = 1;
+  for (auto _ : state) {
+    if (next == samples.size()) {
+      state.PauseTiming();
+      begin();
+      next = 1;
+      state.ResumeTiming();
+    }
+    const fudekko::PenSample& sample = samples[next++];
+    const std::size_t settledBefore = path.size();
+    smoother.add({{sample.x, sample.y}, pressure.next(sample)}, path);
+    measure(path, along, settledBefore);
+    tail.clear();
+    smoother.provisionalTail(tail);
+    tailAlong.assign(1, along.back());
+    measure(tail, tailAlong, 1);
+    const double end = taperLive ? tailAlong.back() : 1e9;
+
+    layers.rasterizer.retractProvisional();
+    for (; finalPoints < path.size() && along.back() - along[finalPoints] >= endTaper &&
+           along.back() >= startAndEndTaper;
+         ++finalPoints) {
+      draw(path, along, finalPoints, 1e9, false);
+    }
+    for (std::size_t i = finalPoints; i < path.size(); ++i) draw(path, along, i, end, true);
+    for (std::size_t i = 1; i < tail.size(); ++i) draw(tail, tailAlong, i, end, true);
+    layers.recompositeChanged();
+  }
+  layers.rasterizer.endStroke();
+}
+BENCHMARK_CAPTURE(BM_MoveBrush, end_tapered_on_release, false)
+    ->Name("move_brush")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_MoveBrush, end_tapered_live, true)
+    ->Name("move_brush_end_tapered_live")
+    ->Unit(benchmark::kMicrosecond);
 
 // The same rectangle (110 x 10 pixels) of the three layers copied row by row.
 void BM_SegmentPlainCopy(benchmark::State& state) {

@@ -40,45 +40,75 @@ class EdgeProfile {
   double high_, low_, outer_, inner_, rampScale_;
 };
 
-// Coverage of the pixels around one segment with round ends (a capsule). Beside the
-// segment it is the exact share of the pixel inside the band; at the round ends the
-// usual approximation by the centre's distance from the disc's edge.
+// Coverage of the pixels around one segment with a round end of its own radius at each
+// end: the hull of the two circles. Where the hull's edge is straight (the two outer
+// tangents) it is the exact share of the pixel inside the band between them; at the
+// round ends the usual approximation by the centre's distance from the disc's edge.
+// When one circle holds the other the piece is the larger disc.
 class Capsule {
  public:
-  Capsule(InkPoint a, InkPoint b, double radius)
+  Capsule(InkPoint a, double radiusA, InkPoint b, double radiusB)
       : a_(a),
         b_(b),
         vx_(b.x - a.x),
         vy_(b.y - a.y),
-        radius_(radius),
+        radiusA_(radiusA),
+        radiusB_(radiusB),
         lengthSquared_(vx_ * vx_ + vy_ * vy_),
         length_(std::sqrt(lengthSquared_)),
-        alongScale_(length_ > 1e-9 ? 1 / lengthSquared_ : 0),
-        acrossScale_(length_ > 1e-9 ? 1 / length_ : 0),
-        edge_(length_ > 0 ? -vy_ / length_ : 0, length_ > 0 ? vx_ / length_ : 1) {}
+        // Equal radii keep the plain band so that an even stroke stays as it always was.
+        even_(radiusA == radiusB),
+        band_(even_ ? length_ > 1e-9 : length_ > std::abs(radiusA - radiusB) + 1e-9),
+        alongScale_(band_ ? 1 / lengthSquared_ : 0),
+        acrossScale_(band_ ? 1 / length_ : 0),
+        // The tangents' normals lean towards the smaller end by asin(slope).
+        slope_(band_ ? (radiusA - radiusB) / length_ : 0),
+        rise_(std::sqrt(1 - slope_ * slope_)),
+        upper_(normalX(1), normalY(1)),
+        lower_(normalX(-1), normalY(-1)) {}
 
   double coverage(double cx, double cy) const {
     const double px = cx - a_.x, py = cy - a_.y;
-    if (length_ > 1e-9) {
-      const double t = (px * vx_ + py * vy_) * alongScale_;
-      if (t >= 0 && t <= 1) {
-        // Signed distance of the centre from the segment's line.
-        const double u = (py * vx_ - px * vy_) * acrossScale_;
-        return edge_.below(radius_ - u) - edge_.below(-radius_ - u);
-      }
-      if (t > 1) return disc(cx - b_.x, cy - b_.y);
+    if (!band_) {
+      if (radiusB_ > radiusA_) return disc(cx - b_.x, cy - b_.y, radiusB_);
+      return disc(px, py, radiusA_);
     }
-    return disc(px, py);
+    // Signed distance of the centre from the segment's line.
+    const double u = (py * vx_ - px * vy_) * acrossScale_;
+    // Where along the edge on the centre's side the centre lies: 0 at the tangent
+    // point of the first circle, rise_ at the second's (the axis's 0 and 1 when even).
+    const double t = (rise_ * (px * vx_ + py * vy_) - slope_ * std::abs(u) * length_) * alongScale_;
+    if (t < 0) return disc(px, py, radiusA_);
+    if (t > rise_) return disc(cx - b_.x, cy - b_.y, radiusB_);
+    if (even_) return upper_.below(radiusA_ - u) - upper_.below(-radiusA_ - u);
+    // Distances along each tangent's normal (in the segment's frame: slope_ along it,
+    // rise_ across it); share below the upper edge plus share above the lower, less 1.
+    const double along = (px * vx_ + py * vy_) * acrossScale_;
+    return upper_.below(radiusA_ - (slope_ * along + rise_ * u)) -
+           lower_.below(-radiusA_ + (slope_ * along - rise_ * u));
   }
 
  private:
-  double disc(double dx, double dy) const {
-    return std::clamp(radius_ + 0.5 - std::sqrt(dx * dx + dy * dy), 0.0, 1.0);
+  // The unit normal of the outer tangent on side `side` (+1 the side u > 0), flipped
+  // for the lower one so that both profiles measure across the band the same way.
+  double normalX(int side) const {
+    if (!band_) return 0;
+    return (side * slope_ * vx_ - rise_ * vy_) / length_;
+  }
+  double normalY(int side) const {
+    if (!band_) return 1;
+    return (side * slope_ * vy_ + rise_ * vx_) / length_;
+  }
+
+  static double disc(double dx, double dy, double radius) {
+    return std::clamp(radius + 0.5 - std::sqrt(dx * dx + dy * dy), 0.0, 1.0);
   }
 
   InkPoint a_, b_;
-  double vx_, vy_, radius_, lengthSquared_, length_, alongScale_, acrossScale_;
-  EdgeProfile edge_;
+  double vx_, vy_, radiusA_, radiusB_, lengthSquared_, length_;
+  bool even_, band_;
+  double alongScale_, acrossScale_, slope_, rise_;
+  EdgeProfile upper_, lower_;
 };
 
 std::int32_t floorClamped(double value, std::int32_t low, std::int32_t high) {
@@ -88,6 +118,18 @@ std::int32_t floorClamped(double value, std::int32_t low, std::int32_t high) {
 // Rounded division by 255 of a value up to 255 * 255 * 255.
 std::uint32_t divideBy255(std::uint32_t value) {
   return (value + 127) / 255;
+}
+
+// A radius as drawn: at least half a pixel (a stroke is never thinner than one pixel),
+// at most far beyond any layer, and NaN taken as the thinnest.
+double drawnRadius(double radius) {
+  return radius >= 0.5 ? std::min(radius, 1e6) : 0.5;
+}
+
+Rect extended(Rect rect, std::int32_t x, std::int32_t y) {
+  if (rect.empty()) return {x, y, x + 1, y + 1};
+  return {std::min(rect.left, x), std::min(rect.top, y), std::max(rect.right, x + 1),
+          std::max(rect.bottom, y + 1)};
 }
 
 }  // namespace
@@ -121,9 +163,11 @@ void InkRasterizer::beginStroke(InkLayer& layer, Color color, bool erases, doubl
   if (layer.width() != scratchWidth_ || layer.height() != scratchHeight_) {
     try {
       strokeCoverage_.assign(cells, 0);
+      provisionalCoverage_.assign(cells, 0);
       before_.resize(cells);
     } catch (const std::bad_alloc&) {
       strokeCoverage_.clear();
+      provisionalCoverage_.clear();
       before_.clear();
       scratchWidth_ = scratchHeight_ = 0;
       throw OutOfResources();
@@ -148,25 +192,48 @@ void InkRasterizer::endStroke() {
 
 void InkRasterizer::clearStrokeCoverage() {
   for (std::int32_t y = touched_.top; y < touched_.bottom; ++y) {
-    std::uint8_t* row = strokeCoverage_.data() + std::size_t(y) * std::size_t(scratchWidth_);
-    std::fill(row + touched_.left, row + touched_.right, std::uint8_t{0});
+    const std::size_t row = std::size_t(y) * std::size_t(scratchWidth_);
+    std::fill(strokeCoverage_.begin() + row + touched_.left,
+              strokeCoverage_.begin() + row + touched_.right, std::uint8_t{0});
+    std::fill(provisionalCoverage_.begin() + row + touched_.left,
+              provisionalCoverage_.begin() + row + touched_.right, std::uint8_t{0});
   }
   touched_ = {};
+  provisional_ = {};
 }
 
 Rect InkRasterizer::segment(InkPoint from, InkPoint to) {
+  return draw(from, radius_, to, radius_, false);
+}
+
+Rect InkRasterizer::segment(InkPoint from, double fromRadius, InkPoint to, double toRadius) {
+  return draw(from, drawnRadius(fromRadius), to, drawnRadius(toRadius), false);
+}
+
+Rect InkRasterizer::provisionalSegment(InkPoint from, InkPoint to) {
+  return draw(from, radius_, to, radius_, true);
+}
+
+Rect InkRasterizer::provisionalSegment(InkPoint from, double fromRadius, InkPoint to,
+                                       double toRadius) {
+  return draw(from, drawnRadius(fromRadius), to, drawnRadius(toRadius), true);
+}
+
+Rect InkRasterizer::draw(InkPoint from, double fromRadius, InkPoint to, double toRadius,
+                         bool provisional) {
   if (!layer_ || layer_->empty()) return {};
-  if (layer_->width() != scratchWidth_ || layer_->height() != scratchHeight_) {
-    // The layer was resized during the stroke: carry on as a new stroke.
-    beginStroke(*layer_, colorOfStored(color_), erases_, radius_ * 2, clip_);
+  if (!std::isfinite(from.x) || !std::isfinite(from.y) || !std::isfinite(to.x) ||
+      !std::isfinite(to.y)) {
+    return {};
   }
+  restartIfResized();
   const std::int32_t width = layer_->width(), height = layer_->height();
   Rect area{0, 0, width, height};
   if (clip_) area = area.intersect(*clip_);
   if (area.empty()) return {};
   // Pixels whose centre lies farther than this from the segment get nothing.
-  const double reach = radius_ + 1;
-  const Capsule capsule(from, to, radius_);
+  const double reach = std::max(fromRadius, toRadius) + 1;
+  const Capsule capsule(from, fromRadius, to, toRadius);
   const double vx = to.x - from.x, vy = to.y - from.y;
 
   Rect changed{width, height, 0, 0};
@@ -198,19 +265,63 @@ Rect InkRasterizer::segment(InkPoint from, InkPoint to) {
       const double share = capsule.coverage(x + 0.5, cy);
       const auto coverage = static_cast<std::uint32_t>(share * 255 + 0.5);
       if (coverage == 0) continue;
-      cover(x, y, coverage);
+      if (provisional) {
+        coverProvisionally(x, y, coverage);
+      } else {
+        cover(x, y, coverage);
+      }
       rowLeft = std::min(rowLeft, x);
       rowRight = x + 1;
     }
     if (rowLeft >= rowRight) continue;
     changed = {std::min(changed.left, rowLeft), std::min(changed.top, y),
                std::max(changed.right, rowRight), std::max(changed.bottom, y + 1)};
-    changedLeft_[std::size_t(y)] = std::min(changedLeft_[std::size_t(y)], rowLeft);
-    changedRight_[std::size_t(y)] = std::max(changedRight_[std::size_t(y)], rowRight);
-    changedTop_ = changedTop_ < changedBottom_ ? std::min(changedTop_, y) : y;
-    changedBottom_ = std::max(changedBottom_, y + 1);
+    noteChangedRow(y, rowLeft, rowRight);
   }
   return changed.empty() ? Rect{} : changed;
+}
+
+Rect InkRasterizer::retractProvisional() {
+  if (!layer_) return {};
+  restartIfResized();
+  if (provisional_.empty()) return {};
+  Rect changed;
+  for (std::int32_t y = provisional_.top; y < provisional_.bottom; ++y) {
+    const std::size_t row = std::size_t(y) * std::size_t(scratchWidth_);
+    InkCell* cells = layer_->row(y);
+    std::int32_t rowLeft = provisional_.right, rowRight = provisional_.left;
+    for (std::int32_t x = provisional_.left; x < provisional_.right; ++x) {
+      const std::size_t at = row + std::size_t(x);
+      const std::uint32_t shown = provisionalCoverage_[at];
+      if (shown == 0) continue;
+      provisionalCoverage_[at] = 0;
+      // Shown with the settled coverage where that is as large: nothing to take back.
+      if (shown <= strokeCoverage_[at]) continue;
+      cells[x] = strokeCoverage_[at] == 0 ? before_[at] : blended(at, strokeCoverage_[at]);
+      rowLeft = std::min(rowLeft, x);
+      rowRight = x + 1;
+    }
+    if (rowLeft >= rowRight) continue;
+    changed = changed.unite({rowLeft, y, rowRight, y + 1});
+    noteChangedRow(y, rowLeft, rowRight);
+  }
+  provisional_ = {};
+  return changed;
+}
+
+void InkRasterizer::restartIfResized() {
+  // The layer was resized during the stroke: its cells are no longer the ones the
+  // stroke began over, so carry on as a new stroke.
+  if (layer_->width() != scratchWidth_ || layer_->height() != scratchHeight_) {
+    beginStroke(*layer_, colorOfStored(color_), erases_, radius_ * 2, clip_);
+  }
+}
+
+void InkRasterizer::noteChangedRow(std::int32_t y, std::int32_t left, std::int32_t right) {
+  changedLeft_[std::size_t(y)] = std::min(changedLeft_[std::size_t(y)], left);
+  changedRight_[std::size_t(y)] = std::max(changedRight_[std::size_t(y)], right);
+  changedTop_ = changedTop_ < changedBottom_ ? std::min(changedTop_, y) : y;
+  changedBottom_ = std::max(changedBottom_, y + 1);
 }
 
 void InkRasterizer::takeChangedRows(
@@ -225,22 +336,35 @@ void InkRasterizer::takeChangedRows(
   changedTop_ = changedBottom_ = 0;
 }
 
+InkCell InkRasterizer::blended(std::size_t at, std::uint32_t coverage) const {
+  return erases_ ? inkErased(before_[at], coverage) : inkOver(before_[at], color_, coverage);
+}
+
 void InkRasterizer::cover(std::int32_t x, std::int32_t y, std::uint32_t coverage) {
   const std::size_t at = std::size_t(y) * std::size_t(scratchWidth_) + std::size_t(x);
   const std::uint32_t before = strokeCoverage_[at];
   if (coverage <= before) return;
-  InkCell& cell = layer_->row(y)[x];
-  if (before == 0) {
-    before_[at] = cell;
-    if (touched_.empty()) {
-      touched_ = {x, y, x + 1, y + 1};
-    } else {
-      touched_ = {std::min(touched_.left, x), std::min(touched_.top, y),
-                  std::max(touched_.right, x + 1), std::max(touched_.bottom, y + 1)};
-    }
+  const std::uint32_t provisional = provisionalCoverage_[at];
+  if (before == 0 && provisional == 0) {
+    before_[at] = layer_->row(y)[x];
+    touched_ = extended(touched_, x, y);
   }
   strokeCoverage_[at] = static_cast<std::uint8_t>(coverage);
-  cell = erases_ ? inkErased(before_[at], coverage) : inkOver(before_[at], color_, coverage);
+  layer_->row(y)[x] = blended(at, std::max(coverage, provisional));
+}
+
+void InkRasterizer::coverProvisionally(std::int32_t x, std::int32_t y, std::uint32_t coverage) {
+  const std::size_t at = std::size_t(y) * std::size_t(scratchWidth_) + std::size_t(x);
+  const std::uint32_t settled = strokeCoverage_[at];
+  const std::uint32_t provisional = provisionalCoverage_[at];
+  if (coverage <= provisional) return;
+  if (settled == 0 && provisional == 0) {
+    before_[at] = layer_->row(y)[x];
+    touched_ = extended(touched_, x, y);
+  }
+  provisionalCoverage_[at] = static_cast<std::uint8_t>(coverage);
+  provisional_ = extended(provisional_, x, y);
+  if (coverage > std::max(settled, provisional)) layer_->row(y)[x] = blended(at, coverage);
 }
 
 }  // namespace fudekko

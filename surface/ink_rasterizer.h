@@ -30,6 +30,10 @@ inline InkPoint pixelCentre(Point at) {
 // many short overlapping segments do not darken. The stroke is laid over the ink that
 // was there before it began: ink blends towards the pen's colour by the coverage, the
 // eraser takes that share of the coverage away.
+//
+// The tail of a stroke that is not settled yet can be drawn provisionally and taken
+// back when the next position refines it: after retractProvisional the layer holds
+// exactly what the settled segments alone give it.
 class InkRasterizer {
  public:
   // `layer` must outlive the stroke. `diameter` in pixels (at least 1 is drawn). Only
@@ -39,6 +43,18 @@ class InkRasterizer {
   // A segment of the stroke (from == to draws a round dot). Returns the rectangle of
   // the layer that changed, empty when none.
   Rect segment(InkPoint from, InkPoint to);
+  // A segment whose width changes from one end to the other: the hull of a circle of
+  // `fromRadius` around `from` and one of `toRadius` around `to` (radii in pixels, at
+  // least half a pixel is drawn).
+  Rect segment(InkPoint from, double fromRadius, InkPoint to, double toRadius);
+  // The same, drawn provisionally: it shows at once, with the settled segments' maximum
+  // rule, until retractProvisional takes it back.
+  Rect provisionalSegment(InkPoint from, InkPoint to);
+  Rect provisionalSegment(InkPoint from, double fromRadius, InkPoint to, double toRadius);
+  // Puts every pixel the provisional segments changed back to what the settled ones
+  // give it; returns the rectangle that changed (its rows also go to takeChangedRows).
+  // endStroke does not do it: a stroke that ends retracts first.
+  Rect retractProvisional();
   // The pixels changed since the previous call, row by row: `row(y, left, right)` for
   // each row with any (right exclusive). A diagonal's rows are short spans of its
   // rectangle; only they need recompositing.
@@ -49,21 +65,29 @@ class InkRasterizer {
   bool inStroke() const { return layer_ != nullptr; }
 
  private:
+  Rect draw(InkPoint from, double fromRadius, InkPoint to, double toRadius, bool provisional);
+  void restartIfResized();
   void clearStrokeCoverage();
   void cover(std::int32_t x, std::int32_t y, std::uint32_t coverage);
+  void coverProvisionally(std::int32_t x, std::int32_t y, std::uint32_t coverage);
+  void noteChangedRow(std::int32_t y, std::int32_t left, std::int32_t right);
+  InkCell blended(std::size_t at, std::uint32_t coverage) const;
 
   InkLayer* layer_ = nullptr;
   std::uint32_t color_ = 0;  // stored order
   bool erases_ = false;
   double radius_ = 0.5;
   std::optional<Rect> clip_;
-  // Per pixel of the layer, the stroke's coverage so far and the cell it began with;
-  // only pixels within `touched_` may be non-zero.
+  // Per pixel of the layer, the settled segments' coverage so far, the provisional
+  // ones', and the cell the stroke began with; only pixels within `touched_` (settled
+  // or provisional) may be non-zero, and provisional ones only within `provisional_`.
   std::vector<std::uint8_t> strokeCoverage_;
+  std::vector<std::uint8_t> provisionalCoverage_;
   std::vector<InkCell> before_;
   std::int32_t scratchWidth_ = 0;
   std::int32_t scratchHeight_ = 0;
   Rect touched_;
+  Rect provisional_;
   // Per row the columns changed since takeChangedRows, in rows changedTop_ to
   // changedBottom_ (exclusive).
   std::vector<std::int32_t> changedLeft_;

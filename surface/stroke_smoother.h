@@ -14,6 +14,14 @@
 
 namespace fudekko {
 
+// A position with a value carried along the curve (a pressure or a radius), which the
+// curve interpolates with the same weights as the position.
+struct CarriedPoint {
+  InkPoint at;
+  double value = 0;
+  friend bool operator==(const CarriedPoint&, const CarriedPoint&) = default;
+};
+
 class StrokeSmoother {
  public:
   // Positions nearer than this to the last one taken wait for the next.
@@ -31,13 +39,29 @@ class StrokeSmoother {
   // The last piece, up to `at`.
   void end(InkPoint at, std::vector<InkPoint>& out);
 
- private:
-  void take(InkPoint at, std::vector<InkPoint>& out);
+  // The same with a value carried along; the positions are the same as above.
+  void begin(CarriedPoint at, std::vector<CarriedPoint>& out);
+  void add(CarriedPoint at, std::vector<CarriedPoint>& out);
+  void end(CarriedPoint at, std::vector<CarriedPoint>& out);
 
-  // The last two positions taken (previous_ only once count_ >= 2).
-  InkPoint previous_;
-  InkPoint last_;
+  // The part of the stroke not settled yet, from the last settled point on to the last
+  // position added (held back or not): what end would append there, preceded by the
+  // last settled point. Nothing while the pointer has not left the first point.
+  void provisionalTail(std::vector<CarriedPoint>& out) const;
+  void provisionalTail(std::vector<InkPoint>& out) const;
+
+ private:
+  void take(CarriedPoint at, std::vector<CarriedPoint>& out);
+  void appendPositions(std::vector<InkPoint>& out);
+
+  // The last two positions taken (previous_ only once count_ >= 2), the last point
+  // appended, and the last position added.
+  CarriedPoint previous_;
+  CarriedPoint last_;
+  CarriedPoint settled_;
+  CarriedPoint pointer_;
   int count_ = 0;
+  std::vector<CarriedPoint> carried_;
 };
 
 }  // namespace fudekko

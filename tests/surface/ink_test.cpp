@@ -228,6 +228,149 @@ TEST(InkRasterizer, ChangedRectangleHoldsEveryChangeAndClipsToTheLayer) {
   EXPECT_TRUE(rasterizer.segment({1e12, 5}, {1e12, 30}).empty());
   EXPECT_FALSE(rasterizer.segment({-1e9, 20.5}, {1e9, 20.5}).empty());
   EXPECT_EQ(layer.coverage(40, 20), 255u);
+  EXPECT_TRUE(rasterizer.segment({std::nan(""), 5}, {10, 10}).empty());
+  EXPECT_TRUE(rasterizer.provisionalSegment({10, 10}, 3, {10, -INFINITY}, 3).empty());
+  // A provisional piece, then the layer shrinks under the stroke: nothing to take back.
+  rasterizer.provisionalSegment({10.5, 30.5}, {70.5, 35.5});
+  layer.setSize(20, 10);
+  EXPECT_TRUE(rasterizer.retractProvisional().empty());
+}
+
+// How far (px, py) lies outside the hull of the circles (a, ra) and (b, rb), negative
+// inside: the least excess over the discs between them, convex along the segment.
+double outsideHull(double px, double py, InkPoint a, double ra, InkPoint b, double rb) {
+  const auto excess = [&](double t) {
+    return std::hypot(px - a.x - t * (b.x - a.x), py - a.y - t * (b.y - a.y)) - ra - t * (rb - ra);
+  };
+  double low = 0, high = 1;
+  for (int i = 0; i < 40; ++i) {
+    const double m1 = low + (high - low) / 3, m2 = high - (high - low) / 3;
+    if (excess(m1) < excess(m2)) {
+      high = m2;
+    } else {
+      low = m1;
+    }
+  }
+  return std::min({excess(0), excess(1), excess(low)});
+}
+
+TEST(InkRasterizer, TaperedPiecesCoverTheHullOfTheirEndCircles) {
+  struct Case {
+    InkPoint a;
+    double ra;
+    InkPoint b;
+    double rb;
+  };
+  const Case cases[] = {
+      {{8.5, 20.5}, 1, {70.5, 20.5}, 6},    // horizontal, widening
+      {{70.2, 8.3}, 5, {12.6, 31.1}, 1.5},  // shallow, narrowing
+      {{15.5, 3.5}, 0.5, {50.5, 38.5}, 4},  // 45 degrees from a hairline
+      {{40.3, 36.2}, 2.5, {34.1, 4.4}, 7},  // steep
+      {{30.5, 20.5}, 9, {33.5, 22.5}, 2},   // the first circle holds the second
+  };
+  // Where a straight edge crosses a pixel, 16 x 16 samples miss its area by half a
+  // sample in each of the 16 columns, errors that mostly cancel: about 2 levels, 6 at
+  // worst here. The round ends are drawn by the centre's distance from the circle,
+  // within 15 levels of the area for these radii; 20 leaves room for the sampling.
+  constexpr int kSamples = 16;
+  for (const Case& c : cases) {
+    InkLayer layer(80, 40);
+    InkRasterizer rasterizer;
+    rasterizer.beginStroke(layer, kRed, false, 1);
+    rasterizer.segment(c.a, c.ra, c.b, c.rb);
+    double drawn = 0, area = 0;
+    for (int y = 0; y < 40; ++y) {
+      for (int x = 0; x < 80; ++x) {
+        // Sampled only where the edge may cross the pixel.
+        const double outside = outsideHull(x + 0.5, y + 0.5, c.a, c.ra, c.b, c.rb);
+        int inside = outside < -0.75 ? kSamples * kSamples : 0;
+        for (int i = 0; std::abs(outside) <= 0.75 && i < kSamples * kSamples; ++i) {
+          inside += outsideHull(x + (i % kSamples + 0.5) / kSamples,
+                                y + (i / kSamples + 0.5) / kSamples, c.a, c.ra, c.b, c.rb) <= 0;
+        }
+        const double expected = 255.0 * inside / (kSamples * kSamples);
+        const double got = layer.coverage(x, y);
+        drawn += got;
+        area += expected;
+        // Along the straight edges, away from where they meet the circles.
+        const double vx = c.b.x - c.a.x, vy = c.b.y - c.a.y;
+        const double t = ((x + 0.5 - c.a.x) * vx + (y + 0.5 - c.a.y) * vy) / (vx * vx + vy * vy);
+        const bool straight = t > 0.2 && t < 0.8 && std::hypot(vx, vy) > 20;
+        ASSERT_NEAR(got, expected, straight ? 6 : 20) << "pixel " << x << "," << y;
+      }
+    }
+    EXPECT_NEAR(drawn, area, area * 0.01) << c.a.x << "," << c.a.y;
+  }
+
+  // Equal radii draw as the stroke's own width does; coincident points and zero or
+  // undefined radii still draw a pixel-wide dot.
+  const InkPoint from{10.3, 12.7}, to{61.8, 29.2};
+  InkLayer even(80, 40), tapered(80, 40);
+  InkRasterizer rasterizer;
+  rasterizer.beginStroke(even, kRed, false, 5);
+  rasterizer.segment(from, to);
+  rasterizer.beginStroke(tapered, kRed, false, 1);
+  rasterizer.segment(from, 2.5, to, 2.5);
+  EXPECT_EQ(even, tapered);
+  for (const double radius : {0.0, -3.0, std::nan("")}) {
+    InkLayer dot(10, 10);
+    rasterizer.beginStroke(dot, kRed, false, 1);
+    rasterizer.segment({5.5, 5.5}, radius, {5.5, 5.5}, radius);
+    EXPECT_EQ(dot.coverage(5, 5), 255u) << radius;
+    EXPECT_EQ(dot.coverage(6, 5), 0u) << radius;
+  }
+  rasterizer.endStroke();
+}
+
+TEST(InkRasterizer, RetractedProvisionalSegmentsLeaveTheSettledStroke) {
+  // Settled segments interleaved with provisional ones and retractions, for the pen
+  // and the eraser over earlier ink, against the settled segments drawn alone.
+  std::mt19937 random(11);
+  std::uniform_real_distribution<double> position(-10, 90), radius(0, 6);
+  for (const bool erases : {false, true}) {
+    InkLayer alone = stroke(80, 40, {{5.5, 10.5}, {75.5, 30.5}, {5.5, 30.5}}, 9, 0xFF0000);
+    InkLayer mixed = alone;
+    InkRasterizer settledOnly, withTail;
+    settledOnly.beginStroke(alone, kRed, erases, 3);
+    withTail.beginStroke(mixed, kRed, erases, 3);
+    InkPoint last{40, 20};
+    double lastRadius = 2;
+    for (int step = 0; step < 200; ++step) {
+      const InkPoint next{position(random), position(random)};
+      const double nextRadius = radius(random);
+      if (random() % 3 != 0) {
+        withTail.provisionalSegment(last, lastRadius, next, nextRadius);
+        continue;
+      }
+      if (random() % 2 == 0) {
+        withTail.takeChangedRows([](std::int32_t, std::int32_t, std::int32_t) {});
+        const InkLayer before = mixed;
+        const Rect changed = withTail.retractProvisional();
+        std::vector<std::pair<std::int32_t, std::int32_t>> rows(40, {0, 0});
+        withTail.takeChangedRows([&](std::int32_t y, std::int32_t left, std::int32_t right) {
+          rows[std::size_t(y)] = {left, right};
+        });
+        for (int y = 0; y < 40; ++y) {
+          for (int x = 0; x < 80; ++x) {
+            if (mixed.cell(x, y) == before.cell(x, y)) continue;
+            ASSERT_TRUE(x >= changed.left && x < changed.right && y >= changed.top &&
+                        y < changed.bottom && x >= rows[std::size_t(y)].first &&
+                        x < rows[std::size_t(y)].second)
+                << x << "," << y;
+          }
+        }
+        ASSERT_EQ(mixed, alone) << "step " << step;
+      }
+      settledOnly.segment(last, lastRadius, next, nextRadius);
+      withTail.segment(last, lastRadius, next, nextRadius);
+      last = next;
+      lastRadius = nextRadius;
+    }
+    withTail.retractProvisional();
+    settledOnly.endStroke();
+    withTail.endStroke();
+    EXPECT_EQ(mixed, alone) << erases;
+  }
 }
 
 // ---- Ink layer ----
@@ -410,6 +553,46 @@ TEST(StrokeSmoother, PassesThroughMidpointsAndEndsAtTheRelease) {
   smoother.begin({5, 5}, out);
   smoother.end({5, 5}, out);
   EXPECT_EQ(out, (std::vector<InkPoint>{{5, 5}}));
+}
+
+TEST(StrokeSmoother, CarriesAValueAlongAndShowsTheTailUpToThePointer) {
+  // A value equal to each position's x follows the curve as x does, and the positions
+  // are those of the plain curve.
+  const std::vector<InkPoint> positions = {{10, 10}, {30, 12}, {31, 13}, {45, 40}, {20, 60}};
+  StrokeSmoother plain, carrying;
+  std::vector<InkPoint> path;
+  std::vector<CarriedPoint> carried;
+  const auto carry = [](InkPoint at) { return CarriedPoint{at, at.x}; };
+  plain.begin(positions[0], path);
+  carrying.begin(carry(positions[0]), carried);
+  for (std::size_t i = 1; i < positions.size(); ++i) {
+    plain.add(positions[i], path);
+    carrying.add(carry(positions[i]), carried);
+    // The tail runs from the last settled point to the last position added, even one
+    // held back, and ends the stroke as a release there would.
+    std::vector<CarriedPoint> tail;
+    carrying.provisionalTail(tail);
+    ASSERT_GE(tail.size(), 2u) << i;
+    EXPECT_EQ(tail.front(), carried.back()) << i;
+    EXPECT_EQ(tail.back(), carry(positions[i])) << i;
+    StrokeSmoother released = carrying;
+    std::vector<CarriedPoint> ending{carried.back()};
+    released.end(carry(positions[i]), ending);
+    EXPECT_EQ(tail, ending) << i;
+  }
+  plain.end({22, 61}, path);
+  carrying.end(carry({22, 61}), carried);
+  ASSERT_EQ(carried.size(), path.size());
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    EXPECT_EQ(carried[i].at, path[i]);
+    EXPECT_NEAR(carried[i].value, path[i].x, 1e-9);
+  }
+  // No tail before the pointer leaves the first point, nor after the release.
+  std::vector<InkPoint> tail;
+  carrying.provisionalTail(tail);
+  plain.begin({5, 5}, path);
+  plain.provisionalTail(tail);
+  EXPECT_TRUE(tail.empty());
 }
 
 // ---- The surface with smooth ink ----
