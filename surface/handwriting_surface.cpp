@@ -125,8 +125,13 @@ Rect HandwritingSurface::finishStroke(std::optional<StrokePoint> releasedAt) {
     shown = ink_->breakOffStroke();
   }
   live_.bounds = ink_->reach(live_);
+  const bool tapersItsEnd = live_.pen.brush;
+  const Rect bounds = live_.bounds;
   strokes_.add(std::move(live_));
   live_ = {};
+  // Only now is the brush's end known: its last pen widths taper. The stroke's box is
+  // rendered anew from the list, which leaves it exactly as a fresh render would.
+  if (tapersItsEnd) shown = shown.unite(redrawAndShow(bounds));
   return shown;
 }
 

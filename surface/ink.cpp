@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "common/dpi.h"
+#include "surface/brush_pressure.h"
 #include "surface/compositing.h"
 #include "surface/stroke_smoother.h"
 
@@ -135,9 +137,57 @@ class ClassicInk final : public Ink {
   Point last_;
 };
 
-InkPoint inkPointOf(const StrokePoint& point) {
-  return {point.x, point.y};
+CarriedPoint carriedPointOf(const StrokePoint& point, double pressure) {
+  return {{point.x, point.y}, pressure};
 }
+
+// The width of a smooth stroke along its path. An even pen draws every piece at the
+// pen's radius; the brush takes each point's pressure and the taper at its distance
+// from the stroke's start and end.
+class StrokeWidth {
+ public:
+  explicit StrokeWidth(const StrokePen& pen)
+      : pen_(pen), diameter_(strokeDiameter(pen)), speed_(pen.dpi) {}
+
+  // The pressure at the next input sample, in the order the stroke was drawn.
+  double pressureAt(const StrokePoint& sample) {
+    if (!pen_.brush) return 1;
+    return speed_.next({sample.x, sample.y, double(sample.time)});
+  }
+
+  // Draws the piece from `from`, `along` pixels from the start, to `to`, with the end
+  // `toEnd` pixels beyond `to` (far while it is not known yet); returns the rectangle
+  // changed.
+  Rect piece(InkRasterizer& rasterizer, const CarriedPoint& from, double along,
+             const CarriedPoint& to, double length, double toEnd, bool provisional) const {
+    if (!pen_.brush) {
+      return provisional ? rasterizer.provisionalSegment(from.at, to.at)
+                         : rasterizer.segment(from.at, to.at);
+    }
+    const double fromRadius = radius(from.value, along, toEnd + length);
+    const double toRadius = radius(to.value, along + length, toEnd);
+    return provisional ? rasterizer.provisionalSegment(from.at, fromRadius, to.at, toRadius)
+                       : rasterizer.segment(from.at, fromRadius, to.at, toRadius);
+  }
+
+  std::int32_t diameter() const { return diameter_; }
+
+ private:
+  double radius(double pressure, double fromStart, double toEnd) const {
+    return brushRadius(diameter_, pressure, brushTaper(fromStart, toEnd, diameter_));
+  }
+
+  StrokePen pen_;
+  std::int32_t diameter_;
+  SpeedPressure speed_;
+};
+
+double distanceBetween(const CarriedPoint& a, const CarriedPoint& b) {
+  return std::hypot(b.at.x - a.at.x, b.at.y - a.at.y);
+}
+
+// While drawn live, the end of a stroke is still far.
+constexpr double kEndNotKnown = 1e9;
 
 class SmoothInk final : public Ink {
  public:
@@ -151,25 +201,28 @@ class SmoothInk final : public Ink {
   InkCell cell(std::int32_t x, std::int32_t y) const override { return layer_.cell(x, y); }
 
   Rect beginStroke(const StrokePen& pen, StrokePoint at) override {
-    rasterizer_.beginStroke(layer_, pen.color, erases(pen), strokeDiameter(pen));
-    smoother_.begin(inkPointOf(at), path_);
+    width_.emplace(pen);
+    rasterizer_.beginStroke(layer_, pen.color, erases(pen), width_->diameter());
+    smoother_ = {};
+    smoother_.begin(carriedPointOf(at, width_->pressureAt(at)), path_);
     lastDrawn_ = path_.front();
+    along_ = 0;
     last_ = at;
-    return drawPath();
+    return drawPath(false);
   }
 
   Rect continueStroke(StrokePoint to) override {
     if (!rasterizer_.inStroke()) return {};
-    smoother_.add(inkPointOf(to), path_);
+    smoother_.add(carriedPointOf(to, width_->pressureAt(to)), path_);
     last_ = to;
-    return drawPath();
+    return drawPath(true);
   }
 
   Rect endStroke(StrokePoint at) override {
     if (!rasterizer_.inStroke()) return {};
-    smoother_.end(inkPointOf(at), path_);
+    smoother_.end(carriedPointOf(at, width_->pressureAt(at)), path_);
     last_ = at;
-    const Rect shown = drawPath();
+    const Rect shown = drawPath(false);
     rasterizer_.endStroke();
     return shown;
   }
@@ -183,7 +236,9 @@ class SmoothInk final : public Ink {
   }
 
   StrokeOutline outline(const Stroke& stroke) const override {
-    return {smoothPath(stroke), std::max(strokeDiameter(stroke.pen), 1) / 2.0};
+    StrokeOutline outline{{}, std::max(strokeDiameter(stroke.pen), 1) / 2.0};
+    for (const CarriedPoint& point : smoothPath(stroke)) outline.path.push_back(point.at);
+    return outline;
   }
 
   Rect compose(Rect part) override { return recomposite(layer_, background_, composite_, part); }
@@ -196,13 +251,18 @@ class SmoothInk final : public Ink {
   }
 
   void render(const Stroke& stroke, const Rect& clip) override {
-    const std::vector<InkPoint> path = smoothPath(stroke);
+    const std::vector<CarriedPoint> path = smoothPath(stroke);
     if (path.empty()) return;
-    rasterizer_.beginStroke(layer_, stroke.pen.color, erases(stroke.pen),
-                            strokeDiameter(stroke.pen), clip);
-    InkPoint from = path.front();
-    for (const InkPoint& to : path) {
-      rasterizer_.segment(from, to);
+    double length = 0;
+    for (std::size_t i = 1; i < path.size(); ++i) length += distanceBetween(path[i - 1], path[i]);
+    const StrokeWidth width(stroke.pen);
+    rasterizer_.beginStroke(layer_, stroke.pen.color, erases(stroke.pen), width.diameter(), clip);
+    double along = 0;
+    CarriedPoint from = path.front();
+    for (const CarriedPoint& to : path) {
+      const double piece = distanceBetween(from, to);
+      width.piece(rasterizer_, from, along, to, piece, length - along - piece, false);
+      along += piece;
       from = to;
     }
     rasterizer_.takeChangedRows([](std::int32_t, std::int32_t, std::int32_t) {});
@@ -210,28 +270,49 @@ class SmoothInk final : public Ink {
   }
 
  private:
-  // The path the smoother makes of the stroke's points, as it made it while drawing.
-  static std::vector<InkPoint> smoothPath(const Stroke& stroke) {
-    std::vector<InkPoint> path;
+  // The path the smoother makes of the stroke's points, with each point's pressure, as
+  // it made it while drawing.
+  static std::vector<CarriedPoint> smoothPath(const Stroke& stroke) {
+    std::vector<CarriedPoint> path;
     if (stroke.points.empty()) return path;
+    StrokeWidth width(stroke.pen);
+    const auto carried = [&width](const StrokePoint& point) {
+      return carriedPointOf(point, width.pressureAt(point));
+    };
     StrokeSmoother smoother;
-    smoother.begin(inkPointOf(stroke.points.front()), path);
+    smoother.begin(carried(stroke.points.front()), path);
     // A released stroke's last point is its release, the end of the last piece; a
     // broken-off one's last position was added like the others before the stroke ended.
     const std::size_t added = stroke.released ? stroke.points.size() - 1 : stroke.points.size();
-    for (std::size_t i = 1; i < added; ++i) smoother.add(inkPointOf(stroke.points[i]), path);
-    smoother.end(inkPointOf(stroke.points.back()), path);
+    for (std::size_t i = 1; i < added; ++i) smoother.add(carried(stroke.points[i]), path);
+    smoother.end(carried(stroke.points.back()), path);
     return path;
   }
 
-  // Draws the path as the smoother settled it and recomposites the rows it changed.
-  Rect drawPath() {
-    Rect changed;
-    for (const InkPoint& point : path_) {
-      changed = changed.unite(rasterizer_.segment(lastDrawn_, point));
+  // Takes back the provisional tail, draws the path as the smoother settled it, then,
+  // with `withTail`, the tail from there to the pointer provisionally, so the ink ends
+  // where the pointer is; recomposites the rows that changed.
+  Rect drawPath(bool withTail) {
+    Rect changed = rasterizer_.retractProvisional();
+    for (const CarriedPoint& point : path_) {
+      const double piece = distanceBetween(lastDrawn_, point);
+      changed = changed.unite(
+          width_->piece(rasterizer_, lastDrawn_, along_, point, piece, kEndNotKnown, false));
+      along_ += piece;
       lastDrawn_ = point;
     }
     path_.clear();
+    if (withTail) {
+      smoother_.provisionalTail(tail_);
+      double along = along_;
+      for (std::size_t i = 1; i < tail_.size(); ++i) {
+        const double piece = distanceBetween(tail_[i - 1], tail_[i]);
+        changed = changed.unite(
+            width_->piece(rasterizer_, tail_[i - 1], along, tail_[i], piece, kEndNotKnown, true));
+        along += piece;
+      }
+      tail_.clear();
+    }
     rasterizer_.takeChangedRows([this](std::int32_t y, std::int32_t left, std::int32_t right) {
       compose({left, y, right, y + 1});
     });
@@ -242,10 +323,14 @@ class SmoothInk final : public Ink {
   const Picture& background_;
   Picture& composite_;
   InkLayer layer_;
+  // The stroke being drawn, or a finished one rendered anew.
   InkRasterizer rasterizer_;
   StrokeSmoother smoother_;
-  std::vector<InkPoint> path_;
-  InkPoint lastDrawn_;
+  std::optional<StrokeWidth> width_;
+  std::vector<CarriedPoint> path_;
+  std::vector<CarriedPoint> tail_;
+  CarriedPoint lastDrawn_;
+  double along_ = 0;  // the path's length up to lastDrawn_
   StrokePoint last_;
 };
 

@@ -18,20 +18,24 @@ struct StrokeInput {
   MouseButton button;
   std::vector<Point> points;
   bool releaseMissed;  // ends with a move that has no button held
+  bool brush = false;
 };
 
 constexpr std::int32_t kWidth = 80, kHeight = 60;
 
 void draw(HandwritingSurface& surface, const StrokeInput& stroke) {
   surface.setStartPen({stroke.colorIndex, stroke.lineWidth});
-  surface.penDown(stroke.button, stroke.points.front());
+  surface.setBrushPen(stroke.brush);
+  // 8 ms a position, as a mouse gives them.
+  std::uint32_t time = 1000;
+  surface.penDown(stroke.button, stroke.points.front(), time);
   for (std::size_t i = 1; i < stroke.points.size(); ++i) {
-    surface.penMove(stroke.button, stroke.points[i]);
+    surface.penMove(stroke.button, stroke.points[i], time += 8);
   }
   if (stroke.releaseMissed) {
-    surface.penMove(kNoButton, stroke.points.back());
+    surface.penMove(kNoButton, stroke.points.back(), time + 8);
   } else {
-    surface.penUp(stroke.button, stroke.points.back());
+    surface.penUp(stroke.button, stroke.points.back(), time + 8);
   }
 }
 
@@ -42,6 +46,7 @@ StrokeInput randomStroke(std::mt19937& random) {
   stroke.lineWidth = eraser ? kEraserWidth : std::int32_t(1 + 2 * (random() % 4));
   stroke.button = random() % 3 ? kLeftButton : kRightButton;
   stroke.releaseMissed = random() % 5 == 0;
+  stroke.brush = random() % 3 == 0;
   // A click whose release was missed draws nothing in the classic look: no step.
   const int count = (stroke.releaseMissed ? 2 : 1) + random() % 8;
   // Inside the layer, so that every stroke changes something and is a step.

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <numeric>
 #include <random>
 #include <vector>
 
@@ -628,13 +629,17 @@ TEST_F(SmoothStrokeTest, StrokesDrawAsTheyGoAndEndAtTheRelease) {
   ASSERT_TRUE(surface.ink());
   EXPECT_FALSE(checked([&] { return surface.penDown(kLeftButton, {10, 40}); }).empty());
   EXPECT_EQ(shown(10, 40), kRed);  // the dot under the pointer
+  // The ink reaches the pointer at every move: the tail past the first midpoint is
+  // drawn provisionally.
   checked([&] { return surface.penMove(kLeftButton, {50, 40}); });
-  EXPECT_EQ(shown(30, 40), kRed);  // up to the first midpoint
-  EXPECT_EQ(shown(45, 40), kWhite);
+  EXPECT_EQ(shown(30, 40), kRed);
+  EXPECT_EQ(shown(50, 40), kRed);
   checked([&] { return surface.penMove(kLeftButton, {90, 20}); });
+  EXPECT_EQ(shown(90, 20), kRed);
   checked([&] { return surface.penUp(kLeftButton, {100, 20}); });
   EXPECT_EQ(shown(100, 20), kRed);
-  EXPECT_EQ(shown(50, 41), kWhite);  // the corner was rounded off
+  // The corner was rounded off: nothing is left of the provisional piece to it.
+  EXPECT_EQ(shown(50, 41), kWhite);
   EXPECT_FALSE(surface.isDrawing());
   // Anti-aliased: partly covered pixels along the edges.
   int partial = 0;
@@ -660,6 +665,50 @@ TEST_F(SmoothStrokeTest, StrokesDrawAsTheyGoAndEndAtTheRelease) {
   checked([&] { return surface.penUp(kLeftButton, {70, 31}); });
   EXPECT_EQ(coverage(70, 30), 0u);
   EXPECT_EQ(shown(70, 30), 0x00FF00u);
+}
+
+// At every move of a fast stroke the pointer's own pixel is fully inked: the distance
+// between the pointer and the end of the drawn ink is 0.
+TEST_F(SmoothStrokeTest, InkReachesThePointerAtEveryMove) {
+  surface.penDown(kLeftButton, {60, 10});
+  for (int i = 1; i <= 40; ++i) {
+    const Point at{60 + static_cast<std::int32_t>(35 * std::sin(i * 0.3)),
+                   40 - static_cast<std::int32_t>(30 * std::cos(i * 0.3))};
+    surface.penMove(kLeftButton, at);
+    ASSERT_EQ(coverage(at.x, at.y), 255u) << "move " << i;
+  }
+}
+
+// The brush: a stroke starts and ends thinner than its middle, a fast one is thinner
+// than a slow one over the same path, and without the brush the width is even.
+TEST_F(SmoothStrokeTest, BrushPenTapersAndThinsWithSpeed) {
+  const auto draw = [](bool brush, std::uint32_t msPerStep) {
+    HandwritingSurface surface;
+    surface.setStartPen({0, 7});
+    surface.setBrushPen(brush);
+    surface.createLayers(200, 40);
+    std::uint32_t time = 0;
+    surface.penDown(kLeftButton, {10, 20}, time);
+    for (std::int32_t x = 14; x < 190; x += 4)
+      surface.penMove(kLeftButton, {x, 20}, time += msPerStep);
+    surface.penUp(kLeftButton, {190, 20}, time + msPerStep);
+    std::vector<std::uint32_t> columns(200);  // the coverage of each column
+    for (int x = 0; x < 200; ++x) {
+      for (int y = 0; y < 40; ++y) columns[x] += coverageOf(surface.ink()->cell(x, y));
+    }
+    return columns;
+  };
+  const auto total = [](const std::vector<std::uint32_t>& columns) {
+    return std::accumulate(columns.begin(), columns.end(), 0u);
+  };
+  const std::vector<std::uint32_t> even = draw(false, 20), slow = draw(true, 20),
+                                   fast = draw(true, 2);
+  EXPECT_EQ(even[14], even[100]);
+  EXPECT_EQ(even[186], even[100]);
+  EXPECT_LT(slow[14], slow[100] * 3 / 4);
+  EXPECT_LT(slow[186], slow[100] * 3 / 4);
+  EXPECT_LT(total(fast), total(slow) * 4 / 5);
+  EXPECT_LE(total(slow), total(even));
 }
 
 TEST_F(SmoothStrokeTest, RestartsMissedReleasesAndResizes) {
