@@ -1,5 +1,6 @@
 """Smooth ink in the real fudekko.exe: anti-aliased strokes that blend with the text
-snapshot, the picture Send writes equal to the screen, and "SmoothInk=0"'s classic look."""
+snapshot, the picture Send writes equal to the screen, "SmoothInk=0"'s classic look, and
+the brush pen's tapered ends."""
 
 import sys
 
@@ -8,6 +9,7 @@ from test_send import BODY, Mail, on_cube
 from test_window import COLOR_BUTTON, DRAWING_BUTTON, MainWindow
 
 RED = (255, 0, 0)
+MENU_BRUSH_PEN = 309
 # Drawing-area points: a stroke along the first line of text, a diagonal, and a sharp
 # turn at (260, 110).
 ACROSS_TEXT = [(8, 8), (90, 9), (180, 7), (300, 8)]
@@ -57,6 +59,7 @@ def check_sent_picture(mail, window, shown, extension):
     wrong = [(x, y) for y in range(decoded.height) for x in range(decoded.width)
              if decoded.pixel(x, y) != expect(shown.pixel(x, y + top))]
     check(not wrong, f"{len(wrong)} pixels differ from the screen, first at {wrong[:3]}")
+    return decoded
 
 
 def changed_pixels(window, snapshot, shown):
@@ -131,12 +134,37 @@ def test_real_input(session):
     check_sent_picture(mail, window, shown, ".png")
 
 
+def test_brush(session):
+    """ｵﾌﾟｼｮﾝ ▸ 筆ペン: a long stroke below the text starts and ends thinner than its
+    middle, in the picture Send writes."""
+    mail = Mail(session, ["To: a@example.com", "Subject: Re: Hello"], list(BODY))
+    process = mail.start_as_editor("/PNG")
+    window = MainWindow(session, mail.program, process=process)
+    window.command(COLOR_BUTTON)
+    window.command(COLOR_BUTTON)  # red
+    window.command(MENU_BRUSH_PEN)
+    check("BrushPen=1" in window.settings(), f"the brush pen was not stored: {window.settings()!r}")
+    window.click_tool(DRAWING_BUTTON)
+    window.stroke([(20 + 14 * i, 150) for i in range(21)])
+    sent = check_sent_picture(mail, window, session.screenshot(window.hwnd, "brush", client=True),
+                              ".png")
+
+    def inked_rows(x):
+        return sum(1 for y in range(130, 170) if sent.pixel(x, y)[1] < 200)
+
+    start, middle, end = inked_rows(22), inked_rows(160), inked_rows(298)
+    check(middle >= 5, f"the middle of the stroke is only {middle} pixels wide")
+    check(start < middle and end < middle,
+          f"the ends are not tapered: {start}, {middle}, {end} pixels wide")
+
+
 CASES = {
     "ink_smooth_bmp": lambda s: test_smooth(s, ".bmp"),
     "ink_smooth_png": lambda s: test_smooth(s, ".png"),
     "ink_smooth_gif": lambda s: test_smooth(s, ".gif"),
     "ink_classic": test_classic,
     "ink_real_input": test_real_input,
+    "ink_brush": test_brush,
 }
 
 if __name__ == "__main__":
