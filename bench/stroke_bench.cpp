@@ -20,13 +20,13 @@ constexpr std::int32_t kWidth = 1920;
 constexpr std::int32_t kHeight = 1080;
 constexpr int kStrokes = 1000;
 
-// Where each stroke lies: a kana-sized cell of lines of writing across the page.
+// Where each stroke lies: a cell of 48 x 43 pixels, 40 across and 25 down the page.
 Point cellOrigin(int stroke) {
-  const int character = stroke / 3;  // three strokes a character
-  return {40 + (character % 40) * 46, 40 + (character / 40) * 60};
+  return {(stroke % 40) * 48, (stroke / 40) * 43};
 }
 
-// One stroke of about 40 mouse positions: a wavy curve within a 40-pixel cell.
+// One kana-sized stroke of 41 mouse positions: a wavy curve about 30 pixels long in the
+// middle of its cell, apart from its neighbours by more than the eraser reaches.
 std::vector<Point> handwrittenStroke(int index, std::mt19937& random) {
   std::uniform_real_distribution<double> unit(0, 1);
   const Point origin = cellOrigin(index);
@@ -34,11 +34,11 @@ std::vector<Point> handwrittenStroke(int index, std::mt19937& random) {
   std::vector<Point> points;
   for (int i = 0; i <= 40; ++i) {
     const double t = i / 40.0;
-    const double along = (t - 0.5) * 36, across = std::sin(t * 3.1416 * bend) * 10;
+    const double along = (t - 0.5) * 30, across = std::sin(t * 3.1416 * bend) * 5;
     points.push_back(
-        {origin.x + 20 +
+        {origin.x + 24 +
              static_cast<std::int32_t>(along * std::cos(angle) - across * std::sin(angle)),
-         origin.y + 20 +
+         origin.y + 21 +
              static_cast<std::int32_t>(along * std::sin(angle) + across * std::cos(angle))});
   }
   return points;
@@ -54,7 +54,7 @@ struct Page {
   explicit Page(bool smooth) {
     surface.setSmoothInk(smooth);
     surface.createLayers(kWidth, kHeight);
-    surface.setStartPen({0, 3});
+    surface.setStartPen({0, kDefaultPenWidth});
     std::mt19937 random(7);
     for (int i = 0; i < kStrokes; ++i) {
       strokes.push_back(handwrittenStroke(i, random));
@@ -69,7 +69,8 @@ const char* inkName(const benchmark::State& state) {
   return state.range(0) ? "smooth ink" : "classic ink";
 }
 
-// A sweep of the stroke eraser across one stroke in the middle of the page, then undo.
+// A click of the stroke eraser on one stroke in the middle of the page (undone between
+// the runs, untimed).
 void stroke_erase(benchmark::State& state) {
   Page page(state.range(0) != 0);
   page.surface.setEraser(true);

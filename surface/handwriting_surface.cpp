@@ -89,8 +89,7 @@ Rect HandwritingSurface::penMove(unsigned held, Point at, std::uint32_t time) {
     const Rect ended = finishStroke(std::nullopt);
     return ended.unite(startStroke(point));
   }
-  live_.points.push_back(point);
-  return ink_->continueStroke(point);
+  return ink_->continueStroke(live_, point);
 }
 
 Rect HandwritingSurface::penUp(MouseButton /*button*/, Point at, std::uint32_t time) {
@@ -102,10 +101,12 @@ Rect HandwritingSurface::penUp(MouseButton /*button*/, Point at, std::uint32_t t
 }
 
 Rect HandwritingSurface::startStroke(StrokePoint at) {
-  live_ = Stroke{strokePen(), {at}, true, {}};
+  live_ = Stroke{strokePen(), {}, {}};
   sweeping_ = sweepsStrokes();
   if (!ink_) return {};
-  return sweeping_ ? sweepTo(at) : ink_->beginStroke(live_.pen, at);
+  if (!sweeping_) return ink_->beginStroke(live_, at);
+  live_.points.push_back(at);
+  return sweepTo(at);
 }
 
 Rect HandwritingSurface::finishStroke(std::optional<StrokePoint> releasedAt) {
@@ -116,14 +117,8 @@ Rect HandwritingSurface::finishStroke(std::optional<StrokePoint> releasedAt) {
     sweeping_ = false;
     return changed;
   }
-  Rect shown;
-  if (releasedAt) {
-    live_.points.push_back(*releasedAt);
-    shown = ink_->endStroke(*releasedAt);
-  } else {
-    live_.released = false;
-    shown = ink_->breakOffStroke();
-  }
+  Rect shown = releasedAt ? ink_->endStroke(live_, *releasedAt) : ink_->breakOffStroke(live_);
+  live_.points.shrink_to_fit();
   live_.bounds = ink_->reach(live_);
   const bool tapersItsEnd = live_.pen.brush;
   const Rect bounds = live_.bounds;

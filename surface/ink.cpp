@@ -70,16 +70,21 @@ class ClassicInk final : public Ink {
     return color == kWhite ? kNoInk : inkCell(storedColorOf(color), 255);
   }
 
-  Rect beginStroke(const StrokePen& pen, StrokePoint at) override {
-    pen_ = pen;
+  // Every position is a corner of the line.
+  Rect beginStroke(Stroke& stroke, StrokePoint at) override {
+    pen_ = stroke.pen;
     last_ = pixelOf(at);
     picture_.moveTo(last_);
+    stroke.points.push_back(at);
     return {};
   }
-  Rect continueStroke(StrokePoint to) override { return segmentTo(pixelOf(to)); }
-  Rect endStroke(StrokePoint at) override { return segmentTo(pixelOf(at)); }
+  Rect continueStroke(Stroke& stroke, StrokePoint to) override {
+    stroke.points.push_back(to);
+    return segmentTo(pixelOf(to));
+  }
+  Rect endStroke(Stroke& stroke, StrokePoint at) override { return continueStroke(stroke, at); }
   // The segments reach the last position already.
-  Rect breakOffStroke() override { return {}; }
+  Rect breakOffStroke(Stroke& /*stroke*/) override { return {}; }
 
   Rect reach(const Stroke& stroke) const override {
     return boxAround(stroke.points, strokeDiameter(stroke.pen) / 2 + 1);
@@ -137,8 +142,8 @@ class ClassicInk final : public Ink {
   Point last_;
 };
 
-CarriedPoint carriedPointOf(const StrokePoint& point, double pressure) {
-  return {{point.x, point.y}, pressure};
+CarriedPoint carriedPointOf(const StrokePoint& point) {
+  return {{point.x, point.y}, point.pressure};
 }
 
 // The width of a smooth stroke along its path. An even pen draws every piece at the
@@ -149,7 +154,8 @@ class StrokeWidth {
   explicit StrokeWidth(const StrokePen& pen)
       : pen_(pen), diameter_(strokeDiameter(pen)), speed_(pen.dpi) {}
 
-  // The pressure at the next input sample, in the order the stroke was drawn.
+  // The pressure at the next input sample, in the order the stroke was drawn: the
+  // brush's from the speed of writing, the even pen's full.
   double pressureAt(const StrokePoint& sample) {
     if (!pen_.brush) return 1;
     return speed_.next({sample.x, sample.y, double(sample.time)});
@@ -200,35 +206,45 @@ class SmoothInk final : public Ink {
 
   InkCell cell(std::int32_t x, std::int32_t y) const override { return layer_.cell(x, y); }
 
-  Rect beginStroke(const StrokePen& pen, StrokePoint at) override {
-    width_.emplace(pen);
-    rasterizer_.beginStroke(layer_, pen.color, erases(pen), width_->diameter());
+  Rect beginStroke(Stroke& stroke, StrokePoint at) override {
+    width_.emplace(stroke.pen);
+    rasterizer_.beginStroke(layer_, stroke.pen.color, erases(stroke.pen), width_->diameter());
     smoother_ = {};
-    smoother_.begin(carriedPointOf(at, width_->pressureAt(at)), path_);
+    smoother_.begin(kept(stroke, at), path_);
     lastDrawn_ = path_.front();
     along_ = 0;
-    last_ = at;
     return drawPath(false);
   }
 
-  Rect continueStroke(StrokePoint to) override {
+  Rect continueStroke(Stroke& stroke, StrokePoint to) override {
     if (!rasterizer_.inStroke()) return {};
-    smoother_.add(carriedPointOf(to, width_->pressureAt(to)), path_);
+    to.pressure = static_cast<float>(width_->pressureAt(to));
+    const CarriedPoint point = carriedPointOf(to);
+    // A position the path skips (too near the last one it took) is not kept: it only
+    // shows in the provisional tail.
+    if (smoother_.takes(point.at)) stroke.points.push_back(to);
+    smoother_.add(point, path_);
     last_ = to;
     return drawPath(true);
   }
 
-  Rect endStroke(StrokePoint at) override {
+  Rect endStroke(Stroke& stroke, StrokePoint at) override {
     if (!rasterizer_.inStroke()) return {};
-    smoother_.end(carriedPointOf(at, width_->pressureAt(at)), path_);
-    last_ = at;
+    smoother_.end(kept(stroke, at), path_);
     const Rect shown = drawPath(false);
     rasterizer_.endStroke();
     return shown;
   }
 
-  // The smoothed path ends its last piece at the last position.
-  Rect breakOffStroke() override { return endStroke(last_); }
+  // The smoothed path ends its last piece at the last position, as if released there.
+  Rect breakOffStroke(Stroke& stroke) override {
+    if (!rasterizer_.inStroke()) return {};
+    smoother_.end(carriedPointOf(last_), path_);
+    stroke.points.push_back(last_);
+    const Rect shown = drawPath(false);
+    rasterizer_.endStroke();
+    return shown;
+  }
 
   Rect reach(const Stroke& stroke) const override {
     // The curve keeps within the box of the positions it is drawn through.
@@ -270,23 +286,26 @@ class SmoothInk final : public Ink {
   }
 
  private:
-  // The path the smoother makes of the stroke's points, with each point's pressure, as
-  // it made it while drawing.
+  // The path the smoother makes of the stroke's points, with the pressure drawn at each,
+  // as it made it while drawing.
   static std::vector<CarriedPoint> smoothPath(const Stroke& stroke) {
     std::vector<CarriedPoint> path;
     if (stroke.points.empty()) return path;
-    StrokeWidth width(stroke.pen);
-    const auto carried = [&width](const StrokePoint& point) {
-      return carriedPointOf(point, width.pressureAt(point));
-    };
     StrokeSmoother smoother;
-    smoother.begin(carried(stroke.points.front()), path);
-    // A released stroke's last point is its release, the end of the last piece; a
-    // broken-off one's last position was added like the others before the stroke ended.
-    const std::size_t added = stroke.released ? stroke.points.size() - 1 : stroke.points.size();
-    for (std::size_t i = 1; i < added; ++i) smoother.add(carried(stroke.points[i]), path);
-    smoother.end(carried(stroke.points.back()), path);
+    smoother.begin(carriedPointOf(stroke.points.front()), path);
+    for (std::size_t i = 1; i + 1 < stroke.points.size(); ++i) {
+      smoother.add(carriedPointOf(stroke.points[i]), path);
+    }
+    smoother.end(carriedPointOf(stroke.points.back()), path);
     return path;
+  }
+
+  // `at` with the pressure drawn there, kept in `stroke`.
+  CarriedPoint kept(Stroke& stroke, StrokePoint at) {
+    at.pressure = static_cast<float>(width_->pressureAt(at));
+    stroke.points.push_back(at);
+    last_ = at;
+    return carriedPointOf(at);
   }
 
   // Takes back the provisional tail, draws the path as the smoother settled it, then,

@@ -35,14 +35,15 @@ class Ink {
   // The colour and coverage at (x, y); outside the ink, none.
   virtual InkCell cell(std::int32_t x, std::int32_t y) const = 0;
 
-  // The stroke being drawn: goes down at `at` with `pen`, continues to `to`, is released
-  // at `at`, or ends where it reached (when a second button restarts it or its release
-  // was missed). Each draws at once and returns the part of the composite rebuilt. A
-  // finished stroke leaves the ink exactly as redraw would give it.
-  virtual Rect beginStroke(const StrokePen& pen, StrokePoint at) = 0;
-  virtual Rect continueStroke(StrokePoint to) = 0;
-  virtual Rect endStroke(StrokePoint at) = 0;
-  virtual Rect breakOffStroke() = 0;
+  // The stroke being drawn: goes down at `at` with `stroke.pen`, continues to `to`, is
+  // released at `at`, or ends where it reached (when a second button restarts it or
+  // its release was missed). Each draws at once, appends to `stroke` the points (with
+  // the pressure drawn) that a render needs, and returns the part of the composite
+  // rebuilt. A finished stroke leaves the ink exactly as redraw would give it.
+  virtual Rect beginStroke(Stroke& stroke, StrokePoint at) = 0;
+  virtual Rect continueStroke(Stroke& stroke, StrokePoint to) = 0;
+  virtual Rect endStroke(Stroke& stroke, StrokePoint at) = 0;
+  virtual Rect breakOffStroke(Stroke& stroke) = 0;
 
   // The pixels the ink of `stroke` may touch (kept within 32 bits).
   virtual Rect reach(const Stroke& stroke) const = 0;

@@ -26,7 +26,8 @@ enum class StrokeTool : std::uint8_t {
 struct StrokePoint {
   float x = 0;
   float y = 0;
-  // 0 to 1; 1 where the input gives none.
+  // 0 to 1, as the stroke is drawn with it: the pen's, or the brush's simulated from
+  // the speed of writing; 1 where there is none.
   float pressure = 1;
   // Milliseconds, as the input's clock gives them.
   std::uint32_t time = 0;
@@ -58,11 +59,9 @@ struct StrokePen {
 
 struct Stroke {
   StrokePen pen;
-  // In the order drawn; the first is where the pen went down.
+  // In the order drawn, as the ink keeps them: the first is where the pen went down,
+  // the last where it ended. Smooth ink leaves out the positions its path skips.
   std::vector<StrokePoint> points;
-  // False when the stroke was broken off (a second button, a missed release) rather
-  // than released: then it ends where it reached, without a last piece to a release.
-  bool released = true;
   // The pixels its ink may touch, set by the ink that drew it.
   Rect bounds;
 

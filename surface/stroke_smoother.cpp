@@ -48,6 +48,10 @@ void StrokeSmoother::begin(CarriedPoint at, std::vector<CarriedPoint>& out) {
   out.push_back(at);
 }
 
+bool StrokeSmoother::takes(InkPoint at) const {
+  return count_ == 0 || distance(at, last_.at) >= kMinStep;
+}
+
 void StrokeSmoother::add(CarriedPoint at, std::vector<CarriedPoint>& out) {
   if (count_ == 0) return begin(at, out);
   pointer_ = at;

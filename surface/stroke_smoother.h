@@ -38,6 +38,8 @@ class StrokeSmoother {
   void add(InkPoint at, std::vector<InkPoint>& out);
   // The last piece, up to `at`.
   void end(InkPoint at, std::vector<InkPoint>& out);
+  // Whether add would take `at` into the curve rather than hold it back.
+  bool takes(InkPoint at) const;
 
   // The same with a value carried along; the positions are the same as above.
   void begin(CarriedPoint at, std::vector<CarriedPoint>& out);
