@@ -6,10 +6,9 @@ stroke eraser takes one whole stroke of three, and Ctrl+Z brings it back."""
 import sys
 
 from harness import check, run, wait_until
-from test_ink import check_sent_picture
-from test_send import BODY, Mail
-from test_window import (COLOR_BUTTON, DRAWING_BUTTON, ERASE_BUTTON, MENU_REDO, MENU_UNDO,
-                         VK_CONTROL, VK_SHIFT, VK_Y, VK_Z, MainWindow, edit_menu)
+from test_ink import check_sent_picture, start_with_red_pen
+from test_window import (DRAWING_BUTTON, ERASE_BUTTON, MENU_REDO, MENU_UNDO, VK_CONTROL,
+                         VK_SHIFT, VK_Y, VK_Z, edit_menu)
 
 FIRST = [(20, 30), (120, 60), (220, 40)]
 SECOND = [(30, 100), (140, 80), (240, 110)]
@@ -19,11 +18,7 @@ MENU_STROKE_ERASER = 308
 
 
 def test_stroke_history(session):
-    mail = Mail(session, ["To: a@example.com", "Subject: Re: Hello"], list(BODY))
-    process = mail.start_as_editor("/PNG")
-    window = MainWindow(session, mail.program, process=process)
-    window.command(COLOR_BUTTON)
-    window.command(COLOR_BUTTON)  # red
+    mail, window = start_with_red_pen(session)
     window.click_tool(DRAWING_BUTTON)
     check(window.is_down(DRAWING_BUTTON), "handwriting mode did not start")
     shots = iter(range(1, 100))
@@ -90,12 +85,7 @@ def test_stroke_history(session):
 
 
 def test_stroke_eraser(session):
-    mail = Mail(session, ["To: a@example.com", "Subject: Re: Hello"], list(BODY))
-    process = mail.start_as_editor("/PNG")
-    window = MainWindow(session, mail.program, process=process)
-    window.command(COLOR_BUTTON)
-    window.command(COLOR_BUTTON)  # red
-    window.command(MENU_STROKE_ERASER)
+    mail, window = start_with_red_pen(session, MENU_STROKE_ERASER)
     check("EraserKind=1" in window.settings(), f"the eraser kind was not stored: {window.settings()!r}")
     window.click_tool(DRAWING_BUTTON)
     top = window.drawing_top

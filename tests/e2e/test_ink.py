@@ -30,6 +30,19 @@ def blend_coverage(shown, under, ink=RED):
     return None
 
 
+def start_with_red_pen(session, *commands):
+    """The editor on a mail that Send hands back as PNG, with the red pen chosen and the
+    menu `commands` given."""
+    mail = Mail(session, ["To: a@example.com", "Subject: Re: Hello"], list(BODY))
+    process = mail.start_as_editor("/PNG")
+    window = MainWindow(session, mail.program, process=process)
+    window.command(COLOR_BUTTON)
+    window.command(COLOR_BUTTON)  # red
+    for command in commands:
+        window.command(command)
+    return mail, window
+
+
 def draw_strokes(session, mail, process):
     """Red strokes in handwriting mode; returns the window, the snapshot before the
     strokes and the screen after them."""
@@ -137,12 +150,7 @@ def test_real_input(session):
 def test_brush(session):
     """ｵﾌﾟｼｮﾝ ▸ 筆ペン: a long stroke below the text starts and ends thinner than its
     middle, in the picture Send writes."""
-    mail = Mail(session, ["To: a@example.com", "Subject: Re: Hello"], list(BODY))
-    process = mail.start_as_editor("/PNG")
-    window = MainWindow(session, mail.program, process=process)
-    window.command(COLOR_BUTTON)
-    window.command(COLOR_BUTTON)  # red
-    window.command(MENU_BRUSH_PEN)
+    mail, window = start_with_red_pen(session, MENU_BRUSH_PEN)
     check("BrushPen=1" in window.settings(), f"the brush pen was not stored: {window.settings()!r}")
     window.click_tool(DRAWING_BUTTON)
     window.stroke([(20 + 14 * i, 150) for i in range(21)])
