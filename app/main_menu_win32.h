@@ -15,15 +15,19 @@ enum MenuItemId : int {
   kMenuSettingId = 304,
   kMenuVersionId = 305,
   kMenuRedoId = 306,
+  kMenuCopyId = 307,
+  kMenuSaveAsId = 308,
 };
 
 win32::Menu createMainMenu();
 
 // Greys Undo and Redo of `menu` when there is nothing to take back or bring again.
 void enableEditItems(HMENU menu, bool canUndo, bool canRedo);
+// Greys Copy when there is nothing to copy.
+void enableCopyItem(HMENU menu, bool canCopy);
 
-// Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z, which the event loop takes before the focused
-// control sees them.
+// Ctrl+Z, Ctrl+Y, Ctrl+Shift+Z, Ctrl+C and Ctrl+S, which the event loop takes before
+// the focused control sees them.
 win32::Accelerators createEditKeys();
 
 }  // namespace fudekko

@@ -10,6 +10,7 @@
 #include "common/shift_jis.h"
 #include "draft/command_line.h"
 #include "draft/draft_intake.h"
+#include "handoff/handoff_settings.h"
 #include "handoff/mail_client_dialog_win32.h"
 #include "handoff/send_button_win32.h"
 #include "settings/settings.h"
@@ -97,6 +98,10 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
       paintDrawingArea();
       return 0;
+    case WM_INITMENUPOPUP:
+      // The selection changes without telling: Copy's state is settled as the menu opens.
+      enableCopyItem(::GetMenu(handle()), canCopy(pictureCommandSource()));
+      return 0;
     case WM_SETFOCUS:
       // In text mode the keyboard belongs to the text area, from the first activation on.
       if (textArea_ && textArea_->visible()) textArea_->focus();
@@ -176,6 +181,12 @@ void MainWindow::onCommand(int id) {
     case kMenuRedoId:
       redo();
       break;
+    case kMenuCopyId:
+      onCopyCommand();
+      break;
+    case kMenuSaveAsId:
+      onSaveAsCommand();
+      break;
     default:
       break;
   }
@@ -221,6 +232,7 @@ void MainWindow::onCreate() {
 void MainWindow::readSettings() {
   settingsFile_ = std::make_unique<IniFile>(settingsPathFor(wideToSjis(win32::programPath())));
   mailClientPath_ = readMailClientPath(*settingsFile_);
+  sendsThroughMapi_ = readSendsThroughMapi(*settingsFile_);
   const StartPen pen = readStartPen(*settingsFile_);
   surface_.setStartPen(pen.colorIndex, pen.lineWidth);
   surface_.setSmoothInk(readSmoothInk(*settingsFile_));
@@ -233,6 +245,7 @@ void MainWindow::drawPenGlyphs() {
 void MainWindow::takeCommandLineAndDraft() {
   const CommandLineStep step = planCommandLine(splitCommandLine(wideToSjis(::GetCommandLineW())));
   attachmentFormat_ = attachmentFormatFromSwitch(step.imageFormat);
+  formatSwitched_ = !step.imageFormat.empty();
   if (step.action == CommandLineStep::Action::EndProgram) {
     endRequested_ = true;
     return;
@@ -341,12 +354,18 @@ void MainWindow::onOpenCommand() {
 
 void MainWindow::showMailClientDialog() {
   if (!mailClientDialog_) return;
-  const std::optional<std::string> picked = mailClientDialog_->showModal();
-  // The stored path changes only when the user closed the dialog, never when the
+  const std::optional<MailClientChoice> picked = mailClientDialog_->showModal();
+  // The stored choice changes only when the user closed the dialog, never when the
   // program is ending under it.
   if (!picked || sessionEnding_ || !handle()) return;
-  mailClientPath_ = *picked;
-  if (settingsFile_) writeMailClientPath(*settingsFile_, mailClientPath_);
+  mailClientPath_ = picked->path;
+  const bool mapiChanged = picked->throughMapi != sendsThroughMapi_;
+  sendsThroughMapi_ = picked->throughMapi;
+  if (!settingsFile_) return;
+  writeMailClientPath(*settingsFile_, mailClientPath_);
+  // Written only when changed: a file that never chose the default mail client stays free
+  // of the key.
+  if (mapiChanged) writeSendsThroughMapi(*settingsFile_, sendsThroughMapi_);
 }
 
 void MainWindow::showVersionDialog() {
@@ -355,11 +374,32 @@ void MainWindow::showVersionDialog() {
 
 // Send's work lives with the hand-off to the mail client; it is bound here.
 void MainWindow::onSendButtonClick() {
-  const SendResult result = win32::sendFromMainWindow(
-      handle(), {mailClientPath_, subject_, headerLines_, attachmentFormat_, draftNotLoaded_},
-      textArea_->lines(), surface_.compositePicture.get());
+  const SendResult result =
+      win32::sendFromMainWindow(handle(),
+                                {mailClientPath_, subject_, headerLines_, attachmentFormat_,
+                                 draftNotLoaded_, sendsThroughMapi_, formatSwitched_},
+                                textArea_->lines(), surface_.compositePicture.get());
   // Send said so already; the user names the mail client now.
   if (result == SendResult::MailClientMissing) showMailClientDialog();
+}
+
+// --- Copy and Save As ---
+
+PictureCommandSource MainWindow::pictureCommandSource() const {
+  return {handle(),
+          handwriting(),
+          surface_.compositePicture.get(),
+          textArea_ ? textArea_->control() : nullptr,
+          subject_,
+          textArea_ ? textArea_->lines().line(0) : std::string()};
+}
+
+void MainWindow::onCopyCommand() {
+  if (textArea_) copyCommand(pictureCommandSource());
+}
+
+void MainWindow::onSaveAsCommand() {
+  if (textArea_ && settingsFile_) saveAsCommand(pictureCommandSource(), *settingsFile_);
 }
 
 // --- Pen tools ---

@@ -5,6 +5,7 @@
 
 #include "common/byte_stream.h"
 #include "common/shift_jis.h"
+#include "handoff/mapi_mail_win32.h"
 #include "win32/error_box_win32.h"
 #include "win32/handles_win32.h"
 #include "win32/window_text_win32.h"
@@ -156,6 +157,14 @@ void SendPlatformWin32::startProgram(const std::string& program, const std::stri
 
 void SendPlatformWin32::sleep(unsigned milliseconds) {
   ::Sleep(milliseconds);
+}
+
+bool SendPlatformWin32::defaultMailClientRegistered() {
+  return win32::defaultMailClientRegistered();
+}
+
+unsigned long SendPlatformWin32::sendThroughMapi(const MapiMessageAnsi& message) {
+  return sendMailThroughMapi(mainWindow_, message);
 }
 
 }  // namespace fudekko::win32
