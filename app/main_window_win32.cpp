@@ -215,6 +215,7 @@ void MainWindow::redo() {
 void MainWindow::updateEditMenu() {
   enableEditItems(::GetMenu(handle()), handwriting() ? surface_.canUndo() : textArea_->canUndo(),
                   handwriting() ? surface_.canRedo() : textArea_->canRedo());
+  enableCopyItem(::GetMenu(handle()), canCopy(pictureCommandSource()));
 }
 
 // --- Creation sequence ---
