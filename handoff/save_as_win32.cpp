@@ -123,6 +123,12 @@ std::optional<SaveAsChoice> askSaveAsPath(HWND owner, const std::string& default
 }
 
 void savePictureAs(const Picture& composite, const std::wstring& target, AttachmentFormat format) {
+  // A read-only file is the user's own protection. Windows refuses to replace it; Wine
+  // would replace it all the same, so it is refused here, alike everywhere.
+  const DWORD attributes = ::GetFileAttributesW(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    throw SaveAsError(target);
+  }
   const std::size_t end = folderEnd(target);
   const std::optional<std::wstring> folder =
       writableFolderSpelling(end == 0 ? std::wstring(L".") : target.substr(0, end));

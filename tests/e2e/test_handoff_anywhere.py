@@ -46,7 +46,8 @@ class MapiClient:
 
     def __enter__(self):
         # One server for all the `wine reg` calls; the session ends it.
-        subprocess.run(["wineserver", "-p"], env=self.session.env, check=False)
+        subprocess.run(["wineserver", "-p"], env=self.session.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, check=False)
         query = self.session.registry("query", MAIL_KEY, "/ve")
         self.saved = [line.split(None, 2)[-1] for line in query.stdout.splitlines()
                       if "REG_SZ" in line]
