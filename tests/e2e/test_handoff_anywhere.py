@@ -92,6 +92,7 @@ def send(session, window):
 def check_window_intact(session, window, text, shown):
     # The text is read with a sent message: answered once Send's handler has returned.
     check(window.text() == text, "the text changed")
+    check(session.driver("enabled", window.hwnd) == "enabled", "the main window stays disabled")
     check(session.find_window(MAIN_CAPTION, exact=True, window_class="TMainForm",
                               timeout_ms=0) == window.hwnd, "the main window is not shown")
     after = session.screenshot(window.hwnd, "after_send", client=True)
@@ -111,7 +112,7 @@ def test_mapi_send(session):
         call = client.wait_call()
         check(session.wait_exit(process) == 0, "the program did not end after the send")
         check(call["call"] == "MAPISendMailW" and call["flags"] == MAPI_DIALOG_LOGON_UI and
-              call["owner"], f"the call was {call['call']} with {call['flags']}")
+              call["owner"] and not call["ownerEnabled"], f"the call was {call}")
         check(call["subject"] == "Re: 手書き: テスト", f"the subject is {call['subject']!r}")
         check(call["body"] == "\r\n".join(BODY) + "\r\n", f"the body is {call['body']!r}")
         check(call["recipients"] == RECIPIENTS, f"the recipients are {call['recipients']}")
