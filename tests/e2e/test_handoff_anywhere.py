@@ -11,7 +11,7 @@ from harness import (MAIN_CAPTION, WINDOWS_BUILD, WM_CLOSE, WM_COMMAND, check, r
                      wait_until, windows_path)
 from test_dialogs import FILE_NAME_BOX
 from test_send import BODY, RED, Mail, check_composite, message_box, unix_path
-from test_window import MENU_COPY, VK_CONTROL, MainWindow, edit_menu
+from test_window import DRAWING_BUTTON, MENU_COPY, VK_CONTROL, MainWindow, edit_menu
 
 STANDIN_DLL = WINDOWS_BUILD / "tools" / "mapi_standin" / "mapi_standin.dll"
 MAIL_KEY = r"HKLM\Software\Clients\Mail"
@@ -254,6 +254,15 @@ def test_save_as(session):
     check(target.read_bytes() == before, "the existing file changed")
     check([f.name for f in target.parent.iterdir()] == [target.name],
           "a temporary file was left beside the picture")
+
+    # In text mode the picture is the text as the text area shows it, without the ink.
+    window.click_tool(DRAWING_BUTTON)
+    text_target = target.parent / "本文.png"
+    save_as(session, window, text_target)
+    saved = read_png(wait_until(lambda: text_target.exists() and text_target, "the text's picture"))
+    pixels = [saved.pixel(x, y) for y in range(saved.height) for x in range(saved.width)]
+    check(saved.width > 300 and sum(1 for p in pixels if sum(p) < 200) > 30 and RED not in pixels,
+          f"the text's picture is {saved.width} x {saved.height}, with ink or without text")
     window.close()
 
 
