@@ -19,7 +19,7 @@ STANDIN_NAME = "Fudekko MAPI stand-in"
 MENU_SAVE_AS_ID = 308
 SEND_BUTTON_ID = 201
 MAPI_DIALOG_LOGON_UI = 0x9
-IDOK, IDYES = 1, 6
+IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
 VK_C = 0x43
 EM_SETSEL = 0x00B1
 SAVE_AS_TITLE = "名前を付けて保存"
@@ -207,19 +207,34 @@ def test_copy(session):
     window.close()
 
 
+def save_dialog(session, name_ends=""):
+    """The save dialog and its file name box, once the box's text ends with `name_ends`."""
+    def shown():
+        dialog = session.find_window(SAVE_AS_TITLE, window_class="#32770", timeout_ms=0)
+        boxes = dialog and [c for c in session.children(dialog)
+                            if c["id"] == FILE_NAME_BOX and c["class"].lower() == "edit"]
+        if boxes and session.driver("text", boxes[0]["hwnd"]).endswith(name_ends):
+            return dialog, boxes[0]
+        return None
+    return wait_until(shown, f"the save dialog with a name ending {name_ends!r}")
+
+
 def save_as(session, window, target):
-    """Save As through the dialog, the file name typed in; returns the dialog's default
-    name."""
+    """Save As through the dialog, the file name typed in; returns the dialog and its
+    default name."""
     session.driver("post", window.hwnd, WM_COMMAND, MENU_SAVE_AS_ID, 0)
-    dialog = session.find_window(SAVE_AS_TITLE, window_class="#32770")
-    check(dialog, "the save dialog did not appear")
-    boxes = [c for c in session.children(dialog)
-             if c["id"] == FILE_NAME_BOX and c["class"].lower() == "edit"]
-    check(boxes, "the save dialog has no file name box")
-    default = session.driver("text", boxes[0]["hwnd"])
-    session.driver("settext", boxes[0]["hwnd"], windows_path(target))
+    dialog, box = save_dialog(session)
+    default = session.driver("text", box["hwnd"])
+    session.driver("settext", box["hwnd"], windows_path(target))
     session.driver("post", dialog, WM_COMMAND, IDOK, 0)
     return dialog, default
+
+
+def answer_replace_prompt(session, dialog, answer):
+    prompt = wait_until(lambda: [w["hwnd"] for w in session.window_list()
+                                 if w["class"] == "#32770" and w["visible"] and
+                                 w["hwnd"] != dialog], "the dialog to ask to replace the file")
+    session.driver("post", prompt[0], WM_COMMAND, answer, 0)
 
 
 def test_save_as(session):
@@ -230,7 +245,7 @@ def test_save_as(session):
     window, shown = mail.draw(process)
     target = session.folder / "保存先" / "手書き.png"
     target.parent.mkdir()
-    dialog, default = save_as(session, window, target)
+    _, default = save_as(session, window, target)
     check(default == "Re_ 手書き_ テスト.png", f"the default name is {default!r}")
     wait_until(lambda: not session.find_window(SAVE_AS_TITLE, window_class="#32770",
                                                timeout_ms=0), "the save dialog to close")
@@ -241,14 +256,23 @@ def test_save_as(session):
     check([f.name for f in target.parent.iterdir()] == [target.name],
           "a temporary file was left beside the picture")
 
-    # Read-only: the dialog asks to replace it, and the write fails without touching it.
+    # Typed with another picture type's extension, the name takes the chosen type's; as
+    # that names a file that exists, the dialog shows again and asks before replacing it.
     before = target.read_bytes()
+    save_as(session, window, target.with_suffix(".gif"))
+    again, _ = save_dialog(session, target.name)
+    session.driver("post", again, WM_COMMAND, IDOK, 0)
+    answer_replace_prompt(session, again, IDNO)
+    session.driver("post", again, WM_COMMAND, IDCANCEL, 0)
+    wait_until(lambda: not session.find_window(SAVE_AS_TITLE, window_class="#32770",
+                                               timeout_ms=0), "the save dialog to close")
+    check(target.read_bytes() == before and not target.with_suffix(".gif").exists(),
+          "a file was written although the user declined")
+
+    # Read-only: the dialog asks to replace it, and the write fails without touching it.
     os.chmod(target, 0o444)
     dialog, _ = save_as(session, window, target)
-    prompt = wait_until(lambda: [w["hwnd"] for w in session.window_list()
-                                 if w["class"] == "#32770" and w["visible"] and
-                                 w["hwnd"] != dialog], "the dialog to ask to replace the file")
-    session.driver("post", prompt[0], WM_COMMAND, IDYES, 0)
+    answer_replace_prompt(session, dialog, IDYES)
     texts = message_box(session, "に書き込めません")
     check(any(windows_path(target) in t for t in texts), f"the message is {texts}")
     check(target.read_bytes() == before, "the existing file changed")
