@@ -7,8 +7,8 @@ import os
 import subprocess
 import sys
 
-from harness import (MAIN_CAPTION, WINDOWS_BUILD, WM_CLOSE, WM_COMMAND, check, read_png, run,
-                     wait_until, windows_path)
+from harness import (MAIN_CAPTION, WINDOWS_BUILD, WM_COMMAND, check, read_png, run, wait_until,
+                     windows_path)
 from test_dialogs import FILE_NAME_BOX
 from test_send import BODY, RED, Mail, check_composite, message_box, unix_path
 from test_window import DRAWING_BUTTON, MENU_COPY, VK_CONTROL, MainWindow, edit_menu
