@@ -23,9 +23,13 @@ win32::Menu createMainMenu() {
       menu.release();
     }
   };
-  popup(L"ﾌｧｲﾙ(&F)", {{kMenuOpenId, L"開く(&O)"}, {0, nullptr}, {kMenuExitId, L"終了(&X)"}});
-  popup(L"編集(&E)",
-        {{kMenuUndoId, L"元に戻す(&U)\tCtrl+Z"}, {kMenuRedoId, L"やり直し(&R)\tCtrl+Y"}});
+  popup(L"ﾌｧｲﾙ(&F)", {{kMenuOpenId, L"開く(&O)"},
+                      {kMenuSaveAsId, L"名前を付けて保存(&A)...\tCtrl+S"},
+                      {0, nullptr},
+                      {kMenuExitId, L"終了(&X)"}});
+  popup(L"編集(&E)", {{kMenuUndoId, L"元に戻す(&U)\tCtrl+Z"},
+                      {kMenuRedoId, L"やり直し(&R)\tCtrl+Y"},
+                      {kMenuCopyId, L"コピー(&C)\tCtrl+C"}});
   popup(L"ｵﾌﾟｼｮﾝ(&O)", {{kMenuSettingId, L"設定(&S)"},
                         {0, nullptr},
                         {kMenuPartialEraserId, L"部分消しゴム(&P)"},
@@ -42,6 +46,10 @@ void enableEditItems(HMENU menu, bool canUndo, bool canRedo) {
   ::EnableMenuItem(menu, kMenuRedoId, MF_BYCOMMAND | (canRedo ? MF_ENABLED : MF_GRAYED));
 }
 
+void enableCopyItem(HMENU menu, bool canCopy) {
+  if (menu) ::EnableMenuItem(menu, kMenuCopyId, MF_BYCOMMAND | (canCopy ? MF_ENABLED : MF_GRAYED));
+}
+
 void checkPenItems(HMENU menu, bool strokeEraser, bool brushPen) {
   if (!menu) return;
   ::CheckMenuRadioItem(menu, kMenuPartialEraserId, kMenuStrokeEraserId,
@@ -56,6 +64,8 @@ win32::Accelerators createEditKeys() {
       {FVIRTKEY | FCONTROL, 'Z', static_cast<WORD>(kMenuUndoId)},
       {FVIRTKEY | FCONTROL, 'Y', static_cast<WORD>(kMenuRedoId)},
       {FVIRTKEY | FCONTROL | FSHIFT, 'Z', static_cast<WORD>(kMenuRedoId)},
+      {FVIRTKEY | FCONTROL, 'C', static_cast<WORD>(kMenuCopyId)},
+      {FVIRTKEY | FCONTROL, 'S', static_cast<WORD>(kMenuSaveAsId)},
   };
   return win32::Accelerators(::CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys))));
 }

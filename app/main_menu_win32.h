@@ -15,21 +15,25 @@ enum MenuItemId : int {
   kMenuSettingId = 304,
   kMenuVersionId = 305,
   kMenuRedoId = 306,
-  kMenuPartialEraserId = 307,
-  kMenuStrokeEraserId = 308,
-  kMenuBrushPenId = 309,
+  kMenuCopyId = 307,
+  kMenuSaveAsId = 308,
+  kMenuPartialEraserId = 309,
+  kMenuStrokeEraserId = 310,
+  kMenuBrushPenId = 311,
 };
 
 win32::Menu createMainMenu();
 
 // Greys Undo and Redo of `menu` when there is nothing to take back or bring again.
 void enableEditItems(HMENU menu, bool canUndo, bool canRedo);
+// Greys Copy when there is nothing to copy.
+void enableCopyItem(HMENU menu, bool canCopy);
 
 // Marks the chosen eraser kind (a radio pair) and the brush pen's check of `menu`.
 void checkPenItems(HMENU menu, bool strokeEraser, bool brushPen);
 
-// Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z, which the event loop takes before the focused
-// control sees them.
+// Ctrl+Z, Ctrl+Y, Ctrl+Shift+Z, Ctrl+C and Ctrl+S, which the event loop takes before
+// the focused control sees them.
 win32::Accelerators createEditKeys();
 
 }  // namespace fudekko

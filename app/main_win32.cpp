@@ -19,8 +19,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
 
   fudekko::MainWindow mainWindow(instance);
   if (!mainWindow.shouldRun()) return 0;
-  fudekko::MailClientDialog mailClientDialog(instance, mainWindow.handle(),
-                                             mainWindow.mailClientPath());
+  fudekko::MailClientDialog mailClientDialog(
+      instance, mainWindow.handle(), {mainWindow.mailClientPath(), mainWindow.sendsThroughMapi()});
   fudekko::VersionDialog versionDialog(instance, mainWindow.handle());
   mainWindow.setDialogs(&mailClientDialog, &versionDialog);
 

@@ -10,6 +10,7 @@
 #include "common/shift_jis.h"
 #include "draft/command_line.h"
 #include "draft/draft_intake.h"
+#include "handoff/handoff_settings.h"
 #include "handoff/mail_client_dialog_win32.h"
 #include "handoff/send_button_win32.h"
 #include "settings/settings.h"
@@ -97,6 +98,10 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_PAINT:
       paintDrawingArea();
+      return 0;
+    case WM_INITMENUPOPUP:
+      // The selection changes without telling: Copy's state is settled as the menu opens.
+      enableCopyItem(::GetMenu(handle()), canCopy(pictureCommandSource()));
       return 0;
     case WM_SETFOCUS:
       // In text mode the keyboard belongs to the text area, from the first activation on.
@@ -186,6 +191,12 @@ void MainWindow::onCommand(int id) {
     case kMenuBrushPenId:
       chooseBrushPen(!surface_.brushPen());
       break;
+    case kMenuCopyId:
+      onCopyCommand();
+      break;
+    case kMenuSaveAsId:
+      onSaveAsCommand();
+      break;
     default:
       break;
   }
@@ -214,6 +225,7 @@ void MainWindow::redo() {
 void MainWindow::updateEditMenu() {
   enableEditItems(::GetMenu(handle()), handwriting() ? surface_.canUndo() : textArea_->canUndo(),
                   handwriting() ? surface_.canRedo() : textArea_->canRedo());
+  enableCopyItem(::GetMenu(handle()), canCopy(pictureCommandSource()));
 }
 
 // --- Creation sequence ---
@@ -231,6 +243,7 @@ void MainWindow::onCreate() {
 
 void MainWindow::readSettings() {
   mailClientPath_ = readMailClientPath(settingsFile_);
+  sendsThroughMapi_ = readSendsThroughMapi(settingsFile_);
   surface_.setStartPen(readStoredPen(settingsFile_));
   surface_.setSmoothInk(readSmoothInk(settingsFile_));
   surface_.setEraserKind(readStoredEraserKind(settingsFile_));
@@ -241,6 +254,7 @@ void MainWindow::readSettings() {
 void MainWindow::takeCommandLineAndDraft() {
   const CommandLineStep step = planCommandLine(splitCommandLine(wideToSjis(::GetCommandLineW())));
   attachmentFormat_ = attachmentFormatFromSwitch(step.imageFormat);
+  formatSwitched_ = !step.imageFormat.empty();
   if (step.action == CommandLineStep::Action::EndProgram) {
     endRequested_ = true;
     return;
@@ -348,12 +362,17 @@ void MainWindow::onOpenCommand() {
 
 void MainWindow::showMailClientDialog() {
   if (!mailClientDialog_) return;
-  const std::optional<std::string> picked = mailClientDialog_->showModal();
-  // The stored path changes only when the user closed the dialog, never when the
+  const std::optional<MailClientChoice> picked = mailClientDialog_->showModal();
+  // The stored choice changes only when the user closed the dialog, never when the
   // program is ending under it.
   if (!picked || sessionEnding_ || !handle()) return;
-  mailClientPath_ = *picked;
+  mailClientPath_ = picked->path;
+  const bool mapiChanged = picked->throughMapi != sendsThroughMapi_;
+  sendsThroughMapi_ = picked->throughMapi;
   writeMailClientPath(settingsFile_, mailClientPath_);
+  // Written only when changed: a file that never chose the default mail client stays free
+  // of the key.
+  if (mapiChanged) writeSendsThroughMapi(settingsFile_, sendsThroughMapi_);
 }
 
 void MainWindow::showVersionDialog() {
@@ -362,11 +381,32 @@ void MainWindow::showVersionDialog() {
 
 // Send's work lives with the hand-off to the mail client; it is bound here.
 void MainWindow::onSendButtonClick() {
-  const SendResult result = win32::sendFromMainWindow(
-      handle(), {mailClientPath_, subject_, headerLines_, attachmentFormat_, draftNotLoaded_},
-      textArea_->lines(), surface_.composite());
+  const SendResult result =
+      win32::sendFromMainWindow(handle(),
+                                {mailClientPath_, subject_, headerLines_, attachmentFormat_,
+                                 draftNotLoaded_, sendsThroughMapi_, formatSwitched_},
+                                textArea_->lines(), surface_.composite());
   // Send said so already; the user names the mail client now.
   if (result == SendResult::MailClientMissing) showMailClientDialog();
+}
+
+// --- Copy and Save As ---
+
+PictureCommandSource MainWindow::pictureCommandSource() const {
+  return {handle(),
+          handwriting(),
+          surface_.composite(),
+          textArea_ ? textArea_->control() : nullptr,
+          subject_,
+          textArea_ ? textArea_->lines().line(0) : std::string()};
+}
+
+void MainWindow::onCopyCommand() {
+  if (textArea_) copyCommand(pictureCommandSource());
+}
+
+void MainWindow::onSaveAsCommand() {
+  if (textArea_) saveAsCommand(pictureCommandSource(), settingsFile_);
 }
 
 // --- Pen tools ---

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/picture_commands_win32.h"
 #include "app/stored_pen.h"
 #include "app/tool_bar_win32.h"
 #include "app/window_size_cap.h"
@@ -43,6 +44,8 @@ class MainWindow : public win32::Window<MainWindow> {
 
   // What Send reads of the main window.
   const std::string& mailClientPath() const { return mailClientPath_; }
+  // "MailClient=MAPI": Send goes through the system's default mail client.
+  bool sendsThroughMapi() const { return sendsThroughMapi_; }
   const std::string& subject() const { return subject_; }
   const std::vector<std::string>& headerLines() const { return headerLines_; }
   // Null after onClose.
@@ -87,6 +90,10 @@ class MainWindow : public win32::Window<MainWindow> {
   void onClose();
   void onExitCommand();
   void onOpenCommand();
+  // Copy and Save As (app/picture_commands_win32.h), from the window's state.
+  PictureCommandSource pictureCommandSource() const;
+  void onCopyCommand();
+  void onSaveAsCommand();
   void showVersionDialog();
   void onColorButtonClick();
   void onLineButtonClick();
@@ -120,7 +127,10 @@ class MainWindow : public win32::Window<MainWindow> {
   std::string subject_;
   std::vector<std::string> headerLines_;
   AttachmentFormat attachmentFormat_ = AttachmentFormat::Bmp;
+  // Whether the command line had a format switch at all.
+  bool formatSwitched_ = false;
   std::string mailClientPath_;
+  bool sendsThroughMapi_ = false;
   // Set when the command line named a draft that could not be taken in.
   std::optional<std::string> draftNotLoaded_;
 

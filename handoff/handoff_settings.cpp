@@ -6,17 +6,11 @@ namespace fudekko {
 
 namespace {
 
-std::string_view formatName(AttachmentFormat format) {
-  // The extension without its dot, upper-cased: the command line's switch spelling.
-  switch (format) {
-    case AttachmentFormat::Png:
-      return "PNG";
-    case AttachmentFormat::Gif:
-      return "GIF";
-    case AttachmentFormat::Bmp:
-      break;
-  }
-  return "BMP";
+// The extension without its dot, upper-cased: the command line's switch spelling.
+std::string formatName(AttachmentFormat format) {
+  std::string name(attachmentExtension(format).substr(1));
+  for (char& c : name) c = static_cast<char>(c - 'a' + 'A');
+  return name;
 }
 
 }  // namespace

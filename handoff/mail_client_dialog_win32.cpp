@@ -18,8 +18,11 @@ constexpr wchar_t kClassName[] = L"TALMailSelect";
 constexpr wchar_t kCaption[] = L"AL-Mailの選択";
 constexpr int kPathEditId = 101;
 constexpr int kBrowseButtonId = 102;
-// The layout at 96 DPI; it is drawn scaled to the dialog's DPI.
-constexpr int kLeft = 233, kTop = 216, kClientWidth = 375, kClientHeight = 94;
+constexpr int kMapiCheckBoxId = 103;
+// The layout at 96 DPI; it is drawn scaled to the dialog's DPI. The check box of the
+// default mail client takes a row of its own above OK.
+constexpr int kLeft = 233, kTop = 216, kClientWidth = 375, kClientHeight = 122;
+constexpr int kMapiRowHeight = 28;
 constexpr int kFontHeight = 16;
 // Room for any path the file dialog can give.
 constexpr std::size_t kFileNameCapacity = 32768;
@@ -35,6 +38,7 @@ std::wstring dialogFilter(std::wstring_view filter) {
 
 const std::wstring kOpenDialogFilter = dialogFilter(L"ﾌﾟﾛｸﾞﾗﾑ|*.exe");
 constexpr wchar_t kQuestion[] = L"Al-Mailはどこにありますか？";
+constexpr wchar_t kMapiCheckBoxText[] = L"既定のメールソフトで送る (MAPI)";
 
 // The settings keep paths in Shift-JIS. A picked path with a character that has no
 // Shift-JIS form would name no file after the round trip; its short form does.
@@ -49,8 +53,8 @@ std::wstring pathKeptInShiftJis(const std::wstring& path) {
 
 }  // namespace
 
-MailClientDialog::MailClientDialog(HINSTANCE instance, HWND owner, const std::string& initialPath)
-    : owner_(owner), initialPath_(initialPath) {
+MailClientDialog::MailClientDialog(HINSTANCE instance, HWND owner, const MailClientChoice& initial)
+    : owner_(owner), initial_(initial) {
   createDialog(instance, kClassName, kCaption, kLeft, kTop, owner);
 
   openDialogFileName_.assign(kFileNameCapacity, L'\0');
@@ -80,6 +84,9 @@ LRESULT MailClientDialog::handleMessage(UINT message, WPARAM wParam, LPARAM lPar
         case kBrowseButtonId:
           if (HIWORD(wParam) == BN_CLICKED) onBrowseButtonClick();
           return 0;
+        case kMapiCheckBoxId:
+          if (HIWORD(wParam) == BN_CLICKED) enablePath();
+          return 0;
       }
       break;
     case DM_GETDEFID:
@@ -97,6 +104,8 @@ void MailClientDialog::createControls() {
       createControl(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kPathEditId);
   // A tool button: clicked with the mouse, never in the tab order.
   browseButton_ = createControl(L"BUTTON", L"...", BS_PUSHBUTTON, 0, kBrowseButtonId);
+  mapiCheckBox_ =
+      createControl(L"BUTTON", kMapiCheckBoxText, WS_TABSTOP | BS_AUTOCHECKBOX, 0, kMapiCheckBoxId);
   okButton_ = createControl(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, IDOK);
   layout();
 }
@@ -112,7 +121,8 @@ void MailClientDialog::layout() {
       {promptLabel_, at(24), at(8), questionSize.cx, questionSize.cy},
       {pathEdit_, at(24), at(32), at(313), at(24)},
       {browseButton_, at(344), at(32), at(23), at(22)},
-      {okButton_, at(144), at(64), at(75), at(25)},
+      {mapiCheckBox_, at(24), at(64), at(343), at(20)},
+      {okButton_, at(144), at(64 + kMapiRowHeight), at(75), at(25)},
   };
   for (const auto& place : places) {
     ::SendMessageW(place.control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
@@ -126,20 +136,30 @@ void MailClientDialog::layout() {
 }
 
 void MailClientDialog::onCreate() {
-  ::SetWindowTextW(pathEdit_, sjisToWide(initialPath_).c_str());
+  ::SetWindowTextW(pathEdit_, sjisToWide(initial_.path).c_str());
+  ::SendMessageW(mapiCheckBox_, BM_SETCHECK, initial_.throughMapi ? BST_CHECKED : BST_UNCHECKED, 0);
+  enablePath();
 }
 
-std::optional<std::string> MailClientDialog::showModal() {
+void MailClientDialog::enablePath() {
+  const bool path = ::SendMessageW(mapiCheckBox_, BM_GETCHECK, 0, 0) != BST_CHECKED;
+  ::EnableWindow(pathEdit_, path);
+  ::EnableWindow(browseButton_, path);
+}
+
+std::optional<MailClientChoice> MailClientDialog::showModal() {
   // Already showing, or destroyed with its owner.
   if (!closed_ || !handle()) return std::nullopt;
   closed_ = false;
-  win32::runModal(handle(), owner_, pathEdit_, closed_);
+  win32::runModal(handle(), owner_, ::IsWindowEnabled(pathEdit_) ? pathEdit_ : mapiCheckBox_,
+                  closed_);
   // Only close() sets it: the loop also ends at the program's end, when the edit
   // control may already be gone and its text empty.
   const bool closedByUser = closed_;
   closed_ = true;
   if (!closedByUser || !handle()) return std::nullopt;
-  return wideToSjis(win32::windowText(pathEdit_));
+  return MailClientChoice{wideToSjis(win32::windowText(pathEdit_)),
+                          ::SendMessageW(mapiCheckBox_, BM_GETCHECK, 0, 0) == BST_CHECKED};
 }
 
 void MailClientDialog::close() {

@@ -15,17 +15,25 @@
 
 namespace fudekko {
 
+// What the dialog chose: the mail client's program file, or the system's default mail
+// client (the path is then kept for a later change back).
+struct MailClientChoice {
+  std::string path;  // Shift-JIS
+  bool throughMapi = false;
+};
+
 class MailClientDialog : public win32::DialogWindow<MailClientDialog> {
  public:
-  // `initialPath` (Shift-JIS) is the main window's mail-client path, pathEdit_'s first text.
-  MailClientDialog(HINSTANCE instance, HWND owner, const std::string& initialPath);
+  // `initial` is the main window's choice: pathEdit_'s first text (Shift-JIS) and
+  // whether the check box of the default mail client starts checked.
+  MailClientDialog(HINSTANCE instance, HWND owner, const MailClientChoice& initial);
 
   // Shows the dialog modally until it closes by OK, Enter, Escape or the close box, and
-  // gives pathEdit_'s text (Shift-JIS) however the user closed it. pathEdit_ keeps that
-  // text for the next showing. Nothing when the user did not close it: the program is
-  // ending under it (a close request to the main window, the session's end), and the
-  // stored path must not change then.
-  std::optional<std::string> showModal();
+  // gives pathEdit_'s text (Shift-JIS) and the check box however the user closed it.
+  // Both keep their state for the next showing. Nothing when the user did not close
+  // it: the program is ending under it (a close request to the main window, the
+  // session's end), and the stored choice must not change then.
+  std::optional<MailClientChoice> showModal();
 
  private:
   friend class win32::Window<MailClientDialog>;
@@ -37,14 +45,17 @@ class MailClientDialog : public win32::DialogWindow<MailClientDialog> {
   // Font, controls and size at dpi_.
   void layout();
   void onBrowseButtonClick();
+  // A path is asked for only while the default mail client is not chosen.
+  void enablePath();
   void close();
 
   HWND owner_;
-  std::string initialPath_;
+  MailClientChoice initial_;
   win32::Font font_;
   HWND promptLabel_ = nullptr;
   HWND pathEdit_ = nullptr;
   HWND browseButton_ = nullptr;
+  HWND mapiCheckBox_ = nullptr;
   HWND okButton_ = nullptr;
   // openDialog_: one state for the whole run, so that it opens on the previous pick.
   OPENFILENAMEW openDialog_{};

@@ -4,16 +4,10 @@
 #include <vector>
 
 #include "handoff/simple_mapi_win32.h"
-#include "win32/handles_win32.h"
 
 namespace fudekko::win32 {
 
 namespace {
-
-inline void freeLibrary(HMODULE module) {
-  ::FreeLibrary(module);
-}
-using Module = UniqueHandle<HMODULE, freeLibrary>;
 
 constexpr wchar_t kMailClientsKey[] = L"Software\\Clients\\Mail";
 
@@ -70,13 +64,17 @@ bool defaultMailClientRegistered() {
 }
 
 unsigned long sendMailThroughMapi(HWND owner, const MapiMessageAnsi& message) {
-  // From the system folder only: never a mapi32.dll lying beside the program.
-  const Module mapi(::LoadLibraryExW(L"mapi32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+  // From the system folder only: never a mapi32.dll lying beside the program. Loaded
+  // once and kept: a mail client may return while its compose window or a thread of
+  // its provider DLL still runs in this process, and unloading would pull the code
+  // from under them.
+  static const HMODULE mapi =
+      ::LoadLibraryExW(L"mapi32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (!mapi) return kMapiNotSupported;
   const auto wide = reinterpret_cast<MapiSendMailW>(
-      reinterpret_cast<void*>(::GetProcAddress(mapi.get(), "MAPISendMailW")));
+      reinterpret_cast<void*>(::GetProcAddress(mapi, "MAPISendMailW")));
   const auto ansi = reinterpret_cast<MapiSendMailA>(
-      reinterpret_cast<void*>(::GetProcAddress(mapi.get(), "MAPISendMail")));
+      reinterpret_cast<void*>(::GetProcAddress(mapi, "MAPISendMail")));
   if (wide) {
     const unsigned long answer = sendWide(wide, owner, message);
     if (answer != kMapiUnicodeNotSupported || !ansi) return answer;

@@ -2,8 +2,10 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
 #include <exception>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/errors.h"
@@ -91,15 +93,13 @@ class SaveAsError : public Error {
   }
 };
 
-}  // namespace
-
-std::optional<SaveAsChoice> askSaveAsPath(HWND owner, const std::string& defaultName,
-                                          const std::string& folder, AttachmentFormat format) {
+// One showing of the dialog: the path as the dialog gives it and the chosen type.
+std::optional<std::pair<std::wstring, AttachmentFormat>> showSaveDialog(
+    HWND owner, const std::wstring& name, const std::wstring& initialFolder,
+    AttachmentFormat format) {
   const std::wstring filter = typeFilter();
   std::vector<wchar_t> file(kPathBufferChars, L'\0');
-  const std::wstring name = sjisToWide(defaultName);
   name.copy(file.data(), std::min(name.size(), file.size() - 1));
-  const std::wstring initialFolder = sjisToWide(folder);
   const std::wstring defaultExtension = ascii(attachmentExtension(format).substr(1));
 
   OPENFILENAMEW dialog{};
@@ -118,11 +118,40 @@ std::optional<SaveAsChoice> askSaveAsPath(HWND owner, const std::string& default
     if (::CommDlgExtendedError() == 0) return std::nullopt;  // cancelled
     throw Error("保存のダイアログを開けません");
   }
-  const AttachmentFormat chosen = saveAsFormatAt(dialog.nFilterIndex);
-  return SaveAsChoice{withSaveAsExtension(file.data(), chosen), chosen};
+  return std::pair{std::wstring(file.data()), saveAsFormatAt(dialog.nFilterIndex)};
+}
+
+bool exists(const std::wstring& path) {
+  return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace
+
+std::optional<SaveAsChoice> askSaveAsPath(HWND owner, const std::string& defaultName,
+                                          const std::string& folder, AttachmentFormat format) {
+  std::wstring name = sjisToWide(defaultName);
+  const std::wstring initialFolder = sjisToWide(folder);
+  for (;;) {
+    const auto shown = showSaveDialog(owner, name, initialFolder, format);
+    if (!shown) return std::nullopt;
+    const auto& [picked, chosen] = *shown;
+    std::wstring path = withSaveAsExtension(picked, chosen);
+    // The dialog asked about replacing the name as typed. When the type's extension
+    // makes it name another file that exists, the dialog shows again with that name, so
+    // that it asks about the file that would be replaced.
+    if (path == picked || !exists(path)) return SaveAsChoice{std::move(path), chosen};
+    name = std::move(path);
+    format = chosen;
+  }
 }
 
 void savePictureAs(const Picture& composite, const std::wstring& target, AttachmentFormat format) {
+  // A read-only file is the user's own protection. Windows refuses to replace it; Wine
+  // would replace it all the same, so it is refused here, alike everywhere.
+  const DWORD attributes = ::GetFileAttributesW(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    throw SaveAsError(target);
+  }
   const std::size_t end = folderEnd(target);
   const std::optional<std::wstring> folder =
       writableFolderSpelling(end == 0 ? std::wstring(L".") : target.substr(0, end));

@@ -29,8 +29,8 @@ std::optional<SaveAsChoice> askSaveAsPath(HWND owner, const std::string& default
 
 // Writes `composite` to `target` through the attachment writer, into a temporary file
 // beside it that replaces the target only when it is complete. When anything fails,
-// the temporary file goes, an existing target stays as it was and Error
-// ("%s に書き込めません" with the target's path) is thrown.
+// and for a read-only target, the temporary file goes, an existing target stays as it
+// was and Error ("%s に書き込めません" with the target's path) is thrown.
 void savePictureAs(const Picture& composite, const std::wstring& target, AttachmentFormat format);
 
 // The whole command: the dialog starting from "SaveFolder" and "SaveFormat" of

@@ -14,6 +14,32 @@ void writeDraft(const std::string& path, const std::string& bytes) {
   file.close();
 }
 
+std::string pictureSubject(const SendFields& fields, const std::vector<std::string>& bodyLines) {
+  return replaceColons(subjectOrFallback(fields.subject, bodyLines.empty() ? "" : bodyLines[0]));
+}
+
+SendResult handOffThroughMapi(const SendFields& fields, const TextLines& body,
+                              const PictureSaver& savePicture, SendPlatform& platform) {
+  // Checked first: without a client the call would wait on a message box of the system's.
+  if (!platform.defaultMailClientRegistered()) {
+    platform.showMessage(kNoDefaultMailClientMessage);
+    return SendResult::NotSent;
+  }
+  const AttachmentFormat format = fields.formatSwitched ? fields.format : AttachmentFormat::Png;
+  const std::string picture =
+      picturePath(platform.temporaryFolder(), pictureSubject(fields, body.lines()), format);
+  savePicture(picture, format);
+
+  const unsigned long answer = platform.sendThroughMapi(
+      planMapiMessage({fields.subject, body.text(), fields.headerLines, picture}));
+  if (answer == kMapiSuccess) {
+    platform.closeMainWindow();
+    return SendResult::Sent;
+  }
+  if (answer != kMapiUserAbort) platform.showMessage(mapiErrorMessage(answer));
+  return SendResult::NotSent;
+}
+
 }  // namespace
 
 SendResult handOff(const SendFields& fields, const TextLines& body, const PictureSaver& savePicture,
@@ -22,6 +48,7 @@ SendResult handOff(const SendFields& fields, const TextLines& body, const Pictur
     platform.showMessage(formatWithPath(kDraftNotLoadedMessage, *fields.draftNotLoaded));
     return SendResult::DraftNotLoaded;
   }
+  if (fields.throughMapi) return handOffThroughMapi(fields, body, savePicture, platform);
   if (!platform.isPlainFile(fields.mailClientPath)) {
     platform.showMessage(kMailClientMissingMessage);
     return SendResult::MailClientMissing;
@@ -34,9 +61,7 @@ SendResult handOff(const SendFields& fields, const TextLines& body, const Pictur
   const std::string folder = platform.temporaryFolder();
   const std::vector<std::string> bodyLines = body.lines();
 
-  const std::string subject =
-      replaceColons(subjectOrFallback(fields.subject, bodyLines.empty() ? "" : bodyLines[0]));
-  const std::string picture = picturePath(folder, subject, fields.format);
+  const std::string picture = picturePath(folder, pictureSubject(fields, bodyLines), fields.format);
   savePicture(picture, fields.format);
 
   const std::string draft = platform.createTemporaryFile(folder, kDraftFilePrefix);

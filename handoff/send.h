@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "draft/text_lines.h"
+#include "handoff/mapi_plan.h"
 #include "handoff/send_plan.h"
 
 namespace fudekko {
@@ -41,6 +42,11 @@ class SendPlatform {
   // command line, shown normally. Throws Error when it cannot be started.
   virtual void startProgram(const std::string& program, const std::string& commandLine) = 0;
   virtual void sleep(unsigned milliseconds) = 0;
+
+  // The system's default mail client: whether one is registered, and the Simple MAPI
+  // call that hands it `message` (its answer, kMapiSuccess and so on).
+  virtual bool defaultMailClientRegistered() = 0;
+  virtual unsigned long sendThroughMapi(const MapiMessageAnsi& message) = 0;
 };
 
 // Saves the composite picture to `path` in `format`. Throws Error on failure.
@@ -57,6 +63,11 @@ struct SendFields {
   // taken in (unreadable, too large, gone). The text area then holds no mail of the
   // user's, and handing it back would replace the pending mail with nothing.
   std::optional<std::string> draftNotLoaded;
+  // "MailClient=MAPI": the system's default mail client gets the mail instead.
+  bool throughMapi = false;
+  // Whether the command line chose `format`; without a switch the default mail client
+  // gets a PNG, the type every mail program shows.
+  bool formatSwitched = false;
 };
 
 // "AL-Mail が存在しません"
@@ -68,7 +79,7 @@ inline constexpr char kMailClientNotInFrontMessage[] =
     "AL-Mail を前面に出せなかったので、送信を中止しました";
 inline constexpr unsigned kWaitBeforeClosingMs = 5000;
 
-enum class SendResult { Sent, MailClientMissing, DraftNotLoaded };
+enum class SendResult { Sent, MailClientMissing, DraftNotLoaded, NotSent };
 
 // The Send button. When the named draft was not taken in it says so and does nothing
 // else: the pending send window stays, nothing is written or started, the main window
@@ -79,6 +90,14 @@ enum class SendResult { Sent, MailClientMissing, DraftNotLoaded };
 // When writing fails, the mail client cannot be brought in front for the key Y (it
 // is never typed into another program), or starting fails, the main window is shown again with
 // everything as it was and the error propagates to the caller's error box.
+//
+// Through the default mail client (fields.throughMapi) nothing is hidden, dismissed,
+// started or waited for: without a registered client it says so and returns NotSent
+// with nothing written; otherwise it writes the picture into the temporary folder and
+// hands the mail with the picture attached to the client. Only when the client
+// accepts it does the main window close; when the user cancels there, the window
+// stays as it is, and any other answer is shown in words. The picture file stays:
+// mail clients may read it only when the mail goes out.
 SendResult handOff(const SendFields& fields, const TextLines& body, const PictureSaver& savePicture,
                    SendPlatform& platform);
 

@@ -4,7 +4,9 @@
 #include <utility>
 
 #include "common/byte_stream.h"
+#include "common/scope_guard.h"
 #include "common/shift_jis.h"
+#include "handoff/mapi_mail_win32.h"
 #include "win32/error_box_win32.h"
 #include "win32/handles_win32.h"
 #include "win32/window_text_win32.h"
@@ -156,6 +158,23 @@ void SendPlatformWin32::startProgram(const std::string& program, const std::stri
 
 void SendPlatformWin32::sleep(unsigned milliseconds) {
   ::Sleep(milliseconds);
+}
+
+bool SendPlatformWin32::defaultMailClientRegistered() {
+  return win32::defaultMailClientRegistered();
+}
+
+unsigned long SendPlatformWin32::sendThroughMapi(const MapiMessageAnsi& message) {
+  // A client that talks to its program through COM dispatches our messages while the call
+  // waits: the window takes no input meanwhile, so that no second Send starts inside the
+  // first. The keyboard goes back where it was.
+  const HWND focus = ::GetFocus();
+  ::EnableWindow(mainWindow_, FALSE);
+  const ScopeGuard enable([this, focus] {
+    ::EnableWindow(mainWindow_, TRUE);
+    if (focus && ::IsWindow(focus)) ::SetFocus(focus);
+  });
+  return sendMailThroughMapi(mainWindow_, message);
 }
 
 }  // namespace fudekko::win32

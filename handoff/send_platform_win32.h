@@ -1,6 +1,6 @@
 #pragma once
 // Send's requests carried out by Win32: the main window, the temporary folder, the
-// mail client's send window and starting the mail client.
+// mail client's send window, starting the mail client, and Simple MAPI.
 
 #include <windows.h>
 
@@ -24,6 +24,8 @@ class SendPlatformWin32 : public SendPlatform {
   bool dismissSendWindow(WindowId window) override;
   void startProgram(const std::string& program, const std::string& commandLine) override;
   void sleep(unsigned milliseconds) override;
+  bool defaultMailClientRegistered() override;
+  unsigned long sendThroughMapi(const MapiMessageAnsi& message) override;
 
  private:
   HWND mainWindow_;

@@ -109,8 +109,14 @@ class Session:
         return False
 
     def registry(self, *args):
-        return subprocess.run(["wine", "reg", *args], env=self.env, capture_output=True,
-                              text=True, check=False)
+        """`wine reg` with its output (stdout and stderr together) as text. Through a file,
+        not a pipe, for the reason given at `driver`."""
+        with tempfile.TemporaryFile() as output_file:
+            result = subprocess.run(["wine", "reg", *args], env=self.env, stdout=output_file,
+                                    stderr=subprocess.STDOUT, check=False)
+            output_file.seek(0)
+            result.stdout = result.stderr = output_file.read().decode("utf-8", "replace")
+        return result
 
     def set_dpi(self, dpi):
         """Sets the prefix's screen DPI ("LogPixels") until the session ends; the programs

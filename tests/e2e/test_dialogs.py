@@ -20,6 +20,9 @@ VK_TAB = 0x09
 VK_SPACE = 0x20
 IDCANCEL = 2
 FILE_NAME_BOX = 1148  # the file dialog's file name box (cmb13)
+MAPI_CHECK_BOX = 103
+MAPI_TEXT = "既定のメールソフトで送る (MAPI)"
+BM_GETCHECK = 0x00F0
 
 
 def start(session, program=None):
@@ -86,6 +89,14 @@ def press(session, window, virtual_key):
     session.driver("key", virtual_key)
 
 
+def checked(session, row):
+    return session.driver("message", row["hwnd"], BM_GETCHECK, 0, 0) == "1"
+
+
+def ini_text(program):
+    return (program.parent / "Fudek.ini").read_bytes().decode("cp932")
+
+
 def settings_path(program):
     """The mail-client path stored in Fudek.ini beside the program, as text."""
     data = (program.parent / "Fudek.ini").read_bytes().decode("cp932")
@@ -100,7 +111,7 @@ def test_select_dialog(session):
     dialog = open_select(session, main)
 
     check(window_origin(session, dialog) == (233, 216), "the dialog is not at 233, 216")
-    check(client_rect(session, dialog)[2:] == (375, 94), "the client area is not 375 x 94")
+    check(client_rect(session, dialog)[2:] == (375, 122), "the client area is not 375 x 122")
     rows = controls(session, dialog)
     by_id = {row["id"]: row for row in rows}
     label = next(r for r in rows if r["class"].lower() == "static")
@@ -111,8 +122,11 @@ def test_select_dialog(session):
           f"the question is wrong: {label}")
     check(geometry(edit) == (24, 32, 313, 24), f"the path edit is wrong: {edit}")
     check(geometry(browse) == (344, 32, 23, 22), f"the browse button is wrong: {browse}")
-    check(ok and ok["text"] == "OK" and geometry(ok) == (144, 64, 75, 25),
+    check(ok and ok["text"] == "OK" and geometry(ok) == (144, 92, 75, 25),
           f"the OK button is wrong: {ok}")
+    mapi = by_id.get(MAPI_CHECK_BOX)
+    check(mapi and mapi["text"] == MAPI_TEXT and geometry(mapi) == (24, 64, 343, 20) and
+          not checked(session, mapi), f"the check box of the default mail client is wrong: {mapi}")
     # No settings file held a path: the edit box starts with the default.
     check(edit["text"] == DEFAULT_PATH, f"the path edit starts with {edit['text']!r}")
     session.screenshot(dialog, "select_dialog")
@@ -135,13 +149,28 @@ def test_select_dialog(session):
     wait_closed(session, dialog, main, "Enter")
     check(settings_path(program) == second, "Enter did not store the path")
 
-    # Tab goes from the edit box straight to OK (the browse button is no stop), and
-    # Space presses it; typed into the edit box, the blank would change the path.
+    # Tab goes from the edit box to the check box and on to OK (the browse button is no
+    # stop), and Space presses it; typed into the edit box, the blank would change the path.
     dialog = open_select(session, main)
     press(session, dialog, VK_TAB)
+    session.driver("key", VK_TAB)
     session.driver("key", VK_SPACE)
     wait_closed(session, dialog, main, "Tab and Space")
     check(settings_path(program) == second, "Tab and Space changed the path")
+    check("MailClient" not in ini_text(program), "an unchanged choice was written")
+
+    # Space on the check box chooses the default mail client: the path is no longer asked
+    # for, but kept; the choice is stored as MailClient=MAPI.
+    dialog = open_select(session, main)
+    press(session, dialog, VK_TAB)
+    session.driver("key", VK_SPACE)
+    wait_until(lambda: session.driver("enabled", edit["hwnd"]) == "disabled",
+               "the path edit to be disabled")
+    check(session.driver("enabled", browse["hwnd"]) == "disabled", "the browse button is enabled")
+    press(session, dialog, VK_RETURN)
+    wait_closed(session, dialog, main, "Enter")
+    check("MailClient=MAPI" in ini_text(program) and settings_path(program) == second,
+          f"the settings are {ini_text(program)!r}")
 
     dialog = open_select(session, main)
     press(session, dialog, VK_ESCAPE)
@@ -153,8 +182,12 @@ def test_select_dialog(session):
     main = session.find_window(MAIN_CAPTION, exact=True)
     check(main, "the main window did not appear again")
     dialog = open_select(session, main)
-    edit = next(r for r in controls(session, dialog) if r["class"].lower() == "edit")
+    rows = controls(session, dialog)
+    edit = next(r for r in rows if r["class"].lower() == "edit")
     check(edit["text"] == second, f"after a restart the path edit reads {edit['text']!r}")
+    check(checked(session, next(r for r in rows if r["id"] == MAPI_CHECK_BOX)) and
+          session.driver("enabled", edit["hwnd"]) == "disabled",
+          "after a restart the default mail client is not chosen")
     session.driver("post", dialog, WM_SYSCOMMAND, SC_CLOSE, 0)
     wait_closed(session, dialog, main, "the close box")
     end(session, process, main)

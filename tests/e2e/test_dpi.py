@@ -156,7 +156,7 @@ def check_dialogs(session, main, dpi):
     found = {}
     rows, size, picture = open_dialog(session, main, MENU_SETTING, "TALMailSelect", dpi,
                                       "select_dialog")
-    check(size[0] >= scaled(375, dpi) and size[1] == scaled(94, dpi),
+    check(size[0] >= scaled(375, dpi) and size[1] == scaled(122, dpi),
           f"{dpi} DPI: the selection dialog's client area is {size}")
     label, edit = rows[0], rows[1]
     check(geometry(edit) == (scaled(24, dpi), scaled(32, dpi), scaled(313, dpi), scaled(24, dpi)),

@@ -14,7 +14,7 @@ FIRST = [(20, 30), (120, 60), (220, 40)]
 SECOND = [(30, 100), (140, 80), (240, 110)]
 ERASER = [(60, 20), (80, 70)]
 THIRD = [(40, 140), (150, 150), (260, 135)]
-MENU_STROKE_ERASER = 308
+MENU_STROKE_ERASER = 310
 
 
 def test_stroke_history(session):

@@ -9,7 +9,7 @@ from test_send import BODY, Mail, on_cube
 from test_window import COLOR_BUTTON, DRAWING_BUTTON, MainWindow
 
 RED = (255, 0, 0)
-MENU_BRUSH_PEN = 309
+MENU_BRUSH_PEN = 311
 # Drawing-area points: a stroke along the first line of text, a diagonal, and a sharp
 # turn at (260, 110).
 ACROSS_TEXT = [(8, 8), (90, 9), (180, 7), (300, 8)]

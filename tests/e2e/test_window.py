@@ -12,7 +12,8 @@ TB_ISBUTTONCHECKED = 0x040A
 VK_SHIFT, VK_CONTROL, VK_X, VK_Y, VK_Z = 0x10, 0x11, 0x58, 0x59, 0x5A
 VK_MENU, VK_E, VK_ESCAPE = 0x12, 0x45, 0x1B
 # The Edit menu's items, top first, and the colour in which a greyed item's text is drawn.
-MENU_UNDO, MENU_REDO = 0, 1
+MENU_UNDO, MENU_REDO, MENU_COPY = 0, 1, 2
+EDIT_MENU_ITEMS = 3
 GRAY_TEXT = (128, 128, 128)
 WM_SYSCOMMAND, SC_MINIMIZE, SC_RESTORE = 0x0112, 0xF020, 0xF120
 
@@ -91,8 +92,9 @@ def edit_menu(session, window):
     edit_menu.shots = getattr(edit_menu, "shots", 0) + 1
     picture = session.screenshot(popup, f"edit_menu_{edit_menu.shots}")
     states = []
-    for item in range(2):
-        band = range(picture.height * item // 2, picture.height * (item + 1) // 2)
+    for item in range(EDIT_MENU_ITEMS):
+        band = range(picture.height * item // EDIT_MENU_ITEMS,
+                     picture.height * (item + 1) // EDIT_MENU_ITEMS)
         grey = any(picture.pixel(x, y) == GRAY_TEXT for y in band for x in range(picture.width))
         states.append("grayed" if grey else "enabled")
     session.driver("key", VK_ESCAPE)

@@ -63,6 +63,12 @@ class FakePlatform : public SendPlatform {
     if (startFails) throw Error("cannot start");
   }
   void sleep(unsigned ms) override { log.push_back("sleep " + std::to_string(ms)); }
+  bool defaultMailClientRegistered() override { return mapiRegistered; }
+  unsigned long sendThroughMapi(const MapiMessageAnsi& message) override {
+    log.push_back("mapi");
+    mapiMessages.push_back(message);
+    return mapiAnswer;
+  }
 
   std::string lastDraft() const {
     if (started.empty()) {
@@ -88,6 +94,9 @@ class FakePlatform : public SendPlatform {
   bool startFails = false;
   bool mailClientComesToFront = true;
   std::optional<bool> filesWhenDismissed;
+  bool mapiRegistered = true;
+  unsigned long mapiAnswer = kMapiSuccess;
+  std::vector<MapiMessageAnsi> mapiMessages;
 
  private:
   std::string folder_;
@@ -305,6 +314,58 @@ TEST_F(SendTest, MailClientThatCannotComeToTheFrontStopsTheSendBeforeAnythingSta
 
   platform_->mailClientComesToFront = true;
   EXPECT_EQ(send("Body"), SendResult::Sent);
+}
+
+TEST_F(SendTest, DefaultMailClientGetsTheMailWithThePictureAndOnlyItsYesCloses) {
+  fields_.throughMapi = true;
+  fields_.mailClientPath = "C:\\nowhere\\almail.exe";  // not asked for
+  fields_.headerLines = {"To: \"Doe, J\" <j@example.jp>,", " k@example.jp", "Cc: c@example.jp",
+                         "Subject: Re: Hello"};
+  platform_->windows = {{5, false, kSendWindowTitle}};
+  // Without a switch, a PNG; the body's logical lines, not the wrapped ones.
+  const std::string body = "Body 1\r\nBody 2 is wider than the area\r\n";
+  EXPECT_EQ(send(body), SendResult::Sent);
+  EXPECT_EQ(platform_->log, (std::vector<std::string>{"folder", "save PNG", "mapi", "close"}));
+  const std::string picture = folder_ + "Re_ Hello.png";
+  EXPECT_EQ(readFile(picture), "picture");
+  ASSERT_EQ(platform_->mapiMessages.size(), 1u);
+  const MapiMessageAnsi& mail = platform_->mapiMessages[0];
+  EXPECT_EQ(mail.subject, "Re: Hello");
+  EXPECT_EQ(mail.body, body);
+  EXPECT_EQ(mail.attachmentPath, picture);
+  EXPECT_EQ(mail.attachmentName, "Re_ Hello.png");
+  EXPECT_EQ(mail.recipients, (std::vector<MapiRecipientText<std::string>>{
+                                 {RecipientClass::To, "Doe, J", "SMTP:j@example.jp"},
+                                 {RecipientClass::To, "k@example.jp", "SMTP:k@example.jp"},
+                                 {RecipientClass::Cc, "c@example.jp", "SMTP:c@example.jp"}}));
+
+  // A switch keeps its type; the user's cancel leaves everything as it was, silently.
+  fields_.formatSwitched = true;
+  fields_.format = AttachmentFormat::Gif;
+  platform_->mapiAnswer = kMapiUserAbort;
+  platform_->log.clear();
+  EXPECT_EQ(send(body), SendResult::NotSent);
+  EXPECT_EQ(platform_->log, (std::vector<std::string>{"folder", "save GIF", "mapi"}));
+  EXPECT_TRUE(fs::exists(folder_ + "Re_ Hello.gif"));
+
+  // Any other answer is named, and the window stays.
+  platform_->mapiAnswer = 11;
+  platform_->log.clear();
+  EXPECT_EQ(send(body), SendResult::NotSent);
+  EXPECT_EQ(platform_->log.back(),
+            "message 既定のメールソフトで送れませんでした: 添付ファイルが見つかりません "
+            "(MAPI_E_ATTACHMENT_NOT_FOUND)");
+  EXPECT_TRUE(platform_->shown);
+  EXPECT_TRUE(platform_->started.empty());
+}
+
+TEST_F(SendTest, NoDefaultMailClientSaysSoBeforeAnythingIsWritten) {
+  fields_.throughMapi = true;
+  platform_->mapiRegistered = false;
+  EXPECT_EQ(send("Body"), SendResult::NotSent);
+  EXPECT_EQ(platform_->log,
+            (std::vector<std::string>{"message 既定のメールソフトが設定されていません"}));
+  EXPECT_TRUE(fs::is_empty(dir_));
 }
 
 }  // namespace

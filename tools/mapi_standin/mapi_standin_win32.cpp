@@ -88,6 +88,9 @@ std::string messageJson(const char* call, ULONG_PTR uiParam, const Message* mess
   json += std::to_string(flags);
   json += ",\"owner\":";
   json += uiParam ? "true" : "false";
+  // Whether the caller's window still took input while the call was under way.
+  json += ",\"ownerEnabled\":";
+  json += uiParam && ::IsWindowEnabled(reinterpret_cast<HWND>(uiParam)) ? "true" : "false";
   if (!message) {
     json += ",\"message\":null}";
     return json;
