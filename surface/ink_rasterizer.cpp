@@ -261,7 +261,13 @@ Rect InkRasterizer::draw(InkPoint from, double fromRadius, InkPoint to, double t
     const std::int32_t lastColumn =
         floorClamped(std::max(x0, x1) + reach, area.left - 1, area.right - 1);
     std::int32_t rowLeft = width, rowRight = 0;
+    const std::uint8_t* settled =
+        strokeCoverage_.data() + std::size_t(y) * std::size_t(scratchWidth_);
     for (std::int32_t x = firstColumn; x <= lastColumn; ++x) {
+      // A pixel the stroke covers fully already cannot change: by the maximum rule no
+      // piece, settled or provisional, gives it more. Most of a stroke's pixels are
+      // such, under its many short overlapping pieces.
+      if (settled[x] == 255) continue;
       const double share = capsule.coverage(x + 0.5, cy);
       const auto coverage = static_cast<std::uint32_t>(share * 255 + 0.5);
       if (coverage == 0) continue;
