@@ -33,9 +33,7 @@ constexpr int kToolBarFontHeight = 12;
 constexpr int kDesignWidth = 696;
 constexpr int kDesignHeight = 480;
 
-using win32::heldButtons;
 using win32::kDrawingButtonId;
-using win32::kEraseButtonId;
 
 }  // namespace
 
@@ -142,12 +140,14 @@ void MainWindow::createControls() {
   surface_.setDpi(dpi_);
   toolBarFont_ = win32::createJapaneseFont(scaleForDpi(kToolBarFontHeight, dpi_));
   toolBar_ = std::make_unique<win32::ToolBar>(instance_, handle(), toolBarFont_.get(), dpi_);
+  penControls_ = std::make_unique<PenControls>(surface_, *toolBar_, settingsFile_, handle());
   textArea_ = std::make_unique<win32::TextArea>(instance_, handle(), kTextAreaId, dpi_);
   accelerators_ = createEditKeys();
   placeControls();
 }
 
 void MainWindow::onCommand(int id) {
+  if (penControls_ && penControls_->onCommand(id)) return;
   switch (id) {
     case kMenuOpenId:
       onOpenCommand();
@@ -164,15 +164,6 @@ void MainWindow::onCommand(int id) {
     case win32::kSendButtonId:
       onSendButtonClick();
       break;
-    case win32::kColorButtonId:
-      onColorButtonClick();
-      break;
-    case win32::kLineButtonId:
-      onLineButtonClick();
-      break;
-    case kEraseButtonId:
-      onEraseButtonClick();
-      break;
     case kDrawingButtonId:
       onDrawingButtonClick();
       break;
@@ -181,15 +172,6 @@ void MainWindow::onCommand(int id) {
       break;
     case kMenuRedoId:
       redo();
-      break;
-    case kMenuPartialEraserId:
-      chooseEraserKind(EraserKind::Partial);
-      break;
-    case kMenuStrokeEraserId:
-      chooseEraserKind(EraserKind::Stroke);
-      break;
-    case kMenuBrushPenId:
-      chooseBrushPen(!surface_.brushPen());
       break;
     case kMenuCopyId:
       onCopyCommand();
@@ -235,7 +217,7 @@ void MainWindow::updateEditMenu() {
 void MainWindow::onCreate() {
   win32::runHandler(handle(), [this] { readSettings(); });
   // The settings file holds the pen from the first start on: it is stored at once.
-  win32::runHandler(handle(), [this] { showAndStorePen(surface_.pen()); });
+  win32::runHandler(handle(), [this] { penControls_->showAndStorePen(); });
   win32::runHandler(handle(), [this] { takeCommandLineAndDraft(); });
   if (endRequested_) return;
   win32::runHandler(handle(), [this] { createPictures(); });
@@ -244,11 +226,8 @@ void MainWindow::onCreate() {
 void MainWindow::readSettings() {
   mailClientPath_ = readMailClientPath(settingsFile_);
   sendsThroughMapi_ = readSendsThroughMapi(settingsFile_);
-  surface_.setStartPen(readStoredPen(settingsFile_));
   surface_.setSmoothInk(readSmoothInk(settingsFile_));
-  surface_.setEraserKind(readStoredEraserKind(settingsFile_));
-  surface_.setBrushPen(readStoredBrushPen(settingsFile_));
-  showPenOptions();
+  penControls_->takeStoredChoices();
 }
 
 void MainWindow::takeCommandLineAndDraft() {
@@ -409,44 +388,6 @@ void MainWindow::onSaveAsCommand() {
   if (textArea_) saveAsCommand(pictureCommandSource(), settingsFile_);
 }
 
-// --- Pen tools ---
-
-void MainWindow::showAndStorePen(const Pen& pen) {
-  // Shown first: the buttons show the pen in force even when storing it fails.
-  toolBar_->showPen(pen);
-  storePen(settingsFile_, pen);
-}
-
-void MainWindow::onColorButtonClick() {
-  showAndStorePen(surface_.cyclePenColor());
-}
-
-void MainWindow::onLineButtonClick() {
-  showAndStorePen(surface_.cyclePenWidth());
-}
-
-void MainWindow::showPenOptions() {
-  checkPenItems(::GetMenu(handle()), surface_.eraserKind() == EraserKind::Stroke,
-                surface_.brushPen());
-  toolBar_->showEraserKind(surface_.eraserKind());
-}
-
-void MainWindow::chooseEraserKind(EraserKind kind) {
-  surface_.setEraserKind(kind);
-  showPenOptions();
-  storeEraserKind(settingsFile_, kind);
-}
-
-void MainWindow::chooseBrushPen(bool on) {
-  surface_.setBrushPen(on);
-  showPenOptions();
-  storeBrushPen(settingsFile_, on);
-}
-
-void MainWindow::onEraseButtonClick() {
-  surface_.setEraser(toolBar_->isDown(kEraseButtonId));
-}
-
 // --- Handwriting mode ---
 
 bool MainWindow::handwriting() const {
@@ -487,52 +428,10 @@ void MainWindow::onCanResize(int& width, int& height) const {
 
 // --- Strokes ---
 
-std::vector<TimedPoint> MainWindow::mergedMoves(UINT message, POINT client) {
-  const bool recover = message == WM_MOUSEMOVE && surface_.smoothInk() && surface_.isDrawing();
-  std::vector<TimedPoint> merged = moveHistory_.record(handle(), client, recover);
-  for (TimedPoint& point : merged) point.at.y -= drawingTop_;
-  return merged;
-}
-
 void MainWindow::onMouse(UINT message, WPARAM wParam, LPARAM lParam) {
   if (!handwriting()) return;
-  const Point at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) - drawingTop_};
-  const bool inArea = at.y >= 0;
-  const std::vector<TimedPoint> merged =
-      mergedMoves(message, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-  const auto time = static_cast<std::uint32_t>(::GetMessageTime());
   const bool wasDrawing = surface_.isDrawing();
-  switch (message) {
-    case WM_LBUTTONDOWN:
-      if (!inArea) return;
-      // The drawing area keeps the mouse until the left button's release.
-      ::SetCapture(handle());
-      showComposite(surface_.penDown(kLeftButton, at, time));
-      break;
-    case WM_RBUTTONDOWN:
-      if (inArea) showComposite(surface_.penDown(kRightButton, at, time));
-      break;
-    case WM_MBUTTONDOWN:
-      if (inArea) showComposite(surface_.penDown(kMiddleButton, at, time));
-      break;
-    case WM_MOUSEMOVE:
-      // Fast strokes stay round: the positions between two move messages come first.
-      for (const TimedPoint& between : merged) {
-        showComposite(surface_.penMove(heldButtons(wParam), between.at, between.time));
-      }
-      showComposite(surface_.penMove(heldButtons(wParam), at, time));
-      break;
-    case WM_LBUTTONUP:
-      if (::GetCapture() == handle()) ::ReleaseCapture();
-      showComposite(surface_.penUp(kLeftButton, at, time));
-      break;
-    case WM_RBUTTONUP:
-      showComposite(surface_.penUp(kRightButton, at, time));
-      break;
-    case WM_MBUTTONUP:
-      showComposite(surface_.penUp(kMiddleButton, at, time));
-      break;
-  }
+  showComposite(mouse_.deliver(handle(), surface_, message, wParam, lParam, drawingTop_));
   // A stroke that ended is a step to take back; one that began ended the redos. A
   // move within a stroke changes neither.
   if (message != WM_MOUSEMOVE || wasDrawing != surface_.isDrawing()) updateEditMenu();

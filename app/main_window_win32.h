@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "app/pen_controls_win32.h"
 #include "app/picture_commands_win32.h"
-#include "app/stored_pen.h"
 #include "app/tool_bar_win32.h"
 #include "app/window_size_cap.h"
 #include "draft/text_area_win32.h"
@@ -74,9 +74,6 @@ class MainWindow : public win32::Window<MainWindow> {
   // Greys Undo and Redo when the mode's history has nothing to take back or bring again.
   void updateEditMenu();
   void onMouse(UINT message, WPARAM wParam, LPARAM lParam);
-  // Smooth ink: for a move to `client`, the positions the system merged into it since
-  // the previous mouse message, oldest first, in drawing-area coordinates.
-  std::vector<TimedPoint> mergedMoves(UINT message, POINT client);
 
   // The creation sequence (onCreate), in this order.
   void readSettings();
@@ -95,18 +92,8 @@ class MainWindow : public win32::Window<MainWindow> {
   void onCopyCommand();
   void onSaveAsCommand();
   void showVersionDialog();
-  void onColorButtonClick();
-  void onLineButtonClick();
-  void onEraseButtonClick();
   void onDrawingButtonClick();
   void onCanResize(int& width, int& height) const;
-  // The tool bar shows `pen`, then the settings file keeps it (which may throw).
-  void showAndStorePen(const Pen& pen);
-  // The Option menu's eraser kind and brush pen: the menu and the eraser button show
-  // the choice, then the settings file keeps it (which may throw).
-  void showPenOptions();
-  void chooseEraserKind(EraserKind kind);
-  void chooseBrushPen(bool on);
 
   // The drawing area (drawingArea): the client area below the cool bar.
   RECT drawingArea() const;
@@ -136,12 +123,13 @@ class MainWindow : public win32::Window<MainWindow> {
 
   win32::Font toolBarFont_;
   std::unique_ptr<win32::ToolBar> toolBar_;
+  std::unique_ptr<PenControls> penControls_;
   std::unique_ptr<win32::TextArea> textArea_;
   win32::Accelerators accelerators_;
   // One for the whole run, so that it opens on the previous pick.
   win32::OpenFileDialog openDialog_;
   int drawingTop_ = 0;
-  win32::MouseMoveHistory moveHistory_;
+  win32::DrawingAreaMouse mouse_;
 
   MailClientDialog* mailClientDialog_ = nullptr;
   VersionDialog* versionDialog_ = nullptr;

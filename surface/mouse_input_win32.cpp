@@ -1,5 +1,7 @@
 #include "surface/mouse_input_win32.h"
 
+#include <windowsx.h>
+
 #include <iterator>
 
 namespace fudekko::win32 {
@@ -41,6 +43,45 @@ std::vector<TimedPoint> MouseMoveHistory::record(HWND window, POINT client, bool
     point.at = {inClient.x, inClient.y};
   }
   return merged;
+}
+
+Rect DrawingAreaMouse::deliver(HWND window, HandwritingSurface& surface, UINT message,
+                               WPARAM wParam, LPARAM lParam, int drawingTop) {
+  const POINT client{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  const Point at{client.x, client.y - drawingTop};
+  const bool inArea = at.y >= 0;
+  const bool recover = message == WM_MOUSEMOVE && surface.smoothInk() && surface.isDrawing();
+  const std::vector<TimedPoint> merged = history_.record(window, client, recover);
+  const auto time = static_cast<std::uint32_t>(::GetMessageTime());
+  switch (message) {
+    case WM_LBUTTONDOWN:
+      if (!inArea) return {};
+      // The drawing area keeps the mouse until the left button's release.
+      ::SetCapture(window);
+      return surface.penDown(kLeftButton, at, time);
+    case WM_RBUTTONDOWN:
+      return inArea ? surface.penDown(kRightButton, at, time) : Rect{};
+    case WM_MBUTTONDOWN:
+      return inArea ? surface.penDown(kMiddleButton, at, time) : Rect{};
+    case WM_MOUSEMOVE: {
+      // Fast strokes stay round: the positions between two move messages come first.
+      Rect changed;
+      for (const TimedPoint& between : merged) {
+        changed = changed.unite(surface.penMove(
+            heldButtons(wParam), {between.at.x, between.at.y - drawingTop}, between.time));
+      }
+      return changed.unite(surface.penMove(heldButtons(wParam), at, time));
+    }
+    case WM_LBUTTONUP:
+      if (::GetCapture() == window) ::ReleaseCapture();
+      return surface.penUp(kLeftButton, at, time);
+    case WM_RBUTTONUP:
+      return surface.penUp(kRightButton, at, time);
+    case WM_MBUTTONUP:
+      return surface.penUp(kMiddleButton, at, time);
+    default:
+      return {};
+  }
 }
 
 }  // namespace fudekko::win32

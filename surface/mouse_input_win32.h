@@ -26,4 +26,16 @@ class MouseMoveHistory {
   MovePoint last_;
 };
 
+// The drawing area's mouse: window messages become the surface's pen intentions.
+class DrawingAreaMouse {
+ public:
+  // Hands the mouse message to `surface`; the drawing area's top lies `drawingTop`
+  // pixels below the client area's. Returns the part of the composite to show.
+  Rect deliver(HWND window, HandwritingSurface& surface, UINT message, WPARAM wParam, LPARAM lParam,
+               int drawingTop);
+
+ private:
+  MouseMoveHistory history_;
+};
+
 }  // namespace fudekko::win32

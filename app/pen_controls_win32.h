@@ -1,0 +1,40 @@
+#pragma once
+// The pen's controls: the colour, line and eraser buttons, and the Option menu's eraser
+// kind and brush pen. Each change is shown at once, then the settings file keeps it.
+
+#include <windows.h>
+
+#include "app/tool_bar_win32.h"
+#include "settings/ini_file.h"
+#include "surface/handwriting_surface.h"
+
+namespace fudekko {
+
+class PenControls {
+ public:
+  // All must outlive the controls; `window` holds the menu.
+  PenControls(HandwritingSurface& surface, win32::ToolBar& toolBar, IniFile& settings, HWND window);
+
+  // The surface takes the stored pen, eraser kind and brush pen, and the menu and the
+  // eraser button show them. Never throws.
+  void takeStoredChoices();
+
+  // Carries out a command of these controls; false for any other command. Storing may
+  // throw SettingsWriteError: the choice stays in force and shown.
+  bool onCommand(int id);
+
+  // The buttons show the pen in force, then the settings file keeps it (which may throw).
+  void showAndStorePen();
+  // The menu and the eraser button show the eraser kind and the brush pen in force.
+  void showOptions();
+
+ private:
+  void showAndStore(const Pen& pen);
+
+  HandwritingSurface& surface_;
+  win32::ToolBar& toolBar_;
+  IniFile& settings_;
+  HWND window_;
+};
+
+}  // namespace fudekko
