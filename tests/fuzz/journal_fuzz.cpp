@@ -3,7 +3,7 @@
 // back to exactly the bytes it was read from, and any cut of those bytes reads as a
 // prefix of the same records.
 
-#include "app/journal_records.h"
+#include "surface/journal_records.h"
 #include "fuzz/fuzz_check.h"
 
 using namespace fudekko;

@@ -1,4 +1,4 @@
-#include "app/journal_records.h"
+#include "surface/journal_records.h"
 
 #include <gtest/gtest.h>
 
