@@ -3,8 +3,8 @@
 // back to exactly the bytes it was read from, and any cut of those bytes reads as a
 // prefix of the same records.
 
-#include "surface/journal_records.h"
 #include "fuzz/fuzz_check.h"
+#include "surface/journal_records.h"
 
 using namespace fudekko;
 
