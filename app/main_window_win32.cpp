@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/main_menu_win32.h"
+#include "app/unsent_work.h"
 #include "app/version_dialog_win32.h"
 #include "common/scope_guard.h"
 #include "common/shift_jis.h"
@@ -126,6 +127,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam) sessionEnding_ = true;
       return 0;
     case WM_CLOSE:
+      if (!mayDiscard(DiscardReason::Close)) return 0;
       onClose();
       destroyWindow();
       return 0;
@@ -331,7 +333,14 @@ void MainWindow::onExitCommand() {
   ::SendMessageW(handle(), WM_CLOSE, 0, 0);
 }
 
+// Nothing is asked once Send handed the work over or the session is ending.
+bool MainWindow::mayDiscard(DiscardReason reason) {
+  const bool unsent = textArea_ && hasUnsentWork(textArea_->history(), surface_.strokes());
+  return sent_ || sessionEnding_ || discardQuestion_.mayDiscard(handle(), reason, unsent);
+}
+
 void MainWindow::onOpenCommand() {
+  if (!mayDiscard(DiscardReason::Open)) return;
   const std::optional<std::wstring> picked = openDialog_.pick(handle());
   if (!picked) return;
   // Opening a file starts the text history anew: the file's text is not the user's edit.
@@ -365,6 +374,7 @@ void MainWindow::onSendButtonClick() {
                                 {mailClientPath_, subject_, headerLines_, attachmentFormat_,
                                  draftNotLoaded_, sendsThroughMapi_, formatSwitched_},
                                 textArea_->lines(), surface_.composite());
+  sent_ = result == SendResult::Sent;
   // Send said so already; the user names the mail client now.
   if (result == SendResult::MailClientMissing) showMailClientDialog();
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/discard_question_win32.h"
 #include "app/pen_controls_win32.h"
 #include "app/picture_commands_win32.h"
 #include "app/tool_bar_win32.h"
@@ -87,6 +88,8 @@ class MainWindow : public win32::Window<MainWindow> {
   void onClose();
   void onExitCommand();
   void onOpenCommand();
+  // False when unsent work is there and the user keeps it.
+  bool mayDiscard(DiscardReason reason);
   // Copy and Save As (app/picture_commands_win32.h), from the window's state.
   PictureCommandSource pictureCommandSource() const;
   void onCopyCommand();
@@ -106,6 +109,9 @@ class MainWindow : public win32::Window<MainWindow> {
   bool endRequested_ = false;
   // Set by WM_ENDSESSION: the settings file is left as it is from then on.
   bool sessionEnding_ = false;
+  // Set once Send handed the work over; the window closes itself then.
+  bool sent_ = false;
+  DiscardQuestion discardQuestion_;
 
   // The fields of the window's state; the pen and the pictures live in the surface.
   IniFile settingsFile_;

@@ -50,6 +50,7 @@ class TextArea {
   void redo();
   bool canUndo() const { return history_.canUndo(); }
   bool canRedo() const { return history_.canRedo(); }
+  const TextHistory& history() const { return history_; }
   // The next edit starts a step of its own (the mode changed).
   void seal() { history_.seal(); }
 

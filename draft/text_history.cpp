@@ -18,6 +18,7 @@ bool isBreak(wchar_t c) {
 
 void TextHistory::reset(std::wstring text) {
   text_ = std::move(text);
+  start_ = text_;
   steps_.clear();
   undone_ = 0;
   units_ = 0;

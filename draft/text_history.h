@@ -45,6 +45,9 @@ class TextHistory {
   std::optional<TextEdit> redo();
 
   const std::wstring& text() const { return text_; }
+  // Whether the text differs from the one the history started from; edits undone back
+  // to it leave none.
+  bool changedSinceReset() const { return text_ != start_; }
 
  private:
   void apply(const TextEdit& edit);
@@ -53,6 +56,7 @@ class TextHistory {
   void trim();
 
   std::wstring text_;
+  std::wstring start_;
   // Oldest first; the last `undone_` steps are the ones that can be redone.
   std::deque<TextEdit> steps_;
   std::size_t undone_ = 0;

@@ -16,6 +16,7 @@ MENU_UNDO, MENU_REDO, MENU_COPY = 0, 1, 2
 EDIT_MENU_ITEMS = 3
 GRAY_TEXT = (128, 128, 128)
 WM_SYSCOMMAND, SC_MINIMIZE, SC_RESTORE = 0x0112, 0xF020, 0xF120
+IDYES, IDNO = 6, 7
 
 BODY = "本文の一行目 first line\r\n二行目 second line\r\n"
 # The body as the driver reads it back: line ends as LF, the trailing one trimmed.
@@ -76,8 +77,22 @@ class MainWindow:
         outer = [int(v) for v in self.session.driver("rect", self.hwnd).split("\t")[0].split()]
         return outer[2] - outer[0], outer[3] - outer[1]
 
+    def discard_question(self, timeout_ms=0):
+        """The question before unsent work is thrown away, when it is on the screen."""
+        return self.session.find_window(MAIN_CAPTION, exact=True, window_class="#32770",
+                                        timeout_ms=timeout_ms)
+
+    def answer(self, question, answer):
+        self.session.driver("post", question, WM_COMMAND, answer, 0)
+        self.session.driver("gone", question, "--timeout", 5000)
+
     def close(self):
+        """Closes the window, answering Yes when it asks whether to discard unsent work."""
         self.session.driver("post", self.hwnd, WM_CLOSE, 0, 0)
+        question = wait_until(lambda: self.process.poll() is not None or self.discard_question(),
+                              "the program to end or ask")
+        if question is not True:
+            self.answer(question, IDYES)
         check(self.session.wait_exit(self.process) == 0, "closing did not end with exit code 0")
 
 

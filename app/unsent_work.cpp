@@ -1,0 +1,9 @@
+#include "app/unsent_work.h"
+
+namespace fudekko {
+
+bool hasUnsentWork(const TextHistory& text, std::span<const Stroke> strokesOnPaper) {
+  return text.changedSinceReset() || !strokesOnPaper.empty();
+}
+
+}  // namespace fudekko

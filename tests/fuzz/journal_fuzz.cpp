@@ -1,0 +1,31 @@
+// The recovery journal's reader, fed with any bytes: a file torn, damaged, huge or of
+// another format. It never fails; what it returns is a run of whole records that writes
+// back to exactly the bytes it was read from, and any cut of those bytes reads as a
+// prefix of the same records.
+
+#include "fuzz/fuzz_check.h"
+#include "surface/journal_records.h"
+
+using namespace fudekko;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view bytes = fuzz::asText(data, size);
+  const JournalContents read = readJournal(bytes);
+  std::string written;
+  std::vector<std::size_t> ends;
+  for (const JournalRecord& record : read.records) {
+    written += encodeJournalRecord(record);
+    ends.push_back(written.size());
+  }
+  FUZZ_CHECK(bytes.substr(0, written.size()) == written, "the records write back as read");
+  FUZZ_CHECK(read.droppedTail == (written.size() < size), "a dropped tail is reported");
+
+  const std::size_t cut = size == 0 ? 0 : data[0] % (written.size() + 1);
+  const JournalContents prefix = readJournal(std::string_view(written).substr(0, cut));
+  std::size_t whole = 0;
+  while (whole < ends.size() && ends[whole] <= cut) ++whole;
+  FUZZ_CHECK(prefix.records.size() == whole, "a cut keeps every whole record before it");
+  FUZZ_CHECK(std::equal(prefix.records.begin(), prefix.records.end(), read.records.begin()),
+             "a cut yields a prefix");
+  return 0;
+}

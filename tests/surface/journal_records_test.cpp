@@ -1,0 +1,62 @@
+#include "surface/journal_records.h"
+
+#include <gtest/gtest.h>
+
+namespace fudekko {
+namespace {
+
+std::vector<JournalRecord> sampleRecords() {
+  Stroke stroke{{StrokeTool::PartialEraser, 0x0000FF, 5, 144, true},
+                {{1.5f, 2.5f, 0.25f, 100}, {-3.5f, 1e9f, 1, 4294967295u}},
+                {-10, -20, 30, 40}};
+  return {DraftIdentity{"C:\\下書き\\mail.txt", 1143, 0xDEADBEEF},
+          TextEdit{3, L"消す", L"入れる"},
+          TextSnapshot{std::wstring(2000, L'あ') + L"\r\nend"},
+          stroke,
+          UndoStep{},
+          RedoStep{},
+          Stroke{}};
+}
+
+std::string journalOf(const std::vector<JournalRecord>& records,
+                      std::vector<std::size_t>* ends = nullptr) {
+  std::string bytes;
+  for (const JournalRecord& record : records) {
+    bytes += encodeJournalRecord(record);
+    if (ends) ends->push_back(bytes.size());
+  }
+  return bytes;
+}
+
+TEST(JournalRecords, EveryRecordReadsBackAsWritten) {
+  const std::vector<JournalRecord> records = sampleRecords();
+  const JournalContents read = readJournal(journalOf(records));
+  EXPECT_EQ(read.records, records);
+  EXPECT_FALSE(read.droppedTail);
+  EXPECT_TRUE(readJournal("").records.empty());
+}
+
+TEST(JournalRecords, ACutOrDamagedJournalYieldsTheWholeRecordsBeforeIt) {
+  const std::vector<JournalRecord> records = sampleRecords();
+  std::vector<std::size_t> ends;
+  const std::string bytes = journalOf(records, &ends);
+  for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
+    const JournalContents read = readJournal(std::string_view(bytes).substr(0, cut));
+    std::size_t whole = 0;
+    while (whole < ends.size() && ends[whole] <= cut) ++whole;
+    ASSERT_EQ(read.records.size(), whole) << "cut at " << cut;
+    EXPECT_TRUE(std::equal(read.records.begin(), read.records.end(), records.begin()));
+    EXPECT_EQ(read.droppedTail, whole == 0 ? cut > 0 : ends[whole - 1] != cut) << cut;
+  }
+  // A flipped byte inside the fourth record: the first three survive.
+  std::string damaged = bytes;
+  damaged[ends[2] + 9] ^= 0x40;
+  const JournalContents read = readJournal(damaged);
+  EXPECT_EQ(read.records.size(), 3u);
+  EXPECT_TRUE(read.droppedTail);
+  // A length no record can have is damage, not an allocation.
+  EXPECT_TRUE(readJournal(std::string("\xFF\xFF\xFF\xFF\x01\0\0\0\0", 9)).droppedTail);
+}
+
+}  // namespace
+}  // namespace fudekko
