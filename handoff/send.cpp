@@ -81,4 +81,13 @@ SendResult handOff(const SendFields& fields, const TextLines& body, const Pictur
   return SendResult::Sent;
 }
 
+SendResult SendGate::press(const std::function<SendResult()>& send) {
+  if (running_ || sent_) return SendResult::AlreadySending;
+  running_ = true;
+  const ScopeGuard lower([this] { running_ = false; });
+  const SendResult result = send();
+  sent_ = result == SendResult::Sent;
+  return result;
+}
+
 }  // namespace fudekko

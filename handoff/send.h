@@ -79,7 +79,7 @@ inline constexpr char kMailClientNotInFrontMessage[] =
     "AL-Mail を前面に出せなかったので、送信を中止しました";
 inline constexpr unsigned kWaitBeforeClosingMs = 5000;
 
-enum class SendResult { Sent, MailClientMissing, DraftNotLoaded, NotSent };
+enum class SendResult { Sent, MailClientMissing, DraftNotLoaded, NotSent, AlreadySending };
 
 // The Send button. When the named draft was not taken in it says so and does nothing
 // else: the pending send window stays, nothing is written or started, the main window
@@ -100,5 +100,18 @@ enum class SendResult { Sent, MailClientMissing, DraftNotLoaded, NotSent };
 // mail clients may read it only when the mail goes out.
 SendResult handOff(const SendFields& fields, const TextLines& body, const PictureSaver& savePicture,
                    SendPlatform& platform);
+
+// Lets one Send run at a time, and none after one went through: a press that comes in
+// while Send runs (a message box or the mail client's call lets the window's messages
+// in) or after the mail was handed over (the close is only posted) would start the
+// mail client a second time. Such a press does nothing and returns AlreadySending.
+class SendGate {
+ public:
+  SendResult press(const std::function<SendResult()>& send);
+
+ private:
+  bool running_ = false;
+  bool sent_ = false;
+};
 
 }  // namespace fudekko

@@ -316,6 +316,22 @@ TEST_F(SendTest, MailClientThatCannotComeToTheFrontStopsTheSendBeforeAnythingSta
   EXPECT_EQ(send("Body"), SendResult::Sent);
 }
 
+TEST(SendGateTest, APressDuringOrAfterASendThatWentThroughDoesNothing) {
+  SendGate gate;
+  int runs = 0;
+  // A failed or refused send may be pressed again; one inside it may not.
+  EXPECT_EQ(gate.press([&] {
+    ++runs;
+    EXPECT_EQ(gate.press([&] { return ++runs, SendResult::Sent; }), SendResult::AlreadySending);
+    return SendResult::NotSent;
+  }),
+            SendResult::NotSent);
+  EXPECT_THROW(gate.press([&]() -> SendResult { ++runs, throw Error("x"); }), Error);
+  EXPECT_EQ(gate.press([&] { return ++runs, SendResult::Sent; }), SendResult::Sent);
+  EXPECT_EQ(gate.press([&] { return ++runs, SendResult::Sent; }), SendResult::AlreadySending);
+  EXPECT_EQ(runs, 3);
+}
+
 TEST_F(SendTest, DefaultMailClientGetsTheMailWithThePictureAndOnlyItsYesCloses) {
   fields_.throughMapi = true;
   fields_.mailClientPath = "C:\\nowhere\\almail.exe";  // not asked for
