@@ -259,6 +259,7 @@ void MainWindow::takeCommandLineAndDraft() {
     endRequested_ = true;
     return;
   }
+  draftNamed_ = step.action == CommandLineStep::Action::LoadDraft;
   TakenDraft taken;
   textArea_->load([&](TextLines& lines) { taken = takeInDraft(step, lines); });
   updateEditMenu();
@@ -384,7 +385,7 @@ void MainWindow::onSendButtonClick() {
   const SendResult result =
       win32::sendFromMainWindow(handle(),
                                 {mailClientPath_, subject_, headerLines_, attachmentFormat_,
-                                 draftNotLoaded_, sendsThroughMapi_, formatSwitched_},
+                                 draftNotLoaded_, sendsThroughMapi_, formatSwitched_, draftNamed_},
                                 textArea_->lines(), surface_.composite());
   // Send said so already; the user names the mail client now.
   if (result == SendResult::MailClientMissing) showMailClientDialog();

@@ -68,7 +68,8 @@ SendResult handOff(const SendFields& fields, const TextLines& body, const Pictur
   writeDraft(draft, draftBytes(fields.headerLines, bodyLines));
 
   // Only now that both files stand is the old send window given up.
-  if (const auto pending = findPendingSendWindow(platform.topLevelWindows())) {
+  if (const auto pending =
+          fields.hasDraft ? findPendingSendWindow(platform.topLevelWindows()) : std::nullopt) {
     // Nothing is started then: the user answers the mail client and presses Send again.
     if (!platform.dismissSendWindow(*pending)) throw Error(kMailClientNotInFrontMessage);
   }

@@ -68,6 +68,9 @@ struct SendFields {
   // Whether the command line chose `format`; without a switch the default mail client
   // gets a PNG, the type every mail program shows.
   bool formatSwitched = false;
+  // Whether the command line named a draft. Without one the mail client's pending send
+  // window holds a mail that is not ours, and Send leaves it alone.
+  bool hasDraft = false;
 };
 
 // "AL-Mail が存在しません"
@@ -86,10 +89,10 @@ enum class SendResult { Sent, MailClientMissing, DraftNotLoaded, NotSent, Alread
 // stays as it is. With no mail-client program file it says so, changes nothing and
 // returns MailClientMissing, upon which the caller lets the user name the program. Otherwise it
 // hides the main window, writes the picture and the draft into the temporary folder, and only then
-// dismisses the pending send window and starts the mail client, waits and closes the main window.
-// When writing fails, the mail client cannot be brought in front for the key Y (it
-// is never typed into another program), or starting fails, the main window is shown again with
-// everything as it was and the error propagates to the caller's error box.
+// dismisses the pending send window (only when a draft was named) and starts the mail client, waits
+// and closes the main window. When writing fails, the mail client cannot be brought in front for
+// the key Y (it is never typed into another program), or starting fails, the main window is shown
+// again with everything as it was and the error propagates to the caller's error box.
 //
 // Through the default mail client (fields.throughMapi) nothing is hidden, dismissed,
 // started or waited for: without a registered client it says so and returns NotSent

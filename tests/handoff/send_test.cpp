@@ -125,6 +125,7 @@ class SendTest : public ::testing::Test {
     fields_.headerLines = {"To: a@example.com", "Subject: Re: Hello"};
     fields_.subject = "Re: Hello";
     fields_.format = AttachmentFormat::Png;
+    fields_.hasDraft = true;
   }
   PictureSaver saver() {
     return [this](const std::string& path, AttachmentFormat format) {
@@ -193,6 +194,15 @@ TEST_F(SendTest, NoHiddenSendWindowMeansNothingIsDismissedAndTheSendGoesOn) {
             (std::vector<std::string>{"hide", "folder", "save PNG", "temp file Fudek", "start",
                                       "sleep 5000", "close"}));
   EXPECT_EQ(readFile(platform_->lastDraft()), "To: a@example.com\r\nSubject: Re: Hello\r\n\r\n");
+}
+
+TEST_F(SendTest, WithoutADraftThePendingSendWindowIsNotOurs) {
+  platform_->windows = {{5, false, kSendWindowTitle}};
+  fields_.hasDraft = false;
+  fields_.headerLines.clear();
+  EXPECT_EQ(send("Body"), SendResult::Sent);
+  EXPECT_EQ(std::count(platform_->log.begin(), platform_->log.end(), "dismiss 5"), 0);
+  EXPECT_EQ(platform_->started.size(), 1u);
 }
 
 TEST_F(SendTest, SubjectComesFromTheFirstBodyLineOrIsUntitled) {
