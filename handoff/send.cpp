@@ -18,6 +18,20 @@ std::string pictureSubject(const SendFields& fields, const std::vector<std::stri
   return replaceColons(subjectOrFallback(fields.subject, bodyLines.empty() ? "" : bodyLines[0]));
 }
 
+// Up to how many pictures of one subject may wait in the temporary folder.
+constexpr unsigned kMaxPictureVariants = 999;
+
+// A picture name that no file holds yet: a mail still pending may point at the picture
+// of an earlier mail with the same subject, and must not get this one instead.
+std::string freePicturePath(const std::string& folder, const std::string& subject,
+                            AttachmentFormat format, SendPlatform& platform) {
+  for (unsigned variant = 1; variant <= kMaxPictureVariants; ++variant) {
+    std::string path = picturePath(folder, subject, format, {}, variant);
+    if (!platform.pathExists(path)) return path;
+  }
+  throw TemporaryFolderError("一時フォルダ %s に、同じ件名の添付ファイルが多すぎます", folder);
+}
+
 SendResult handOffThroughMapi(const SendFields& fields, const TextLines& body,
                               const PictureSaver& savePicture, SendPlatform& platform) {
   // Checked first: without a client the call would wait on a message box of the system's.
@@ -26,8 +40,8 @@ SendResult handOffThroughMapi(const SendFields& fields, const TextLines& body,
     return SendResult::NotSent;
   }
   const AttachmentFormat format = fields.formatSwitched ? fields.format : AttachmentFormat::Png;
-  const std::string picture =
-      picturePath(platform.temporaryFolder(), pictureSubject(fields, body.lines()), format);
+  const std::string picture = freePicturePath(
+      platform.temporaryFolder(), pictureSubject(fields, body.lines()), format, platform);
   savePicture(picture, format);
 
   const unsigned long answer = platform.sendThroughMapi(
@@ -61,7 +75,8 @@ SendResult handOff(const SendFields& fields, const TextLines& body, const Pictur
   const std::string folder = platform.temporaryFolder();
   const std::vector<std::string> bodyLines = body.lines();
 
-  const std::string picture = picturePath(folder, pictureSubject(fields, bodyLines), fields.format);
+  const std::string picture =
+      freePicturePath(folder, pictureSubject(fields, bodyLines), fields.format, platform);
   savePicture(picture, fields.format);
 
   const std::string draft = platform.createTemporaryFile(folder, kDraftFilePrefix);

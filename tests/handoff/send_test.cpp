@@ -28,6 +28,7 @@ class FakePlatform : public SendPlatform {
   explicit FakePlatform(std::string folder) : folder_(std::move(folder)) {}
 
   bool isPlainFile(const std::string& path) override { return path == mailClient; }
+  bool pathExists(const std::string& path) override { return fs::exists(path); }
   void showMessage(const std::string& text) override { log.push_back("message " + text); }
   void hideMainWindow() override {
     log.push_back("hide");
@@ -217,7 +218,21 @@ TEST_F(SendTest, SubjectComesFromTheFirstBodyLineOrIsUntitled) {
   send("\r\nlater text");
   EXPECT_EQ(platform_->lastPicture, folder_ + kUntitledSubject + ".bmp");
   send("");
-  EXPECT_EQ(platform_->lastPicture, folder_ + kUntitledSubject + ".bmp");
+  EXPECT_EQ(platform_->lastPicture, folder_ + kUntitledSubject + " (2).bmp");
+}
+
+TEST_F(SendTest, APictureThatAnEarlierMailHoldsIsNeverReplaced) {
+  std::ofstream(folder_ + "Re_ Hello.png") << "first mail";
+  fs::create_directory(folder_ + "Re_ Hello (2).png");
+  EXPECT_EQ(send("Body"), SendResult::Sent);
+  EXPECT_EQ(platform_->lastPicture, folder_ + "Re_ Hello (3).png");
+  EXPECT_EQ(readFile(folder_ + "Re_ Hello.png"), "first mail");
+  EXPECT_NE(platform_->started[0].second.find("/attach:\"" + folder_ + "Re_ Hello (3).png\""),
+            std::string::npos);
+
+  fields_.throughMapi = true;
+  send("Body");
+  EXPECT_EQ(platform_->mapiMessages[0].attachmentPath, folder_ + "Re_ Hello (4).png");
 }
 
 TEST_F(SendTest, UnsafeSubjectStaysInsideTheTemporaryFolder) {
