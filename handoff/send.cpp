@@ -42,7 +42,10 @@ SendResult handOffThroughMapi(const SendFields& fields, const TextLines& body,
   const AttachmentFormat format = fields.formatSwitched ? fields.format : AttachmentFormat::Png;
   const std::string picture = freePicturePath(
       platform.temporaryFolder(), pictureSubject(fields, body.lines()), format, platform);
+  // A picture the writer left half written (a full disk, say) is not left behind.
+  ScopeGuard removePicture([&] { platform.removeFile(picture); });
   savePicture(picture, format);
+  removePicture.dismiss();
 
   const unsigned long answer = platform.sendThroughMapi(
       planMapiMessage({fields.subject, body.text(), fields.headerLines, picture}));
@@ -77,9 +80,16 @@ SendResult handOff(const SendFields& fields, const TextLines& body, const Pictur
 
   const std::string picture =
       freePicturePath(folder, pictureSubject(fields, bodyLines), fields.format, platform);
+  // What this Send made goes again when it fails: nothing half written stays, and a
+  // second press gets the same names.
+  std::vector<std::string> created{picture};
+  ScopeGuard removeCreated([&] {
+    for (const std::string& path : created) platform.removeFile(path);
+  });
   savePicture(picture, fields.format);
 
   const std::string draft = platform.createTemporaryFile(folder, kDraftFilePrefix);
+  created.push_back(draft);
   writeDraft(draft, draftBytes(fields.headerLines, bodyLines));
 
   // Only now that both files stand is the old send window given up.
@@ -90,6 +100,7 @@ SendResult handOff(const SendFields& fields, const TextLines& body, const Pictur
   }
   platform.startProgram(fields.mailClientPath,
                         mailClientCommandLine(fields.mailClientPath, draft, picture));
+  removeCreated.dismiss();
   comesBack.dismiss();
 
   platform.sleep(kWaitBeforeClosingMs);

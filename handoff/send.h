@@ -22,6 +22,8 @@ class SendPlatform {
   virtual bool isPlainFile(const std::string& path) = 0;
   // Whether anything, a file or a folder, stands at `path`.
   virtual bool pathExists(const std::string& path) = 0;
+  // Removes the file at `path` when it can; never throws.
+  virtual void removeFile(const std::string& path) = 0;
   // A message box with the program's title; `textUtf8` is shown as it stands.
   virtual void showMessage(const std::string& textUtf8) = 0;
   virtual void hideMainWindow() = 0;

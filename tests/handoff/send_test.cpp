@@ -29,6 +29,10 @@ class FakePlatform : public SendPlatform {
 
   bool isPlainFile(const std::string& path) override { return path == mailClient; }
   bool pathExists(const std::string& path) override { return fs::exists(path); }
+  void removeFile(const std::string& path) override {
+    std::error_code ignored;
+    fs::remove(path, ignored);
+  }
   void showMessage(const std::string& text) override { log.push_back("message " + text); }
   void hideMainWindow() override {
     log.push_back("hide");
@@ -132,8 +136,9 @@ class SendTest : public ::testing::Test {
     return [this](const std::string& path, AttachmentFormat format) {
       platform_->log.push_back(std::string("save ") + formatName(format));
       platform_->lastPicture = path;
-      if (saveFails) throw FileCreateError(path);
-      std::ofstream(path, std::ios::binary) << "picture";
+      // A failing writer leaves what it wrote, as on a full disk.
+      std::ofstream(path, std::ios::binary) << (saveFails ? "pict" : "picture");
+      if (saveFails) throw FileWriteError(path, true);
     };
   }
 
@@ -249,8 +254,9 @@ TEST_F(SendTest, FailedPictureSaveBringsTheWindowBackAndASecondPressWorks) {
   platform_->windows = {{5, false, kSendWindowTitle}};
   const SendFields before = fields_;
   saveFails = true;
-  EXPECT_THROW(send("Body"), FileCreateError);
+  EXPECT_THROW(send("Body"), FileWriteError);
   EXPECT_EQ(platform_->log, (std::vector<std::string>{"hide", "folder", "save PNG", "show"}));
+  EXPECT_TRUE(fs::is_empty(dir_));
   EXPECT_TRUE(platform_->shown);
   EXPECT_EQ(fields_.headerLines, before.headerLines);
 
@@ -266,7 +272,7 @@ TEST_F(SendTest, UnwritableFolderKeepsTheSendWindowAndBringsTheMainWindowBack) {
   platform_.emplace(dir_ + "/missing/");
   platform_->windows = {{5, false, kSendWindowTitle}};
   saveFails = true;  // as a writer fails on a folder that is not there
-  EXPECT_THROW(send("Body"), FileCreateError);
+  EXPECT_THROW(send("Body"), FileWriteError);
   saveFails = false;
   EXPECT_THROW(send("Body"), FileCreateError);  // now the draft cannot be made
   EXPECT_EQ(platform_->log,
@@ -336,6 +342,7 @@ TEST_F(SendTest, MailClientThatCannotComeToTheFrontStopsTheSendBeforeAnythingSta
                                                       "temp file Fudek", "dismiss 5", "show"}));
   EXPECT_TRUE(platform_->shown);
   EXPECT_TRUE(platform_->started.empty());
+  EXPECT_TRUE(fs::is_empty(dir_));  // the picture and the draft are gone again
 
   platform_->mailClientComesToFront = true;
   EXPECT_EQ(send("Body"), SendResult::Sent);
