@@ -240,6 +240,7 @@ void MainWindow::takeCommandLineAndDraft() {
     endRequested_ = true;
     return;
   }
+  draftNamed_ = step.action == CommandLineStep::Action::LoadDraft;
   TakenDraft taken;
   textArea_->load([&](TextLines& lines) { taken = takeInDraft(step, lines); });
   updateEditMenu();
@@ -372,7 +373,7 @@ void MainWindow::onSendButtonClick() {
   const SendResult result =
       win32::sendFromMainWindow(handle(),
                                 {mailClientPath_, subject_, headerLines_, attachmentFormat_,
-                                 draftNotLoaded_, sendsThroughMapi_, formatSwitched_},
+                                 draftNotLoaded_, sendsThroughMapi_, formatSwitched_, draftNamed_},
                                 textArea_->lines(), surface_.composite());
   sent_ = result == SendResult::Sent;
   // Send said so already; the user names the mail client now.

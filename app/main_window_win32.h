@@ -126,6 +126,8 @@ class MainWindow : public win32::Window<MainWindow> {
   bool sendsThroughMapi_ = false;
   // Set when the command line named a draft that could not be taken in.
   std::optional<std::string> draftNotLoaded_;
+  // Set when the command line named a draft: only then is the pending send window ours.
+  bool draftNamed_ = false;
 
   win32::Font toolBarFont_;
   std::unique_ptr<win32::ToolBar> toolBar_;

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+
 #ifdef _WIN32
 #include <share.h>
 #endif
@@ -50,7 +52,7 @@ void MemorySink::write(const void* data, std::size_t size) {
   bytes_.insert(bytes_.end(), bytes, bytes + size);
 }
 
-FileSink::FileSink(const std::string& path) : file_(openFile(path, "wb")) {
+FileSink::FileSink(const std::string& path) : path_(path), file_(openFile(path, "wb")) {
   if (!file_) throw FileCreateError(path);
 }
 
@@ -60,15 +62,17 @@ FileSink::~FileSink() {
 
 void FileSink::write(const void* data, std::size_t size) {
   if (size == 0) return;
-  if (!file_ || std::fwrite(data, 1, size, file_) != size) throw StreamWriteError();
+  if (!file_ || std::fwrite(data, 1, size, file_) != size)
+    throw FileWriteError(path_, errno == ENOSPC);
 }
 
 void FileSink::close() {
   if (!file_) return;
   const bool flushed = std::fflush(file_) == 0;
+  const bool diskFull = errno == ENOSPC;  // before the close can change it
   const bool closed = std::fclose(file_) == 0;
   file_ = nullptr;
-  if (!flushed || !closed) throw StreamWriteError();
+  if (!flushed || !closed) throw FileWriteError(path_, diskFull || errno == ENOSPC);
 }
 
 std::vector<std::uint8_t> readWholeFile(const std::string& path) {

@@ -53,11 +53,13 @@ class FileSink : public ByteSink {
   FileSink(const FileSink&) = delete;
   FileSink& operator=(const FileSink&) = delete;
 
+  // Throws FileWriteError when the bytes cannot be stored.
   void write(const void* data, std::size_t size) override;
-  // Flushes and closes; throws StreamWriteError when the last bytes cannot be stored.
+  // Flushes and closes; throws FileWriteError when the last bytes cannot be stored.
   void close();
 
  private:
+  std::string path_;
   std::FILE* file_ = nullptr;
 };
 

@@ -14,6 +14,12 @@ std::string formatWithPath(const char* messageUtf8, const std::string& pathSjis)
 FileCreateError::FileCreateError(const std::string& path)
     : Error(formatWithPath("ファイル %s を作成できません", path)) {}
 
+FileWriteError::FileWriteError(const std::string& path, bool diskFull)
+    : StreamWriteError(formatWithPath(diskFull
+                                          ? "ディスクがいっぱいで、ファイル %s を書き込めません"
+                                          : "ファイル %s を書き込めません",
+                                      path)) {}
+
 FileOpenError::FileOpenError(const std::string& path)
     : Error(formatWithPath("ファイル %s は開けません", path)) {}
 

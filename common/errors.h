@@ -39,6 +39,16 @@ class FileOpenError : public Error {
 class StreamWriteError : public Error {
  public:
   StreamWriteError() : Error("ストリームへの書き込みエラー") {}
+
+ protected:
+  explicit StreamWriteError(const std::string& message) : Error(message) {}
+};
+
+// A file (Shift-JIS path) took fewer bytes than it was given; the message names it,
+// and says so when the disk is full.
+class FileWriteError : public StreamWriteError {
+ public:
+  FileWriteError(const std::string& path, bool diskFull);
 };
 
 // Replaces the first "%s" of a UTF-8 message with a Shift-JIS path shown as UTF-8.

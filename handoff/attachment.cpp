@@ -26,6 +26,7 @@ std::string_view attachmentExtension(AttachmentFormat format) {
 
 void writeAttachment(const Picture& composite, const std::string& path, AttachmentFormat format,
                      std::int32_t pngLevel) {
+  if (composite.empty()) throw EmptyPictureError();
   switch (format) {
     case AttachmentFormat::Png:
       // Straight from the picture: no copy of it is held besides one row.

@@ -20,6 +20,10 @@ class SendPlatform {
   virtual ~SendPlatform() = default;
 
   virtual bool isPlainFile(const std::string& path) = 0;
+  // Whether anything, a file or a folder, stands at `path`.
+  virtual bool pathExists(const std::string& path) = 0;
+  // Removes the file at `path` when it can; never throws.
+  virtual void removeFile(const std::string& path) = 0;
   // A message box with the program's title; `textUtf8` is shown as it stands.
   virtual void showMessage(const std::string& textUtf8) = 0;
   virtual void hideMainWindow() = 0;
@@ -68,6 +72,9 @@ struct SendFields {
   // Whether the command line chose `format`; without a switch the default mail client
   // gets a PNG, the type every mail program shows.
   bool formatSwitched = false;
+  // Whether the command line named a draft. Without one the mail client's pending send
+  // window holds a mail that is not ours, and Send leaves it alone.
+  bool hasDraft = false;
 };
 
 // "AL-Mail が存在しません"
@@ -79,17 +86,17 @@ inline constexpr char kMailClientNotInFrontMessage[] =
     "AL-Mail を前面に出せなかったので、送信を中止しました";
 inline constexpr unsigned kWaitBeforeClosingMs = 5000;
 
-enum class SendResult { Sent, MailClientMissing, DraftNotLoaded, NotSent };
+enum class SendResult { Sent, MailClientMissing, DraftNotLoaded, NotSent, AlreadySending };
 
 // The Send button. When the named draft was not taken in it says so and does nothing
 // else: the pending send window stays, nothing is written or started, the main window
 // stays as it is. With no mail-client program file it says so, changes nothing and
 // returns MailClientMissing, upon which the caller lets the user name the program. Otherwise it
 // hides the main window, writes the picture and the draft into the temporary folder, and only then
-// dismisses the pending send window and starts the mail client, waits and closes the main window.
-// When writing fails, the mail client cannot be brought in front for the key Y (it
-// is never typed into another program), or starting fails, the main window is shown again with
-// everything as it was and the error propagates to the caller's error box.
+// dismisses the pending send window (only when a draft was named) and starts the mail client, waits
+// and closes the main window. When writing fails, the mail client cannot be brought in front for
+// the key Y (it is never typed into another program), or starting fails, the main window is shown
+// again with everything as it was and the error propagates to the caller's error box.
 //
 // Through the default mail client (fields.throughMapi) nothing is hidden, dismissed,
 // started or waited for: without a registered client it says so and returns NotSent
@@ -100,5 +107,18 @@ enum class SendResult { Sent, MailClientMissing, DraftNotLoaded, NotSent };
 // mail clients may read it only when the mail goes out.
 SendResult handOff(const SendFields& fields, const TextLines& body, const PictureSaver& savePicture,
                    SendPlatform& platform);
+
+// Lets one Send run at a time, and none after one went through: a press that comes in
+// while Send runs (a message box or the mail client's call lets the window's messages
+// in) or after the mail was handed over (the close is only posted) would start the
+// mail client a second time. Such a press does nothing and returns AlreadySending.
+class SendGate {
+ public:
+  SendResult press(const std::function<SendResult()>& send);
+
+ private:
+  bool running_ = false;
+  bool sent_ = false;
+};
 
 }  // namespace fudekko

@@ -12,7 +12,9 @@ SendResult sendFromMainWindow(HWND mainWindow, const SendFields& fields, const T
     if (!composite) throw OutOfResources();
     writeAttachment(*composite, path, format);
   };
-  return handOff(fields, body, save, platform);
+  // The program has one main window, and so one Send button.
+  static SendGate gate;
+  return gate.press([&] { return handOff(fields, body, save, platform); });
 }
 
 }  // namespace fudekko::win32

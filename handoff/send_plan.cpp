@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "common/shift_jis.h"
@@ -118,10 +119,12 @@ std::string safeFileStem(const std::string& subject, std::size_t maxChars) {
 }
 
 std::string picturePath(const std::string& folder, const std::string& subject,
-                        AttachmentFormat format, PathLimits limits) {
+                        AttachmentFormat format, PathLimits limits, unsigned variant) {
   std::string path = folder;
   if (!endsWithSeparator(path)) path += '\\';
-  const std::string extension(attachmentExtension(format));
+  const std::string extension =
+      (variant > 1 ? " (" + std::to_string(variant) + ")" : std::string()) +
+      std::string(attachmentExtension(format));
   const std::size_t folderChars = sjisCharCount(path);
   const std::size_t room = std::min(
       limits.maxName, limits.maxPath > folderChars ? limits.maxPath - folderChars : std::size_t{0});

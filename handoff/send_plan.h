@@ -58,10 +58,11 @@ std::string safeFileStem(const std::string& subject, std::size_t maxChars);
 std::size_t sjisCharCount(const std::string& sjis);
 
 // The picture file's full path: `folder` (a separator is added when it lacks one),
-// the safe stem of `subject`, the extension. Throws TemporaryFolderError when not
+// the safe stem of `subject`, " (<variant>)" from variant 2 on, the extension. The
+// stem is cut so that the variant still fits. Throws TemporaryFolderError when not
 // even a one-character stem fits into the limits.
 std::string picturePath(const std::string& folder, const std::string& subject,
-                        AttachmentFormat format, PathLimits limits = {});
+                        AttachmentFormat format, PathLimits limits = {}, unsigned variant = 1);
 
 // The draft file: header lines, one empty line, the body's display lines, each
 // followed by CR LF.

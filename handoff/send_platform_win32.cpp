@@ -58,6 +58,14 @@ bool SendPlatformWin32::isPlainFile(const std::string& path) {
   return fudekko::isPlainFile(path);
 }
 
+bool SendPlatformWin32::pathExists(const std::string& path) {
+  return ::GetFileAttributesW(sjisToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void SendPlatformWin32::removeFile(const std::string& path) {
+  ::DeleteFileW(sjisToWide(path).c_str());
+}
+
 void SendPlatformWin32::showMessage(const std::string& textUtf8) {
   ::MessageBoxW(mainWindow_, utf8ToWide(textUtf8).c_str(), kProgramTitle, MB_OK);
 }

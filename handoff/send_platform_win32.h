@@ -14,6 +14,8 @@ class SendPlatformWin32 : public SendPlatform {
   explicit SendPlatformWin32(HWND mainWindow);
 
   bool isPlainFile(const std::string& path) override;
+  bool pathExists(const std::string& path) override;
+  void removeFile(const std::string& path) override;
   void showMessage(const std::string& textUtf8) override;
   void hideMainWindow() override;
   void showMainWindow() override;

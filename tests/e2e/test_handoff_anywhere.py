@@ -4,6 +4,7 @@ another Wine process, and Save As driven through the save dialog."""
 
 import json
 import os
+import re
 import subprocess
 import sys
 
@@ -118,7 +119,8 @@ def test_mapi_send(session):
         check(call["recipients"] == RECIPIENTS, f"the recipients are {call['recipients']}")
         check(len(call["files"]) == 1, f"the files are {call['files']}")
         attachment = call["files"][0]
-        check(attachment["name"] == "Re_ 手書き_ テスト.png" and
+        # An earlier picture of the subject in the shared temporary folder makes it a variant.
+        check(re.fullmatch(r"Re_ 手書き_ テスト( \([0-9]+\))?\.png", attachment["name"]) and
               attachment["position"] == 0xFFFFFFFF, f"the attachment is {attachment}")
         # The file stays for the mail client, and is what the screen showed.
         check_composite(unix_path(attachment["path"]), ".png", window, shown)

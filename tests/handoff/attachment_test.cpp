@@ -84,7 +84,14 @@ TEST_F(AttachmentTest, ReplacesAnExistingFileAndFailsOnAMissingFolder) {
   EXPECT_EQ(readWholeFile(path), gifBytes(picture_));
   for (const char* format : {"BMP", "PNG", "GIF"}) {
     EXPECT_THROW(savePicture(picture_, dir_ + "/missing/picture", format), FileCreateError);
+    // A drawing area of no pixels: the file there is neither emptied nor replaced.
+    for (const Picture& empty :
+         {Picture(PixelFormat::Device, 0, 0), Picture(PixelFormat::Device, 5, 0),
+          Picture(PixelFormat::Device, 0, 5)}) {
+      EXPECT_THROW(savePicture(empty, path, format), EmptyPictureError);
+    }
   }
+  EXPECT_EQ(readWholeFile(path), gifBytes(picture_));
 }
 
 }  // namespace

@@ -125,6 +125,10 @@ TEST(PictureFile, LongSubjectIsCutSoThatThePathFits) {
   const std::string deep = picturePath(deepFolder, longSubject, AttachmentFormat::Bmp);
   EXPECT_EQ(sjisCharCount(deep), 259u);
   EXPECT_TRUE(deep.ends_with("aaaa.bmp"));
+  // A variant keeps its number however long the subject.
+  const std::string variant = picturePath(deepFolder, longSubject, AttachmentFormat::Bmp, {}, 12);
+  EXPECT_EQ(sjisCharCount(variant), 259u);
+  EXPECT_TRUE(variant.ends_with("aa (12).bmp"));
 
   std::string wide;
   for (int i = 0; i < 300; ++i) wide += sjis("表");

@@ -28,6 +28,11 @@ class FakePlatform : public SendPlatform {
   explicit FakePlatform(std::string folder) : folder_(std::move(folder)) {}
 
   bool isPlainFile(const std::string& path) override { return path == mailClient; }
+  bool pathExists(const std::string& path) override { return fs::exists(path); }
+  void removeFile(const std::string& path) override {
+    std::error_code ignored;
+    fs::remove(path, ignored);
+  }
   void showMessage(const std::string& text) override { log.push_back("message " + text); }
   void hideMainWindow() override {
     log.push_back("hide");
@@ -125,13 +130,15 @@ class SendTest : public ::testing::Test {
     fields_.headerLines = {"To: a@example.com", "Subject: Re: Hello"};
     fields_.subject = "Re: Hello";
     fields_.format = AttachmentFormat::Png;
+    fields_.hasDraft = true;
   }
   PictureSaver saver() {
     return [this](const std::string& path, AttachmentFormat format) {
       platform_->log.push_back(std::string("save ") + formatName(format));
       platform_->lastPicture = path;
-      if (saveFails) throw FileCreateError(path);
-      std::ofstream(path, std::ios::binary) << "picture";
+      // A failing writer leaves what it wrote, as on a full disk.
+      std::ofstream(path, std::ios::binary) << (saveFails ? "pict" : "picture");
+      if (saveFails) throw FileWriteError(path, true);
     };
   }
 
@@ -195,6 +202,15 @@ TEST_F(SendTest, NoHiddenSendWindowMeansNothingIsDismissedAndTheSendGoesOn) {
   EXPECT_EQ(readFile(platform_->lastDraft()), "To: a@example.com\r\nSubject: Re: Hello\r\n\r\n");
 }
 
+TEST_F(SendTest, WithoutADraftThePendingSendWindowIsNotOurs) {
+  platform_->windows = {{5, false, kSendWindowTitle}};
+  fields_.hasDraft = false;
+  fields_.headerLines.clear();
+  EXPECT_EQ(send("Body"), SendResult::Sent);
+  EXPECT_EQ(std::count(platform_->log.begin(), platform_->log.end(), "dismiss 5"), 0);
+  EXPECT_EQ(platform_->started.size(), 1u);
+}
+
 TEST_F(SendTest, SubjectComesFromTheFirstBodyLineOrIsUntitled) {
   fields_.subject.clear();
   fields_.headerLines.clear();
@@ -207,7 +223,21 @@ TEST_F(SendTest, SubjectComesFromTheFirstBodyLineOrIsUntitled) {
   send("\r\nlater text");
   EXPECT_EQ(platform_->lastPicture, folder_ + kUntitledSubject + ".bmp");
   send("");
-  EXPECT_EQ(platform_->lastPicture, folder_ + kUntitledSubject + ".bmp");
+  EXPECT_EQ(platform_->lastPicture, folder_ + kUntitledSubject + " (2).bmp");
+}
+
+TEST_F(SendTest, APictureThatAnEarlierMailHoldsIsNeverReplaced) {
+  std::ofstream(folder_ + "Re_ Hello.png") << "first mail";
+  fs::create_directory(folder_ + "Re_ Hello (2).png");
+  EXPECT_EQ(send("Body"), SendResult::Sent);
+  EXPECT_EQ(platform_->lastPicture, folder_ + "Re_ Hello (3).png");
+  EXPECT_EQ(readFile(folder_ + "Re_ Hello.png"), "first mail");
+  EXPECT_NE(platform_->started[0].second.find("/attach:\"" + folder_ + "Re_ Hello (3).png\""),
+            std::string::npos);
+
+  fields_.throughMapi = true;
+  send("Body");
+  EXPECT_EQ(platform_->mapiMessages[0].attachmentPath, folder_ + "Re_ Hello (4).png");
 }
 
 TEST_F(SendTest, UnsafeSubjectStaysInsideTheTemporaryFolder) {
@@ -224,8 +254,9 @@ TEST_F(SendTest, FailedPictureSaveBringsTheWindowBackAndASecondPressWorks) {
   platform_->windows = {{5, false, kSendWindowTitle}};
   const SendFields before = fields_;
   saveFails = true;
-  EXPECT_THROW(send("Body"), FileCreateError);
+  EXPECT_THROW(send("Body"), FileWriteError);
   EXPECT_EQ(platform_->log, (std::vector<std::string>{"hide", "folder", "save PNG", "show"}));
+  EXPECT_TRUE(fs::is_empty(dir_));
   EXPECT_TRUE(platform_->shown);
   EXPECT_EQ(fields_.headerLines, before.headerLines);
 
@@ -241,7 +272,7 @@ TEST_F(SendTest, UnwritableFolderKeepsTheSendWindowAndBringsTheMainWindowBack) {
   platform_.emplace(dir_ + "/missing/");
   platform_->windows = {{5, false, kSendWindowTitle}};
   saveFails = true;  // as a writer fails on a folder that is not there
-  EXPECT_THROW(send("Body"), FileCreateError);
+  EXPECT_THROW(send("Body"), FileWriteError);
   saveFails = false;
   EXPECT_THROW(send("Body"), FileCreateError);  // now the draft cannot be made
   EXPECT_EQ(platform_->log,
@@ -311,9 +342,26 @@ TEST_F(SendTest, MailClientThatCannotComeToTheFrontStopsTheSendBeforeAnythingSta
                                                       "temp file Fudek", "dismiss 5", "show"}));
   EXPECT_TRUE(platform_->shown);
   EXPECT_TRUE(platform_->started.empty());
+  EXPECT_TRUE(fs::is_empty(dir_));  // the picture and the draft are gone again
 
   platform_->mailClientComesToFront = true;
   EXPECT_EQ(send("Body"), SendResult::Sent);
+}
+
+TEST(SendGateTest, APressDuringOrAfterASendThatWentThroughDoesNothing) {
+  SendGate gate;
+  int runs = 0;
+  // A failed or refused send may be pressed again; one inside it may not.
+  EXPECT_EQ(gate.press([&] {
+    ++runs;
+    EXPECT_EQ(gate.press([&] { return ++runs, SendResult::Sent; }), SendResult::AlreadySending);
+    return SendResult::NotSent;
+  }),
+            SendResult::NotSent);
+  EXPECT_THROW(gate.press([&]() -> SendResult { ++runs, throw Error("x"); }), Error);
+  EXPECT_EQ(gate.press([&] { return ++runs, SendResult::Sent; }), SendResult::Sent);
+  EXPECT_EQ(gate.press([&] { return ++runs, SendResult::Sent; }), SendResult::AlreadySending);
+  EXPECT_EQ(runs, 3);
 }
 
 TEST_F(SendTest, DefaultMailClientGetsTheMailWithThePictureAndOnlyItsYesCloses) {

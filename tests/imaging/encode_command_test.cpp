@@ -184,7 +184,8 @@ TEST_F(EncodeCommand, UnwritableOutputFailsWithoutLeavingAPartialFile) {
 
     const Outcome full = encode("--format " + format + " " + shellQuoted(input_) + " /dev/full");
     EXPECT_EQ(full.exitCode, 1);
-    EXPECT_NE(full.stderrText.find("ストリームへの書き込みエラー"), std::string::npos);
+    EXPECT_NE(full.stderrText.find("ディスクがいっぱいで、ファイル /dev/full を書き込めません"),
+              std::string::npos);
     ASSERT_TRUE(std::filesystem::exists("/dev/full"));
 
     // A file size limit of 512 bytes stops the write half way into a plain file.
