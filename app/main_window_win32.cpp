@@ -246,6 +246,7 @@ void MainWindow::takeCommandLineAndDraft() {
   updateEditMenu();
   headerLines_ = std::move(taken.headerLines);
   subject_ = std::move(taken.subject);
+  draftByteOrderMark_ = taken.encoding.byteOrderMark;
   // A draft that cannot be read leaves an empty text area and a working window, and
   // Send refuses rather than hand back an empty mail in its place.
   if (taken.notTakenIn) {
@@ -370,11 +371,11 @@ void MainWindow::showVersionDialog() {
 
 // Send's work lives with the hand-off to the mail client; it is bound here.
 void MainWindow::onSendButtonClick() {
-  const SendResult result =
-      win32::sendFromMainWindow(handle(),
-                                {mailClientPath_, subject_, headerLines_, attachmentFormat_,
-                                 draftNotLoaded_, sendsThroughMapi_, formatSwitched_, draftNamed_},
-                                textArea_->lines(), surface_.composite());
+  const SendResult result = win32::sendFromMainWindow(
+      handle(),
+      {mailClientPath_, subject_, headerLines_, attachmentFormat_, draftNotLoaded_,
+       sendsThroughMapi_, formatSwitched_, draftNamed_, draftByteOrderMark_},
+      textArea_->lines(), surface_.composite());
   sent_ = result == SendResult::Sent;
   // Send said so already; the user names the mail client now.
   if (result == SendResult::MailClientMissing) showMailClientDialog();
@@ -388,7 +389,8 @@ PictureCommandSource MainWindow::pictureCommandSource() const {
           surface_.composite(),
           textArea_ ? textArea_->control() : nullptr,
           subject_,
-          textArea_ ? textArea_->lines().line(0) : std::string()};
+          textArea_ ? toSjis(textArea_->lines().line(0), textArea_->lines().encoding())
+                    : std::string()};
 }
 
 void MainWindow::onCopyCommand() {

@@ -128,6 +128,8 @@ class MainWindow : public win32::Window<MainWindow> {
   std::optional<std::string> draftNotLoaded_;
   // Set when the command line named a draft: only then is the pending send window ours.
   bool draftNamed_ = false;
+  // The draft began with UTF-8's byte-order mark; Send writes it back so.
+  bool draftByteOrderMark_ = false;
 
   win32::Font toolBarFont_;
   std::unique_ptr<win32::ToolBar> toolBar_;

@@ -181,6 +181,22 @@ std::string utf8ToUtf16Le(std::string_view utf8) {
   return bytes;
 }
 
+bool isWellFormedUtf8(std::string_view bytes) {
+  char32_t code = 0;
+  for (std::size_t length; !bytes.empty(); bytes.remove_prefix(length)) {
+    length = decodeUtf8(bytes, false, code);
+    if (length == 0) return false;
+  }
+  return true;
+}
+
+std::size_t charLength(std::string_view text, std::size_t at, TextEncoding encoding) {
+  if (encoding == TextEncoding::ShiftJis) return sjisCharLength(text, at);
+  char32_t code = 0;
+  const std::size_t length = decodeUtf8(text.substr(at), false, code);
+  return length == 0 ? 1 : length;
+}
+
 #ifdef _WIN32
 
 namespace {
@@ -276,5 +292,17 @@ std::string wideToSjis(std::wstring_view wide) {
 }
 
 #endif
+
+std::wstring toWide(std::string_view text, TextEncoding encoding) {
+  return encoding == TextEncoding::Utf8 ? utf8ToWide(text) : sjisToWide(text);
+}
+
+std::string fromWide(std::wstring_view wide, TextEncoding encoding) {
+  return encoding == TextEncoding::Utf8 ? wideToUtf8(wide) : wideToSjis(wide);
+}
+
+std::string toSjis(std::string_view text, TextEncoding encoding) {
+  return encoding == TextEncoding::Utf8 ? utf8ToSjis(text) : std::string(text);
+}
 
 }  // namespace fudekko

@@ -59,4 +59,18 @@ std::string wideToUtf8(std::wstring_view wide, LoneSurrogate lone = LoneSurrogat
 std::string utf16LeToUtf8(std::string_view bytes, LoneSurrogate lone = LoneSurrogate::Mark);
 std::string utf8ToUtf16Le(std::string_view utf8);
 
+// The two encodings a draft's text comes in: Shift-JIS, or UTF-8 from mail clients that
+// write it so.
+enum class TextEncoding { ShiftJis, Utf8 };
+
+// Whether every byte belongs to a well-formed UTF-8 character (no overlong form, no
+// surrogate, nothing past U+10FFFF).
+bool isWellFormedUtf8(std::string_view bytes);
+// Length in bytes of the character of `text` starting at `at` (1 where none starts).
+std::size_t charLength(std::string_view text, std::size_t at, TextEncoding encoding);
+std::wstring toWide(std::string_view text, TextEncoding encoding);
+std::string fromWide(std::wstring_view wide, TextEncoding encoding);
+// `text` as Shift-JIS, for what only takes Shift-JIS (file names, Simple MAPI).
+std::string toSjis(std::string_view text, TextEncoding encoding);
+
 }  // namespace fudekko

@@ -1,5 +1,6 @@
 #include "draft/draft_intake.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
 
@@ -78,17 +79,35 @@ std::string readTextFile(const std::string& path, std::size_t limit) {
   return bytes;
 }
 
-void loadTextFile(TextLines& area, const std::string& path) {
-  loadText(area, readTextFile(path, area.capacity()));
+DraftEncoding detectDraftEncoding(std::string_view bytes) {
+  if (bytes.starts_with(kUtf8ByteOrderMark)) return {TextEncoding::Utf8, true};
+  const bool pastAscii = std::any_of(bytes.begin(), bytes.end(), [](char byte) {
+    return static_cast<unsigned char>(byte) >= 0x80;
+  });
+  return {pastAscii && isWellFormedUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::ShiftJis,
+          false};
 }
 
-std::optional<std::string> subjectOfHeaderLine(std::string_view line) {
-  // Searched at character boundaries: a trail byte 0x53 ("S") must not start a match.
-  if (findSjis(line, "Subject:") == std::string_view::npos) return std::nullopt;
+void loadTextFile(TextLines& area, const std::string& path) {
+  std::string bytes = readTextFile(path, area.capacity());
+  const DraftEncoding file = detectDraftEncoding(bytes);
+  if (file.byteOrderMark) bytes.erase(0, kUtf8ByteOrderMark.size());
+  if (file.encoding != area.encoding()) {
+    bytes = fromWide(toWide(bytes, file.encoding), area.encoding());
+  }
+  loadText(area, bytes);
+}
+
+std::optional<std::string> subjectOfHeaderLine(std::string_view line, TextEncoding encoding) {
+  // Searched at character boundaries: a Shift-JIS trail byte 0x53 ("S") must not start
+  // a match. No UTF-8 character holds an ASCII byte, so there a plain search is right.
+  const std::size_t at =
+      encoding == TextEncoding::ShiftJis ? findSjis(line, "Subject:") : line.find("Subject:");
+  if (at == std::string_view::npos) return std::nullopt;
   return std::string(line.size() > 9 ? line.substr(9) : std::string_view());
 }
 
-DraftParts splitDraft(std::string_view text) {
+DraftParts splitDraft(std::string_view text, TextEncoding encoding) {
   DraftParts parts;
   std::size_t at = 0;
   while (at < text.size()) {
@@ -101,7 +120,7 @@ DraftParts splitDraft(std::string_view text) {
       parts.body = text.substr(next);
       return parts;
     }
-    if (auto found = subjectOfHeaderLine(line)) parts.subject = std::move(found);
+    if (auto found = subjectOfHeaderLine(line, encoding)) parts.subject = std::move(found);
     parts.headerLines.emplace_back(line);
     at = next;
   }
@@ -110,8 +129,8 @@ DraftParts splitDraft(std::string_view text) {
 
 void takeHeaderLines(TextLines& area, std::vector<std::string>& headerLines, std::string& subject) {
   const std::string text = area.text();
-  DraftParts parts = splitDraft(text);
-  if (parts.subject) subject = std::move(*parts.subject);
+  DraftParts parts = splitDraft(text, area.encoding());
+  if (parts.subject) subject = toSjis(*parts.subject, area.encoding());
   for (std::string& line : parts.headerLines) headerLines.push_back(std::move(line));
   if (parts.body.size() != text.size()) area.setText(std::string(parts.body));
 }
@@ -124,15 +143,27 @@ TakenDraft takeInDraft(const CommandLineStep& step, TextLines& area) {
   }
   try {
     std::string text;
+    DraftEncoding encoding;
     try {
-      text = normaliseLineEnds(readTextFile(step.draftPath, area.capacity()));
+      std::string bytes = readTextFile(step.draftPath, area.capacity());
+      encoding = detectDraftEncoding(bytes);
+      if (encoding.byteOrderMark) bytes.erase(0, kUtf8ByteOrderMark.size());
+      text = normaliseLineEnds(bytes);
     } catch (const std::bad_alloc&) {
       throw TextTooLargeError();
     }
-    DraftParts parts = splitDraft(text);
-    setAreaText(area, std::string(parts.body));
-    if (parts.subject) taken.subject = std::move(*parts.subject);
+    DraftParts parts = splitDraft(text, encoding.encoding);
+    const TextEncoding before = area.encoding();
+    area.setEncoding(encoding.encoding);
+    try {
+      setAreaText(area, std::string(parts.body));
+    } catch (...) {
+      area.setEncoding(before);
+      throw;
+    }
+    if (parts.subject) taken.subject = toSjis(*parts.subject, encoding.encoding);
     taken.headerLines = std::move(parts.headerLines);
+    taken.encoding = encoding;
     return taken;
   } catch (const Error& error) {
     taken.notTakenIn = error.what();

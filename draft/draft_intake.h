@@ -33,13 +33,28 @@ void loadText(TextLines& area, std::string_view bytes);
 // and TextTooLargeError when more than `limit` bytes come before a zero byte.
 std::string readTextFile(const std::string& path, std::size_t limit);
 
-// Reads the file (Shift-JIS path) and loads it. Throws FileOpenError when it cannot be
-// read and TextTooLargeError as loadText; the text area then keeps its text.
+inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+// How a draft's bytes are encoded: UTF-8 when they start with its byte-order mark or
+// are well-formed UTF-8 holding a byte past ASCII, Shift-JIS otherwise. The test is for
+// UTF-8, not against Shift-JIS: real Shift-JIS text is almost never well-formed UTF-8,
+// while short UTF-8 Japanese often passes for Shift-JIS.
+struct DraftEncoding {
+  TextEncoding encoding = TextEncoding::ShiftJis;
+  bool byteOrderMark = false;
+  friend bool operator==(const DraftEncoding&, const DraftEncoding&) = default;
+};
+DraftEncoding detectDraftEncoding(std::string_view bytes);
+
+// Reads the file (Shift-JIS path) and loads it, in the area's encoding whichever of
+// the two the file is in. Throws FileOpenError when it cannot be read and
+// TextTooLargeError as loadText; the text area then keeps its text.
 void loadTextFile(TextLines& area, const std::string& path);
 
 // The subject that a header line gives: from its 10th byte to its end when it holds
 // "Subject:" (case-sensitive, at a character boundary), else nothing.
-std::optional<std::string> subjectOfHeaderLine(std::string_view line);
+std::optional<std::string> subjectOfHeaderLine(std::string_view line,
+                                               TextEncoding encoding = TextEncoding::ShiftJis);
 
 // A text (line ends already CR LF) cut into its header lines, the whole text lines
 // up to the first empty one, and the body after that empty line. `subject` is that of
@@ -50,7 +65,7 @@ struct DraftParts {
   std::string_view body;
 };
 // One pass over the text: time and memory in proportion to its size.
-DraftParts splitDraft(std::string_view text);
+DraftParts splitDraft(std::string_view text, TextEncoding encoding = TextEncoding::ShiftJis);
 
 // Moves the header lines from the top of the text area to `headerLines`, the last line
 // holding "Subject:" setting `subject`, and removes the empty separator line: the text
@@ -59,9 +74,12 @@ void takeHeaderLines(TextLines& area, std::vector<std::string>& headerLines, std
 
 // What the intake took aside of the text, and whether the named draft was taken in.
 struct TakenDraft {
+  // As the draft holds them, in its encoding.
   std::vector<std::string> headerLines;
-  // That of the last header line with "Subject:"; empty when none has it.
+  // That of the last header line with "Subject:", in Shift-JIS; empty when none has it.
   std::string subject;
+  // The draft's; the text area takes its encoding, and Send writes the draft back so.
+  DraftEncoding encoding;
   // Why the draft that the command line named was not taken in (UTF-8, for the user).
   // Send must refuse then, or the user's pending mail would be replaced.
   std::optional<std::string> notTakenIn;
@@ -69,10 +87,10 @@ struct TakenDraft {
 
 // The intake of the creation sequence after the command-line step. A named draft is
 // read and split from its own bytes, so the header lines leave as they came, and only
-// its body is set into the text area, once. Without a draft the header lines are taken
-// from the text area as it stands. A draft that exists but cannot be loaded does not
-// stop the start-up: the text area stays as it was, its own header lines are taken,
-// and the reason is returned for the shell to show.
+// its body is set into the text area, once, in the draft's encoding. Without a draft the header
+// lines are taken from the text area as it stands. A draft that exists but cannot be loaded does
+// not stop the start-up: the text area stays as it was, its own header lines are taken, and the
+// reason is returned for the shell to show.
 TakenDraft takeInDraft(const CommandLineStep& step, TextLines& area);
 
 }  // namespace fudekko

@@ -7,12 +7,12 @@
 namespace fudekko::win32 {
 
 std::string TextAreaLines::text() const {
-  return wideToSjis(windowText(edit_));
+  return fromWide(windowText(edit_), encoding());
 }
 
 void TextAreaLines::setText(const std::string& text) {
   // One call for the whole text: the control lays it out once.
-  if (!::SetWindowTextW(edit_, sjisToWide(text).c_str())) throw TextTooLargeError();
+  if (!::SetWindowTextW(edit_, toWide(text, encoding()).c_str())) throw TextTooLargeError();
 }
 
 // The control always counts a last line, empty or not.
@@ -42,7 +42,7 @@ int TextAreaLines::count() const {
 
 std::string TextAreaLines::line(int index) const {
   if (index < 0 || index >= count()) return {};
-  return limitLineBytes(wideToSjis(displayLine(index)));
+  return limitLineBytes(fromWide(displayLine(index), encoding()), encoding());
 }
 
 std::vector<std::string> TextAreaLines::lines() const {
@@ -60,16 +60,17 @@ std::vector<std::string> TextAreaLines::lines() const {
     split.reserve(textLines);
     std::size_t start = 0;
     for (std::size_t end; (end = whole.find("\r\n", start)) != std::string::npos; start = end + 2) {
-      split.push_back(limitLineBytes(whole.substr(start, end - start)));
+      split.push_back(limitLineBytes(whole.substr(start, end - start), encoding()));
     }
     // The count leaves out an empty last line.
-    if (start < whole.size()) split.push_back(limitLineBytes(whole.substr(start)));
+    if (start < whole.size()) split.push_back(limitLineBytes(whole.substr(start), encoding()));
     return split;
   }
   const int lineCount = count();
   std::vector<std::string> all;
   all.reserve(static_cast<std::size_t>(lineCount));
-  for (int i = 0; i < lineCount; ++i) all.push_back(limitLineBytes(wideToSjis(displayLine(i))));
+  for (int i = 0; i < lineCount; ++i)
+    all.push_back(limitLineBytes(fromWide(displayLine(i), encoding()), encoding()));
   return all;
 }
 

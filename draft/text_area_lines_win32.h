@@ -14,7 +14,7 @@ class TextAreaLines : public TextLines {
  public:
   explicit TextAreaLines(HWND edit) : edit_(edit) {}
 
-  // The whole text as Shift-JIS (CR LF as the control holds it).
+  // The whole text in the area's encoding (CR LF as the control holds it).
   std::string text() const override;
   void setText(const std::string& text) override;
   // Display lines, as the control wraps them at its current width.

@@ -16,11 +16,11 @@ std::vector<std::string> TextLines::lines() const {
   return all;
 }
 
-std::string limitLineBytes(std::string line) {
+std::string limitLineBytes(std::string line, TextEncoding encoding) {
   if (line.size() <= kMaxLineBytes) return line;
   std::size_t cut = 0;
   while (cut < line.size()) {
-    const std::size_t next = cut + sjisCharLength(line, cut);
+    const std::size_t next = cut + charLength(line, cut, encoding);
     if (next > kMaxLineBytes) break;
     cut = next;
   }
@@ -50,7 +50,7 @@ std::vector<FixedWidthTextLines::Span> FixedWidthTextLines::displayLines() const
     std::size_t at = start;
     const std::string_view textLine = std::string_view(text_).substr(0, end);
     while (at < end) {
-      const std::size_t next = at + sjisCharLength(textLine, at);
+      const std::size_t next = at + charLength(textLine, at, encoding());
       if (next - pieceStart > bytesPerLine_) {
         lines.push_back({pieceStart, at - pieceStart});
         pieceStart = at;
@@ -73,7 +73,7 @@ int FixedWidthTextLines::count() const {
 std::string FixedWidthTextLines::line(int index) const {
   if (index < 0 || index >= count()) return {};
   const Span span = displayLines()[static_cast<std::size_t>(index)];
-  return limitLineBytes(text_.substr(span.start, span.length));
+  return limitLineBytes(text_.substr(span.start, span.length), encoding());
 }
 
 std::vector<std::string> FixedWidthTextLines::lines() const {
@@ -82,7 +82,7 @@ std::vector<std::string> FixedWidthTextLines::lines() const {
   std::vector<std::string> all;
   all.reserve(spans.size());
   for (const Span& span : spans)
-    all.push_back(limitLineBytes(text_.substr(span.start, span.length)));
+    all.push_back(limitLineBytes(text_.substr(span.start, span.length), encoding()));
   return all;
 }
 

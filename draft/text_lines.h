@@ -3,12 +3,15 @@
 //
 // The Win32 text area (a multi-line edit control with word wrap) implements this
 // interface; FixedWidthTextLines below is a portable implementation that wraps at a
-// fixed number of bytes, for tests. Text is Shift-JIS; line ends inside the text are
-// CR LF once it has been loaded (see loadText in draft_intake.h).
+// fixed number of bytes, for tests. Text is Shift-JIS, or UTF-8 once a UTF-8 draft set
+// it so; line ends inside the text are CR LF once it has been loaded (see loadText in
+// draft_intake.h).
 
 #include <cstddef>
 #include <string>
 #include <vector>
+
+#include "common/shift_jis.h"
 
 namespace fudekko {
 
@@ -44,12 +47,20 @@ class TextLines {
 
   // The most bytes the area takes; a longer text is refused before it is set.
   virtual std::size_t capacity() const { return kTextAreaLimit; }
+
+  // The encoding of every byte the area gives and takes: the draft's. Set it before
+  // the text.
+  TextEncoding encoding() const { return encoding_; }
+  void setEncoding(TextEncoding encoding) { encoding_ = encoding; }
+
+ private:
+  TextEncoding encoding_ = TextEncoding::ShiftJis;
 };
 
-// `line` cut to at most kMaxLineBytes bytes without splitting a Shift-JIS character.
-std::string limitLineBytes(std::string line);
+// `line` cut to at most kMaxLineBytes bytes without splitting a character.
+std::string limitLineBytes(std::string line, TextEncoding encoding);
 
-// Wraps every text line at `bytesPerLine` bytes, never inside a Shift-JIS character.
+// Wraps every text line at `bytesPerLine` bytes, never inside a character.
 class FixedWidthTextLines : public TextLines {
  public:
   explicit FixedWidthTextLines(std::size_t bytesPerLine, std::string text = {},

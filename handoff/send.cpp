@@ -3,6 +3,8 @@
 #include "common/byte_stream.h"
 #include "common/errors.h"
 #include "common/scope_guard.h"
+#include "common/shift_jis.h"
+#include "draft/draft_intake.h"
 
 namespace fudekko {
 
@@ -14,8 +16,20 @@ void writeDraft(const std::string& path, const std::string& bytes) {
   file.close();
 }
 
-std::string pictureSubject(const SendFields& fields, const std::vector<std::string>& bodyLines) {
-  return replaceColons(subjectOrFallback(fields.subject, bodyLines.empty() ? "" : bodyLines[0]));
+std::string pictureSubject(const SendFields& fields, const std::vector<std::string>& bodyLines,
+                           TextEncoding encoding) {
+  return replaceColons(
+      subjectOrFallback(fields.subject, bodyLines.empty() ? "" : toSjis(bodyLines[0], encoding)));
+}
+
+// Simple MAPI takes Shift-JIS here, whatever the draft's encoding.
+MapiMailSource mapiMail(const SendFields& fields, const TextLines& body,
+                        const std::string& picture) {
+  std::vector<std::string> headerLines;
+  for (const std::string& line : fields.headerLines) {
+    headerLines.push_back(toSjis(line, body.encoding()));
+  }
+  return {fields.subject, toSjis(body.text(), body.encoding()), std::move(headerLines), picture};
 }
 
 // Up to how many pictures of one subject may wait in the temporary folder.
@@ -40,15 +54,16 @@ SendResult handOffThroughMapi(const SendFields& fields, const TextLines& body,
     return SendResult::NotSent;
   }
   const AttachmentFormat format = fields.formatSwitched ? fields.format : AttachmentFormat::Png;
-  const std::string picture = freePicturePath(
-      platform.temporaryFolder(), pictureSubject(fields, body.lines()), format, platform);
+  const std::string picture =
+      freePicturePath(platform.temporaryFolder(),
+                      pictureSubject(fields, body.lines(), body.encoding()), format, platform);
   // A picture the writer left half written (a full disk, say) is not left behind.
   ScopeGuard removePicture([&] { platform.removeFile(picture); });
   savePicture(picture, format);
   removePicture.dismiss();
 
-  const unsigned long answer = platform.sendThroughMapi(
-      planMapiMessage({fields.subject, body.text(), fields.headerLines, picture}));
+  const unsigned long answer =
+      platform.sendThroughMapi(planMapiMessage(mapiMail(fields, body, picture)));
   if (answer == kMapiSuccess) {
     platform.closeMainWindow();
     return SendResult::Sent;
@@ -78,8 +93,8 @@ SendResult handOff(const SendFields& fields, const TextLines& body, const Pictur
   const std::string folder = platform.temporaryFolder();
   const std::vector<std::string> bodyLines = body.lines();
 
-  const std::string picture =
-      freePicturePath(folder, pictureSubject(fields, bodyLines), fields.format, platform);
+  const std::string picture = freePicturePath(
+      folder, pictureSubject(fields, bodyLines, body.encoding()), fields.format, platform);
   // What this Send made goes again when it fails: nothing half written stays, and a
   // second press gets the same names.
   std::vector<std::string> created{picture};
@@ -90,16 +105,28 @@ SendResult handOff(const SendFields& fields, const TextLines& body, const Pictur
 
   const std::string draft = platform.createTemporaryFile(folder, kDraftFilePrefix);
   created.push_back(draft);
-  writeDraft(draft, draftBytes(fields.headerLines, bodyLines));
+  // Back in the draft's own encoding: header lines as they came, the body as the text
+  // area holds it.
+  writeDraft(draft, (fields.byteOrderMark ? std::string(kUtf8ByteOrderMark) : std::string()) +
+                        draftBytes(fields.headerLines, bodyLines));
 
-  // Only now that both files stand is the old send window given up.
+  // Only now that both files stand and the mail client is known to start is the old
+  // send window given up: a path that names no program leaves the pending mail alone.
+  std::unique_ptr<PreparedProgram> mailClient;
+  try {
+    mailClient = platform.prepareProgram(
+        fields.mailClientPath, mailClientCommandLine(fields.mailClientPath, draft, picture));
+  } catch (const NotAProgramError& error) {
+    // The files go and the window comes back as after any failure.
+    platform.showMessage(error.what());
+    return SendResult::MailClientMissing;
+  }
   if (const auto pending =
           fields.hasDraft ? findPendingSendWindow(platform.topLevelWindows()) : std::nullopt) {
-    // Nothing is started then: the user answers the mail client and presses Send again.
+    // Nothing runs then: the user answers the mail client and presses Send again.
     if (!platform.dismissSendWindow(*pending)) throw Error(kMailClientNotInFrontMessage);
   }
-  platform.startProgram(fields.mailClientPath,
-                        mailClientCommandLine(fields.mailClientPath, draft, picture));
+  mailClient->run();
   removeCreated.dismiss();
   comesBack.dismiss();
 

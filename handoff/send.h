@@ -4,15 +4,27 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "common/errors.h"
 #include "draft/text_lines.h"
 #include "handoff/mapi_plan.h"
 #include "handoff/send_plan.h"
 
 namespace fudekko {
+
+// A program whose process was created but has not run a single instruction: the
+// mail client is known to start before its pending send window is given up.
+class PreparedProgram {
+ public:
+  // Ends the process unrun when `run` was never called.
+  virtual ~PreparedProgram() = default;
+  // Lets it run. Throws Error when it cannot.
+  virtual void run() = 0;
+};
 
 // What Send asks of the platform and of the main window.
 class SendPlatform {
@@ -42,9 +54,11 @@ class SendPlatform {
   // false, with nothing typed, when that could not be had within a short wait.
   virtual bool dismissSendWindow(WindowId window) = 0;
 
-  // Starts exactly the program file `program`, handing it `commandLine` as its whole
-  // command line, shown normally. Throws Error when it cannot be started.
-  virtual void startProgram(const std::string& program, const std::string& commandLine) = 0;
+  // Creates the process of exactly the program file `program`, handing it `commandLine`
+  // as its whole command line, to be shown normally once it runs. Throws
+  // NotAProgramError for a file that is no program, Error when it cannot be started.
+  virtual std::unique_ptr<PreparedProgram> prepareProgram(const std::string& program,
+                                                          const std::string& commandLine) = 0;
   virtual void sleep(unsigned milliseconds) = 0;
 
   // The system's default mail client: whether one is registered, and the Simple MAPI
@@ -75,6 +89,9 @@ struct SendFields {
   // Whether the command line named a draft. Without one the mail client's pending send
   // window holds a mail that is not ours, and Send leaves it alone.
   bool hasDraft = false;
+  // The draft began with UTF-8's byte-order mark: so does the draft handed back. The
+  // header lines and the body are in the text area's encoding, the draft's.
+  bool byteOrderMark = false;
 };
 
 // "AL-Mail が存在しません"
@@ -84,6 +101,13 @@ inline constexpr char kDraftNotLoadedMessage[] = "下書き %s を読み込め�
 // Send's error when the mail client could not be brought in front for the key Y.
 inline constexpr char kMailClientNotInFrontMessage[] =
     "AL-Mail を前面に出せなかったので、送信を中止しました";
+// The mail-client path names a file that is no program: as with a missing one, the
+// user is asked for the program.
+class NotAProgramError : public Error {
+ public:
+  explicit NotAProgramError(const std::string& pathSjis)
+      : Error(formatWithPath("%s はプログラムではないので、起動できません", pathSjis)) {}
+};
 inline constexpr unsigned kWaitBeforeClosingMs = 5000;
 
 enum class SendResult { Sent, MailClientMissing, DraftNotLoaded, NotSent, AlreadySending };
@@ -91,12 +115,16 @@ enum class SendResult { Sent, MailClientMissing, DraftNotLoaded, NotSent, Alread
 // The Send button. When the named draft was not taken in it says so and does nothing
 // else: the pending send window stays, nothing is written or started, the main window
 // stays as it is. With no mail-client program file it says so, changes nothing and
-// returns MailClientMissing, upon which the caller lets the user name the program. Otherwise it
-// hides the main window, writes the picture and the draft into the temporary folder, and only then
-// dismisses the pending send window (only when a draft was named) and starts the mail client, waits
-// and closes the main window. When writing fails, the mail client cannot be brought in front for
-// the key Y (it is never typed into another program), or starting fails, the main window is shown
-// again with everything as it was and the error propagates to the caller's error box.
+// returns MailClientMissing, upon which the caller lets the user name the program.
+// Otherwise it hides the main window, writes the picture and the draft into the
+// temporary folder, creates the mail client's process, and only then dismisses the
+// pending send window (only when a draft was named), lets the mail client run, waits
+// and closes the main window. A file that turns out to be no program is said so and
+// returns MailClientMissing too, with nothing dismissed. When writing fails, the mail
+// client cannot be started (nothing is dismissed then) or cannot be brought in front
+// for the key Y (it is never typed into another program, and the mail client ends
+// unrun), the main window is shown again with everything as it was, the files this
+// Send made are removed and the error propagates to the caller's error box.
 //
 // Through the default mail client (fields.throughMapi) nothing is hidden, dismissed,
 // started or waited for: without a registered client it says so and returns NotSent

@@ -146,7 +146,34 @@ bool SendPlatformWin32::dismissSendWindow(WindowId id) {
   return true;
 }
 
-void SendPlatformWin32::startProgram(const std::string& program, const std::string& commandLine) {
+namespace {
+
+// A suspended process of the program: nothing of it has run, so ending it is harmless.
+class SuspendedProgram : public PreparedProgram {
+ public:
+  SuspendedProgram(const PROCESS_INFORMATION& started, std::string program)
+      : process_(started.hProcess), thread_(started.hThread), program_(std::move(program)) {}
+  ~SuspendedProgram() override {
+    if (!running_) ::TerminateProcess(process_.get(), 1);
+  }
+  void run() override {
+    if (::ResumeThread(thread_.get()) == static_cast<DWORD>(-1)) {
+      throw Error(formatWithPath("%s を起動できません", program_));
+    }
+    running_ = true;
+  }
+
+ private:
+  Handle process_;
+  Handle thread_;
+  std::string program_;
+  bool running_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<PreparedProgram> SendPlatformWin32::prepareProgram(const std::string& program,
+                                                                   const std::string& commandLine) {
   // The program file is named on its own, so that an unquoted path with blanks in
   // the command line can never start a program at a shorter prefix of it.
   const std::wstring application = sjisToWide(program);
@@ -156,12 +183,16 @@ void SendPlatformWin32::startProgram(const std::string& program, const std::stri
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION started{};
-  if (!::CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &started)) {
+  if (!::CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                        nullptr, nullptr, &startup, &started)) {
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_BAD_EXE_FORMAT || error == ERROR_EXE_MACHINE_TYPE_MISMATCH ||
+        error == ERROR_BAD_FORMAT) {
+      throw NotAProgramError(program);
+    }
     throw Error(formatWithPath("%s を起動できません", program));
   }
-  Handle process(started.hProcess);
-  Handle thread(started.hThread);
+  return std::make_unique<SuspendedProgram>(started, program);
 }
 
 void SendPlatformWin32::sleep(unsigned milliseconds) {

@@ -24,7 +24,8 @@ class SendPlatformWin32 : public SendPlatform {
   std::string createTemporaryFile(const std::string& folder, const std::string& prefix) override;
   std::vector<TopLevelWindow> topLevelWindows() override;
   bool dismissSendWindow(WindowId window) override;
-  void startProgram(const std::string& program, const std::string& commandLine) override;
+  std::unique_ptr<PreparedProgram> prepareProgram(const std::string& program,
+                                                  const std::string& commandLine) override;
   void sleep(unsigned milliseconds) override;
   bool defaultMailClientRegistered() override;
   unsigned long sendThroughMapi(const MapiMessageAnsi& message) override;

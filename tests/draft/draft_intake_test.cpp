@@ -292,6 +292,49 @@ TEST_F(DraftIntake, HeaderLinesLeaveByteForByteAndTheAreaIsSetOnce) {
   EXPECT_EQ(area.setTextCalls(), 1);
 }
 
+TEST_F(DraftIntake, Utf8DraftIsTakenInAsUtf8AndShiftJisStaysShiftJis) {
+  using enum TextEncoding;
+  const std::string a = "\xE3\x81\x82", i = "\xE3\x81\x84";  // あ, い in UTF-8
+  // あ in UTF-8 passes for Shift-JIS too: the test is for UTF-8.
+  EXPECT_EQ(detectDraftEncoding("Subject: " + a), (DraftEncoding{Utf8, false}));
+  EXPECT_EQ(detectDraftEncoding(std::string(kUtf8ByteOrderMark) + "abc"),
+            (DraftEncoding{Utf8, true}));
+  EXPECT_EQ(detectDraftEncoding("plain ASCII\r\n"), (DraftEncoding{ShiftJis, false}));
+  for (const char* notUtf8 : {"\x8C\x8F\x96\xBC", "\xC0\xAF", "\xED\xA0\x80", "\xE3\x81"}) {
+    EXPECT_EQ(detectDraftEncoding(notUtf8).encoding, ShiftJis) << notUtf8;
+  }
+
+  // The header lines leave as they came, the subject names files in Shift-JIS, and the
+  // area wraps between UTF-8 characters.
+  FixedWidthTextLines area(4);
+  const TakenDraft taken =
+      takeInDraft(loadStep(write("utf8.txt", std::string(kUtf8ByteOrderMark) + "Subject: " + a +
+                                                 "\n\n" + a + i)),
+                  area);
+  EXPECT_FALSE(taken.notTakenIn);
+  EXPECT_EQ(taken.encoding, (DraftEncoding{Utf8, true}));
+  EXPECT_EQ(taken.headerLines, (Args{"Subject: " + a}));
+  EXPECT_EQ(taken.subject, "\x82\xA0");
+  EXPECT_EQ(area.encoding(), Utf8);
+  EXPECT_EQ(area.lines(), (Args{a, i}));
+  EXPECT_EQ(limitLineBytes(std::string(6000, 'x') + a, Utf8).size(), kMaxLineBytes);
+  std::string as;
+  for (int n = 0; n < 2000; ++n) as += a;
+  EXPECT_EQ(limitLineBytes(as, Utf8).size(), kMaxLineBytes - kMaxLineBytes % 3);
+
+  // The File menu's Open brings either encoding into the area's.
+  loadTextFile(area, write("sjis.txt", "\x82\xA0"));
+  EXPECT_EQ(area.text(), a);
+  FixedWidthTextLines sjisArea(80);
+  loadTextFile(sjisArea, write("bom.txt", std::string(kUtf8ByteOrderMark) + a));
+  EXPECT_EQ(sjisArea.text(), "\x82\xA0");
+
+  // A draft that is not taken in leaves the area's encoding as it was.
+  FixedWidthTextLines small(80, "", 5);
+  EXPECT_TRUE(takeInDraft(loadStep(write("big.txt", "\n" + a + a + a)), small).notTakenIn);
+  EXPECT_EQ(small.encoding(), ShiftJis);
+}
+
 TEST_F(DraftIntake, LargeDraftWithoutABlankLineIsTakenInInOnePass) {
   // 100,000 header-like lines and no blank line: 1 MB, all of it header. Taken in
   // line by line through the area this ran out of memory.

@@ -30,7 +30,7 @@ class Mail:
     """A program folder with fudekko.exe, the stand-in at a path with a blank in it and
     a decoy program at the shorter prefix of that path, and a draft."""
 
-    def __init__(self, session, header, body):
+    def __init__(self, session, header, body, encoding="cp932"):
         self.session = session
         self.program = session.install_program()
         folder = self.program.parent
@@ -40,8 +40,8 @@ class Mail:
         shutil.copy2(STANDIN_EXE.parent.parent / "e2e_driver" / "e2e_driver.exe",
                      folder / "mail.exe")
         self.set_mail_client(windows_path(self.standin))
-        self.header = [line.encode("cp932") for line in header]
-        self.body = [line.encode("cp932") for line in body]
+        self.header = [line.encode(encoding) for line in header]
+        self.body = [line.encode(encoding) for line in body]
         self.draft = session.folder / "draft.txt"
         self.draft.write_bytes(b"".join(line + b"\r\n" for line in self.header + [b""] +
                                         self.body))
@@ -161,8 +161,8 @@ BODY = ("こんにちは、手書きのテストです。", "line two of the bod
 
 
 def round_trip(session, switch, extension, header=("To: a@example.com", "Subject: Re: Hello"),
-               body=BODY, stem="Re_ Hello", draw=True):
-    mail = Mail(session, list(header), list(body))
+               body=BODY, stem="Re_ Hello", draw=True, encoding="cp932"):
+    mail = Mail(session, list(header), list(body), encoding)
     process = mail.start_as_editor(*switch)
     check(session.find_window(SEND_TITLE, visible=False), "no hidden send window")
     if draw:
@@ -258,12 +258,24 @@ def test_missing_mail_client(session):
     edit = [c for c in session.children(dialog) if c["class"].lower() == "edit"][0]
     check(session.driver("text", edit["hwnd"]) == missing,
           "the dialog does not offer the stored path")
-    session.driver("settext", edit["hwnd"], windows_path(mail.standin))
-    session.driver("post", dialog, WM_CLOSE, 0, 0)  # the close box stores the path too
-    session.driver("gone", dialog, "--timeout", 5000, check_exit=False)
-    check(windows_path(mail.standin) in
-          (mail.program.parent / "Fudek.ini").read_bytes().decode("cp932"),
-          "the chosen path was not stored")
+
+    def choose(path):
+        session.driver("settext", edit["hwnd"], path)
+        session.driver("post", dialog, WM_CLOSE, 0, 0)  # the close box stores the path too
+        session.driver("gone", dialog, "--timeout", 5000, check_exit=False)
+        check(path in (mail.program.parent / "Fudek.ini").read_bytes().decode("cp932"),
+              "the chosen path was not stored")
+
+    # A file that is there but is no program: known before the pending mail is given up.
+    not_a_program = session.folder / "almail.exe"
+    not_a_program.write_text("not a program\r\n")
+    choose(windows_path(not_a_program))
+    mail.press_send(window.hwnd)
+    message_box(session, "はプログラムではないので、起動できません")
+    dialog = session.find_window(SELECT_CAPTION, window_class="TALMailSelect")
+    check(dialog, "the selection dialog did not follow the message")
+    edit = [c for c in session.children(dialog) if c["class"].lower() == "edit"][0]
+    choose(windows_path(mail.standin))
     check_nothing_dismissed(mail)
     check(not [e for e in mail.events() if e[1] == "command-line" and "/file:" in e[2]],
           "the first press started a mail client")
@@ -436,6 +448,10 @@ CASES = {
                                           body=("", "later"), stem="無題"),
     "send_unsafe_subject": lambda s: round_trip(
         s, ["/PNG"], ".png", header=("Subject: ..\\表/CON",), stem="___表_CON"),
+    # A UTF-8 draft comes back byte for byte, even what Shift-JIS cannot spell.
+    "send_utf8_draft": lambda s: round_trip(
+        s, ["/PNG"], ".png", header=("To: a@example.com", "Subject: Re: 件名"),
+        body=BODY + ("絵文字 😀 と한국어 too",), stem="Re_ 件名", encoding="utf-8"),
     "send_no_hidden_window": test_no_hidden_window,
     "send_missing_mail_client": test_missing_mail_client,
     "send_unwritable_temp": test_unwritable_temporary_folder,

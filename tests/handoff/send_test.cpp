@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "common/shift_jis.h"
+#include "draft/draft_intake.h"
 #include "support/test_folder.h"
 
 namespace fudekko {
@@ -62,10 +63,31 @@ class FakePlatform : public SendPlatform {
     filesWhenDismissed = fs::exists(lastPicture) && !lastDraft().empty();
     return mailClientComesToFront;
   }
-  void startProgram(const std::string& program, const std::string& commandLine) override {
-    log.push_back("start");
-    started.push_back({program, commandLine});
+  // "start" when it runs, "unrun" when it is dropped without.
+  class Program : public PreparedProgram {
+   public:
+    Program(FakePlatform& platform, std::pair<std::string, std::string> call)
+        : platform_(platform), call_(std::move(call)) {}
+    ~Program() override {
+      if (!ran_) platform_.log.push_back("unrun");
+    }
+    void run() override {
+      ran_ = true;
+      platform_.log.push_back("start");
+      platform_.started.push_back(call_);
+    }
+
+   private:
+    FakePlatform& platform_;
+    std::pair<std::string, std::string> call_;
+    bool ran_ = false;
+  };
+  std::unique_ptr<PreparedProgram> prepareProgram(const std::string& program,
+                                                  const std::string& commandLine) override {
+    log.push_back("prepare");
     if (startFails) throw Error("cannot start");
+    if (notAProgram) throw NotAProgramError(program);
+    return std::make_unique<Program>(*this, std::pair{program, commandLine});
   }
   void sleep(unsigned ms) override { log.push_back("sleep " + std::to_string(ms)); }
   bool defaultMailClientRegistered() override { return mapiRegistered; }
@@ -97,6 +119,7 @@ class FakePlatform : public SendPlatform {
   bool shown = true;
   bool folderFails = false;
   bool startFails = false;
+  bool notAProgram = false;
   bool mailClientComesToFront = true;
   std::optional<bool> filesWhenDismissed;
   bool mapiRegistered = true;
@@ -174,8 +197,8 @@ TEST_F(SendTest, WritesBothFilesBeforeDismissingThenStartsWaitsAndCloses) {
   EXPECT_EQ(send("Body 1\r\nBody 2 is wider than the area\r\n"), SendResult::Sent);
 
   EXPECT_EQ(platform_->log,
-            (std::vector<std::string>{"hide", "folder", "save PNG", "temp file Fudek", "dismiss 3",
-                                      "start", "sleep 5000", "close"}));
+            (std::vector<std::string>{"hide", "folder", "save PNG", "temp file Fudek", "prepare",
+                                      "dismiss 3", "start", "sleep 5000", "close"}));
   EXPECT_EQ(platform_->filesWhenDismissed, true);
 
   const std::string picture = folder_ + "Re_ Hello.png";
@@ -197,8 +220,8 @@ TEST_F(SendTest, NoHiddenSendWindowMeansNothingIsDismissedAndTheSendGoesOn) {
   platform_->windows = {{1, true, kSendWindowTitle}, {2, false, "Inbox"}};
   EXPECT_EQ(send(""), SendResult::Sent);
   EXPECT_EQ(platform_->log,
-            (std::vector<std::string>{"hide", "folder", "save PNG", "temp file Fudek", "start",
-                                      "sleep 5000", "close"}));
+            (std::vector<std::string>{"hide", "folder", "save PNG", "temp file Fudek", "prepare",
+                                      "start", "sleep 5000", "close"}));
   EXPECT_EQ(readFile(platform_->lastDraft()), "To: a@example.com\r\nSubject: Re: Hello\r\n\r\n");
 }
 
@@ -281,18 +304,34 @@ TEST_F(SendTest, UnwritableFolderKeepsTheSendWindowAndBringsTheMainWindowBack) {
   EXPECT_TRUE(platform_->started.empty());
 }
 
-TEST_F(SendTest, FolderOrStartFailureBringsTheWindowBack) {
+TEST_F(SendTest, FolderOrStartFailureBringsTheWindowBackAndKeepsThePendingMail) {
+  platform_->windows = {{5, false, kSendWindowTitle}};
   platform_->folderFails = true;
   EXPECT_THROW(send("Body"), Error);
   EXPECT_EQ(platform_->log, (std::vector<std::string>{"hide", "folder", "show"}));
 
+  // The mail client is known not to start before the pending mail is given up.
   platform_->folderFails = false;
   platform_->startFails = true;
   platform_->log.clear();
   EXPECT_THROW(send("Body"), Error);
-  EXPECT_EQ(platform_->log.back(), "show");
+  EXPECT_EQ(platform_->log, (std::vector<std::string>{"hide", "folder", "save PNG",
+                                                      "temp file Fudek", "prepare", "show"}));
   EXPECT_TRUE(platform_->shown);
-  EXPECT_EQ(std::count(platform_->log.begin(), platform_->log.end(), "close"), 0);
+  EXPECT_TRUE(fs::is_empty(dir_));
+
+  // A file that is no program: said so, then the user is asked for the program.
+  platform_->startFails = false;
+  platform_->notAProgram = true;
+  platform_->log.clear();
+  EXPECT_EQ(send("Body"), SendResult::MailClientMissing);
+  EXPECT_EQ(platform_->log,
+            (std::vector<std::string>{"hide", "folder", "save PNG", "temp file Fudek", "prepare",
+                                      "message C:\\Program Files\\ALMAIL32\\almail.exe "
+                                      "はプログラムではないので、起動できません",
+                                      "show"}));
+  EXPECT_TRUE(fs::is_empty(dir_));
+  EXPECT_TRUE(platform_->started.empty());
 }
 
 TEST_F(SendTest, DraftThatWasNotTakenInIsNeverReplaced) {
@@ -313,6 +352,29 @@ TEST_F(SendTest, DraftThatWasNotTakenInIsNeverReplaced) {
   platform_->log.clear();
   EXPECT_EQ(send("Body"), SendResult::DraftNotLoaded);
   EXPECT_EQ(platform_->log.size(), 1u);
+}
+
+TEST_F(SendTest, Utf8DraftGoesBackAsUtf8ByteForByte) {
+  const std::string a = "\xE3\x81\x82";  // あ in UTF-8; "\x82\xA0" in Shift-JIS
+  fields_.headerLines = {"To: " + a + " <a@example.com>"};
+  fields_.subject.clear();
+  fields_.byteOrderMark = true;
+  FixedWidthTextLines body(80);
+  body.setEncoding(TextEncoding::Utf8);
+  body.setText(a + "\r\n\xF0\x9F\x98\x80\r\n");  // and an emoji that Shift-JIS has not
+  EXPECT_EQ(handOff(fields_, body, saver(), *platform_), SendResult::Sent);
+  EXPECT_EQ(readFile(platform_->lastDraft()),
+            std::string(kUtf8ByteOrderMark) + fields_.headerLines[0] + "\r\n\r\n" + body.text());
+  // The picture is named from the first line in Shift-JIS.
+  EXPECT_EQ(platform_->lastPicture, folder_ + "\x82\xA0.png");
+
+  // Simple MAPI is handed Shift-JIS.
+  fields_.throughMapi = true;
+  EXPECT_EQ(handOff(fields_, body, saver(), *platform_), SendResult::Sent);
+  ASSERT_EQ(platform_->mapiMessages.size(), 1u);
+  EXPECT_EQ(platform_->mapiMessages[0].body.substr(0, 2), "\x82\xA0");
+  ASSERT_EQ(platform_->mapiMessages[0].recipients.size(), 1u);
+  EXPECT_EQ(platform_->mapiMessages[0].recipients[0].name, "\x82\xA0");
 }
 
 TEST_F(SendTest, LargeBodyLeavesWholeInOnePass) {
@@ -338,8 +400,9 @@ TEST_F(SendTest, MailClientThatCannotComeToTheFrontStopsTheSendBeforeAnythingSta
   } catch (const Error& error) {
     EXPECT_STREQ(error.what(), kMailClientNotInFrontMessage);
   }
-  EXPECT_EQ(platform_->log, (std::vector<std::string>{"hide", "folder", "save PNG",
-                                                      "temp file Fudek", "dismiss 5", "show"}));
+  EXPECT_EQ(platform_->log,
+            (std::vector<std::string>{"hide", "folder", "save PNG", "temp file Fudek", "prepare",
+                                      "dismiss 5", "unrun", "show"}));
   EXPECT_TRUE(platform_->shown);
   EXPECT_TRUE(platform_->started.empty());
   EXPECT_TRUE(fs::is_empty(dir_));  // the picture and the draft are gone again
