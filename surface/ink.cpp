@@ -71,7 +71,7 @@ class ClassicInk final : public Ink {
   }
 
   // Every position is a corner of the line.
-  Rect beginStroke(Stroke& stroke, StrokePoint at) override {
+  Rect beginStroke(Stroke& stroke, StrokePoint at, StrokeInput /*input*/) override {
     pen_ = stroke.pen;
     last_ = pixelOf(at);
     picture_.moveTo(last_);
@@ -146,17 +146,22 @@ CarriedPoint carriedPointOf(const StrokePoint& point) {
   return {{point.x, point.y}, point.pressure};
 }
 
+// Pressure this near full draws the even pen's width exactly (the curve's interpolation
+// of full pressure may fall short of 1 by a rounding error).
+constexpr double kFullPressure = 0.999;
+
 // The width of a smooth stroke along its path. An even pen draws every piece at the
-// pen's radius; the brush takes each point's pressure and the taper at its distance
-// from the stroke's start and end.
+// pen's radius, narrower where a pen pressed less; the brush takes each point's pressure
+// and the taper at its distance from the stroke's start and end.
 class StrokeWidth {
  public:
-  explicit StrokeWidth(const StrokePen& pen)
-      : pen_(pen), diameter_(strokeDiameter(pen)), speed_(pen.dpi) {}
+  explicit StrokeWidth(const StrokePen& pen, StrokeInput input = StrokeInput::Mouse)
+      : pen_(pen), input_(input), diameter_(strokeDiameter(pen)), speed_(pen.dpi) {}
 
-  // The pressure at the next input sample, in the order the stroke was drawn: the
-  // brush's from the speed of writing, the even pen's full.
+  // The pressure at the next input sample, in the order the stroke was drawn: a pen's
+  // own; else the brush's from the speed of writing, the even pen's full.
   double pressureAt(const StrokePoint& sample) {
+    if (input_ == StrokeInput::PenPressure) return std::clamp(double(sample.pressure), 0.0, 1.0);
     if (!pen_.brush) return 1;
     return speed_.next({sample.x, sample.y, double(sample.time)});
   }
@@ -166,12 +171,15 @@ class StrokeWidth {
   // changed.
   Rect piece(InkRasterizer& rasterizer, const CarriedPoint& from, double along,
              const CarriedPoint& to, double length, double toEnd, bool provisional) const {
-    if (!pen_.brush) {
+    const bool even = from.value >= kFullPressure && to.value >= kFullPressure;
+    if (!pen_.brush && even) {
       return provisional ? rasterizer.provisionalSegment(from.at, to.at)
                          : rasterizer.segment(from.at, to.at);
     }
-    const double fromRadius = radius(from.value, along, toEnd + length);
-    const double toRadius = radius(to.value, along + length, toEnd);
+    const double fromRadius = pen_.brush ? radius(from.value, along, toEnd + length)
+                                         : brushRadius(diameter_, from.value, 1);
+    const double toRadius =
+        pen_.brush ? radius(to.value, along + length, toEnd) : brushRadius(diameter_, to.value, 1);
     return provisional ? rasterizer.provisionalSegment(from.at, fromRadius, to.at, toRadius)
                        : rasterizer.segment(from.at, fromRadius, to.at, toRadius);
   }
@@ -184,6 +192,7 @@ class StrokeWidth {
   }
 
   StrokePen pen_;
+  StrokeInput input_;
   std::int32_t diameter_;
   SpeedPressure speed_;
 };
@@ -206,8 +215,8 @@ class SmoothInk final : public Ink {
 
   InkCell cell(std::int32_t x, std::int32_t y) const override { return layer_.cell(x, y); }
 
-  Rect beginStroke(Stroke& stroke, StrokePoint at) override {
-    width_.emplace(stroke.pen);
+  Rect beginStroke(Stroke& stroke, StrokePoint at, StrokeInput input) override {
+    width_.emplace(stroke.pen, input);
     rasterizer_.beginStroke(layer_, stroke.pen.color, erases(stroke.pen), width_->diameter());
     smoother_ = {};
     smoother_.begin(kept(stroke, at), path_);
