@@ -117,10 +117,16 @@ Rect HandwritingSurface::penStrokeDown(StrokePoint at, PenContact contact) {
   return changed.unite(startStroke(at));
 }
 
-Rect HandwritingSurface::penStrokeMove(StrokePoint to) {
-  if (!drawing_ || !penStroke_) return {};
-  penPosition_ = pixelOf(to);
-  return continueTo(to);
+Rect HandwritingSurface::penStrokeMove(std::span<const StrokePoint> to) {
+  if (!drawing_ || !penStroke_ || to.empty()) return {};
+  penPosition_ = pixelOf(to.back());
+  if (!ink_) return {};
+  if (sweeping_ || live_.points.size() + to.size() >= kMaxStrokePoints) {
+    Rect changed;
+    for (const StrokePoint& point : to) changed = changed.unite(continueTo(point));
+    return changed;
+  }
+  return ink_->continueStroke(live_, to);
 }
 
 Rect HandwritingSurface::penStrokeUp(StrokePoint at) {

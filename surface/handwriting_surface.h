@@ -99,7 +99,9 @@ class HandwritingSurface {
   // releases are ignored while it lasts; a pen down during a mouse stroke, or a button
   // pressed during a pen's, ends the stroke being drawn first.
   Rect penStrokeDown(StrokePoint at, PenContact contact);
-  Rect penStrokeMove(StrokePoint to);
+  // The samples of one message in order; the ink's unsettled tail is drawn once, after
+  // the last.
+  Rect penStrokeMove(std::span<const StrokePoint> to);
   Rect penStrokeUp(StrokePoint at);
   // Between a button's press (or a pen's contact) and the end of its stroke.
   bool isDrawing() const { return drawing_; }

@@ -82,6 +82,11 @@ class ClassicInk final : public Ink {
     stroke.points.push_back(to);
     return segmentTo(pixelOf(to));
   }
+  Rect continueStroke(Stroke& stroke, std::span<const StrokePoint> to) override {
+    Rect changed;
+    for (const StrokePoint& point : to) changed = changed.unite(continueStroke(stroke, point));
+    return changed;
+  }
   Rect endStroke(Stroke& stroke, StrokePoint at) override { return continueStroke(stroke, at); }
   // The segments reach the last position already.
   Rect breakOffStroke(Stroke& /*stroke*/) override { return {}; }
@@ -226,14 +231,20 @@ class SmoothInk final : public Ink {
   }
 
   Rect continueStroke(Stroke& stroke, StrokePoint to) override {
-    if (!rasterizer_.inStroke()) return {};
-    to.pressure = static_cast<float>(width_->pressureAt(to));
-    const CarriedPoint point = carriedPointOf(to);
-    // A position the path skips (too near the last one it took) is not kept: it only
-    // shows in the provisional tail.
-    if (smoother_.takes(point.at)) stroke.points.push_back(to);
-    smoother_.add(point, path_);
-    last_ = to;
+    return continueStroke(stroke, std::span(&to, 1));
+  }
+
+  Rect continueStroke(Stroke& stroke, std::span<const StrokePoint> points) override {
+    if (!rasterizer_.inStroke() || points.empty()) return {};
+    for (StrokePoint to : points) {
+      to.pressure = static_cast<float>(width_->pressureAt(to));
+      const CarriedPoint point = carriedPointOf(to);
+      // A position the path skips (too near the last one it took) is not kept: it only
+      // shows in the provisional tail.
+      if (smoother_.takes(point.at)) stroke.points.push_back(to);
+      smoother_.add(point, path_);
+      last_ = to;
+    }
     return drawPath(true);
   }
 

@@ -48,6 +48,9 @@ class Ink {
   // ink draws a stroke's points at the pressure they keep, its width following it.
   virtual Rect beginStroke(Stroke& stroke, StrokePoint at, StrokeInput input) = 0;
   virtual Rect continueStroke(Stroke& stroke, StrokePoint to) = 0;
+  // Continues through `to` in order, as one continueStroke after another would; smooth
+  // ink draws the unsettled tail once, after the last.
+  virtual Rect continueStroke(Stroke& stroke, std::span<const StrokePoint> to) = 0;
   virtual Rect endStroke(Stroke& stroke, StrokePoint at) = 0;
   virtual Rect breakOffStroke(Stroke& stroke) = 0;
 

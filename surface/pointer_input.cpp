@@ -12,21 +12,26 @@ PenInput::Outcome PenInput::deliver(PointerSource& source, PointerMessage messag
   }
   if (pointer->frames.empty()) return {};
   Outcome outcome;
+  // The moves between a down and an up go to the surface together.
+  std::vector<StrokePoint> moves;
+  const auto moveOn = [&] {
+    if (!moves.empty()) outcome.changed = outcome.changed.unite(surface.penStrokeMove(moves));
+    moves.clear();
+  };
   for (const PenAction& action : frames_.take(pointer->frames, origin)) {
-    switch (action.kind) {
-      case PenAction::Kind::Down:
-        // Above the drawing area (over the bars) a pen draws nothing, as the mouse.
-        if (action.at.y < 0) break;
-        outcome.changed = outcome.changed.unite(surface.penStrokeDown(action.at, action.contact));
-        break;
-      case PenAction::Kind::Move:
-        outcome.changed = outcome.changed.unite(surface.penStrokeMove(action.at));
-        break;
-      case PenAction::Kind::Up:
-        outcome.changed = outcome.changed.unite(surface.penStrokeUp(action.at));
-        break;
+    if (action.kind == PenAction::Kind::Move) {
+      moves.push_back(action.at);
+      continue;
+    }
+    moveOn();
+    if (action.kind == PenAction::Kind::Up) {
+      outcome.changed = outcome.changed.unite(surface.penStrokeUp(action.at));
+    } else if (action.at.y >= 0) {
+      // Above the drawing area (over the bars) a pen draws nothing, as the mouse.
+      outcome.changed = outcome.changed.unite(surface.penStrokeDown(action.at, action.contact));
     }
   }
+  moveOn();
   // Down and up are the pen's own, so that no emulated button follows; an update in
   // contact too. Hover goes on to the system, which moves the cursor.
   const bool touching = (pointer->frames.front().pointerFlags & kPointerInContact) != 0;
