@@ -38,8 +38,10 @@ using win32::kDrawingButtonId;
 
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE instance)
-    : instance_(instance), settingsFile_(settingsPathFor(wideToSjis(win32::programPath()))) {
+MainWindow::MainWindow(HINSTANCE instance, PointerSource& pointers)
+    : instance_(instance),
+      settingsFile_(settingsPathFor(wideToSjis(win32::programPath()))),
+      pointer_(pointers) {
   registerClass(instance, kClassName, ::GetSysColorBrush(COLOR_BTNFACE),
                 ::LoadIconW(instance, MAKEINTRESOURCEW(1)));
   win32::Menu menu = createMainMenu();
@@ -122,6 +124,15 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE:
       onMouse(message, wParam, lParam);
       return 0;
+    case WM_POINTERDOWN:
+    case WM_POINTERUPDATE:
+    case WM_POINTERUP:
+    case WM_POINTERLEAVE:
+      if (onPointer(message, wParam)) return 0;
+      break;
+    case WM_TABLET_QUERYSYSTEMGESTURESTATUS:
+      return win32::systemGestureStatus(handle(), {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)},
+                                        drawingTop_);
     case WM_ENDSESSION:
       // The process may end at any moment after this: nothing is stored from here on.
       if (wParam) sessionEnding_ = true;
@@ -442,12 +453,22 @@ void MainWindow::onCanResize(int& width, int& height) const {
 // --- Strokes ---
 
 void MainWindow::onMouse(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (!handwriting()) return;
+  if (!handwriting() || pointer_.isPalm()) return;
   const bool wasDrawing = surface_.isDrawing();
   showComposite(mouse_.deliver(handle(), surface_, message, wParam, lParam, drawingTop_));
   // A stroke that ended is a step to take back; one that began ended the redos. A
   // move within a stroke changes neither.
   if (message != WM_MOUSEMOVE || wasDrawing != surface_.isDrawing()) updateEditMenu();
+}
+
+bool MainWindow::onPointer(UINT message, WPARAM wParam) {
+  if (!handwriting()) return false;
+  const bool wasDrawing = surface_.isDrawing();
+  const PenInput::Outcome outcome =
+      pointer_.deliver(handle(), surface_, message, wParam, drawingTop_);
+  showComposite(outcome.changed);
+  if (wasDrawing != surface_.isDrawing()) updateEditMenu();
+  return outcome.handled;
 }
 
 }  // namespace fudekko

@@ -19,6 +19,7 @@
 #include "settings/ini_file.h"
 #include "surface/handwriting_surface.h"
 #include "surface/mouse_input_win32.h"
+#include "surface/pointer_input_win32.h"
 #include "win32/open_file_dialog_win32.h"
 #include "win32/window_win32.h"
 
@@ -29,8 +30,9 @@ class VersionDialog;
 
 class MainWindow : public win32::Window<MainWindow> {
  public:
-  // Creates the window (running `onCreate`); it stays hidden until shown.
-  explicit MainWindow(HINSTANCE instance);
+  // Creates the window (running `onCreate`); it stays hidden until shown. `pointers`
+  // tells about pen input; it must outlive the window.
+  MainWindow(HINSTANCE instance, PointerSource& pointers);
   ~MainWindow();
 
   // False when start-up decided that the program ends without showing the window
@@ -75,6 +77,8 @@ class MainWindow : public win32::Window<MainWindow> {
   // Greys Undo and Redo when the mode's history has nothing to take back or bring again.
   void updateEditMenu();
   void onMouse(UINT message, WPARAM wParam, LPARAM lParam);
+  // False when the pointer message is not the pen's: DefWindowProc then has it.
+  bool onPointer(UINT message, WPARAM wParam);
 
   // The creation sequence (onCreate), in this order.
   void readSettings();
@@ -140,6 +144,7 @@ class MainWindow : public win32::Window<MainWindow> {
   win32::OpenFileDialog openDialog_;
   int drawingTop_ = 0;
   win32::DrawingAreaMouse mouse_;
+  win32::DrawingAreaPointer pointer_;
 
   MailClientDialog* mailClientDialog_ = nullptr;
   VersionDialog* versionDialog_ = nullptr;

@@ -54,6 +54,7 @@ void HandwritingSurface::setDpi(int dpi) {
 // --- Strokes ---
 
 StrokePen HandwritingSurface::strokePen() const {
+  if (penContact_.erases) return {StrokeTool::PartialEraser, kWhite, kEraserWidth, dpi_, false};
   // The white pen is the partial eraser: it takes ink away instead of laying white over it.
   const bool erases = pen_.colorIndex == kWhiteIndex;
   return {erases ? StrokeTool::PartialEraser : StrokeTool::Pen, colorTableEntry(pen_.colorIndex),
@@ -61,6 +62,9 @@ StrokePen HandwritingSurface::strokePen() const {
 }
 
 Rect HandwritingSurface::penDown(MouseButton button, Point at, std::uint32_t time) {
+  // A button during a pen's stroke: the pen's up went missing; its stroke ends below.
+  penStroke_ = false;
+  penContact_ = {};
   Rect changed;
   if (drawing_) {
     changed = finishStroke(std::nullopt);
@@ -74,14 +78,17 @@ Rect HandwritingSurface::penDown(MouseButton button, Point at, std::uint32_t tim
 }
 
 Rect HandwritingSurface::penMove(unsigned held, Point at, std::uint32_t time) {
-  if (!drawing_) return {};
+  if (!drawing_ || penStroke_) return {};
   if ((held & strokeButtons_) == 0) {
     drawing_ = false;
     strokeButtons_ = kNoButton;
     return finishStroke(std::nullopt);
   }
   penPosition_ = at;
-  const StrokePoint point = strokePointAt(at, time);
+  return continueTo(strokePointAt(at, time));
+}
+
+Rect HandwritingSurface::continueTo(StrokePoint point) {
   if (!ink_) return {};
   if (sweeping_) return sweepTo(point);
   if (live_.points.size() >= kMaxStrokePoints) {
@@ -93,18 +100,53 @@ Rect HandwritingSurface::penMove(unsigned held, Point at, std::uint32_t time) {
 }
 
 Rect HandwritingSurface::penUp(MouseButton /*button*/, Point at, std::uint32_t time) {
-  if (!drawing_) return {};
+  if (!drawing_ || penStroke_) return {};
   penPosition_ = at;
   drawing_ = false;
   strokeButtons_ = kNoButton;
   return finishStroke(strokePointAt(at, time));
 }
 
+Rect HandwritingSurface::penStrokeDown(StrokePoint at, PenContact contact) {
+  // A mouse stroke, or a pen stroke whose up was missed, ends where it reached.
+  Rect changed = drawing_ ? finishStroke(std::nullopt) : Rect{};
+  strokeButtons_ = kNoButton;
+  drawing_ = penStroke_ = true;
+  penContact_ = contact;
+  penPosition_ = pixelOf(at);
+  return changed.unite(startStroke(at));
+}
+
+Rect HandwritingSurface::penStrokeMove(std::span<const StrokePoint> to) {
+  if (!drawing_ || !penStroke_ || to.empty()) return {};
+  penPosition_ = pixelOf(to.back());
+  if (!ink_) return {};
+  if (sweeping_ || live_.points.size() + to.size() >= kMaxStrokePoints) {
+    Rect changed;
+    for (const StrokePoint& point : to) changed = changed.unite(continueTo(point));
+    return changed;
+  }
+  return ink_->continueStroke(live_, to);
+}
+
+Rect HandwritingSurface::penStrokeUp(StrokePoint at) {
+  if (!drawing_ || !penStroke_) return {};
+  penPosition_ = pixelOf(at);
+  drawing_ = false;
+  const Rect changed = finishStroke(at);
+  penStroke_ = false;
+  penContact_ = {};
+  return changed;
+}
+
 Rect HandwritingSurface::startStroke(StrokePoint at) {
   live_ = Stroke{strokePen(), {}, {}};
   sweeping_ = sweepsStrokes();
   if (!ink_) return {};
-  if (!sweeping_) return ink_->beginStroke(live_, at);
+  if (!sweeping_) {
+    return ink_->beginStroke(live_, at,
+                             penContact_.pressure ? StrokeInput::PenPressure : StrokeInput::Mouse);
+  }
   live_.points.push_back(at);
   return sweepTo(at);
 }
@@ -134,7 +176,7 @@ Rect HandwritingSurface::sweepTo(StrokePoint to) {
   const StrokePoint previous = live_.points.back();
   if (!(previous == to)) live_.points.push_back(to);
   const InkPoint from{previous.x, previous.y}, end{to.x, to.y};
-  const double radius = scaledPenWidth(pen_.lineWidth, dpi_) / 2.0;
+  const double radius = scaledPenWidth(live_.pen.lineWidth, dpi_) / 2.0;
   // The box test first: a stroke's bounds hold all its ink.
   const Rect box =
       spannedRect(pixelOf(previous), pixelOf(to), static_cast<std::int32_t>(radius) + 2);

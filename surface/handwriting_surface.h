@@ -12,6 +12,7 @@
 #include "imaging/geometry.h"
 #include "imaging/picture.h"
 #include "surface/ink.h"
+#include "surface/pen_frames.h"
 #include "surface/pen_tools.h"
 #include "surface/stroke.h"
 #include "surface/stroke_list.h"
@@ -91,7 +92,18 @@ class HandwritingSurface {
   // ink completes its last piece up to the previous position).
   Rect penMove(unsigned held, Point at, std::uint32_t time = 0);
   Rect penUp(MouseButton button, Point at, std::uint32_t time = 0);
-  // Between a button's press and the end of its stroke.
+  // A stroke from a pen's own input: points with sub-pixel positions and, where
+  // `contact` says so, the pen's pressure (the width along the stroke; the brush's
+  // instead of the speed of writing). A stroke that erases does so with the eraser of
+  // the chosen kind, leaving the pen and the tool buttons as they are. Mouse moves and
+  // releases are ignored while it lasts; a pen down during a mouse stroke, or a button
+  // pressed during a pen's, ends the stroke being drawn first.
+  Rect penStrokeDown(StrokePoint at, PenContact contact);
+  // The samples of one message in order; the ink's unsettled tail is drawn once, after
+  // the last.
+  Rect penStrokeMove(std::span<const StrokePoint> to);
+  Rect penStrokeUp(StrokePoint at);
+  // Between a button's press (or a pen's contact) and the end of its stroke.
   bool isDrawing() const { return drawing_; }
   // The last position a stroke was given.
   Point penPosition() const { return penPosition_; }
@@ -131,8 +143,12 @@ class HandwritingSurface {
   const Ink* ink() const { return ink_.get(); }
 
  private:
+  // The eraser's, when the eraser is on or the pen's stroke erases.
+  bool erasing() const { return eraser_ || penContact_.erases; }
   StrokePen strokePen() const;
-  bool sweepsStrokes() const { return eraser_ && eraserKind_ == EraserKind::Stroke; }
+  bool sweepsStrokes() const { return erasing() && eraserKind_ == EraserKind::Stroke; }
+  // Goes on with the stroke or sweep being drawn to `point`.
+  Rect continueTo(StrokePoint point);
   // The stroke or sweep that `button` starts at `at`.
   Rect startStroke(StrokePoint at);
   // Ends the stroke or sweep being drawn: released at `at`, or broken off.
@@ -159,6 +175,10 @@ class HandwritingSurface {
   Point penPosition_;
   // The buttons pressed since the stroke began.
   unsigned strokeButtons_ = kNoButton;
+  // The stroke being drawn is a pen's, drawn as `penContact_` says; otherwise the
+  // contact is the mouse's (no pressure, no erasing of its own).
+  bool penStroke_ = false;
+  PenContact penContact_;
   // The ink is laid over the background into the composite; all three exist together
   // (the ink refers to the other two, which are declared first and freed last).
   std::unique_ptr<Picture> background_;

@@ -71,7 +71,7 @@ class ClassicInk final : public Ink {
   }
 
   // Every position is a corner of the line.
-  Rect beginStroke(Stroke& stroke, StrokePoint at) override {
+  Rect beginStroke(Stroke& stroke, StrokePoint at, StrokeInput /*input*/) override {
     pen_ = stroke.pen;
     last_ = pixelOf(at);
     picture_.moveTo(last_);
@@ -81,6 +81,11 @@ class ClassicInk final : public Ink {
   Rect continueStroke(Stroke& stroke, StrokePoint to) override {
     stroke.points.push_back(to);
     return segmentTo(pixelOf(to));
+  }
+  Rect continueStroke(Stroke& stroke, std::span<const StrokePoint> to) override {
+    Rect changed;
+    for (const StrokePoint& point : to) changed = changed.unite(continueStroke(stroke, point));
+    return changed;
   }
   Rect endStroke(Stroke& stroke, StrokePoint at) override { return continueStroke(stroke, at); }
   // The segments reach the last position already.
@@ -146,17 +151,22 @@ CarriedPoint carriedPointOf(const StrokePoint& point) {
   return {{point.x, point.y}, point.pressure};
 }
 
+// Pressure this near full draws the even pen's width exactly (the curve's interpolation
+// of full pressure may fall short of 1 by a rounding error).
+constexpr double kFullPressure = 0.999;
+
 // The width of a smooth stroke along its path. An even pen draws every piece at the
-// pen's radius; the brush takes each point's pressure and the taper at its distance
-// from the stroke's start and end.
+// pen's radius, narrower where a pen pressed less; the brush takes each point's pressure
+// and the taper at its distance from the stroke's start and end.
 class StrokeWidth {
  public:
-  explicit StrokeWidth(const StrokePen& pen)
-      : pen_(pen), diameter_(strokeDiameter(pen)), speed_(pen.dpi) {}
+  explicit StrokeWidth(const StrokePen& pen, StrokeInput input = StrokeInput::Mouse)
+      : pen_(pen), input_(input), diameter_(strokeDiameter(pen)), speed_(pen.dpi) {}
 
-  // The pressure at the next input sample, in the order the stroke was drawn: the
-  // brush's from the speed of writing, the even pen's full.
+  // The pressure at the next input sample, in the order the stroke was drawn: a pen's
+  // own; else the brush's from the speed of writing, the even pen's full.
   double pressureAt(const StrokePoint& sample) {
+    if (input_ == StrokeInput::PenPressure) return std::clamp(double(sample.pressure), 0.0, 1.0);
     if (!pen_.brush) return 1;
     return speed_.next({sample.x, sample.y, double(sample.time)});
   }
@@ -166,12 +176,15 @@ class StrokeWidth {
   // changed.
   Rect piece(InkRasterizer& rasterizer, const CarriedPoint& from, double along,
              const CarriedPoint& to, double length, double toEnd, bool provisional) const {
-    if (!pen_.brush) {
+    const bool even = from.value >= kFullPressure && to.value >= kFullPressure;
+    if (!pen_.brush && even) {
       return provisional ? rasterizer.provisionalSegment(from.at, to.at)
                          : rasterizer.segment(from.at, to.at);
     }
-    const double fromRadius = radius(from.value, along, toEnd + length);
-    const double toRadius = radius(to.value, along + length, toEnd);
+    const double fromRadius = pen_.brush ? radius(from.value, along, toEnd + length)
+                                         : brushRadius(diameter_, from.value, 1);
+    const double toRadius =
+        pen_.brush ? radius(to.value, along + length, toEnd) : brushRadius(diameter_, to.value, 1);
     return provisional ? rasterizer.provisionalSegment(from.at, fromRadius, to.at, toRadius)
                        : rasterizer.segment(from.at, fromRadius, to.at, toRadius);
   }
@@ -184,6 +197,7 @@ class StrokeWidth {
   }
 
   StrokePen pen_;
+  StrokeInput input_;
   std::int32_t diameter_;
   SpeedPressure speed_;
 };
@@ -206,8 +220,8 @@ class SmoothInk final : public Ink {
 
   InkCell cell(std::int32_t x, std::int32_t y) const override { return layer_.cell(x, y); }
 
-  Rect beginStroke(Stroke& stroke, StrokePoint at) override {
-    width_.emplace(stroke.pen);
+  Rect beginStroke(Stroke& stroke, StrokePoint at, StrokeInput input) override {
+    width_.emplace(stroke.pen, input);
     rasterizer_.beginStroke(layer_, stroke.pen.color, erases(stroke.pen), width_->diameter());
     smoother_ = {};
     smoother_.begin(kept(stroke, at), path_);
@@ -217,14 +231,20 @@ class SmoothInk final : public Ink {
   }
 
   Rect continueStroke(Stroke& stroke, StrokePoint to) override {
-    if (!rasterizer_.inStroke()) return {};
-    to.pressure = static_cast<float>(width_->pressureAt(to));
-    const CarriedPoint point = carriedPointOf(to);
-    // A position the path skips (too near the last one it took) is not kept: it only
-    // shows in the provisional tail.
-    if (smoother_.takes(point.at)) stroke.points.push_back(to);
-    smoother_.add(point, path_);
-    last_ = to;
+    return continueStroke(stroke, std::span(&to, 1));
+  }
+
+  Rect continueStroke(Stroke& stroke, std::span<const StrokePoint> points) override {
+    if (!rasterizer_.inStroke() || points.empty()) return {};
+    for (StrokePoint to : points) {
+      to.pressure = static_cast<float>(width_->pressureAt(to));
+      const CarriedPoint point = carriedPointOf(to);
+      // A position the path skips (too near the last one it took) is not kept: it only
+      // shows in the provisional tail.
+      if (smoother_.takes(point.at)) stroke.points.push_back(to);
+      smoother_.add(point, path_);
+      last_ = to;
+    }
     return drawPath(true);
   }
 

@@ -24,6 +24,11 @@ struct StrokeOutline {
   double radius = 0.5;
 };
 
+// Where a stroke's pressure comes from while it is drawn: the mouse has none (the brush
+// simulates it from the speed of writing, the even pen draws full width), a pen's points
+// carry their own.
+enum class StrokeInput { Mouse, PenPressure };
+
 class Ink {
  public:
   virtual ~Ink() = default;
@@ -39,9 +44,13 @@ class Ink {
   // released at `at`, or ends where it reached (when a second button restarts it or
   // its release was missed). Each draws at once, appends to `stroke` the points (with
   // the pressure drawn) that a render needs, and returns the part of the composite
-  // rebuilt. A finished stroke leaves the ink exactly as redraw would give it.
-  virtual Rect beginStroke(Stroke& stroke, StrokePoint at) = 0;
+  // rebuilt. A finished stroke leaves the ink exactly as redraw would give it. Smooth
+  // ink draws a stroke's points at the pressure they keep, its width following it.
+  virtual Rect beginStroke(Stroke& stroke, StrokePoint at, StrokeInput input) = 0;
   virtual Rect continueStroke(Stroke& stroke, StrokePoint to) = 0;
+  // Continues through `to` in order, as one continueStroke after another would; smooth
+  // ink draws the unsettled tail once, after the last.
+  virtual Rect continueStroke(Stroke& stroke, std::span<const StrokePoint> to) = 0;
   virtual Rect endStroke(Stroke& stroke, StrokePoint at) = 0;
   virtual Rect breakOffStroke(Stroke& stroke) = 0;
 

@@ -1,0 +1,40 @@
+#include "app/run_program_win32.h"
+
+// The common controls need windows.h first.
+#include <commctrl.h>
+
+#include "app/main_window_win32.h"
+#include "app/single_instance_win32.h"
+#include "app/version_dialog_win32.h"
+#include "handoff/mail_client_dialog_win32.h"
+
+namespace fudekko {
+
+int runProgram(HINSTANCE instance, int showCommand, PointerSource& pointers) {
+  const SingleInstanceGuard guard;
+  // Another copy runs: end at once, without a window and without reading the command line.
+  if (guard.anotherCopyRuns()) return 0;
+
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_COOL_CLASSES | ICC_BAR_CLASSES};
+  ::InitCommonControlsEx(&controls);
+
+  MainWindow mainWindow(instance, pointers);
+  if (!mainWindow.shouldRun()) return 0;
+  MailClientDialog mailClientDialog(instance, mainWindow.handle(),
+                                    {mainWindow.mailClientPath(), mainWindow.sendsThroughMapi()});
+  VersionDialog versionDialog(instance, mainWindow.handle());
+  mainWindow.setDialogs(&mailClientDialog, &versionDialog);
+
+  ::ShowWindow(mainWindow.handle(), showCommand);
+  ::UpdateWindow(mainWindow.handle());
+
+  MSG message;
+  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (mainWindow.translateAccelerator(message)) continue;
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+  return 0;
+}
+
+}  // namespace fudekko
