@@ -10,8 +10,8 @@ namespace fudekko {
 namespace {
 
 // At 96 DPI: the crosshair of a small pen reaches this far from the centre, so that the
-// cursor is at least 11 pixels across.
-constexpr std::int32_t kCrosshairReach = 5;
+// cursor is at least 13 pixels across.
+constexpr std::int32_t kCrosshairReach = 6;
 constexpr std::int32_t kLargestHalf = (kMaxCursorSize - 1) / 2;
 constexpr std::int32_t kThickestRim = 8;
 
@@ -21,10 +21,10 @@ bool isLight(Color color) {
 
 // Whether a shape covers a pixel, from the distance of the pixel's centre to the shape's
 // core and the core's half width. Hard edges keep outlines of a pixel or two crisp and at
-// full contrast; the pen's circle covers the pixels that its stroke covers at least half
-// (surface/ink_rasterizer.cpp).
+// full contrast; the pen's circle covers the pixels that its stroke covers more than half
+// (surface/ink_rasterizer.cpp), which also keeps circles of a whole radius round.
 double covered(double distance, double halfWidth) {
-  return distance <= halfWidth ? 1.0 : 0.0;
+  return distance < halfWidth ? 1.0 : 0.0;
 }
 
 // Distance of (x, y) from the segment from -reach · direction to reach · direction.
@@ -142,7 +142,7 @@ CursorImage penCursorImage(const PenCursorLook& look) {
   const double outer = radius + 2 * rim;
   const double reach =
       std::min<double>(scaleForDpi(kCrosshairReach, look.dpi), kLargestHalf - 1 - 2 * rim);
-  const bool crosshair = outer < reach;
+  const bool crosshair = outer + 2 * rim <= reach;
   const auto half = std::min(
       kLargestHalf, static_cast<std::int32_t>(std::floor(crosshair ? reach + 2 * rim : outer) + 1));
   CursorCanvas canvas(half);

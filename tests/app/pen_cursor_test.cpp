@@ -81,12 +81,13 @@ TEST(PenCursor, CircleFollowsWidthAndDpi) {
                 (across - 1) / 2);
     }
   }
-  // The eraser's empty circle: as the stroke's, it reaches the pixels half its width away.
+  // The eraser's empty circle: as the stroke's, short of the pixels that the stroke
+  // covers just half.
   for (const int dpi : {96, 144, 480}) {
     SCOPED_TRACE(dpi);
     const CursorImage image = penCursorImage({CursorTool::PartialEraser, kWhite, 20, dpi});
     EXPECT_EQ(runFromCentre(image, [](std::uint32_t p) { return p == 0; }),
-              scaledPenWidth(20, dpi) / 2);
+              scaledPenWidth(20, dpi) / 2 - 1);
   }
 }
 
@@ -150,7 +151,7 @@ TEST(PenCursor, ErasersShowTheirOwnOutline) {
 }
 
 // The thinnest pen keeps its one pixel at the hot spot, and a crosshair makes the cursor
-// at least 11 pixels across on white and on black.
+// at least 13 pixels across on white and on black.
 TEST(PenCursor, OnePixelPenStillShows) {
   for (const Color color : {kBlack, kWhite}) {
     const CursorImage image = penCursorImage({CursorTool::Pen, color, 1, 96});
@@ -167,8 +168,8 @@ TEST(PenCursor, OnePixelPenStillShows) {
           bottom = std::max(bottom, y);
         }
       }
-      EXPECT_GE(right - left + 1, 11) << std::hex << color << " over " << background;
-      EXPECT_GE(bottom - top + 1, 11) << std::hex << color << " over " << background;
+      EXPECT_GE(right - left + 1, 13) << std::hex << color << " over " << background;
+      EXPECT_GE(bottom - top + 1, 13) << std::hex << color << " over " << background;
     }
   }
 }
