@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "surface/handwriting_surface.h"
 
@@ -19,12 +20,12 @@ bool isLight(Color color) {
   return 299 * redOf(color) + 587 * greenOf(color) + 114 * blueOf(color) >= 128 * 1000;
 }
 
-// Whether a shape covers a pixel, from the distance of the pixel's centre to the shape's
-// core and the core's half width. Hard edges keep outlines of a pixel or two crisp and at
-// full contrast; the pen's circle covers the pixels that its stroke covers more than half
-// (surface/ink_rasterizer.cpp), which also keeps circles of a whole radius round.
-double covered(double distance, double halfWidth) {
-  return distance < halfWidth ? 1.0 : 0.0;
+// Whether a pixel belongs to a shape, from the distance of the pixel's centre to the
+// shape's core and the core's half width. Hard edges keep outlines of a pixel or two crisp
+// and at full contrast; the pen's circle holds the pixels that its stroke covers more than
+// half (surface/ink_rasterizer.cpp), which also keeps circles of a whole radius round.
+bool inside(double distance, double halfWidth) {
+  return distance < halfWidth;
 }
 
 // Distance of (x, y) from the segment from -reach · direction to reach · direction.
@@ -33,73 +34,37 @@ double distanceToBar(double x, double y, double directionX, double directionY, d
   return std::hypot(x - along * directionX, y - along * directionY);
 }
 
-// Layers of paint laid one over the other with partial coverage, kept premultiplied
-// until the picture is finished. Positions are relative to the centre of the middle
-// pixel.
+std::uint32_t opaque(Color color) {
+  return 0xFF000000u | std::uint32_t{redOf(color)} << 16 | std::uint32_t{greenOf(color)} << 8 |
+         blueOf(color);
+}
+
+// The cursor's pixels, painted shape over shape, clear at first. Positions are relative to
+// the centre of the middle pixel.
 class CursorCanvas {
  public:
   explicit CursorCanvas(std::int32_t half)
-      : half_(half), size_(2 * half + 1), paint_(static_cast<std::size_t>(size_ * size_)) {}
+      : image_{2 * half + 1,
+               {half, half},
+               std::vector<std::uint32_t>(
+                   static_cast<std::size_t>((2 * half + 1) * (2 * half + 1)))} {}
 
-  // Lays `color` over what is there as far as `coverage(x, y)` reaches.
-  template <typename Coverage>
-  void paint(Color color, Coverage coverage) {
-    apply(coverage, [color](Paint& paint, double share) {
-      paint.red = paint.red * (1 - share) + redOf(color) * share;
-      paint.green = paint.green * (1 - share) + greenOf(color) * share;
-      paint.blue = paint.blue * (1 - share) + blueOf(color) * share;
-      paint.alpha = paint.alpha * (1 - share) + share;
-    });
-  }
-
-  // Takes away what is there as far as `coverage(x, y)` reaches.
-  template <typename Coverage>
-  void clear(Coverage coverage) {
-    apply(coverage, [](Paint& paint, double share) {
-      paint.red *= 1 - share;
-      paint.green *= 1 - share;
-      paint.blue *= 1 - share;
-      paint.alpha *= 1 - share;
-    });
-  }
-
-  CursorImage finish() const {
-    CursorImage image{size_, {half_, half_}, {}};
-    image.pixels.reserve(paint_.size());
-    for (const Paint& paint : paint_) {
-      if (paint.alpha <= 0) {
-        image.pixels.push_back(0);
-        continue;
+  // Sets the pixels for which `shape(x, y)` holds to `pixel` (0xAARRGGBB; 0 clears them).
+  template <typename Shape>
+  void paint(std::uint32_t pixel, Shape shape) {
+    const std::int32_t half = image_.hotSpot.x;
+    auto at = image_.pixels.begin();
+    for (std::int32_t y = -half; y <= half; ++y) {
+      for (std::int32_t x = -half; x <= half; ++x, ++at) {
+        if (shape(double(x), double(y))) *at = pixel;
       }
-      const auto channel = [&](double premultiplied) {
-        return static_cast<std::uint32_t>(
-            std::lround(std::min(premultiplied / paint.alpha, 255.0)));
-      };
-      image.pixels.push_back(static_cast<std::uint32_t>(std::lround(paint.alpha * 255)) << 24 |
-                             channel(paint.red) << 16 | channel(paint.green) << 8 |
-                             channel(paint.blue));
     }
-    return image;
   }
+
+  CursorImage finish() && { return std::move(image_); }
 
  private:
-  struct Paint {
-    double red = 0, green = 0, blue = 0, alpha = 0;
-  };
-
-  template <typename Coverage, typename Blend>
-  void apply(Coverage coverage, Blend blend) {
-    for (std::int32_t y = 0; y < size_; ++y) {
-      for (std::int32_t x = 0; x < size_; ++x) {
-        const double share = coverage(double(x - half_), double(y - half_));
-        if (share > 0) blend(paint_[static_cast<std::size_t>(y * size_ + x)], share);
-      }
-    }
-  }
-
-  std::int32_t half_;
-  std::int32_t size_;
-  std::vector<Paint> paint_;
+  CursorImage image_;
 };
 
 // A light bar with a dark core through the centre, in the direction given, cut off at
@@ -108,16 +73,16 @@ void paintBar(CursorCanvas& canvas, double directionX, double directionY, double
               double coreHalfWidth, double rim, double within) {
   const auto bar = [=](double halfWidth) {
     return [=](double x, double y) {
-      return covered(distanceToBar(x, y, directionX, directionY, reach), halfWidth) *
-             covered(std::hypot(x, y), within);
+      return inside(distanceToBar(x, y, directionX, directionY, reach), halfWidth) &&
+             inside(std::hypot(x, y), within);
     };
   };
-  canvas.paint(kWhite, bar(coreHalfWidth + rim));
-  canvas.paint(kBlack, bar(coreHalfWidth));
+  canvas.paint(opaque(kWhite), bar(coreHalfWidth + rim));
+  canvas.paint(opaque(kBlack), bar(coreHalfWidth));
 }
 
 auto disc(double radius) {
-  return [radius](double x, double y) { return covered(std::hypot(x, y), radius); };
+  return [radius](double x, double y) { return inside(std::hypot(x, y), radius); };
 }
 
 }  // namespace
@@ -135,8 +100,8 @@ PenCursorLook penCursorLook(const HandwritingSurface& surface) {
 CursorImage penCursorImage(const PenCursorLook& look) {
   // One pixel at 96 DPI; bounded so that the rings leave room for a circle at any DPI.
   const double rim = std::clamp(scaleForDpi(1, look.dpi), 1, kThickestRim);
-  // Both rings and their soft edge fit inside the largest cursor: only a pen far wider
-  // than any the program offers is drawn smaller than its strokes.
+  // Both rings fit inside the largest cursor: only a pen far wider than any the program
+  // offers is drawn smaller than its strokes.
   const double radius =
       std::min(scaledPenWidth(look.width96, look.dpi) / 2.0, kLargestHalf - 0.5 - 2 * rim);
   const double outer = radius + 2 * rim;
@@ -155,18 +120,14 @@ CursorImage penCursorImage(const PenCursorLook& look) {
   const bool pen = look.tool == CursorTool::Pen;
   // Next to the pen's colour the ring that contrasts with it; outside it the other one.
   const Color inner = pen && !isLight(look.color) ? kWhite : kBlack;
-  canvas.paint(inner == kBlack ? kWhite : kBlack, disc(outer));
-  canvas.paint(inner, disc(radius + rim));
-  if (pen) {
-    canvas.paint(look.color, disc(radius));
-  } else {
-    canvas.clear(disc(radius));
-  }
+  canvas.paint(opaque(inner == kBlack ? kWhite : kBlack), disc(outer));
+  canvas.paint(opaque(inner), disc(radius + rim));
+  canvas.paint(pen ? opaque(look.color) : 0, disc(radius));
   if (look.tool == CursorTool::StrokeEraser) {
     // Struck through inside the ring, as the eraser button shows the stroke eraser.
     paintBar(canvas, std::sqrt(0.5), std::sqrt(0.5), radius, rim, rim, radius);
   }
-  return canvas.finish();
+  return std::move(canvas).finish();
 }
 
 }  // namespace fudekko

@@ -33,9 +33,10 @@ PenCursorLook penCursorLook(const HandwritingSurface& surface);
 // of the program needs more (the widest, 20 pixels at 500 %, is 100 pixels).
 inline constexpr std::int32_t kMaxCursorSize = 128;
 
-// A square cursor picture, rows top-down, each pixel 0xAARRGGBB with straight (not
-// premultiplied) alpha: in memory blue, green, red, alpha, as a 32-bit DIB holds it. The
-// size is odd and the hot spot is the middle pixel, where a stroke's centre lands.
+// A square cursor picture, rows top-down, each pixel 0xAARRGGBB (in memory blue, green,
+// red, alpha, as a 32-bit DIB holds it), either opaque or wholly clear (0), so that any
+// reading of the alpha channel shows it alike. The size is odd and the hot spot is the
+// middle pixel, where a stroke's centre lands.
 struct CursorImage {
   std::int32_t size = 0;
   Point hotSpot;
