@@ -114,6 +114,8 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       onCommand(LOWORD(wParam));
+      // The pen, the eraser or the mode may have changed under the pointer.
+      PenCursor::refresh(handle());
       return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
@@ -133,6 +135,12 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TABLET_QUERYSYSTEMGESTURESTATUS:
       return win32::systemGestureStatus(handle(), {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)},
                                         drawingTop_);
+    case WM_SETCURSOR:
+      if (penCursor_.onSetCursor(handle(), wParam, lParam, handwriting(), drawingArea(),
+                                 penCursorLook(surface_))) {
+        return TRUE;
+      }
+      break;
     case WM_ENDSESSION:
       // The process may end at any moment after this: nothing is stored from here on.
       if (wParam) sessionEnding_ = true;
@@ -296,6 +304,7 @@ void MainWindow::applyDpi() {
   toolBar_->setDpi(dpi_, toolBarFont.get());
   textArea_->setDpi(dpi_);
   toolBarFont_ = std::move(toolBarFont);
+  PenCursor::refresh(handle());
 }
 
 // In handwriting mode the pictures keep their pixels at a new DPI, and the window

@@ -11,6 +11,7 @@
 
 #include "app/discard_question_win32.h"
 #include "app/pen_controls_win32.h"
+#include "app/pen_cursor_win32.h"
 #include "app/picture_commands_win32.h"
 #include "app/tool_bar_win32.h"
 #include "app/window_size_cap.h"
@@ -145,6 +146,7 @@ class MainWindow : public win32::Window<MainWindow> {
   int drawingTop_ = 0;
   win32::DrawingAreaMouse mouse_;
   win32::DrawingAreaPointer pointer_;
+  PenCursor penCursor_;
 
   MailClientDialog* mailClientDialog_ = nullptr;
   VersionDialog* versionDialog_ = nullptr;

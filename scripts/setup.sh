@@ -6,6 +6,7 @@ packages=(
   cmake ninja-build g++ pkg-config python3
   g++-mingw-w64-x86-64 libz-mingw-w64-dev
   wine wine64 xvfb x11-utils
+  libxcursor1 libxfixes3  # Wine's colour cursors, and reading them back in the tests
   zlib1g-dev libgtest-dev libbenchmark-dev
   libpng-dev libgif-dev
   clang libclang-rt-14-dev

@@ -46,6 +46,9 @@ inline void deleteDc(HDC dc) {
 inline void destroyIcon(HICON icon) {
   ::DestroyIcon(icon);
 }
+inline void destroyCursor(HCURSOR cursor) {
+  ::DestroyCursor(cursor);
+}
 inline void destroyMenu(HMENU menu) {
   ::DestroyMenu(menu);
 }
@@ -60,6 +63,8 @@ using Brush = UniqueHandle<HBRUSH, deleteGdiObject>;
 using Pen = UniqueHandle<HPEN, deleteGdiObject>;
 using MemoryDc = UniqueHandle<HDC, deleteDc>;
 using Icon = UniqueHandle<HICON, destroyIcon>;
+// A cursor the program made itself (CreateIconIndirect); never a shared one from LoadCursor.
+using Cursor = UniqueHandle<HCURSOR, destroyCursor>;
 using Menu = UniqueHandle<HMENU, destroyMenu>;
 using Accelerators = UniqueHandle<HACCEL, destroyAcceleratorTable>;
 

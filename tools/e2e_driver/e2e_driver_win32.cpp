@@ -17,6 +17,7 @@
 //   e2e_driver stroke HWND X1 Y1 X2 Y2 [X Y...]   (client coordinates, left button: down,
 //                                                  moves, up at the last point)
 //   e2e_driver input-drag X1 Y1 X2 Y2 [STEPS]     (screen coordinates, left button)
+//   e2e_driver input-move X Y                      (screen coordinates, no button)
 //   e2e_driver key VK [VK...]                       (press in order, release in reverse)
 //   e2e_driver foreground HWND [--timeout MS]      (with a time-out, waits until it has
 //                                                   the keyboard focus)
@@ -402,7 +403,7 @@ int usage() {
   print(
       "usage: e2e_driver "
       "list|find|gone|exists|text|children|enabled|rect|message|post|settext|mouse|stroke|"
-      "input-drag|key|foreground|pixel|screenshot|move|hold|clipboard ...");
+      "input-drag|input-move|key|foreground|pixel|screenshot|move|hold|clipboard ...");
   return 2;
 }
 
@@ -476,6 +477,10 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"mouse" && argc >= 6) return mouse(argc, argv);
   if (command == L"stroke" && argc >= 7) return stroke(argc, argv);
   if (command == L"input-drag" && argc >= 6) return inputDrag(argc, argv);
+  if (command == L"input-move" && argc >= 4) {
+    sendMouseInput(int(number(2)), int(number(3)), 0);
+    return 0;
+  }
   if (command == L"key") {
     std::vector<WORD> keys;
     for (int i = 2; i < argc; ++i) keys.push_back(static_cast<WORD>(number(i)));
