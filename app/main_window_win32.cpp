@@ -233,7 +233,8 @@ void MainWindow::readSettings() {
 }
 
 void MainWindow::takeCommandLineAndDraft() {
-  const CommandLineStep step = planCommandLine(splitCommandLine(wideToSjis(::GetCommandLineW())));
+  // As UTF-8: a draft's path may hold characters that code page 932 does not have.
+  const CommandLineStep step = planCommandLine(splitCommandLine(wideToUtf8(::GetCommandLineW())));
   attachmentFormat_ = attachmentFormatFromSwitch(step.imageFormat);
   formatSwitched_ = !step.imageFormat.empty();
   if (step.action == CommandLineStep::Action::EndProgram) {
@@ -246,12 +247,10 @@ void MainWindow::takeCommandLineAndDraft() {
   updateEditMenu();
   headerLines_ = std::move(taken.headerLines);
   subject_ = std::move(taken.subject);
-  // A draft that cannot be read leaves an empty text area and a working window, and
-  // Send refuses rather than hand back an empty mail in its place.
-  if (taken.notTakenIn) {
-    draftNotLoaded_ = step.draftPath;
-    win32::showErrorMessage(handle(), *taken.notTakenIn);
-  }
+  // A draft that cannot be read, or only up to a zero byte, leaves a working window, and
+  // Send refuses rather than hand back less than the mail in its place.
+  draftRefusal_ = std::move(taken.sendRefusal);
+  if (taken.messageAtLoad) win32::showErrorMessage(handle(), *taken.messageAtLoad);
 }
 
 void MainWindow::createPictures() {
@@ -345,8 +344,10 @@ void MainWindow::onOpenCommand() {
   const std::optional<std::wstring> picked = openDialog_.pick(handle());
   if (!picked) return;
   // Opening a file starts the text history anew: the file's text is not the user's edit.
-  textArea_->load([&](TextLines& lines) { loadTextFile(lines, wideToSjis(*picked)); });
+  std::optional<std::string> cut;
+  textArea_->load([&](TextLines& lines) { cut = loadTextFile(lines, {wideToUtf8(*picked)}); });
   updateEditMenu();
+  if (cut) win32::showErrorMessage(handle(), *cut);
 }
 
 void MainWindow::showMailClientDialog() {
@@ -373,7 +374,7 @@ void MainWindow::onSendButtonClick() {
   const SendResult result =
       win32::sendFromMainWindow(handle(),
                                 {mailClientPath_, subject_, headerLines_, attachmentFormat_,
-                                 draftNotLoaded_, sendsThroughMapi_, formatSwitched_, draftNamed_},
+                                 draftRefusal_, sendsThroughMapi_, formatSwitched_, draftNamed_},
                                 textArea_->lines(), surface_.composite());
   sent_ = result == SendResult::Sent;
   // Send said so already; the user names the mail client now.

@@ -12,6 +12,14 @@ namespace {
 
 constexpr std::string_view kLineBreak = "\r\n";
 
+// A folder gets a message of its own: "cannot open" would leave the user guessing.
+[[noreturn]] void throwUnreadable(const Utf8Path& path) {
+  if (pathKind(path) == PathKind::Folder) {
+    throw Error(formatWithPath("%s はフォルダなので、下書きとして読み込めません", path));
+  }
+  throw FileOpenError(path);
+}
+
 // Sets `text` into the area. Memory that runs out on the way is the same as a text
 // that does not fit: the area keeps its former text either way.
 void setAreaText(TextLines& area, const std::string& text) {
@@ -55,11 +63,11 @@ void loadText(TextLines& area, std::string_view bytes) {
   }
 }
 
-std::string readTextFile(const std::string& path, std::size_t limit) {
+TextFileBytes readTextFile(const Utf8Path& path, std::size_t limit) {
   std::FILE* file = openFileForReading(path);
-  if (!file) throw FileOpenError(path);
+  if (!file) throwUnreadable(path);
   const FileCloser closer{file};
-  std::string bytes;
+  TextFileBytes read;
   char buffer[65536];
   std::size_t got;
   try {
@@ -67,19 +75,26 @@ std::string readTextFile(const std::string& path, std::size_t limit) {
       const std::string_view chunk(buffer, got);
       const std::size_t zero = chunk.find('\0');
       const std::size_t keep = zero == std::string_view::npos ? got : zero;
-      if (keep > limit - bytes.size()) throw TextTooLargeError();
-      bytes.append(buffer, keep);
-      if (zero != std::string_view::npos) return bytes;
+      if (keep > limit - read.bytes.size()) throw TextTooLargeError();
+      read.bytes.append(buffer, keep);
+      if (zero != std::string_view::npos) {
+        read.cutAtZeroByte = true;
+        return read;
+      }
     }
   } catch (const std::bad_alloc&) {
     throw TextTooLargeError();
   }
-  if (std::ferror(file)) throw FileOpenError(path);
-  return bytes;
+  // Where a folder opens as a file, reading it fails.
+  if (std::ferror(file)) throwUnreadable(path);
+  return read;
 }
 
-void loadTextFile(TextLines& area, const std::string& path) {
-  loadText(area, readTextFile(path, area.capacity()));
+std::optional<std::string> loadTextFile(TextLines& area, const Utf8Path& path) {
+  const TextFileBytes read = readTextFile(path, area.capacity());
+  loadText(area, read.bytes);
+  if (!read.cutAtZeroByte) return std::nullopt;
+  return formatWithPath(kZeroByteMessage, path);
 }
 
 std::optional<std::string> subjectOfHeaderLine(std::string_view line) {
@@ -124,8 +139,11 @@ TakenDraft takeInDraft(const CommandLineStep& step, TextLines& area) {
   }
   try {
     std::string text;
+    bool cut = false;
     try {
-      text = normaliseLineEnds(readTextFile(step.draftPath, area.capacity()));
+      TextFileBytes read = readTextFile(step.draftPath, area.capacity());
+      cut = read.cutAtZeroByte;
+      text = normaliseLineEnds(read.bytes);
     } catch (const std::bad_alloc&) {
       throw TextTooLargeError();
     }
@@ -133,9 +151,14 @@ TakenDraft takeInDraft(const CommandLineStep& step, TextLines& area) {
     setAreaText(area, std::string(parts.body));
     if (parts.subject) taken.subject = std::move(*parts.subject);
     taken.headerLines = std::move(parts.headerLines);
+    if (cut) {
+      taken.messageAtLoad = formatWithPath(kZeroByteMessage, step.draftPath);
+      taken.sendRefusal = formatWithPath(kDraftCutMessage, step.draftPath);
+    }
     return taken;
   } catch (const Error& error) {
-    taken.notTakenIn = error.what();
+    taken.messageAtLoad = error.what();
+    taken.sendRefusal = formatWithPath(kDraftNotLoadedMessage, step.draftPath);
   }
   // The area keeps its text; its own header lines are taken as without a draft.
   takeHeaderLines(area, taken.headerLines, taken.subject);

@@ -83,14 +83,8 @@ class TemporaryFile {
 
 class SaveAsError : public Error {
  public:
-  explicit SaveAsError(const std::wstring& target) : Error(messageFor(target)) {}
-
- private:
-  static std::string messageFor(const std::wstring& target) {
-    std::string message = kSaveAsWriteFailedMessage;
-    message.replace(message.find("%s"), 2, wideToUtf8(target));
-    return message;
-  }
+  explicit SaveAsError(const std::wstring& target)
+      : Error(formatWithPath(kSaveAsWriteFailedMessage, Utf8Path{wideToUtf8(target)})) {}
 };
 
 // One showing of the dialog: the path as the dialog gives it and the chosen type.

@@ -105,7 +105,8 @@ std::string SendPlatformWin32::temporaryFolder() {
     shortName.resize(length);
     if (auto sjis = exactSjis(shortName)) return *sjis;
   }
-  throw TemporaryFolderError("一時フォルダ %s の名前をファイル名に使えません", wideToSjis(folder));
+  throw TemporaryFolderError("一時フォルダ %s の名前をファイル名に使えません",
+                             Utf8Path{wideToUtf8(folder)});
 }
 
 std::string SendPlatformWin32::createTemporaryFile(const std::string& folder,
