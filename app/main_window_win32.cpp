@@ -39,7 +39,7 @@ using win32::kDrawingButtonId;
 }  // namespace
 
 MainWindow::MainWindow(HINSTANCE instance)
-    : instance_(instance), settingsFile_(settingsPathFor(wideToSjis(win32::programPath()))) {
+    : instance_(instance), settingsFile_(settingsPathFor(win32::programPathInSjis())) {
   registerClass(instance, kClassName, ::GetSysColorBrush(COLOR_BTNFACE),
                 ::LoadIconW(instance, MAKEINTRESOURCEW(1)));
   win32::Menu menu = createMainMenu();

@@ -437,7 +437,7 @@ def move_draft(mail, path):
 
 def test_unicode_and_long_paths(session):
     """A draft in a folder and under a name that code page 932 cannot spell opens, and
-    Send hands it back whole; so does a draft whose path is longer than 260 characters."""
+    Send hands it back whole; a draft whose path is longer than 260 characters opens."""
     mail = Mail(session, ["To: a@example.com", "Subject: Re: Hello"], list(BODY))
     move_draft(mail, session.folder / UNICODE_FOLDER / UNICODE_DRAFT)
     process = mail.start_as_editor("/PNG")
@@ -446,11 +446,18 @@ def test_unicode_and_long_paths(session):
     mail.press_send(window.hwnd)
     finish_round_trip(mail, ".png", "Re_ Hello")
 
+    # Started from a folder that code page 932 cannot spell, the program still keeps its
+    # settings beside it (the pen is stored at the first start), with no report of a
+    # failed write in the way of the window.
+    program = session.install_program(f"{UNICODE_FOLDER}/プログラム")
     deep = session.folder.joinpath(*[f"{i}_" + "d" * 60 for i in range(4)])
     move_draft(mail, deep / UNICODE_DRAFT)
     check(len(windows_path(mail.draft)) > 260, "the long path is not longer than 260")
-    window = MainWindow(session, mail.program, "/PNG", windows_path(mail.draft))
+    window = MainWindow(session, program, "/PNG", windows_path(mail.draft))
     check(window.text().startswith(BODY[0]), f"the long path loaded {window.text()!r}")
+    settings = program.parent / "Fudek.ini"
+    check(settings.exists() and b"PenColor" in settings.read_bytes(),
+          "no settings file beside the program")
     window.close()
 
 
