@@ -40,7 +40,7 @@ using win32::kDrawingButtonId;
 
 MainWindow::MainWindow(HINSTANCE instance, PointerSource& pointers)
     : instance_(instance),
-      settingsFile_(settingsPathFor(wideToSjis(win32::programPath()))),
+      settingsFile_(settingsPathFor(win32::programPathInSjis())),
       pointer_(pointers) {
   registerClass(instance, kClassName, ::GetSysColorBrush(COLOR_BTNFACE),
                 ::LoadIconW(instance, MAKEINTRESOURCEW(1)));
@@ -252,7 +252,8 @@ void MainWindow::readSettings() {
 }
 
 void MainWindow::takeCommandLineAndDraft() {
-  const CommandLineStep step = planCommandLine(splitCommandLine(wideToSjis(::GetCommandLineW())));
+  // As UTF-8: a draft's path may hold characters that code page 932 does not have.
+  const CommandLineStep step = planCommandLine(splitCommandLine(wideToUtf8(::GetCommandLineW())));
   attachmentFormat_ = attachmentFormatFromSwitch(step.imageFormat);
   formatSwitched_ = !step.imageFormat.empty();
   if (step.action == CommandLineStep::Action::EndProgram) {
@@ -266,12 +267,10 @@ void MainWindow::takeCommandLineAndDraft() {
   headerLines_ = std::move(taken.headerLines);
   subject_ = std::move(taken.subject);
   draftByteOrderMark_ = taken.encoding.byteOrderMark;
-  // A draft that cannot be read leaves an empty text area and a working window, and
-  // Send refuses rather than hand back an empty mail in its place.
-  if (taken.notTakenIn) {
-    draftNotLoaded_ = step.draftPath;
-    win32::showErrorMessage(handle(), *taken.notTakenIn);
-  }
+  // A draft that cannot be read, or only up to a zero byte, leaves a working window, and
+  // Send refuses rather than hand back less than the mail in its place.
+  draftRefusal_ = std::move(taken.sendRefusal);
+  if (taken.messageAtLoad) win32::showErrorMessage(handle(), *taken.messageAtLoad);
 }
 
 void MainWindow::createPictures() {
@@ -366,8 +365,10 @@ void MainWindow::onOpenCommand() {
   const std::optional<std::wstring> picked = openDialog_.pick(handle());
   if (!picked) return;
   // Opening a file starts the text history anew: the file's text is not the user's edit.
-  textArea_->load([&](TextLines& lines) { loadTextFile(lines, wideToSjis(*picked)); });
+  std::optional<std::string> cut;
+  textArea_->load([&](TextLines& lines) { cut = loadTextFile(lines, {wideToUtf8(*picked)}); });
   updateEditMenu();
+  if (cut) win32::showErrorMessage(handle(), *cut);
 }
 
 void MainWindow::showMailClientDialog() {
@@ -393,8 +394,8 @@ void MainWindow::showVersionDialog() {
 void MainWindow::onSendButtonClick() {
   const SendResult result = win32::sendFromMainWindow(
       handle(),
-      {mailClientPath_, subject_, headerLines_, attachmentFormat_, draftNotLoaded_,
-       sendsThroughMapi_, formatSwitched_, draftNamed_, draftByteOrderMark_},
+      {mailClientPath_, subject_, headerLines_, attachmentFormat_, draftRefusal_, sendsThroughMapi_,
+       formatSwitched_, draftNamed_, draftByteOrderMark_},
       textArea_->lines(), surface_.composite());
   sent_ = result == SendResult::Sent;
   // Send said so already; the user names the mail client now.

@@ -129,8 +129,8 @@ class MainWindow : public win32::Window<MainWindow> {
   bool formatSwitched_ = false;
   std::string mailClientPath_;
   bool sendsThroughMapi_ = false;
-  // Set when the command line named a draft that could not be taken in.
-  std::optional<std::string> draftNotLoaded_;
+  // Send's refusal, when the command line named a draft that was not taken in whole.
+  std::optional<std::string> draftRefusal_;
   // Set when the command line named a draft: only then is the pending send window ours.
   bool draftNamed_ = false;
   // The draft began with UTF-8's byte-order mark; Send writes it back so.

@@ -6,6 +6,7 @@
 
 #ifdef _WIN32
 #include <share.h>
+#include <windows.h>
 #endif
 
 #include "common/errors.h"
@@ -28,6 +29,62 @@ std::FILE* openFile(const std::string& path, const char* mode) {
 std::FILE* openFileForReading(const std::string& path) {
   return openFile(path, "rb");
 }
+
+#ifdef _WIN32
+
+namespace {
+
+// The wide path, in its extended form when it is too long for the classic limit: that
+// form takes only an absolute path of backslashes without "." or "..", so it is made
+// from the full path name.
+std::wstring widePathForFileApi(const Utf8Path& path) {
+  std::wstring wide = utf8ToWide(path.utf8);
+  // Already extended, or a device's name.
+  if (wide.size() < MAX_PATH || wide.starts_with(LR"(\\?\)") || wide.starts_with(LR"(\\.\)"))
+    return wide;
+  const DWORD needed = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return wide;
+  std::wstring full(needed, L'\0');
+  const DWORD length = ::GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return wide;
+  full.resize(length);
+  if (full.starts_with(LR"(\\)")) return LR"(\\?\UNC\)" + full.substr(2);
+  return LR"(\\?\)" + full;
+}
+
+}  // namespace
+
+std::FILE* openFileForReading(const Utf8Path& path) {
+  return _wfsopen(widePathForFileApi(path).c_str(), L"rb", _SH_DENYWR);
+}
+
+PathKind pathKind(const Utf8Path& path) {
+  const DWORD attributes = ::GetFileAttributesW(widePathForFileApi(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+                   error == ERROR_INVALID_NAME || error == ERROR_BAD_NETPATH
+               ? PathKind::Missing
+               : PathKind::File;
+  }
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::Folder : PathKind::File;
+}
+
+#else
+
+std::FILE* openFileForReading(const Utf8Path& path) {
+  return std::fopen(path.utf8.c_str(), "rb");
+}
+
+PathKind pathKind(const Utf8Path& path) {
+  struct stat info;
+  if (::stat(path.utf8.c_str(), &info) != 0) {
+    return errno == ENOENT || errno == ENOTDIR ? PathKind::Missing : PathKind::File;
+  }
+  return S_ISDIR(info.st_mode) ? PathKind::Folder : PathKind::File;
+}
+
+#endif
 
 void ByteSink::writeLe16(std::uint16_t value) {
   std::uint8_t bytes[2];

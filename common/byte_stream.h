@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "common/utf8_path.h"
+
 namespace fudekko {
 
 // The byte orders of the file formats, stored into a buffer.
@@ -66,6 +68,16 @@ class FileSink : public ByteSink {
 // Opens a file (Shift-JIS path) for reading in binary mode, others may read it
 // too but not write it; null when it cannot be opened.
 std::FILE* openFileForReading(const std::string& path);
+
+// The same for a path carried as UTF-8. On Windows a path too long for the classic
+// limit of 260 characters is opened through its extended form ("\\?\C:\...").
+std::FILE* openFileForReading(const Utf8Path& path);
+
+// What stands at a path: nothing, a folder, or a file (anything else the system opens
+// as one, a device say). A path that cannot be looked at for another reason (access
+// denied) counts as a file, so that opening it tells why.
+enum class PathKind { Missing, Folder, File };
+PathKind pathKind(const Utf8Path& path);
 
 // Closes the file it holds when it goes.
 struct FileCloser {

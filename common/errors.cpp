@@ -4,11 +4,15 @@
 
 namespace fudekko {
 
-std::string formatWithPath(const char* messageUtf8, const std::string& pathSjis) {
+std::string formatWithPath(const char* messageUtf8, const Utf8Path& path) {
   std::string text = messageUtf8;
   const auto at = text.find("%s");
-  if (at != std::string::npos) text.replace(at, 2, sjisToUtf8(pathSjis));
+  if (at != std::string::npos) text.replace(at, 2, path.utf8);
   return text;
+}
+
+std::string formatWithPath(const char* messageUtf8, const std::string& pathSjis) {
+  return formatWithPath(messageUtf8, Utf8Path{sjisToUtf8(pathSjis)});
 }
 
 FileCreateError::FileCreateError(const std::string& path)
@@ -20,7 +24,9 @@ FileWriteError::FileWriteError(const std::string& path, bool diskFull)
                                           : "ファイル %s を書き込めません",
                                       path)) {}
 
-FileOpenError::FileOpenError(const std::string& path)
+FileOpenError::FileOpenError(const std::string& path) : FileOpenError(Utf8Path{sjisToUtf8(path)}) {}
+
+FileOpenError::FileOpenError(const Utf8Path& path)
     : Error(formatWithPath("ファイル %s は開けません", path)) {}
 
 }  // namespace fudekko

@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "common/utf8_path.h"
+
 namespace fudekko {
 
 class Error : public std::runtime_error {
@@ -33,6 +35,7 @@ class FileCreateError : public Error {
 class FileOpenError : public Error {
  public:
   explicit FileOpenError(const std::string& path);
+  explicit FileOpenError(const Utf8Path& path);
 };
 
 // A stream stored fewer bytes than it was asked to (a full disk, say).
@@ -53,5 +56,7 @@ class FileWriteError : public StreamWriteError {
 
 // Replaces the first "%s" of a UTF-8 message with a Shift-JIS path shown as UTF-8.
 std::string formatWithPath(const char* messageUtf8, const std::string& pathSjis);
+// The same with a path that came as UTF-8: shown as it is, whatever its characters.
+std::string formatWithPath(const char* messageUtf8, const Utf8Path& path);
 
 }  // namespace fudekko

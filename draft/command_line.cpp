@@ -11,8 +11,9 @@ bool separates(char c) {
 }  // namespace
 
 std::vector<std::string> splitCommandLine(std::string_view commandLine) {
-  // Shift-JIS trail bytes are 0x40 and above, so neither a quote nor a blank can be
-  // part of a two-byte character: a byte-wise scan is safe.
+  // Shift-JIS trail bytes are 0x40 and above and every byte of a UTF-8 sequence is 0x80
+  // and above, so neither a quote nor a blank can be part of a character of more than
+  // one byte: a byte-wise scan is safe.
   std::vector<std::string> arguments;
   std::size_t at = 0;
   const std::size_t end = commandLine.size();
@@ -43,7 +44,7 @@ std::string formatSwitch(std::string_view argument) {
 }
 
 CommandLineStep planCommandLine(const std::vector<std::string>& arguments,
-                                const std::function<bool(const std::string&)>& isFile) {
+                                const std::function<bool(const Utf8Path&)>& exists) {
   CommandLineStep step;
   if (arguments.size() < 2) return step;
   std::size_t fileArgument = 1;
@@ -52,14 +53,15 @@ CommandLineStep planCommandLine(const std::vector<std::string>& arguments,
     fileArgument = 2;
   }
   if (arguments.size() <= fileArgument) return step;
-  step.draftPath = arguments[fileArgument];
-  step.action = isFile(step.draftPath) ? CommandLineStep::Action::LoadDraft
+  step.draftPath = Utf8Path{arguments[fileArgument]};
+  step.action = exists(step.draftPath) ? CommandLineStep::Action::LoadDraft
                                        : CommandLineStep::Action::EndProgram;
   return step;
 }
 
 CommandLineStep planCommandLine(const std::vector<std::string>& arguments) {
-  return planCommandLine(arguments, [](const std::string& path) { return isPlainFile(path); });
+  return planCommandLine(arguments,
+                         [](const Utf8Path& path) { return pathKind(path) != PathKind::Missing; });
 }
 
 }  // namespace fudekko

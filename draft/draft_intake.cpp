@@ -13,6 +13,14 @@ namespace {
 
 constexpr std::string_view kLineBreak = "\r\n";
 
+// A folder gets a message of its own: "cannot open" would leave the user guessing.
+[[noreturn]] void throwUnreadable(const Utf8Path& path) {
+  if (pathKind(path) == PathKind::Folder) {
+    throw Error(formatWithPath("%s はフォルダなので、下書きとして読み込めません", path));
+  }
+  throw FileOpenError(path);
+}
+
 // Sets `text` into the area. Memory that runs out on the way is the same as a text
 // that does not fit: the area keeps its former text either way.
 void setAreaText(TextLines& area, const std::string& text) {
@@ -56,11 +64,11 @@ void loadText(TextLines& area, std::string_view bytes) {
   }
 }
 
-std::string readTextFile(const std::string& path, std::size_t limit) {
+TextFileBytes readTextFile(const Utf8Path& path, std::size_t limit) {
   std::FILE* file = openFileForReading(path);
-  if (!file) throw FileOpenError(path);
+  if (!file) throwUnreadable(path);
   const FileCloser closer{file};
-  std::string bytes;
+  TextFileBytes read;
   char buffer[65536];
   std::size_t got;
   try {
@@ -68,15 +76,19 @@ std::string readTextFile(const std::string& path, std::size_t limit) {
       const std::string_view chunk(buffer, got);
       const std::size_t zero = chunk.find('\0');
       const std::size_t keep = zero == std::string_view::npos ? got : zero;
-      if (keep > limit - bytes.size()) throw TextTooLargeError();
-      bytes.append(buffer, keep);
-      if (zero != std::string_view::npos) return bytes;
+      if (keep > limit - read.bytes.size()) throw TextTooLargeError();
+      read.bytes.append(buffer, keep);
+      if (zero != std::string_view::npos) {
+        read.cutAtZeroByte = true;
+        return read;
+      }
     }
   } catch (const std::bad_alloc&) {
     throw TextTooLargeError();
   }
-  if (std::ferror(file)) throw FileOpenError(path);
-  return bytes;
+  // Where a folder opens as a file, reading it fails.
+  if (std::ferror(file)) throwUnreadable(path);
+  return read;
 }
 
 DraftEncoding detectDraftEncoding(std::string_view bytes) {
@@ -88,14 +100,16 @@ DraftEncoding detectDraftEncoding(std::string_view bytes) {
           false};
 }
 
-void loadTextFile(TextLines& area, const std::string& path) {
-  std::string bytes = readTextFile(path, area.capacity());
-  const DraftEncoding file = detectDraftEncoding(bytes);
-  if (file.byteOrderMark) bytes.erase(0, kUtf8ByteOrderMark.size());
+std::optional<std::string> loadTextFile(TextLines& area, const Utf8Path& path) {
+  TextFileBytes read = readTextFile(path, area.capacity());
+  const DraftEncoding file = detectDraftEncoding(read.bytes);
+  if (file.byteOrderMark) read.bytes.erase(0, kUtf8ByteOrderMark.size());
   if (file.encoding != area.encoding()) {
-    bytes = fromWide(toWide(bytes, file.encoding), area.encoding());
+    read.bytes = fromWide(toWide(read.bytes, file.encoding), area.encoding());
   }
-  loadText(area, bytes);
+  loadText(area, read.bytes);
+  if (!read.cutAtZeroByte) return std::nullopt;
+  return formatWithPath(kZeroByteMessage, path);
 }
 
 std::optional<std::string> subjectOfHeaderLine(std::string_view line, TextEncoding encoding) {
@@ -144,11 +158,13 @@ TakenDraft takeInDraft(const CommandLineStep& step, TextLines& area) {
   try {
     std::string text;
     DraftEncoding encoding;
+    bool cut = false;
     try {
-      std::string bytes = readTextFile(step.draftPath, area.capacity());
-      encoding = detectDraftEncoding(bytes);
-      if (encoding.byteOrderMark) bytes.erase(0, kUtf8ByteOrderMark.size());
-      text = normaliseLineEnds(bytes);
+      TextFileBytes read = readTextFile(step.draftPath, area.capacity());
+      cut = read.cutAtZeroByte;
+      encoding = detectDraftEncoding(read.bytes);
+      if (encoding.byteOrderMark) read.bytes.erase(0, kUtf8ByteOrderMark.size());
+      text = normaliseLineEnds(read.bytes);
     } catch (const std::bad_alloc&) {
       throw TextTooLargeError();
     }
@@ -164,9 +180,14 @@ TakenDraft takeInDraft(const CommandLineStep& step, TextLines& area) {
     if (parts.subject) taken.subject = toSjis(*parts.subject, encoding.encoding);
     taken.headerLines = std::move(parts.headerLines);
     taken.encoding = encoding;
+    if (cut) {
+      taken.messageAtLoad = formatWithPath(kZeroByteMessage, step.draftPath);
+      taken.sendRefusal = formatWithPath(kDraftCutMessage, step.draftPath);
+    }
     return taken;
   } catch (const Error& error) {
-    taken.notTakenIn = error.what();
+    taken.messageAtLoad = error.what();
+    taken.sendRefusal = formatWithPath(kDraftNotLoadedMessage, step.draftPath);
   }
   // The area keeps its text; its own header lines are taken as without a draft.
   takeHeaderLines(area, taken.headerLines, taken.subject);

@@ -8,6 +8,7 @@
 #include "win32/dpi_win32.h"
 #include "win32/fonts_win32.h"
 #include "win32/modal_dialog_win32.h"
+#include "win32/sjis_path_win32.h"
 #include "win32/window_text_win32.h"
 
 namespace fudekko {
@@ -43,12 +44,8 @@ constexpr wchar_t kMapiCheckBoxText[] = L"既定のメールソフトで送る (
 // The settings keep paths in Shift-JIS. A picked path with a character that has no
 // Shift-JIS form would name no file after the round trip; its short form does.
 std::wstring pathKeptInShiftJis(const std::wstring& path) {
-  if (sjisToWide(wideToSjis(path)) == path) return path;
-  std::wstring shortPath(kFileNameCapacity, L'\0');
-  const DWORD length = ::GetShortPathNameW(path.c_str(), shortPath.data(), DWORD(shortPath.size()));
-  if (length == 0 || length >= shortPath.size()) return path;
-  shortPath.resize(length);
-  return shortPath;
+  const std::optional<std::string> sjis = win32::sjisSpelling(path);
+  return sjis ? sjisToWide(*sjis) : path;
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "common/shift_jis.h"
 #include "handoff/handoff_settings.h"
 #include "handoff/save_as_plan.h"
+#include "win32/sjis_path_win32.h"
 
 namespace fudekko::win32 {
 
@@ -45,26 +46,6 @@ std::size_t folderEnd(const std::wstring& path) {
   return separator == std::wstring::npos ? 0 : separator;
 }
 
-// The path in Shift-JIS when code page 932 spells it exactly.
-std::optional<std::string> exactSjis(const std::wstring& wide) {
-  std::string sjis = wideToSjis(wide);
-  if (sjisToWide(sjis) != wide) return std::nullopt;
-  return sjis;
-}
-
-// The folder as the attachment writer can open it: in Shift-JIS, through its short
-// name when its own name has characters outside code page 932.
-std::optional<std::wstring> writableFolderSpelling(const std::wstring& folder) {
-  if (exactSjis(folder)) return folder;
-  std::wstring shortName(folder.size() + 1, L'\0');
-  const DWORD length =
-      ::GetShortPathNameW(folder.c_str(), shortName.data(), static_cast<DWORD>(shortName.size()));
-  if (length == 0 || length >= shortName.size()) return std::nullopt;
-  shortName.resize(length);
-  if (exactSjis(shortName)) return shortName;
-  return std::nullopt;
-}
-
 // A temporary file that is removed unless it was moved into place.
 class TemporaryFile {
  public:
@@ -83,14 +64,8 @@ class TemporaryFile {
 
 class SaveAsError : public Error {
  public:
-  explicit SaveAsError(const std::wstring& target) : Error(messageFor(target)) {}
-
- private:
-  static std::string messageFor(const std::wstring& target) {
-    std::string message = kSaveAsWriteFailedMessage;
-    message.replace(message.find("%s"), 2, wideToUtf8(target));
-    return message;
-  }
+  explicit SaveAsError(const std::wstring& target)
+      : Error(formatWithPath(kSaveAsWriteFailedMessage, Utf8Path{wideToUtf8(target)})) {}
 };
 
 // One showing of the dialog: the path as the dialog gives it and the chosen type.
@@ -153,11 +128,14 @@ void savePictureAs(const Picture& composite, const std::wstring& target, Attachm
     throw SaveAsError(target);
   }
   const std::size_t end = folderEnd(target);
-  const std::optional<std::wstring> folder =
-      writableFolderSpelling(end == 0 ? std::wstring(L".") : target.substr(0, end));
+  // The attachment writer opens the file by a Shift-JIS path: in a folder named outside
+  // code page 932, through the folder's short name.
+  const std::optional<std::string> folder =
+      sjisSpelling(end == 0 ? std::wstring(L".") : target.substr(0, end));
   if (!folder) throw SaveAsError(target);
   wchar_t made[MAX_PATH + 1] = {};
-  if (::GetTempFileNameW(folder->c_str(), L"Fud", 0, made) == 0) throw SaveAsError(target);
+  if (::GetTempFileNameW(sjisToWide(*folder).c_str(), L"Fud", 0, made) == 0)
+    throw SaveAsError(target);
   TemporaryFile temporary(made);
   const std::optional<std::string> temporarySjis = exactSjis(temporary.path());
   if (!temporarySjis) throw SaveAsError(target);

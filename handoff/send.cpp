@@ -76,9 +76,9 @@ SendResult handOffThroughMapi(const SendFields& fields, const TextLines& body,
 
 SendResult handOff(const SendFields& fields, const TextLines& body, const PictureSaver& savePicture,
                    SendPlatform& platform) {
-  if (fields.draftNotLoaded) {
-    platform.showMessage(formatWithPath(kDraftNotLoadedMessage, *fields.draftNotLoaded));
-    return SendResult::DraftNotLoaded;
+  if (fields.draftRefusal) {
+    platform.showMessage(*fields.draftRefusal);
+    return SendResult::DraftRefused;
   }
   if (fields.throughMapi) return handOffThroughMapi(fields, body, savePicture, platform);
   if (!platform.isPlainFile(fields.mailClientPath)) {

@@ -77,10 +77,10 @@ struct SendFields {
   std::string subject;
   std::vector<std::string> headerLines;
   AttachmentFormat format = AttachmentFormat::Bmp;
-  // The draft's path (Shift-JIS) when the command line named a draft that could not be
-  // taken in (unreadable, too large, gone). The text area then holds no mail of the
-  // user's, and handing it back would replace the pending mail with nothing.
-  std::optional<std::string> draftNotLoaded;
+  // Send's refusal (UTF-8) when the command line named a draft that was not taken in
+  // whole (unreadable, too large, gone, cut at a zero byte). The text area then holds
+  // less than the user's mail, and handing it back would replace the pending mail.
+  std::optional<std::string> draftRefusal;
   // "MailClient=MAPI": the system's default mail client gets the mail instead.
   bool throughMapi = false;
   // Whether the command line chose `format`; without a switch the default mail client
@@ -96,8 +96,6 @@ struct SendFields {
 
 // "AL-Mail が存在しません"
 inline constexpr char kMailClientMissingMessage[] = "AL-Mail が存在しません";
-// Send's refusal when the draft was not taken in; "%s" is the draft's path.
-inline constexpr char kDraftNotLoadedMessage[] = "下書き %s を読み込めなかったので、送信できません";
 // Send's error when the mail client could not be brought in front for the key Y.
 inline constexpr char kMailClientNotInFrontMessage[] =
     "AL-Mail を前面に出せなかったので、送信を中止しました";
@@ -110,9 +108,9 @@ class NotAProgramError : public Error {
 };
 inline constexpr unsigned kWaitBeforeClosingMs = 5000;
 
-enum class SendResult { Sent, MailClientMissing, DraftNotLoaded, NotSent, AlreadySending };
+enum class SendResult { Sent, MailClientMissing, DraftRefused, NotSent, AlreadySending };
 
-// The Send button. When the named draft was not taken in it says so and does nothing
+// The Send button. When the named draft was not taken in whole it says so and does nothing
 // else: the pending send window stays, nothing is written or started, the main window
 // stays as it is. With no mail-client program file it says so, changes nothing and
 // returns MailClientMissing, upon which the caller lets the user name the program.

@@ -66,6 +66,9 @@ bool endsWithSeparator(const std::string& path) {
 TemporaryFolderError::TemporaryFolderError(const char* messageUtf8, const std::string& folder)
     : Error(formatWithPath(messageUtf8, folder)) {}
 
+TemporaryFolderError::TemporaryFolderError(const char* messageUtf8, const Utf8Path& folder)
+    : Error(formatWithPath(messageUtf8, folder)) {}
+
 std::string subjectOrFallback(const std::string& subject, const std::string& firstBodyLine) {
   if (!subject.empty()) return subject;
   const auto first = std::find_if_not(firstBodyLine.begin(), firstBodyLine.end(),

@@ -26,6 +26,8 @@ inline const std::string kDraftFilePrefix = "Fudek";
 class TemporaryFolderError : public Error {
  public:
   TemporaryFolderError(const char* messageUtf8, const std::string& folder);
+  // For a folder that Shift-JIS cannot spell: the message shows it as it is.
+  TemporaryFolderError(const char* messageUtf8, const Utf8Path& folder);
 };
 
 // Path limits of the file system, in characters (UTF-16 units; every Shift-JIS

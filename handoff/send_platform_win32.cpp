@@ -9,18 +9,12 @@
 #include "handoff/mapi_mail_win32.h"
 #include "win32/error_box_win32.h"
 #include "win32/handles_win32.h"
+#include "win32/sjis_path_win32.h"
 #include "win32/window_text_win32.h"
 
 namespace fudekko::win32 {
 
 namespace {
-
-// A Shift-JIS path for a wide one, or nothing when code page 932 cannot spell it.
-std::optional<std::string> exactSjis(const std::wstring& wide) {
-  std::string sjis = wideToSjis(wide);
-  if (sjisToWide(sjis) != wide) return std::nullopt;
-  return sjis;
-}
 
 BOOL CALLBACK collectWindow(HWND window, LPARAM context) {
   auto& windows = *reinterpret_cast<std::vector<TopLevelWindow>*>(context);
@@ -96,16 +90,9 @@ std::string SendPlatformWin32::temporaryFolder() {
     }
     folder.assign(length + 1, L'\0');
   }
-  if (auto sjis = exactSjis(folder)) return *sjis;
-  // A folder named in characters outside code page 932 may still have a short name.
-  std::wstring shortName(folder.size() + 1, L'\0');
-  const DWORD length =
-      ::GetShortPathNameW(folder.c_str(), shortName.data(), static_cast<DWORD>(shortName.size()));
-  if (length > 0 && length < shortName.size()) {
-    shortName.resize(length);
-    if (auto sjis = exactSjis(shortName)) return *sjis;
-  }
-  throw TemporaryFolderError("一時フォルダ %s の名前をファイル名に使えません", wideToSjis(folder));
+  if (auto sjis = sjisSpelling(folder)) return *sjis;
+  throw TemporaryFolderError("一時フォルダ %s の名前をファイル名に使えません",
+                             Utf8Path{wideToUtf8(folder)});
 }
 
 std::string SendPlatformWin32::createTemporaryFile(const std::string& folder,

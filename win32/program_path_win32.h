@@ -5,6 +5,9 @@
 
 #include <string>
 
+#include "common/shift_jis.h"
+#include "win32/sjis_path_win32.h"
+
 namespace fudekko::win32 {
 
 inline std::wstring programPath() {
@@ -18,6 +21,13 @@ inline std::wstring programPath() {
     }
     path.resize(path.size() * 2);
   }
+}
+
+// The same for the settings, which keep paths in Shift-JIS: in a folder that code page
+// 932 cannot spell, through the short name.
+inline std::string programPathInSjis() {
+  const std::wstring path = programPath();
+  return sjisSpelling(path).value_or(wideToSjis(path));
 }
 
 }  // namespace fudekko::win32

@@ -434,6 +434,84 @@ def test_unreadable_draft(session):
     check(mail.draft.read_bytes() == before, "the draft file changed")
 
 
+# Names that code page 932 cannot spell: Cyrillic, Hangul, a character beyond 16 bits.
+UNICODE_FOLDER = "Папка_한글"
+UNICODE_DRAFT = "下書き_😀_ñ.txt"
+
+
+def move_draft(mail, path):
+    """Puts the mail's draft at `path` instead."""
+    path.parent.mkdir(parents=True, exist_ok=True)
+    path.write_bytes(mail.draft.read_bytes())
+    mail.draft.unlink()
+    mail.draft = path
+
+
+def test_unicode_and_long_paths(session):
+    """A draft in a folder and under a name that code page 932 cannot spell opens, and
+    Send hands it back whole; a draft whose path is longer than 260 characters opens."""
+    mail = Mail(session, ["To: a@example.com", "Subject: Re: Hello"], list(BODY))
+    move_draft(mail, session.folder / UNICODE_FOLDER / UNICODE_DRAFT)
+    process = mail.start_as_editor("/PNG")
+    window = MainWindow(session, mail.program, process=process)
+    check(window.text().startswith(BODY[0]), f"the text area holds {window.text()!r}")
+    mail.press_send(window.hwnd)
+    finish_round_trip(mail, ".png", "Re_ Hello")
+
+    # Started from a folder that code page 932 cannot spell, the program still keeps its
+    # settings beside it (the pen is stored at the first start), with no report of a
+    # failed write in the way of the window.
+    program = session.install_program(f"{UNICODE_FOLDER}/プログラム")
+    deep = session.folder.joinpath(*[f"{i}_" + "d" * 60 for i in range(4)])
+    move_draft(mail, deep / UNICODE_DRAFT)
+    check(len(windows_path(mail.draft)) > 260, "the long path is not longer than 260")
+    window = MainWindow(session, program, "/PNG", windows_path(mail.draft))
+    check(window.text().startswith(BODY[0]), f"the long path loaded {window.text()!r}")
+    settings = program.parent / "Fudek.ini"
+    check(settings.exists() and b"PenColor" in settings.read_bytes(),
+          "no settings file beside the program")
+    window.close()
+
+
+def refused_send(mail, main, refusal, before):
+    """Send says `refusal`, and nothing is dismissed, started or changed."""
+    mail.press_send(main)
+    message_box(mail.session, refusal)
+    check_nothing_dismissed(mail)
+    check(not [e for e in mail.events() if e[1] == "command-line" and "/file:" in e[2]],
+          "a mail client was started")
+    check(mail.session.find_window(MAIN_CAPTION, exact=True, window_class="TMainForm",
+                                   timeout_ms=2000) == main, "the main window did not stay")
+    check(mail.draft.read_bytes() == before, "the draft file changed")
+
+
+def test_draft_not_whole(session):
+    """A draft with a zero byte, in a folder that code page 932 cannot spell: the start-up
+    says so, naming the path as it is, shows the text up to the zero byte, and Send
+    refuses rather than hand back less than it took in. A folder as the draft: a clear
+    message, a working window, and Send refuses too."""
+    mail = Mail(session, ["To: a@example.com", "Subject: Re: Hello"], list(BODY))
+    move_draft(mail, session.folder / UNICODE_FOLDER / UNICODE_DRAFT)
+    mail.draft.write_bytes(mail.draft.read_bytes() + b"\0" + b"\x90\x00MZ tail" * 100)
+    before = mail.draft.read_bytes()
+    process = mail.start_as_editor("/PNG")
+    message_box(session, windows_path(mail.draft) + " には本文に表示できないバイト")
+    window = MainWindow(session, mail.program, process=process)
+    check(window.text().startswith(BODY[0]), f"the text area holds {window.text()!r}")
+    refused_send(mail, window.hwnd, "本文に表示できないバイトが含まれているため、送信できません",
+                 before)
+    check(process.poll() is None, "the mail client ended")
+    window.close()
+
+    folder = session.folder / UNICODE_FOLDER
+    started = session.start(mail.program, windows_path(folder))
+    message_box(session, windows_path(folder) + " はフォルダなので、下書きとして読み込めません")
+    window = MainWindow(session, mail.program, process=started)
+    mail.press_send(window.hwnd)
+    message_box(session, "を読み込めなかったので、送信できません")
+    window.close()
+
+
 CASES = {
     "send_bmp": lambda s: round_trip(s, ["/BMP"], ".bmp"),
     "send_png": lambda s: round_trip(s, ["/PNG"], ".png"),
@@ -460,6 +538,8 @@ CASES = {
     "send_visible_only": test_visible_only,
     "send_large_draft": test_large_draft,
     "send_unreadable_draft": test_unreadable_draft,
+    "send_unicode_and_long_paths": test_unicode_and_long_paths,
+    "send_draft_not_whole": test_draft_not_whole,
 }
 
 if __name__ == "__main__":

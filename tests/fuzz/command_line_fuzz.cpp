@@ -60,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     joined += argument;
     requoted += " \"" + argument + "\"";
   }
-  // Nothing lost or added, whatever the quotes and separators, Shift-JIS bytes included.
+  // Nothing lost or added, whatever the quotes and separators, Shift-JIS and UTF-8
+  // bytes included.
   FUZZ_CHECK(joined == keptBytes(commandLine), "bytes lost or added by the splitting");
   // Every argument, quoted, comes back as it was: paths with blanks reach the program.
   FUZZ_CHECK(splitCommandLine(requoted) == arguments, "quoted arguments do not split back");
@@ -74,22 +75,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                "the switch chose another format than its letters name");
   }
 
-  // The plan, with a file system in which every other path length names a file.
-  const auto isFile = [](const std::string& path) { return path.size() % 2 == 0; };
-  const CommandLineStep step = planCommandLine(arguments, isFile);
+  // The plan, with a file system in which something stands at every other path length.
+  const auto exists = [](const Utf8Path& path) { return path.utf8.size() % 2 == 0; };
+  const CommandLineStep step = planCommandLine(arguments, exists);
   const bool hasSwitch = arguments.size() >= 2 && arguments[1].starts_with('/');
   const std::size_t draftAt = hasSwitch ? 2 : 1;
   FUZZ_CHECK(step.imageFormat == (hasSwitch ? formatSwitch(arguments[1]) : std::string()),
              "the switch was not taken from argument 1");
   if (arguments.size() <= draftAt) {
-    FUZZ_CHECK(step.action == CommandLineStep::Action::None && step.draftPath.empty(),
+    FUZZ_CHECK(step.action == CommandLineStep::Action::None && step.draftPath.utf8.empty(),
                "a draft planned without a draft argument");
   } else {
-    FUZZ_CHECK(step.draftPath == arguments[draftAt],
+    FUZZ_CHECK(step.draftPath.utf8 == arguments[draftAt],
                "the draft is not the argument after the switch");
-    FUZZ_CHECK(step.action == (isFile(step.draftPath) ? CommandLineStep::Action::LoadDraft
+    FUZZ_CHECK(step.action == (exists(step.draftPath) ? CommandLineStep::Action::LoadDraft
                                                       : CommandLineStep::Action::EndProgram),
-               "a draft that is no file was loaded, or a file was not");
+               "a draft that is not there was loaded, or one that is there was not");
   }
   return 0;
 }

@@ -337,12 +337,10 @@ TEST_F(SendTest, FolderOrStartFailureBringsTheWindowBackAndKeepsThePendingMail) 
 TEST_F(SendTest, DraftThatWasNotTakenInIsNeverReplaced) {
   // Named but unreadable, too large or gone: the area holds nothing of the user's mail.
   platform_->windows = {{5, false, kSendWindowTitle}};
-  fields_.draftNotLoaded = "C:\\mail\\" + utf8ToSjis("表") + ".txt";
+  fields_.draftRefusal = "下書き C:\\mail\\표.txt を読み込めなかったので、送信できません";
   fields_.headerLines.clear();
-  EXPECT_EQ(send(""), SendResult::DraftNotLoaded);
-  EXPECT_EQ(platform_->log,
-            (std::vector<std::string>{
-                "message 下書き C:\\mail\\表.txt を読み込めなかったので、送信できません"}));
+  EXPECT_EQ(send(""), SendResult::DraftRefused);
+  EXPECT_EQ(platform_->log, (std::vector<std::string>{"message " + *fields_.draftRefusal}));
   EXPECT_TRUE(platform_->shown);
   EXPECT_TRUE(platform_->started.empty());
   EXPECT_TRUE(fs::is_empty(dir_));
@@ -350,7 +348,7 @@ TEST_F(SendTest, DraftThatWasNotTakenInIsNeverReplaced) {
   // Also before the missing mail client would run the selection.
   fields_.mailClientPath = "C:\\nowhere\\almail.exe";
   platform_->log.clear();
-  EXPECT_EQ(send("Body"), SendResult::DraftNotLoaded);
+  EXPECT_EQ(send("Body"), SendResult::DraftRefused);
   EXPECT_EQ(platform_->log.size(), 1u);
 }
 

@@ -44,7 +44,8 @@ std::string sjisArgument(const wchar_t* argument) {
 }
 
 int mail(const wchar_t* draftPath, const wchar_t* picturePath) {
-  const std::string text = normaliseLineEnds(readTextFile(sjisArgument(draftPath), kTextAreaLimit));
+  const std::string text =
+      normaliseLineEnds(readTextFile({wideToUtf8(draftPath)}, kTextAreaLimit).bytes);
   const DraftParts parts = splitDraft(text);
   if (!win32::defaultMailClientRegistered()) {
     print("no-client");
