@@ -26,9 +26,9 @@ class DiscardingSink : public JournalSink {
   void append(std::string_view bytes) override { benchmark::DoNotOptimize(bytes.data()); }
 };
 
-// A stroke of `count` points: a wavy line across the page, 8 ms apart.
-Stroke strokeOf(int count, float originX, float originY, std::mt19937& random) {
-  std::uniform_real_distribution<float> wobble(-0.5f, 0.5f);
+// A stroke of `count` points: a wavy line, 8 ms apart, shaken by up to `shake` pixels.
+Stroke strokeOf(int count, float originX, float originY, std::mt19937& random, float shake = 0.5f) {
+  std::uniform_real_distribution<float> wobble(-shake, shake);
   Stroke stroke{{StrokeTool::Pen, 0, 5, 96, false}, {}, {}};
   for (int i = 0; i < count; ++i) {
     const float t = static_cast<float>(i) / static_cast<float>(count);
