@@ -64,14 +64,16 @@ void removeOldJournals(const std::wstring& folder) {
   };
   const std::uint64_t maxAge = std::uint64_t{kJournalMaxAgeDays} * 24 * 3600 * 10'000'000;
   WIN32_FIND_DATAW found{};
-  const HANDLE search = ::FindFirstFileW((folder + L"\\*" + kJournalExtension).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
+  const HANDLE first = ::FindFirstFileW((folder + L"\\*" + kJournalExtension).c_str(), &found);
+  const win32::FileSearch search(first == INVALID_HANDLE_VALUE ? nullptr : first);
+  if (!search) return;
   do {
-    if (ticks(now) - ticks(found.ftLastWriteTime) > maxAge) {
+    // A time ahead of the clock is not old.
+    const std::uint64_t written = ticks(found.ftLastWriteTime);
+    if (ticks(now) > written && ticks(now) - written > maxAge) {
       ::DeleteFileW((folder + L"\\" + found.cFileName).c_str());
     }
-  } while (::FindNextFileW(search, &found));
-  ::FindClose(search);
+  } while (::FindNextFileW(search.get(), &found));
 }
 
 // Up to `limit` bytes of the file; none when it cannot be read.
