@@ -469,9 +469,10 @@ void MainWindow::offerRecovery() {
     ::SendMessageW(toolBar_->toolBar(), TB_CHECKBUTTON, kDrawingButtonId, MAKELPARAM(TRUE, 0));
     JournaledTextPicture picture(*work->textPicture);
     onDrawingButtonClick(&picture);
-    for (const WindowSize& size : work->sizesSinceEntry) resize(size.outerWidth, size.outerHeight);
   }
   showComposite(surface_.restoreStrokes(std::move(work->strokes)));
+  // Resizing crops the text area's picture but leaves the screen's pixels, as it did.
+  for (const WindowSize& size : work->sizesSinceEntry) resize(size.outerWidth, size.outerHeight);
   updateEditMenu();
 }
 

@@ -43,10 +43,10 @@ class Replay {
     // The mode's change ends the text's step, as the window's does.
     work_.text.seal();
     work_.handwriting = change.handwriting;
+    work_.sizesSinceEntry.clear();
     if (change.handwriting) {
       work_.entered = change;
       work_.textPicture.reset();
-      work_.sizesSinceEntry.clear();
     }
     return true;
   }

@@ -28,7 +28,7 @@ struct RecoveredWork {
   TextHistory text;
   bool handwriting = false;
   // The last entry into handwriting mode: the outer window size then, the text area's
-  // picture, and the window's sizes since, in order.
+  // picture, and the window's sizes since, in order (none once the mode was left).
   ModeChange entered;
   std::optional<TextPicture> textPicture;
   std::vector<WindowSize> sizesSinceEntry;

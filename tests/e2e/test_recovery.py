@@ -1,5 +1,6 @@
 """The recovery journal in the real fudekko.exe: a terminated run comes back, after Yes,
-with the screen the user last saw (a torn end of the journal cut off and said), undo and
+with the screen the user last saw (window sizes replayed, a torn end of the journal cut
+off and said), undo and
 redo still working, and Send writes that picture; closing with Yes, and Send, leave no
 journal; a log-off during handwriting leaves one that the next start offers; a journal
 of an older format is said in one line and not offered; old journals go at start."""
@@ -70,6 +71,13 @@ def test_recovery(session):
     wait_until(lambda: window.text() != loaded, "typing to reach the text area")
     window.click_tool(DRAWING_BUTTON)
     check(window.is_down(DRAWING_BUTTON), "handwriting mode did not start")
+    # Narrowed and widened again in handwriting mode: the text the narrower window cut
+    # off is white now, and a restored window must show it so too.
+    width, height = window.size()
+    session.driver("move", window.hwnd, 10, 10, 160, height)
+    wait_until(lambda: window.size()[0] < 200, "the narrower window")
+    session.driver("move", window.hwnd, 10, 10, width, height)
+    wait_until(lambda: window.size()[0] == width, "the window widened again")
 
     def screen(name):
         return session.screenshot(window.hwnd, name, client=True)

@@ -169,6 +169,7 @@ TEST_P(RecoveryTest, GivesTheScreenTheTextAndTheHistoriesBeforeTheCrash) {
   EXPECT_EQ(work.text.text(), L"本文ですね。");
   EXPECT_TRUE(work.handwriting);
   EXPECT_EQ(work.entered, (ModeChange{true, 300, 200}));
+  EXPECT_TRUE(work.sizesSinceEntry.empty());
   EXPECT_TRUE(std::ranges::equal(work.strokes.strokes(), session.surface().strokes()));
 
   HandwritingSurface surface = restored(std::move(work), GetParam());
@@ -248,6 +249,21 @@ TEST(Recovery, EmptyForeignOlderOrInconsistentJournalsOfferNothingOrTheWholePart
     EXPECT_EQ(work.strokes.strokes().size(), 1u);
     EXPECT_EQ(work.text.text(), L"ab");
   }
+}
+
+TEST(Recovery, WindowSizesCountFromTheLastEntryIntoHandwritingUntilItIsLeft) {
+  std::string bytes =
+      encodeJournalRecord(JournalFormat{}) + encodeJournalRecord(ModeChange{true, 300, 200}) +
+      encodeJournalRecord(WindowSize{200, 200}) + encodeJournalRecord(ModeChange{true, 280, 190}) +
+      encodeJournalRecord(TextPicture{1, 1, std::string(4, '\0')}) +
+      encodeJournalRecord(WindowSize{250, 150}) + encodeJournalRecord(WindowSize{280, 190});
+  RecoveredWork work = recoverWork(bytes);
+  EXPECT_EQ(work.entered, (ModeChange{true, 280, 190}));
+  EXPECT_EQ(work.sizesSinceEntry, (std::vector<WindowSize>{{250, 150}, {280, 190}}));
+  ASSERT_TRUE(work.textPicture);
+  work = recoverWork(bytes + encodeJournalRecord(ModeChange{false, 280, 190}));
+  EXPECT_FALSE(work.handwriting);
+  EXPECT_TRUE(work.sizesSinceEntry.empty());
 }
 
 TEST(Recovery, TheTextPictureComesBackOnAnySizeWithWhiteBeyondIt) {
