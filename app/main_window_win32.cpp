@@ -33,6 +33,8 @@ constexpr int kTextAreaId = 102;
 constexpr int kToolBarFontHeight = 12;
 constexpr int kDesignWidth = 696;
 constexpr int kDesignHeight = 480;
+// Posted at creation: the question about an earlier run's work comes once the window shows.
+constexpr UINT kOfferRecovery = WM_APP + 1;
 
 using win32::kDrawingButtonId;
 
@@ -110,7 +112,9 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_COMMAND:
       if (textArea_ && reinterpret_cast<HWND>(lParam) == textArea_->control()) {
-        if (textArea_->onNotification(HIWORD(wParam))) updateEditMenu();
+        if (!textArea_->onNotification(HIWORD(wParam))) return 0;
+        updateEditMenu();
+        journal_.textEdited(textArea_->history());
         return 0;
       }
       onCommand(LOWORD(wParam));
@@ -141,9 +145,15 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
       }
       break;
+    case WM_QUERYENDSESSION:
     case WM_ENDSESSION:
-      // The process may end at any moment after this: nothing is stored from here on.
-      if (wParam) sessionEnding_ = true;
+      // The process may end at any moment after this: nothing is stored from here on, and
+      // the journal is in its file for the next start.
+      journal_.flush();
+      if (message == WM_ENDSESSION && wParam) sessionEnding_ = true;
+      return message == WM_QUERYENDSESSION;
+    case kOfferRecovery:
+      win32::runHandler(handle(), [this] { offerRecovery(); });
       return 0;
     case WM_CLOSE:
       if (!mayDiscard(DiscardReason::Close)) return 0;
@@ -210,8 +220,9 @@ void MainWindow::onCommand(int id) {
 void MainWindow::undo() {
   if (handwriting()) {
     showComposite(surface_.undo());
-  } else {
+  } else if (textArea_->canUndo()) {
     textArea_->undo();
+    journal_.textStepped(UndoStep{HistoryOf::Text}, textArea_->history());
   }
   updateEditMenu();
 }
@@ -219,8 +230,9 @@ void MainWindow::undo() {
 void MainWindow::redo() {
   if (handwriting()) {
     showComposite(surface_.redo());
-  } else {
+  } else if (textArea_->canRedo()) {
     textArea_->redo();
+    journal_.textStepped(RedoStep{HistoryOf::Text}, textArea_->history());
   }
   updateEditMenu();
 }
@@ -271,6 +283,11 @@ void MainWindow::takeCommandLineAndDraft() {
   // Send refuses rather than hand back less than the mail in its place.
   draftRefusal_ = std::move(taken.sendRefusal);
   if (taken.messageAtLoad) win32::showErrorMessage(handle(), *taken.messageAtLoad);
+  const std::wstring draftPath = utf8ToWide(step.draftPath.utf8);
+  registerForRestart(formatSwitched_ ? L"/" + sjisToWide(step.imageFormat) : L"", draftPath);
+  journal_.open(draftPath, textArea_->history().text());
+  surface_.setJournal(&journal_);
+  if (journal_.hasQuestion()) ::PostMessageW(handle(), kOfferRecovery, 0, 0);
 }
 
 void MainWindow::createPictures() {
@@ -318,6 +335,7 @@ void MainWindow::onResize() {
   placeControls();
   const RECT area = drawingArea();
   surface_.resize(area.right - area.left, area.bottom - area.top);
+  if (handwriting()) journal_.windowResized(handle());
 }
 
 void MainWindow::paintDrawingArea() {
@@ -348,6 +366,8 @@ void MainWindow::showPart(HDC dc, const Picture& composite, const Rect& part) co
 
 void MainWindow::onClose() {
   surface_.releaseLayers();
+  // Ending with the session, the work stays in the journal for the next start.
+  if (!sessionEnding_) journal_.remove();
 }
 
 void MainWindow::onExitCommand() {
@@ -367,6 +387,7 @@ void MainWindow::onOpenCommand() {
   // Opening a file starts the text history anew: the file's text is not the user's edit.
   std::optional<std::string> cut;
   textArea_->load([&](TextLines& lines) { cut = loadTextFile(lines, {wideToUtf8(*picked)}); });
+  journal_.textLoaded(textArea_->history());
   updateEditMenu();
   if (cut) win32::showErrorMessage(handle(), *cut);
 }
@@ -398,6 +419,7 @@ void MainWindow::onSendButtonClick() {
        formatSwitched_, draftNamed_, draftByteOrderMark_},
       textArea_->lines(), surface_.composite());
   sent_ = result == SendResult::Sent;
+  if (sent_) journal_.remove();
   // Send said so already; the user names the mail client now.
   if (result == SendResult::MailClientMissing) showMailClientDialog();
 }
@@ -428,7 +450,7 @@ bool MainWindow::handwriting() const {
   return textArea_ && !textArea_->visible() && toolBar_ && toolBar_->isDown(kDrawingButtonId);
 }
 
-void MainWindow::onDrawingButtonClick() {
+void MainWindow::onDrawingButtonClick(TextAreaSnapshot* restored) {
   const bool down = toolBar_->isDown(kDrawingButtonId);
   RECT outer{};
   ::GetWindowRect(handle(), &outer);
@@ -437,8 +459,9 @@ void MainWindow::onDrawingButtonClick() {
   sizeCap_.record(outer.right - outer.left, outer.bottom - outer.top);
   Rect changed;
   try {
-    changed = down ? surface_.enterHandwriting(snapshot, textArea.cx, textArea.cy)
-                   : surface_.leaveHandwriting(textArea.cx, textArea.cy);
+    changed =
+        down ? surface_.enterHandwriting(restored ? *restored : snapshot, textArea.cx, textArea.cy)
+             : surface_.leaveHandwriting(textArea.cx, textArea.cy);
   } catch (...) {
     // The mode did not change: the button goes back to the mode in force.
     ::SendMessageW(toolBar_->toolBar(), TB_CHECKBUTTON, kDrawingButtonId, MAKELPARAM(!down, 0));
@@ -449,6 +472,30 @@ void MainWindow::onDrawingButtonClick() {
   showComposite(changed);
   // Each mode offers its own history.
   textArea_->seal();
+  updateEditMenu();
+  journal_.modeChanged(handle(), down, surface_.background());
+}
+
+void MainWindow::offerRecovery() {
+  std::optional<RecoveredWork> work = journal_.ask(handle());
+  if (!work) return;
+  // The replay repeats what the journal holds already.
+  journal_.pause(true);
+  const ScopeGuard resumed([this] { journal_.pause(false); });
+  textArea_->restore(std::move(work->text));
+  const auto resize = [this](std::int32_t width, std::int32_t height) {
+    ::SetWindowPos(handle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+  };
+  if (work->handwriting && work->textPicture) {
+    // The window as it was when the text area's picture was taken, then as it went on.
+    resize(work->entered.outerWidth, work->entered.outerHeight);
+    ::SendMessageW(toolBar_->toolBar(), TB_CHECKBUTTON, kDrawingButtonId, MAKELPARAM(TRUE, 0));
+    JournaledTextPicture picture(*work->textPicture);
+    onDrawingButtonClick(&picture);
+  }
+  showComposite(surface_.restoreStrokes(std::move(work->strokes)));
+  // Resizing crops the text area's picture but leaves the screen's pixels, as it did.
+  for (const WindowSize& size : work->sizesSinceEntry) resize(size.outerWidth, size.outerHeight);
   updateEditMenu();
 }
 

@@ -15,6 +15,7 @@
 #include "app/picture_commands_win32.h"
 #include "app/tool_bar_win32.h"
 #include "app/window_size_cap.h"
+#include "app/work_journal_win32.h"
 #include "draft/text_area_win32.h"
 #include "handoff/attachment.h"
 #include "settings/ini_file.h"
@@ -100,7 +101,10 @@ class MainWindow : public win32::Window<MainWindow> {
   void onCopyCommand();
   void onSaveAsCommand();
   void showVersionDialog();
-  void onDrawingButtonClick();
+  // `restored`: the text area's picture from the journal, in place of the text area's.
+  void onDrawingButtonClick(TextAreaSnapshot* restored = nullptr);
+  // Asks about the work an earlier run left and restores it after Yes.
+  void offerRecovery();
   void onCanResize(int& width, int& height) const;
 
   // The drawing area (drawingArea): the client area below the cool bar.
@@ -117,6 +121,7 @@ class MainWindow : public win32::Window<MainWindow> {
   // Set once Send handed the work over; the window closes itself then.
   bool sent_ = false;
   DiscardQuestion discardQuestion_;
+  WorkJournal journal_;
 
   // The fields of the window's state; the pen and the pictures live in the surface.
   IniFile settingsFile_;

@@ -87,6 +87,14 @@ void TextArea::load(const std::function<void(TextLines&)>& load) {
   history_.reset(windowText(edit_));
 }
 
+void TextArea::restore(TextHistory history) {
+  {
+    const auto editing = programEdit();
+    ::SetWindowTextW(edit_, history.text().c_str());
+  }
+  history_ = std::move(history);
+}
+
 void TextArea::undo() {
   if (const auto edit = history_.undo()) apply(*edit);
 }

@@ -43,6 +43,8 @@ class TextArea {
   // Replaces the text by `load` as the program's own change; the history starts anew
   // from the text it leaves. When `load` throws, the history stays as it was.
   void load(const std::function<void(TextLines&)>& load);
+  // The text and history as an earlier run left them (its journal); a program change.
+  void restore(TextHistory history);
 
   // The Edit menu in text mode: takes back the last edit (brings back the last undone
   // one) in the control, the caret behind the new text, in view.

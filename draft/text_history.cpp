@@ -16,6 +16,29 @@ bool isBreak(wchar_t c) {
 
 }  // namespace
 
+std::optional<TextEdit> differenceBetween(const std::wstring& before, const std::wstring& after) {
+  const std::size_t shorter = std::min(before.size(), after.size());
+  std::size_t start = 0;
+  while (start < shorter && before[start] == after[start]) ++start;
+  std::size_t end = 0;
+  while (end < shorter - start &&
+         before[before.size() - 1 - end] == after[after.size() - 1 - end]) {
+    ++end;
+  }
+  if (start == before.size() && start == after.size()) return std::nullopt;
+  return TextEdit{start, before.substr(start, before.size() - start - end),
+                  after.substr(start, after.size() - start - end)};
+}
+
+std::optional<std::wstring> applyEdit(std::wstring text, const TextEdit& edit) {
+  if (edit.position > text.size() ||
+      text.compare(edit.position, edit.removed.size(), edit.removed) != 0) {
+    return std::nullopt;
+  }
+  text.replace(edit.position, edit.removed.size(), edit.inserted);
+  return text;
+}
+
 void TextHistory::reset(std::wstring text) {
   text_ = std::move(text);
   start_ = text_;
@@ -26,17 +49,8 @@ void TextHistory::reset(std::wstring text) {
 }
 
 void TextHistory::recordChange(const std::wstring& text) {
-  // The changed stretch lies between the longest common start and end.
-  const std::size_t shorter = std::min(text_.size(), text.size());
-  std::size_t start = 0;
-  while (start < shorter && text_[start] == text[start]) ++start;
-  std::size_t end = 0;
-  while (end < shorter - start && text_[text_.size() - 1 - end] == text[text.size() - 1 - end]) {
-    ++end;
-  }
-  if (start == text_.size() && start == text.size()) return;  // nothing changed
-  TextEdit edit{start, text_.substr(start, text_.size() - start - end),
-                text.substr(start, text.size() - start - end)};
+  std::optional<TextEdit> edit = differenceBetween(text_, text);
+  if (!edit) return;  // nothing changed
   text_ = text;
 
   // A new edit makes the undone steps unreachable.
@@ -46,9 +60,9 @@ void TextHistory::recordChange(const std::wstring& text) {
     --undone_;
     sealed_ = true;
   }
-  if (steps_.empty() || sealed_ || !join(steps_.back(), edit)) {
-    units_ += unitsOf(edit);
-    steps_.push_back(std::move(edit));
+  if (steps_.empty() || sealed_ || !join(steps_.back(), *edit)) {
+    units_ += unitsOf(*edit);
+    steps_.push_back(std::move(*edit));
   }
   sealed_ = false;
   trim();

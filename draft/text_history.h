@@ -18,6 +18,13 @@ struct TextEdit {
   friend bool operator==(const TextEdit&, const TextEdit&) = default;
 };
 
+// The one edit that turns `before` into `after`: the stretch between their longest
+// common start and end. Nothing when they are equal.
+std::optional<TextEdit> differenceBetween(const std::wstring& before, const std::wstring& after);
+// `edit` applied to `text`; nothing when it does not fit (its position or removed text
+// is not there).
+std::optional<std::wstring> applyEdit(std::wstring text, const TextEdit& edit);
+
 class TextHistory {
  public:
   // The history keeps at most this many steps and about this many UTF-16 units of

@@ -157,6 +157,8 @@ Rect HandwritingSurface::finishStroke(std::optional<StrokePoint> releasedAt) {
     const Rect changed = releasedAt ? sweepTo(*releasedAt) : Rect{};
     strokes_.endRemoval();
     sweeping_ = false;
+    if (journal_ && !swept_.empty()) journal_->append(StrokesRemoved{std::move(swept_)});
+    swept_.clear();
     return changed;
   }
   Rect shown = releasedAt ? ink_->endStroke(live_, *releasedAt) : ink_->breakOffStroke(live_);
@@ -164,6 +166,7 @@ Rect HandwritingSurface::finishStroke(std::optional<StrokePoint> releasedAt) {
   live_.bounds = ink_->reach(live_);
   const bool tapersItsEnd = live_.pen.brush;
   const Rect bounds = live_.bounds;
+  if (journal_) journal_->append(live_);
   strokes_.add(std::move(live_));
   live_ = {};
   // Only now is the brush's end known: its last pen widths taper. The stroke's box is
@@ -190,6 +193,7 @@ Rect HandwritingSurface::sweepTo(StrokePoint to) {
     if (stroke.pen.tool != StrokeTool::Pen || stroke.bounds.intersect(box).empty()) continue;
     if (eraserTouches(ink_->outline(stroke), from, end, radius)) {
       removed = removed.unite(strokes_.remove(i));
+      swept_.push_back(static_cast<std::uint32_t>(i));
     }
   }
   return removed.empty() ? Rect{} : redrawAndShow(removed);
@@ -254,15 +258,23 @@ void HandwritingSurface::releaseLayers() {
 // --- History ---
 
 Rect HandwritingSurface::undo() {
-  if (drawing_ || !ink_) return {};
+  if (drawing_ || !ink_ || !strokes_.canUndo()) return {};
+  if (journal_) journal_->append(UndoStep{HistoryOf::Strokes});
   const Rect changed = strokes_.undo();
   return changed.empty() ? Rect{} : redrawAndShow(changed);
 }
 
 Rect HandwritingSurface::redo() {
-  if (drawing_ || !ink_) return {};
+  if (drawing_ || !ink_ || !strokes_.canRedo()) return {};
+  if (journal_) journal_->append(RedoStep{HistoryOf::Strokes});
   const Rect changed = strokes_.redo();
   return changed.empty() ? Rect{} : redrawAndShow(changed);
+}
+
+Rect HandwritingSurface::restoreStrokes(StrokeList strokes) {
+  strokes_ = std::move(strokes);
+  if (!ink_) return {};
+  return redrawAndShow({0, 0, ink_->width(), ink_->height()});
 }
 
 }  // namespace fudekko

@@ -12,6 +12,7 @@
 #include "imaging/geometry.h"
 #include "imaging/picture.h"
 #include "surface/ink.h"
+#include "surface/journal_writer.h"
 #include "surface/pen_frames.h"
 #include "surface/pen_tools.h"
 #include "surface/stroke.h"
@@ -120,6 +121,12 @@ class HandwritingSurface {
   bool canRedo() const { return strokes_.canRedo(); }
   Rect undo();
   Rect redo();
+  // Each finished stroke, sweep, undo and redo is appended to `journal` (none: not
+  // journaled).
+  void setJournal(JournalAppender* journal) { journal_ = journal; }
+  // Strokes and history as a journal left them; the ink is rendered from them. Returns
+  // the part of the composite to show.
+  Rect restoreStrokes(StrokeList strokes);
 
   // --- Modes and sizing ---
   // Entering handwriting mode while the text area, `width` x `height`, is still visible:
@@ -188,6 +195,9 @@ class HandwritingSurface {
   // The stroke being drawn (its pen and points so far), or the sweep's path.
   Stroke live_;
   bool sweeping_ = false;
+  // The indices the sweep in progress took, in order, for the journal.
+  std::vector<std::uint32_t> swept_;
+  JournalAppender* journal_ = nullptr;
 };
 
 }  // namespace fudekko

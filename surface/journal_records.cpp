@@ -105,7 +105,8 @@ std::string compressed(std::string_view bytes) {
 }
 
 std::optional<std::string> uncompressed(std::string_view bytes, std::uint32_t size) {
-  if (size > kMaxJournalRecordBytes * 4) return std::nullopt;
+  // Deflate packs at most about 1032 to 1: a larger claim is damage, never allocated.
+  if (size > kMaxJournalRecordBytes * 4 || size > bytes.size() * 1032 + 64) return std::nullopt;
   std::string out(size, '\0');
   uLongf written = size;
   if (::uncompress(reinterpret_cast<Bytef*>(out.data()), &written,
@@ -117,21 +118,52 @@ std::optional<std::string> uncompressed(std::string_view bytes, std::uint32_t si
   return out;
 }
 
+void writeCompressed(Writer& out, std::string_view bytes) {
+  out.u32(static_cast<std::uint32_t>(bytes.size()));
+  out.bytes(compressed(bytes));
+}
+// Nothing when the payload is damaged or would unpack to more than `limit` bytes.
+std::optional<std::string> readCompressed(Reader& in) {
+  const std::uint32_t size = in.u32();
+  const std::string packed = in.bytes();
+  if (!in.ok()) return std::nullopt;
+  return uncompressed(packed, size);
+}
+
+void writePayload(Writer& out, const JournalFormat& format) {
+  out.u32(format.magic);
+  out.u32(format.version);
+}
 void writePayload(Writer& out, const DraftIdentity& draft) {
   out.bytes(draft.path);
   out.u64(draft.size);
   out.u32(draft.crc);
+}
+void writePayload(Writer& out, const TextReset& reset) {
+  Writer text;
+  text.wide(reset.text);
+  writeCompressed(out, text.result());
 }
 void writePayload(Writer& out, const TextEdit& edit) {
   out.u64(edit.position);
   out.wide(edit.removed);
   out.wide(edit.inserted);
 }
-void writePayload(Writer& out, const TextSnapshot& snapshot) {
-  Writer text;
-  text.wide(snapshot.text);
-  out.u32(static_cast<std::uint32_t>(text.result().size()));
-  out.bytes(compressed(text.result()));
+void writePayload(Writer& out, const UndoStep& step) {
+  out.u8(static_cast<std::uint8_t>(step.of));
+}
+void writePayload(Writer& out, const RedoStep& step) {
+  out.u8(static_cast<std::uint8_t>(step.of));
+}
+void writePayload(Writer& out, const ModeChange& change) {
+  out.u8(change.handwriting ? 1 : 0);
+  out.u32(static_cast<std::uint32_t>(change.outerWidth));
+  out.u32(static_cast<std::uint32_t>(change.outerHeight));
+}
+void writePayload(Writer& out, const TextPicture& picture) {
+  out.u32(static_cast<std::uint32_t>(picture.width));
+  out.u32(static_cast<std::uint32_t>(picture.height));
+  writeCompressed(out, picture.pixels);
 }
 void writePayload(Writer& out, const Stroke& stroke) {
   out.u8(static_cast<std::uint8_t>(stroke.pen.tool));
@@ -151,67 +183,128 @@ void writePayload(Writer& out, const Stroke& stroke) {
     out.u32(point.time);
   }
 }
-void writePayload(Writer&, const UndoStep&) {}
-void writePayload(Writer&, const RedoStep&) {}
+void writePayload(Writer& out, const StrokesRemoved& removed) {
+  out.u32(static_cast<std::uint32_t>(removed.indices.size()));
+  for (std::uint32_t index : removed.indices) out.u32(index);
+}
+void writePayload(Writer& out, const WindowSize& size) {
+  out.u32(static_cast<std::uint32_t>(size.outerWidth));
+  out.u32(static_cast<std::uint32_t>(size.outerHeight));
+}
+
+std::int32_t signed32(std::uint32_t value) {
+  return static_cast<std::int32_t>(value);
+}
+
+std::optional<HistoryOf> historyOf(std::uint8_t value) {
+  if (value > static_cast<std::uint8_t>(HistoryOf::Strokes)) return std::nullopt;
+  return static_cast<HistoryOf>(value);
+}
+
+std::optional<Stroke> readStroke(Reader& in) {
+  Stroke stroke;
+  const std::uint8_t tool = in.u8();
+  if (tool > static_cast<std::uint8_t>(StrokeTool::PartialEraser)) return std::nullopt;
+  stroke.pen.tool = static_cast<StrokeTool>(tool);
+  stroke.pen.color = in.u32();
+  stroke.pen.lineWidth = signed32(in.u32());
+  stroke.pen.dpi = signed32(in.u32());
+  stroke.pen.brush = in.u8() != 0;
+  for (std::int32_t* side :
+       {&stroke.bounds.left, &stroke.bounds.top, &stroke.bounds.right, &stroke.bounds.bottom}) {
+    *side = signed32(in.u32());
+  }
+  const std::uint32_t count = in.u32();
+  // 16 bytes a point: the length framing the record bounds the count.
+  if (count > kMaxJournalRecordBytes / 16) return std::nullopt;
+  stroke.points.reserve(count);
+  for (std::uint32_t i = 0; i < count && in.ok(); ++i) {
+    StrokePoint point;
+    point.x = in.f32();
+    point.y = in.f32();
+    point.pressure = in.f32();
+    point.time = in.u32();
+    stroke.points.push_back(point);
+  }
+  return stroke;
+}
 
 std::optional<JournalRecord> readPayload(std::uint8_t type, Reader& in) {
   switch (type) {
     case 0: {
+      JournalFormat format;
+      format.magic = in.u32();
+      format.version = in.u32();
+      return format;
+    }
+    case 1: {
       DraftIdentity draft;
       draft.path = in.bytes();
       draft.size = in.u64();
       draft.crc = in.u32();
       return draft;
     }
-    case 1: {
+    case 2: {
+      const std::optional<std::string> packed = readCompressed(in);
+      if (!packed) return std::nullopt;
+      Reader units(*packed);
+      TextReset reset{units.wide()};
+      if (!units.ok() || !units.atEnd()) return std::nullopt;
+      return reset;
+    }
+    case 3: {
       TextEdit edit;
       edit.position = static_cast<std::size_t>(in.u64());
       edit.removed = in.wide();
       edit.inserted = in.wide();
       return edit;
     }
-    case 2: {
-      const std::uint32_t size = in.u32();
-      const std::string packed = in.bytes();
-      if (!in.ok()) return std::nullopt;
-      const std::optional<std::string> text = uncompressed(packed, size);
-      if (!text) return std::nullopt;
-      Reader units(*text);
-      TextSnapshot snapshot{units.wide()};
-      if (!units.ok() || !units.atEnd()) return std::nullopt;
-      return snapshot;
-    }
-    case 3: {
-      Stroke stroke;
-      const std::uint8_t tool = in.u8();
-      if (tool > static_cast<std::uint8_t>(StrokeTool::PartialEraser)) return std::nullopt;
-      stroke.pen.tool = static_cast<StrokeTool>(tool);
-      stroke.pen.color = in.u32();
-      stroke.pen.lineWidth = static_cast<std::int32_t>(in.u32());
-      stroke.pen.dpi = static_cast<int>(static_cast<std::int32_t>(in.u32()));
-      stroke.pen.brush = in.u8() != 0;
-      for (std::int32_t* side :
-           {&stroke.bounds.left, &stroke.bounds.top, &stroke.bounds.right, &stroke.bounds.bottom}) {
-        *side = static_cast<std::int32_t>(in.u32());
-      }
-      const std::uint32_t count = in.u32();
-      // 16 bytes a point: the length framing the record bounds the count.
-      if (count > kMaxJournalRecordBytes / 16) return std::nullopt;
-      stroke.points.reserve(count);
-      for (std::uint32_t i = 0; i < count && in.ok(); ++i) {
-        StrokePoint point;
-        point.x = in.f32();
-        point.y = in.f32();
-        point.pressure = in.f32();
-        point.time = in.u32();
-        stroke.points.push_back(point);
-      }
-      return stroke;
-    }
     case 4:
-      return UndoStep{};
-    case 5:
-      return RedoStep{};
+    case 5: {
+      const std::optional<HistoryOf> of = historyOf(in.u8());
+      if (!of) return std::nullopt;
+      if (type == 4) return UndoStep{*of};
+      return RedoStep{*of};
+    }
+    case 6: {
+      const std::uint8_t handwriting = in.u8();
+      if (handwriting > 1) return std::nullopt;
+      ModeChange change{handwriting == 1};
+      change.outerWidth = signed32(in.u32());
+      change.outerHeight = signed32(in.u32());
+      return change;
+    }
+    case 7: {
+      TextPicture picture;
+      picture.width = signed32(in.u32());
+      picture.height = signed32(in.u32());
+      std::optional<std::string> pixels = readCompressed(in);
+      // The sides bound the pixels: a picture whose bytes do not match them is damage.
+      if (!pixels || picture.width < 0 || picture.height < 0 ||
+          pixels->size() != std::uint64_t(picture.width) * std::uint64_t(picture.height) * 4u) {
+        return std::nullopt;
+      }
+      picture.pixels = std::move(*pixels);
+      return picture;
+    }
+    case 8: {
+      std::optional<Stroke> stroke = readStroke(in);
+      if (!stroke) return std::nullopt;
+      return std::move(*stroke);
+    }
+    case 9: {
+      const std::uint32_t count = in.u32();
+      if (count > kMaxJournalRecordBytes / 4) return std::nullopt;
+      StrokesRemoved removed;
+      for (std::uint32_t i = 0; i < count && in.ok(); ++i) removed.indices.push_back(in.u32());
+      return removed;
+    }
+    case 10: {
+      WindowSize size;
+      size.outerWidth = signed32(in.u32());
+      size.outerHeight = signed32(in.u32());
+      return size;
+    }
   }
   return std::nullopt;
 }
@@ -246,6 +339,7 @@ JournalContents readJournal(std::string_view bytes) {
     if (!record || !payload.ok() || !payload.atEnd()) break;
     contents.records.push_back(std::move(*record));
     at += kFrameBytes + length;
+    contents.ends.push_back(at);
   }
   contents.droppedTail = at < bytes.size();
   return contents;

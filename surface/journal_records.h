@@ -14,6 +14,15 @@
 
 namespace fudekko {
 
+// The first record of every journal: a journal of another format is recognised and not
+// offered.
+inline constexpr std::uint32_t kJournalMagic = 0x4A4B4446;  // "FDKJ"
+inline constexpr std::uint32_t kJournalFormatVersion = 2;
+struct JournalFormat {
+  std::uint32_t magic = kJournalMagic;
+  std::uint32_t version = kJournalFormatVersion;
+  friend bool operator==(const JournalFormat&, const JournalFormat&) = default;
+};
 // The draft the journal belongs to: a journal is only offered for the same bytes.
 struct DraftIdentity {
   std::string path;
@@ -21,20 +30,54 @@ struct DraftIdentity {
   std::uint32_t crc = 0;  // CRC-32 of the draft's bytes
   friend bool operator==(const DraftIdentity&, const DraftIdentity&) = default;
 };
-// The text as handwriting mode froze it; stored compressed.
-struct TextSnapshot {
+// The text history starts anew from this text (the draft as loaded, or a file opened);
+// stored compressed.
+struct TextReset {
   std::wstring text;
-  friend bool operator==(const TextSnapshot&, const TextSnapshot&) = default;
+  friend bool operator==(const TextReset&, const TextReset&) = default;
 };
+// A TextEdit record is the user's own change of the text, as the text history records it.
+enum class HistoryOf : std::uint8_t { Text, Strokes };
 struct UndoStep {
+  HistoryOf of = HistoryOf::Strokes;
   friend bool operator==(const UndoStep&, const UndoStep&) = default;
 };
 struct RedoStep {
+  HistoryOf of = HistoryOf::Strokes;
   friend bool operator==(const RedoStep&, const RedoStep&) = default;
 };
+// Handwriting mode entered (with the window's outer size then) or left.
+struct ModeChange {
+  bool handwriting = false;
+  std::int32_t outerWidth = 0;
+  std::int32_t outerHeight = 0;
+  friend bool operator==(const ModeChange&, const ModeChange&) = default;
+};
+// The text area's picture as handwriting mode froze it: device pixels (blue, green, red,
+// 0; rows top-down), stored compressed. Re-rendering the text would depend on the font,
+// the DPI and the scroll position; the pixels do not.
+struct TextPicture {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::string pixels;  // width * height * 4 bytes
+  friend bool operator==(const TextPicture&, const TextPicture&) = default;
+};
+// One sweep of the stroke eraser: the strokes' indices in the order it took them.
+struct StrokesRemoved {
+  std::vector<std::uint32_t> indices;
+  friend bool operator==(const StrokesRemoved&, const StrokesRemoved&) = default;
+};
+// The window's outer size after a change in handwriting mode (the pictures follow it).
+struct WindowSize {
+  std::int32_t outerWidth = 0;
+  std::int32_t outerHeight = 0;
+  friend bool operator==(const WindowSize&, const WindowSize&) = default;
+};
 
+// The index of each alternative is its type byte in the file.
 using JournalRecord =
-    std::variant<DraftIdentity, TextEdit, TextSnapshot, Stroke, UndoStep, RedoStep>;
+    std::variant<JournalFormat, DraftIdentity, TextReset, TextEdit, UndoStep, RedoStep, ModeChange,
+                 TextPicture, Stroke, StrokesRemoved, WindowSize>;
 
 // A record longer than this is taken for damage, never allocated.
 inline constexpr std::uint32_t kMaxJournalRecordBytes = 64u << 20;
@@ -46,6 +89,8 @@ struct JournalContents {
   std::vector<JournalRecord> records;
   // Something followed the last whole record: a torn append or damage.
   bool droppedTail = false;
+  // Where each record ends, from the start of the bytes.
+  std::vector<std::size_t> ends;
 };
 
 // Every whole record up to the first torn, corrupt or unknown one.

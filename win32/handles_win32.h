@@ -55,6 +55,9 @@ inline void destroyMenu(HMENU menu) {
 inline void destroyAcceleratorTable(HACCEL table) {
   ::DestroyAcceleratorTable(table);
 }
+inline void findClose(HANDLE search) {
+  ::FindClose(search);
+}
 
 using Handle = UniqueHandle<HANDLE, closeHandle>;
 using Bitmap = UniqueHandle<HBITMAP, deleteGdiObject>;
@@ -67,6 +70,8 @@ using Icon = UniqueHandle<HICON, destroyIcon>;
 using Cursor = UniqueHandle<HCURSOR, destroyCursor>;
 using Menu = UniqueHandle<HMENU, destroyMenu>;
 using Accelerators = UniqueHandle<HACCEL, destroyAcceleratorTable>;
+// FindFirstFile's search; give it null, not INVALID_HANDLE_VALUE, when the search failed.
+using FileSearch = UniqueHandle<HANDLE, findClose>;
 
 // A device context borrowed from a window with GetDC, given back with ReleaseDC.
 class WindowDc {

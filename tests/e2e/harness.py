@@ -89,6 +89,9 @@ class Session:
         self.processes = []
         # Start from a clean Wine server: nothing of an earlier run holds the marker.
         self.stop_wine()
+        # Nor its recovery journals, whose question would greet this test's windows.
+        for journals in Path(self.env["WINEPREFIX"]).glob("drive_c/users/*/AppData/Local/Fudekko"):
+            shutil.rmtree(journals, ignore_errors=True)
         self.restore_dpi()
 
     def stop_wine(self):

@@ -1,10 +1,12 @@
 // The recovery journal's reader, fed with any bytes: a file torn, damaged, huge or of
 // another format. It never fails; what it returns is a run of whole records that writes
 // back to exactly the bytes it was read from, and any cut of those bytes reads as a
-// prefix of the same records.
+// prefix of the same records. What recovery makes of them replays onto a surface and
+// renders without error, and a cut recovers the strokes of an earlier state.
 
 #include "fuzz/fuzz_check.h"
 #include "surface/journal_records.h"
+#include "surface/journal_recovery.h"
 
 using namespace fudekko;
 
@@ -27,5 +29,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(prefix.records.size() == whole, "a cut keeps every whole record before it");
   FUZZ_CHECK(std::equal(prefix.records.begin(), prefix.records.end(), read.records.begin()),
              "a cut yields a prefix");
+
+  RecoveredWork work = recoverWork(bytes);
+  FUZZ_CHECK(work.replayedBytes <= written.size(), "only whole records are replayed");
+  FUZZ_CHECK(work.droppedSomething == (work.replayedBytes < size), "a loss is reported");
+  const RecoveredWork earlier = recoverWork(std::string_view(written).substr(0, cut));
+  FUZZ_CHECK(earlier.replayedBytes <= work.replayedBytes, "a cut replays no more");
+  HandwritingSurface surface;
+  surface.createLayers(64, 48);
+  if (work.textPicture) {
+    JournaledTextPicture picture(*work.textPicture);
+    surface.enterHandwriting(picture, 64, 48);
+  }
+  const std::size_t strokes = work.strokes.strokes().size();
+  surface.restoreStrokes(std::move(work.strokes));
+  FUZZ_CHECK(surface.strokes().size() == strokes && surface.composite()->width() == 64,
+             "the recovered strokes render");
+  while (surface.canUndo()) surface.undo();
   return 0;
 }

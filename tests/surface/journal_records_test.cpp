@@ -9,12 +9,17 @@ std::vector<JournalRecord> sampleRecords() {
   Stroke stroke{{StrokeTool::PartialEraser, 0x0000FF, 5, 144, true},
                 {{1.5f, 2.5f, 0.25f, 100}, {-3.5f, 1e9f, 1, 4294967295u}},
                 {-10, -20, 30, 40}};
-  return {DraftIdentity{"C:\\下書き\\mail.txt", 1143, 0xDEADBEEF},
+  return {JournalFormat{},
+          DraftIdentity{"C:\\下書き\\mail.txt", 1143, 0xDEADBEEF},
+          TextReset{std::wstring(2000, L'あ') + L"\r\nend"},
           TextEdit{3, L"消す", L"入れる"},
-          TextSnapshot{std::wstring(2000, L'あ') + L"\r\nend"},
+          ModeChange{true, 696, 480},
+          TextPicture{3, 2, std::string(24, '\xFF')},
           stroke,
-          UndoStep{},
-          RedoStep{},
+          StrokesRemoved{{4, 0, 7}},
+          UndoStep{HistoryOf::Text},
+          RedoStep{HistoryOf::Strokes},
+          WindowSize{-1, 2147483647},
           Stroke{}};
 }
 
@@ -33,6 +38,10 @@ TEST(JournalRecords, EveryRecordReadsBackAsWritten) {
   const JournalContents read = readJournal(journalOf(records));
   EXPECT_EQ(read.records, records);
   EXPECT_FALSE(read.droppedTail);
+  // Each record's type byte is its place in the variant: a new record type goes last.
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    EXPECT_EQ(std::size_t(std::uint8_t(encodeJournalRecord(records[i])[4])), records[i].index());
+  }
   EXPECT_TRUE(readJournal("").records.empty());
 }
 
@@ -51,6 +60,7 @@ TEST(JournalRecords, ACutOrDamagedJournalYieldsTheWholeRecordsBeforeIt) {
   // A flipped byte inside the fourth record: the first three survive.
   std::string damaged = bytes;
   damaged[ends[2] + 9] ^= 0x40;
+  EXPECT_EQ(readJournal(bytes).ends, ends);
   const JournalContents read = readJournal(damaged);
   EXPECT_EQ(read.records.size(), 3u);
   EXPECT_TRUE(read.droppedTail);

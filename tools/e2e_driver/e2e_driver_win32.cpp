@@ -24,6 +24,8 @@
 //   e2e_driver pixel HWND X Y                       (client coordinates; prints 0xBBGGRR)
 //   e2e_driver screenshot HWND OUT.bmp [--client]
 //   e2e_driver move HWND X Y W H
+//   e2e_driver terminate HWND                      (ends the window's process at once, as
+//                                                   a crash would: no message reaches it)
 //   e2e_driver dpichanged HWND DPI LEFT TOP RIGHT BOTTOM   (WM_DPICHANGED with that
 //                                                            suggested rectangle)
 //   e2e_driver clipboard FOLDER   (prints the clipboard's formats in their order, a
@@ -444,6 +446,16 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (command == L"children") return children(window);
+  if (command == L"terminate") {
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    const HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
+    if (!process) return 1;
+    const bool ended =
+        ::TerminateProcess(process, 9) && ::WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
+    ::CloseHandle(process);
+    return ended ? 0 : 1;
+  }
   if (command == L"enabled") {
     if (!::IsWindow(window)) return 1;
     print(::IsWindowEnabled(window) ? "enabled" : "disabled");
