@@ -7,9 +7,7 @@
 #include "app/main_menu_win32.h"
 #include "app/unsent_work.h"
 #include "app/version_dialog_win32.h"
-#include "common/scope_guard.h"
 #include "common/shift_jis.h"
-#include "draft/command_line.h"
 #include "draft/draft_intake.h"
 #include "handoff/handoff_settings.h"
 #include "handoff/mail_client_dialog_win32.h"
@@ -33,8 +31,6 @@ constexpr int kTextAreaId = 102;
 constexpr int kToolBarFontHeight = 12;
 constexpr int kDesignWidth = 696;
 constexpr int kDesignHeight = 480;
-// Posted at creation: the question about an earlier run's work comes once the window shows.
-constexpr UINT kOfferRecovery = WM_APP + 1;
 
 using win32::kDrawingButtonId;
 
@@ -283,11 +279,7 @@ void MainWindow::takeCommandLineAndDraft() {
   // Send refuses rather than hand back less than the mail in its place.
   draftRefusal_ = std::move(taken.sendRefusal);
   if (taken.messageAtLoad) win32::showErrorMessage(handle(), *taken.messageAtLoad);
-  const std::wstring draftPath = utf8ToWide(step.draftPath.utf8);
-  registerForRestart(formatSwitched_ ? L"/" + sjisToWide(step.imageFormat) : L"", draftPath);
-  journal_.open(draftPath, textArea_->history().text());
-  surface_.setJournal(&journal_);
-  if (journal_.hasQuestion()) ::PostMessageW(handle(), kOfferRecovery, 0, 0);
+  startJournal(step);
 }
 
 void MainWindow::createPictures() {
@@ -474,29 +466,6 @@ void MainWindow::onDrawingButtonClick(TextAreaSnapshot* restored) {
   textArea_->seal();
   updateEditMenu();
   journal_.modeChanged(handle(), down, surface_.background());
-}
-
-void MainWindow::offerRecovery() {
-  std::optional<RecoveredWork> work = journal_.ask(handle());
-  if (!work) return;
-  // The replay repeats what the journal holds already.
-  journal_.pause(true);
-  const ScopeGuard resumed([this] { journal_.pause(false); });
-  textArea_->restore(std::move(work->text));
-  const auto resize = [this](std::int32_t width, std::int32_t height) {
-    ::SetWindowPos(handle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
-  };
-  if (work->handwriting && work->textPicture) {
-    // The window as it was when the text area's picture was taken, then as it went on.
-    resize(work->entered.outerWidth, work->entered.outerHeight);
-    ::SendMessageW(toolBar_->toolBar(), TB_CHECKBUTTON, kDrawingButtonId, MAKELPARAM(TRUE, 0));
-    JournaledTextPicture picture(*work->textPicture);
-    onDrawingButtonClick(&picture);
-  }
-  showComposite(surface_.restoreStrokes(std::move(work->strokes)));
-  // Resizing crops the text area's picture but leaves the screen's pixels, as it did.
-  for (const WindowSize& size : work->sizesSinceEntry) resize(size.outerWidth, size.outerHeight);
-  updateEditMenu();
 }
 
 void MainWindow::onCanResize(int& width, int& height) const {

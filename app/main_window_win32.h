@@ -16,6 +16,7 @@
 #include "app/tool_bar_win32.h"
 #include "app/window_size_cap.h"
 #include "app/work_journal_win32.h"
+#include "draft/command_line.h"
 #include "draft/text_area_win32.h"
 #include "handoff/attachment.h"
 #include "settings/ini_file.h"
@@ -103,7 +104,10 @@ class MainWindow : public win32::Window<MainWindow> {
   void showVersionDialog();
   // `restored`: the text area's picture from the journal, in place of the text area's.
   void onDrawingButtonClick(TextAreaSnapshot* restored = nullptr);
-  // Asks about the work an earlier run left and restores it after Yes.
+  // The journal of this run (app/main_window_recovery_win32.cpp), and the question about
+  // the work an earlier run left, posted as kOfferRecovery, which restores it after Yes.
+  static constexpr UINT kOfferRecovery = WM_APP + 1;
+  void startJournal(const CommandLineStep& step);
   void offerRecovery();
   void onCanResize(int& width, int& height) const;
 

@@ -42,14 +42,14 @@ TEST(RecoveryOffer, JournalNamesFollowThePathAndRestartArgumentsSplitBack) {
   EXPECT_NE(journalFileName(L"C:\\Mail\\draft.txt"), journalFileName(L"C:\\Mail\\draft2.txt"));
   EXPECT_EQ(journalFileName(L"").size(), 16 + std::wstring(kJournalExtension).size());
 
-  const std::wstring path = L"C:\\My Mail\\下書き 1.txt";
+  const std::wstring path = L"C:\\My Mail\\下書き 😀 1.txt";
   for (std::wstring_view formatSwitch : {L"/GIF", L""}) {
     const std::wstring arguments = restartArguments(formatSwitch, path);
     const CommandLineStep step =
-        planCommandLine(splitCommandLine(wideToSjis(L"fudekko.exe " + arguments)),
-                        [](const std::string&) { return true; });
+        planCommandLine(splitCommandLine(wideToUtf8(L"fudekko.exe " + arguments)),
+                        [](const Utf8Path&) { return true; });
     EXPECT_EQ(step.action, CommandLineStep::Action::LoadDraft);
-    EXPECT_EQ(sjisToWide(step.draftPath), path);
+    EXPECT_EQ(utf8ToWide(step.draftPath.utf8), path);
     EXPECT_EQ(step.imageFormat, formatSwitch.empty() ? "" : "GIF");
   }
 }
