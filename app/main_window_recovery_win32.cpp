@@ -1,43 +1,54 @@
 // The main window's part in bringing the work back: the journal it keeps while the user
-// works, and the replay of what an earlier run left into the window.
+// works, and the work an earlier run left, applied to the window.
+
+#include <utility>
 
 #include "app/main_window_win32.h"
-#include "common/scope_guard.h"
+#include "app/recovery_question_win32.h"
 #include "common/shift_jis.h"
-#include "win32/error_box_win32.h"
 
 namespace fudekko {
 
 void MainWindow::startJournal(const CommandLineStep& step) {
   const std::wstring draftPath = utf8ToWide(step.draftPath.utf8);
   registerForRestart(formatSwitched_ ? L"/" + sjisToWide(step.imageFormat) : L"", draftPath);
-  journal_.open(draftPath, textArea_->history().text());
-  surface_.setJournal(&journal_);
-  // Asked once the window is up.
-  if (journal_.hasQuestion()) ::PostMessageW(handle(), kOfferRecovery, 0, 0);
+  earlierWork_ = journal_.open(draftPath, textArea_->history().text());
+  if (!earlierWork_.asks()) {
+    journal_.start();
+    return;
+  }
+  // Asked once the window is up; until then the journal records nothing.
+  ::PostMessageW(handle(), kOfferRecovery, 0, 0);
 }
 
 void MainWindow::offerRecovery() {
-  std::optional<RecoveredWork> work = journal_.ask(handle());
-  if (!work) return;
-  // The replay repeats what the journal holds already.
-  journal_.pause(true);
-  const ScopeGuard resumed([this] { journal_.pause(false); });
-  textArea_->restore(std::move(work->text));
+  std::optional<RecoveredWork> work =
+      askAboutEarlierWork(handle(), std::exchange(earlierWork_, EarlierWork{}));
+  if (!work) {
+    journal_.start();
+    return;
+  }
+  // The journal goes on after the restored work's records, which already hold every
+  // step the restore repeats: it starts recording only once the restore is done.
+  const std::size_t replayedBytes = work->replayedBytes;
+  restore(std::move(*work));
+  journal_.start(replayedBytes);
+}
+
+void MainWindow::restore(RecoveredWork work) {
+  textArea_->restore(std::move(work.text));
   const auto resize = [this](std::int32_t width, std::int32_t height) {
     ::SetWindowPos(handle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
   };
-  if (work->handwriting && work->textPicture) {
+  if (work.handwriting && work.textPicture) {
     // The window as it was when the text area's picture was taken, then as it went on.
-    resize(work->entered.outerWidth, work->entered.outerHeight);
-    ::SendMessageW(toolBar_->toolBar(), TB_CHECKBUTTON, win32::kDrawingButtonId,
-                   MAKELPARAM(TRUE, 0));
-    JournaledTextPicture picture(*work->textPicture);
-    onDrawingButtonClick(&picture);
+    resize(work.entered.outerWidth, work.entered.outerHeight);
+    JournaledTextPicture picture(*work.textPicture);
+    setMode(Mode::Handwriting, &picture);
   }
-  showComposite(surface_.restoreStrokes(std::move(work->strokes)));
+  showComposite(surface_.restoreStrokes(std::move(work.strokes)));
   // Resizing crops the text area's picture but leaves the screen's pixels, as it did.
-  for (const WindowSize& size : work->sizesSinceEntry) resize(size.outerWidth, size.outerHeight);
+  for (const WindowSize& size : work.sizesSinceEntry) resize(size.outerWidth, size.outerHeight);
   updateEditMenu();
 }
 

@@ -5,13 +5,13 @@
 #include <algorithm>
 
 #include "app/main_menu_win32.h"
-#include "app/unsent_work.h"
 #include "app/version_dialog_win32.h"
 #include "common/shift_jis.h"
 #include "draft/draft_intake.h"
 #include "handoff/handoff_settings.h"
 #include "handoff/mail_client_dialog_win32.h"
 #include "handoff/send_button_win32.h"
+#include "journal/unsent_work.h"
 #include "settings/settings.h"
 #include "surface/text_snapshot_win32.h"
 #include "win32/dib_win32.h"
@@ -108,9 +108,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_COMMAND:
       if (textArea_ && reinterpret_cast<HWND>(lParam) == textArea_->control()) {
-        if (!textArea_->onNotification(HIWORD(wParam))) return 0;
-        updateEditMenu();
-        journal_.textEdited(textArea_->history());
+        take(textArea_->onNotification(HIWORD(wParam)));
         return 0;
       }
       onCommand(LOWORD(wParam));
@@ -192,7 +190,7 @@ void MainWindow::onCommand(int id) {
       onSendButtonClick();
       break;
     case kDrawingButtonId:
-      onDrawingButtonClick();
+      setMode(handwriting() ? Mode::Text : Mode::Handwriting);
       break;
     case kMenuUndoId:
       undo();
@@ -215,22 +213,18 @@ void MainWindow::onCommand(int id) {
 
 void MainWindow::undo() {
   if (handwriting()) {
-    showComposite(surface_.undo());
-  } else if (textArea_->canUndo()) {
-    textArea_->undo();
-    journal_.textStepped(UndoStep{HistoryOf::Text}, textArea_->history());
+    take(surface_.undo());
+  } else {
+    take(textArea_->undo());
   }
-  updateEditMenu();
 }
 
 void MainWindow::redo() {
   if (handwriting()) {
-    showComposite(surface_.redo());
-  } else if (textArea_->canRedo()) {
-    textArea_->redo();
-    journal_.textStepped(RedoStep{HistoryOf::Text}, textArea_->history());
+    take(surface_.redo());
+  } else {
+    take(textArea_->redo());
   }
-  updateEditMenu();
 }
 
 void MainWindow::updateEditMenu() {
@@ -270,6 +264,7 @@ void MainWindow::takeCommandLineAndDraft() {
   }
   draftNamed_ = step.action == CommandLineStep::Action::LoadDraft;
   TakenDraft taken;
+  // The journal starts from the text as loaded; it is not a change of its own.
   textArea_->load([&](TextLines& lines) { taken = takeInDraft(step, lines); });
   updateEditMenu();
   headerLines_ = std::move(taken.headerLines);
@@ -326,8 +321,9 @@ void MainWindow::onResize() {
   if (!toolBar_) return;
   placeControls();
   const RECT area = drawingArea();
-  surface_.resize(area.right - area.left, area.bottom - area.top);
-  if (handwriting()) journal_.windowResized(handle());
+  take(surface_.resize(area.right - area.left, area.bottom - area.top));
+  // The pictures follow the window's size in handwriting mode, and so does the journal.
+  if (handwriting() && !::IsIconic(handle())) record(outerSize());
 }
 
 void MainWindow::paintDrawingArea() {
@@ -378,9 +374,8 @@ void MainWindow::onOpenCommand() {
   if (!picked) return;
   // Opening a file starts the text history anew: the file's text is not the user's edit.
   std::optional<std::string> cut;
-  textArea_->load([&](TextLines& lines) { cut = loadTextFile(lines, {wideToUtf8(*picked)}); });
-  journal_.textLoaded(textArea_->history());
-  updateEditMenu();
+  take(
+      textArea_->load([&](TextLines& lines) { cut = loadTextFile(lines, {wideToUtf8(*picked)}); }));
   if (cut) win32::showErrorMessage(handle(), *cut);
 }
 
@@ -438,40 +433,42 @@ void MainWindow::onSaveAsCommand() {
 
 // --- Handwriting mode ---
 
-bool MainWindow::handwriting() const {
-  return textArea_ && !textArea_->visible() && toolBar_ && toolBar_->isDown(kDrawingButtonId);
-}
-
-void MainWindow::onDrawingButtonClick(TextAreaSnapshot* restored) {
-  const bool down = toolBar_->isDown(kDrawingButtonId);
-  RECT outer{};
-  ::GetWindowRect(handle(), &outer);
+void MainWindow::setMode(Mode mode, TextAreaSnapshot* restored) {
+  const bool entering = mode == Mode::Handwriting;
+  const WindowSize outer = outerSize();
   const SIZE textArea = textArea_->clientSize();
   win32::EditSnapshot snapshot(textArea_->control());
-  sizeCap_.record(outer.right - outer.left, outer.bottom - outer.top);
+  sizeCap_.record(outer.outerWidth, outer.outerHeight);
   Rect changed;
   try {
-    changed =
-        down ? surface_.enterHandwriting(restored ? *restored : snapshot, textArea.cx, textArea.cy)
-             : surface_.leaveHandwriting(textArea.cx, textArea.cy);
+    changed = entering ? surface_.enterHandwriting(restored ? *restored : snapshot, textArea.cx,
+                                                   textArea.cy)
+                       : surface_.leaveHandwriting(textArea.cx, textArea.cy);
   } catch (...) {
-    // The mode did not change: the button goes back to the mode in force.
-    ::SendMessageW(toolBar_->toolBar(), TB_CHECKBUTTON, kDrawingButtonId, MAKELPARAM(!down, 0));
+    // The mode did not change: the button, which the click toggled, shows the mode in force.
+    toolBar_->showHandwritingMode(handwriting());
     throw;
   }
-  toolBar_->showHandwritingMode(down);
-  textArea_->show(!down);
+  mode_ = mode;
+  toolBar_->showHandwritingMode(entering);
+  textArea_->show(!entering);
   showComposite(changed);
   // Each mode offers its own history.
   textArea_->seal();
   updateEditMenu();
-  journal_.modeChanged(handle(), down, surface_.background());
+  record(ModeSwitch{{entering, outer.outerWidth, outer.outerHeight}, surface_.background()});
+}
+
+WindowSize MainWindow::outerSize() const {
+  RECT outer{};
+  ::GetWindowRect(handle(), &outer);
+  return {outer.right - outer.left, outer.bottom - outer.top};
 }
 
 void MainWindow::onCanResize(int& width, int& height) const {
   if (!toolBar_) return;
   std::int32_t w = width, h = height;
-  sizeCap_.limit(toolBar_->isDown(kDrawingButtonId), w, h);
+  sizeCap_.limit(handwriting(), w, h);
   width = w;
   height = h;
 }
@@ -480,21 +477,32 @@ void MainWindow::onCanResize(int& width, int& height) const {
 
 void MainWindow::onMouse(UINT message, WPARAM wParam, LPARAM lParam) {
   if (!handwriting() || pointer_.isPalm()) return;
-  const bool wasDrawing = surface_.isDrawing();
-  showComposite(mouse_.deliver(handle(), surface_, message, wParam, lParam, drawingTop_));
-  // A stroke that ended is a step to take back; one that began ended the redos. A
-  // move within a stroke changes neither.
-  if (message != WM_MOUSEMOVE || wasDrawing != surface_.isDrawing()) updateEditMenu();
+  take(mouse_.deliver(handle(), message, wParam, lParam, drawingTop_));
 }
 
 bool MainWindow::onPointer(UINT message, WPARAM wParam) {
   if (!handwriting()) return false;
-  const bool wasDrawing = surface_.isDrawing();
-  const PenInput::Outcome outcome =
-      pointer_.deliver(handle(), surface_, message, wParam, drawingTop_);
-  showComposite(outcome.changed);
-  if (wasDrawing != surface_.isDrawing()) updateEditMenu();
+  PenInput::Outcome outcome = pointer_.deliver(handle(), surface_, message, wParam, drawingTop_);
+  take(std::move(outcome.changed));
   return outcome.handled;
+}
+
+// --- Changes of the work ---
+
+void MainWindow::record(const WorkChange& change) {
+  journal_.record(change);
+}
+
+void MainWindow::take(std::optional<TextChange> change) {
+  if (!change) return;
+  record(*change);
+  updateEditMenu();
+}
+
+void MainWindow::take(SurfaceOutcome outcome) {
+  showComposite(outcome.repaint);
+  for (DrawingChange& change : outcome.changes) record(std::move(change));
+  if (outcome.historyChanged()) updateEditMenu();
 }
 
 }  // namespace fudekko

@@ -15,10 +15,11 @@
 #include "app/picture_commands_win32.h"
 #include "app/tool_bar_win32.h"
 #include "app/window_size_cap.h"
-#include "app/work_journal_win32.h"
 #include "draft/command_line.h"
 #include "draft/text_area_win32.h"
 #include "handoff/attachment.h"
+#include "journal/journal_feed.h"
+#include "journal/work_journal_win32.h"
 #include "settings/ini_file.h"
 #include "surface/handwriting_surface.h"
 #include "surface/mouse_input_win32.h"
@@ -30,6 +31,9 @@ namespace fudekko {
 
 class MailClientDialog;
 class VersionDialog;
+
+// The window shows the text area, or the picture to write on.
+enum class Mode { Text, Handwriting };
 
 class MainWindow : public win32::Window<MainWindow> {
  public:
@@ -83,6 +87,12 @@ class MainWindow : public win32::Window<MainWindow> {
   // False when the pointer message is not the pen's: DefWindowProc then has it.
   bool onPointer(UINT message, WPARAM wParam);
 
+  // Every change of the work passes here: the journal keeps it. The text area's and the
+  // surface's changes come with what they changed of the screen and the histories.
+  void record(const WorkChange& change);
+  void take(std::optional<TextChange> change);
+  void take(SurfaceOutcome outcome);
+
   // The creation sequence (onCreate), in this order.
   void readSettings();
   void takeCommandLineAndDraft();
@@ -102,13 +112,20 @@ class MainWindow : public win32::Window<MainWindow> {
   void onCopyCommand();
   void onSaveAsCommand();
   void showVersionDialog();
-  // `restored`: the text area's picture from the journal, in place of the text area's.
-  void onDrawingButtonClick(TextAreaSnapshot* restored = nullptr);
+  // The one way the mode changes: the handwriting button, recovery and a failed change
+  // all come here, and the tool bar, the text area and the size cap follow. Entering
+  // handwriting mode freezes the text area's look, or takes `restored` in its place.
+  // When the surface fails, the mode in force stays and is shown.
+  void setMode(Mode mode, TextAreaSnapshot* restored = nullptr);
+  // The window's outer size, as the journal keeps it.
+  WindowSize outerSize() const;
   // The journal of this run (app/main_window_recovery_win32.cpp), and the question about
   // the work an earlier run left, posted as kOfferRecovery, which restores it after Yes.
   static constexpr UINT kOfferRecovery = WM_APP + 1;
   void startJournal(const CommandLineStep& step);
   void offerRecovery();
+  // The work as an earlier run left it, applied through the user's own entry points.
+  void restore(RecoveredWork work);
   void onCanResize(int& width, int& height) const;
 
   // The drawing area (drawingArea): the client area below the cool bar.
@@ -116,7 +133,7 @@ class MainWindow : public win32::Window<MainWindow> {
   // Copies `part` of the composite picture onto the drawing area at once.
   void showComposite(const Rect& part);
   void showPart(HDC dc, const Picture& composite, const Rect& part) const;
-  bool handwriting() const;
+  bool handwriting() const { return mode_ == Mode::Handwriting; }
 
   HINSTANCE instance_;
   bool endRequested_ = false;
@@ -126,6 +143,9 @@ class MainWindow : public win32::Window<MainWindow> {
   bool sent_ = false;
   DiscardQuestion discardQuestion_;
   WorkJournal journal_;
+  // What the journal found of an earlier run, until the user is asked about it.
+  EarlierWork earlierWork_;
+  Mode mode_ = Mode::Text;
 
   // The fields of the window's state; the pen and the pictures live in the surface.
   IniFile settingsFile_;
@@ -153,7 +173,7 @@ class MainWindow : public win32::Window<MainWindow> {
   // One for the whole run, so that it opens on the previous pick.
   win32::OpenFileDialog openDialog_;
   int drawingTop_ = 0;
-  win32::DrawingAreaMouse mouse_;
+  win32::DrawingAreaMouse mouse_{surface_};
   win32::DrawingAreaPointer pointer_;
   PenCursor penCursor_;
 

@@ -25,8 +25,10 @@ bool PenControls::onCommand(int id) {
       showAndStore(surface_.cyclePenWidth());
       return true;
     case win32::kEraseButtonId:
-      // Nothing to keep between runs.
-      surface_.setEraser(toolBar_.isDown(win32::kEraseButtonId));
+      // The button toggles the eraser; nothing to keep between runs.
+      surface_.chooseTool(surface_.chosenTool() == ChosenTool::Eraser ? ChosenTool::Pen
+                                                                      : ChosenTool::Eraser);
+      toolBar_.showChosenTool(surface_.chosenTool());
       return true;
     case kMenuPartialEraserId:
     case kMenuStrokeEraserId: {

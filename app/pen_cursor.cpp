@@ -88,13 +88,8 @@ auto disc(double radius) {
 }  // namespace
 
 PenCursorLook penCursorLook(const HandwritingSurface& surface) {
-  const Pen& pen = surface.pen();
-  CursorTool tool = CursorTool::Pen;
-  if (surface.eraser()) {
-    tool = surface.eraserKind() == EraserKind::Stroke ? CursorTool::StrokeEraser
-                                                      : CursorTool::PartialEraser;
-  }
-  return {tool, colorTableEntry(pen.colorIndex), pen.lineWidth, surface.dpi()};
+  const ToolInForce tool = surface.toolInForce();
+  return {tool.tool, tool.color, tool.width96, surface.dpi()};
 }
 
 CursorImage penCursorImage(const PenCursorLook& look) {
@@ -117,13 +112,13 @@ CursorImage penCursorImage(const PenCursorLook& look) {
     paintBar(canvas, 1, 0, reach, rim / 2, rim, reach + 2 * rim);
     paintBar(canvas, 0, 1, reach, rim / 2, rim, reach + 2 * rim);
   }
-  const bool pen = look.tool == CursorTool::Pen;
+  const bool pen = look.tool == Tool::Pen;
   // Next to the pen's colour the ring that contrasts with it; outside it the other one.
   const Color inner = pen && !isLight(look.color) ? kWhite : kBlack;
   canvas.paint(opaque(inner == kBlack ? kWhite : kBlack), disc(outer));
   canvas.paint(opaque(inner), disc(radius + rim));
   canvas.paint(pen ? opaque(look.color) : 0, disc(radius));
-  if (look.tool == CursorTool::StrokeEraser) {
+  if (look.tool == Tool::StrokeEraser) {
     // Struck through inside the ring, as the eraser button shows the stroke eraser.
     paintBar(canvas, std::sqrt(0.5), std::sqrt(0.5), radius, rim, rim, radius);
   }

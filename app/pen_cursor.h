@@ -8,16 +8,15 @@
 
 #include "common/dpi.h"
 #include "imaging/geometry.h"
+#include "surface/pen_tools.h"
 
 namespace fudekko {
 
 class HandwritingSurface;
 
-// What the cursor shows: the pen's filled circle, or one of the erasers' outlines.
-enum class CursorTool { Pen, PartialEraser, StrokeEraser };
-
 struct PenCursorLook {
-  CursorTool tool = CursorTool::Pen;
+  // The pen's filled circle, or one of the erasers' outlines.
+  Tool tool = Tool::Pen;
   // The pen's colour (0x00BBGGRR); the erasers' outlines do not use it.
   Color color = kBlack;
   // The width at 96 DPI, as the pen keeps it, and the DPI of the window.
@@ -26,7 +25,7 @@ struct PenCursorLook {
   friend bool operator==(const PenCursorLook&, const PenCursorLook&) = default;
 };
 
-// The look of the pen in force on `surface`: with the eraser on, the chosen eraser kind.
+// The look of the tool in force on `surface`.
 PenCursorLook penCursorLook(const HandwritingSurface& surface);
 
 // Windows shows larger cursors, but in software and hiding what lies under them; no pen

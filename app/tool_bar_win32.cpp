@@ -277,12 +277,14 @@ void ToolBar::showGlyphs() noexcept {
   ::InvalidateRect(toolBar_, nullptr, TRUE);
 }
 
-bool ToolBar::isDown(ToolButtonId id) const {
-  return ::SendMessageW(toolBar_, TB_ISBUTTONCHECKED, static_cast<WPARAM>(id), 0) != 0;
+void ToolBar::showChosenTool(ChosenTool tool) {
+  ::SendMessageW(toolBar_, TB_CHECKBUTTON, kEraseButtonId,
+                 MAKELPARAM(tool == ChosenTool::Eraser, 0));
 }
 
 void ToolBar::showHandwritingMode(bool on) {
   handwritingMode_ = on;
+  ::SendMessageW(toolBar_, TB_CHECKBUTTON, kDrawingButtonId, MAKELPARAM(on, 0));
   ::InvalidateRect(toolBar_, nullptr, TRUE);
 }
 

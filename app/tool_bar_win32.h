@@ -53,8 +53,10 @@ class ToolBar {
   void showPen(const fudekko::Pen& pen) noexcept;
   // The eraser button shows the eraser of `kind`.
   void showEraserKind(EraserKind kind) noexcept;
-  bool isDown(ToolButtonId id) const;
-  // The handwriting button's caption: "手書き中" in handwriting mode, "手書き" in text mode.
+  // The eraser button is down while the eraser is the chosen tool.
+  void showChosenTool(ChosenTool tool);
+  // The handwriting button is down in handwriting mode, its caption "手書き中" then and
+  // "手書き" in text mode.
   void showHandwritingMode(bool on);
   // The tool bar's NM_CUSTOMDRAW, which its parent passes on.
   LRESULT customDraw(const NMTBCUSTOMDRAW& draw) const;

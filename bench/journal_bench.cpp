@@ -8,9 +8,9 @@
 #include <cmath>
 #include <random>
 
+#include "journal/journal_recovery.h"
+#include "journal/journal_writer.h"
 #include "surface/handwriting_surface.h"
-#include "surface/journal_recovery.h"
-#include "surface/journal_writer.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 
 #include "surface/handwriting_surface.h"
 #include "surface/ink.h"
+#include "surface/mouse_strokes.h"
 
 namespace {
 
@@ -45,9 +46,10 @@ std::vector<Point> handwrittenStroke(int index, std::mt19937& random) {
 }
 
 void drawStroke(HandwritingSurface& surface, const std::vector<Point>& points) {
-  surface.penDown(kLeftButton, points.front());
-  for (std::size_t i = 1; i + 1 < points.size(); ++i) surface.penMove(kLeftButton, points[i]);
-  surface.penUp(kLeftButton, points.back());
+  MouseStrokes mouse(surface);
+  mouse.press(kLeftButton, points.front());
+  for (std::size_t i = 1; i + 1 < points.size(); ++i) mouse.move(kLeftButton, points[i]);
+  mouse.release(points.back());
 }
 
 struct Page {
@@ -62,6 +64,7 @@ struct Page {
     }
   }
   HandwritingSurface surface;
+  MouseStrokes mouse{surface};
   std::vector<std::vector<Point>> strokes;
 };
 
@@ -73,14 +76,14 @@ const char* inkName(const benchmark::State& state) {
 // the runs, untimed).
 void stroke_erase(benchmark::State& state) {
   Page page(state.range(0) != 0);
-  page.surface.setEraser(true);
+  page.surface.chooseTool(ChosenTool::Eraser);
   page.surface.setEraserKind(EraserKind::Stroke);
   const std::vector<Point>& target = page.strokes[kStrokes / 2];
   const Point middle = target[target.size() / 2];
   std::size_t left = 0;
   for (auto _ : state) {
-    page.surface.penDown(kLeftButton, middle);
-    benchmark::DoNotOptimize(page.surface.penUp(kLeftButton, middle));
+    page.mouse.press(kLeftButton, middle);
+    benchmark::DoNotOptimize(page.mouse.release(middle));
     left = page.surface.strokes().size();
     state.PauseTiming();
     page.surface.undo();

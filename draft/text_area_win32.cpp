@@ -65,26 +65,27 @@ void TextArea::focus() {
   ::SetFocus(edit_);
 }
 
-bool TextArea::onNotification(WORD code) {
+std::optional<TextChange> TextArea::onNotification(WORD code) {
   switch (code) {
     case EN_MAXTEXT:
       // Typing at the text area's limit is refused: let the user hear it.
       ::MessageBeep(MB_OK);
-      return false;
+      return std::nullopt;
     case EN_CHANGE:
-      if (programEditing_) return false;
-      history_.recordChange(windowText(edit_));
-      return true;
+      if (programEditing_) return std::nullopt;
+      if (std::optional<TextEdit> edit = history_.recordChange(windowText(edit_))) return *edit;
+      return std::nullopt;
   }
-  return false;
+  return std::nullopt;
 }
 
-void TextArea::load(const std::function<void(TextLines&)>& load) {
+TextChange TextArea::load(const std::function<void(TextLines&)>& load) {
   {
     const auto editing = programEdit();
     load(lines_);
   }
   history_.reset(windowText(edit_));
+  return TextReplaced{history_.text()};
 }
 
 void TextArea::restore(TextHistory history) {
@@ -95,12 +96,18 @@ void TextArea::restore(TextHistory history) {
   history_ = std::move(history);
 }
 
-void TextArea::undo() {
-  if (const auto edit = history_.undo()) apply(*edit);
+std::optional<TextChange> TextArea::undo() {
+  const std::optional<TextEdit> edit = history_.undo();
+  if (!edit) return std::nullopt;
+  apply(*edit);
+  return TextUndone{};
 }
 
-void TextArea::redo() {
-  if (const auto edit = history_.redo()) apply(*edit);
+std::optional<TextChange> TextArea::redo() {
+  const std::optional<TextEdit> edit = history_.redo();
+  if (!edit) return std::nullopt;
+  apply(*edit);
+  return TextRedone{};
 }
 
 // Replaces the stretch that `edit` names and leaves the caret behind the new text.

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 
 #include "draft/text_area_lines_win32.h"
 #include "draft/text_history.h"
@@ -36,20 +37,22 @@ class TextArea {
   void focus();
 
   // A notification of the control (WM_COMMAND, with `control()` as its sender):
-  // typing at the limit is refused with a beep, a change is the user's edit. True when
-  // the history changed (what the Edit menu offers may have).
-  bool onNotification(WORD code);
+  // typing at the limit is refused with a beep, a change is the user's edit. Returns the
+  // edit the history recorded (what the Edit menu offers may have changed).
+  std::optional<TextChange> onNotification(WORD code);
 
   // Replaces the text by `load` as the program's own change; the history starts anew
-  // from the text it leaves. When `load` throws, the history stays as it was.
-  void load(const std::function<void(TextLines&)>& load);
+  // from the text it leaves, which is returned. When `load` throws, the history stays
+  // as it was.
+  TextChange load(const std::function<void(TextLines&)>& load);
   // The text and history as an earlier run left them (its journal); a program change.
   void restore(TextHistory history);
 
   // The Edit menu in text mode: takes back the last edit (brings back the last undone
   // one) in the control, the caret behind the new text, in view.
-  void undo();
-  void redo();
+  // Each returns the step taken, nothing when there was none.
+  std::optional<TextChange> undo();
+  std::optional<TextChange> redo();
   bool canUndo() const { return history_.canUndo(); }
   bool canRedo() const { return history_.canRedo(); }
   const TextHistory& history() const { return history_; }

@@ -48,10 +48,11 @@ void TextHistory::reset(std::wstring text) {
   sealed_ = true;
 }
 
-void TextHistory::recordChange(const std::wstring& text) {
+std::optional<TextEdit> TextHistory::recordChange(const std::wstring& text) {
   std::optional<TextEdit> edit = differenceBetween(text_, text);
-  if (!edit) return;  // nothing changed
+  if (!edit) return edit;  // nothing changed
   text_ = text;
+  const TextEdit recorded = *edit;
 
   // A new edit makes the undone steps unreachable.
   while (undone_ > 0) {
@@ -66,6 +67,7 @@ void TextHistory::recordChange(const std::wstring& text) {
   }
   sealed_ = false;
   trim();
+  return recorded;
 }
 
 bool TextHistory::join(TextEdit& last, const TextEdit& next) {

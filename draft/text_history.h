@@ -7,6 +7,7 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <variant>
 
 namespace fudekko {
 
@@ -17,6 +18,22 @@ struct TextEdit {
   std::wstring inserted;
   friend bool operator==(const TextEdit&, const TextEdit&) = default;
 };
+
+// The text history's changes, as the window passes them on to the recovery journal: the
+// user's edit (as differenceBetween gives it, before it joins a step), the last step
+// taken back or the last undone one brought again, and a text that starts the history
+// anew (a file opened).
+struct TextUndone {
+  friend bool operator==(const TextUndone&, const TextUndone&) = default;
+};
+struct TextRedone {
+  friend bool operator==(const TextRedone&, const TextRedone&) = default;
+};
+struct TextReplaced {
+  std::wstring text;
+  friend bool operator==(const TextReplaced&, const TextReplaced&) = default;
+};
+using TextChange = std::variant<TextEdit, TextUndone, TextRedone, TextReplaced>;
 
 // The one edit that turns `before` into `after`: the stretch between their longest
 // common start and end. Nothing when they are equal.
@@ -37,8 +54,9 @@ class TextHistory {
 
   // The text as the user's edit left it. The difference from the text as it stood
   // becomes a step; typing or deleting that continues the last step joins it, so that
-  // a word typed is taken back at once. Clears what could be redone.
-  void recordChange(const std::wstring& text);
+  // a word typed is taken back at once. Clears what could be redone. Returns the edit
+  // (nothing when the text is as it was).
+  std::optional<TextEdit> recordChange(const std::wstring& text);
   // The next change starts a step of its own (the caret moved, the mode changed).
   void seal() { sealed_ = true; }
 

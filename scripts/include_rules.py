@@ -24,9 +24,13 @@ LAYERS = {
     "draft": 2,
     "settings": 2,
     "surface": 3,
+    "journal": 4,
     "handoff": 3,
-    "app": 4,
+    "app": 5,
 }
+# Folders that may use only these of the folders below them: the handwriting surface
+# knows pictures, not drafts or journals.
+USES_ONLY = {"surface": {"common", "imaging", "win32"}}
 # Folders outside the product that include product headers.
 USERS = ("tests", "tools", "bench")
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
@@ -66,6 +70,8 @@ def check(root):
             elif folder in LAYERS and target_folder != folder and \
                     LAYERS[target_folder] >= LAYERS[folder]:
                 errors.append(f"{where}: {target_folder}/ is not below {folder}/")
+            elif target_folder != folder and target_folder not in USES_ONLY.get(folder, (target_folder,)):
+                errors.append(f"{where}: {folder}/ uses only {', '.join(sorted(USES_ONLY[folder]))}")
             if is_win32(included) and not is_win32(file):
                 errors.append(f"{where}: a portable file reaches Win32 code")
     errors.extend(cycles(graph))

@@ -6,7 +6,8 @@
 namespace fudekko {
 
 void HandwritingSurface::setStartPen(const Pen& stored) {
-  pen_ = penBeforeEraser_ = {penColorInRange(stored.colorIndex), penWidthInRange(stored.lineWidth)};
+  choice_.pen =
+      penBeforeEraser_ = {penColorInRange(stored.colorIndex), penWidthInRange(stored.lineWidth)};
 }
 
 void HandwritingSurface::createLayers(std::int32_t width, std::int32_t height) {
@@ -24,27 +25,29 @@ void HandwritingSurface::createLayers(std::int32_t width, std::int32_t height) {
 // --- The pen ---
 
 const Pen& HandwritingSurface::cyclePenColor() {
+  Pen& pen = choice_.pen;
   // The remainder keeps the sign of the dividend; the index is kept in range, so this
   // only ever steps 15 to 0.
-  pen_.colorIndex = penColorInRange((pen_.colorIndex + 1) % 16);
-  return pen_;
+  pen.colorIndex = penColorInRange((pen.colorIndex + 1) % 16);
+  return pen;
 }
 
 const Pen& HandwritingSurface::cyclePenWidth() {
-  pen_.lineWidth += 2;
-  if (pen_.lineWidth > 8) pen_.lineWidth = 1;
-  return pen_;
+  Pen& pen = choice_.pen;
+  pen.lineWidth += 2;
+  if (pen.lineWidth > 8) pen.lineWidth = 1;
+  return pen;
 }
 
-void HandwritingSurface::setEraser(bool on) {
-  if (on == eraser_) return;
-  eraser_ = on;
-  if (on) {
-    penBeforeEraser_ = pen_;
-    pen_ = {kWhiteIndex, kEraserWidth};
+void HandwritingSurface::chooseTool(ChosenTool tool) {
+  if (tool == choice_.chosen) return;
+  if (tool == ChosenTool::Eraser) {
+    penBeforeEraser_ = choice_.pen;
+    choice_.pen = {kWhiteIndex, kEraserWidth};
   } else {
-    pen_ = penBeforeEraser_;
+    choice_.pen = penBeforeEraser_;
   }
+  choice_.chosen = tool;
 }
 
 void HandwritingSurface::setDpi(int dpi) {
@@ -53,126 +56,92 @@ void HandwritingSurface::setDpi(int dpi) {
 
 // --- Strokes ---
 
-StrokePen HandwritingSurface::strokePen() const {
-  if (penContact_.erases) return {StrokeTool::PartialEraser, kWhite, kEraserWidth, dpi_, false};
-  // The white pen is the partial eraser: it takes ink away instead of laying white over it.
-  const bool erases = pen_.colorIndex == kWhiteIndex;
-  return {erases ? StrokeTool::PartialEraser : StrokeTool::Pen, colorTableEntry(pen_.colorIndex),
-          pen_.lineWidth, dpi_, brushPen_ && !erases};
+SurfaceOutcome HandwritingSurface::beginStroke(StrokeSource source, StrokePoint at,
+                                               PenContact contact) {
+  // A stroke of another input, or one whose release went missing, ends where it reached.
+  SurfaceOutcome outcome = drawing_ ? finishStroke(std::nullopt) : SurfaceOutcome{};
+  drawing_ = source;
+  contact_ = contact;
+  position_ = pixelOf(at);
+  outcome += startStroke(at);
+  return outcome;
 }
 
-Rect HandwritingSurface::penDown(MouseButton button, Point at, std::uint32_t time) {
-  // A button during a pen's stroke: the pen's up went missing; its stroke ends below.
-  penStroke_ = false;
-  penContact_ = {};
-  Rect changed;
-  if (drawing_) {
-    changed = finishStroke(std::nullopt);
-  } else {
-    strokeButtons_ = kNoButton;
-  }
-  strokeButtons_ |= button;
-  drawing_ = true;
-  penPosition_ = at;
-  return changed.unite(startStroke(strokePointAt(at, time)));
-}
-
-Rect HandwritingSurface::penMove(unsigned held, Point at, std::uint32_t time) {
-  if (!drawing_ || penStroke_) return {};
-  if ((held & strokeButtons_) == 0) {
-    drawing_ = false;
-    strokeButtons_ = kNoButton;
-    return finishStroke(std::nullopt);
-  }
-  penPosition_ = at;
-  return continueTo(strokePointAt(at, time));
-}
-
-Rect HandwritingSurface::continueTo(StrokePoint point) {
-  if (!ink_) return {};
-  if (sweeping_) return sweepTo(point);
-  if (live_.points.size() >= kMaxStrokePoints) {
-    // A stroke this long goes on as a new one: memory stays bounded per stroke.
-    const Rect ended = finishStroke(std::nullopt);
-    return ended.unite(startStroke(point));
-  }
-  return ink_->continueStroke(live_, point);
-}
-
-Rect HandwritingSurface::penUp(MouseButton /*button*/, Point at, std::uint32_t time) {
-  if (!drawing_ || penStroke_) return {};
-  penPosition_ = at;
-  drawing_ = false;
-  strokeButtons_ = kNoButton;
-  return finishStroke(strokePointAt(at, time));
-}
-
-Rect HandwritingSurface::penStrokeDown(StrokePoint at, PenContact contact) {
-  // A mouse stroke, or a pen stroke whose up was missed, ends where it reached.
-  Rect changed = drawing_ ? finishStroke(std::nullopt) : Rect{};
-  strokeButtons_ = kNoButton;
-  drawing_ = penStroke_ = true;
-  penContact_ = contact;
-  penPosition_ = pixelOf(at);
-  return changed.unite(startStroke(at));
-}
-
-Rect HandwritingSurface::penStrokeMove(std::span<const StrokePoint> to) {
-  if (!drawing_ || !penStroke_ || to.empty()) return {};
-  penPosition_ = pixelOf(to.back());
+SurfaceOutcome HandwritingSurface::extendStroke(StrokeSource source,
+                                                std::span<const StrokePoint> to) {
+  if (drawing_ != source || to.empty()) return {};
+  position_ = pixelOf(to.back());
   if (!ink_) return {};
   if (sweeping_ || live_.points.size() + to.size() >= kMaxStrokePoints) {
-    Rect changed;
-    for (const StrokePoint& point : to) changed = changed.unite(continueTo(point));
-    return changed;
+    SurfaceOutcome outcome;
+    for (const StrokePoint& point : to) outcome += continueTo(point);
+    return outcome;
   }
-  return ink_->continueStroke(live_, to);
+  return {ink_->continueStroke(live_, to), {}};
 }
 
-Rect HandwritingSurface::penStrokeUp(StrokePoint at) {
-  if (!drawing_ || !penStroke_) return {};
-  penPosition_ = pixelOf(at);
-  drawing_ = false;
-  const Rect changed = finishStroke(at);
-  penStroke_ = false;
-  penContact_ = {};
-  return changed;
+SurfaceOutcome HandwritingSurface::endStroke(StrokeSource source,
+                                             std::optional<StrokePoint> releasedAt) {
+  if (drawing_ != source) return {};
+  if (releasedAt) position_ = pixelOf(*releasedAt);
+  SurfaceOutcome outcome = finishStroke(releasedAt);
+  drawing_.reset();
+  contact_ = {};
+  return outcome;
 }
 
-Rect HandwritingSurface::startStroke(StrokePoint at) {
-  live_ = Stroke{strokePen(), {}, {}};
-  sweeping_ = sweepsStrokes();
+SurfaceOutcome HandwritingSurface::continueTo(StrokePoint point) {
+  if (!ink_) return {};
+  if (sweeping_) return {sweepTo(point), {}};
+  if (live_.points.size() >= kMaxStrokePoints) {
+    // A stroke this long goes on as a new one: memory stays bounded per stroke.
+    SurfaceOutcome outcome = finishStroke(std::nullopt);
+    outcome += startStroke(point);
+    return outcome;
+  }
+  return {ink_->continueStroke(live_, point), {}};
+}
+
+SurfaceOutcome HandwritingSurface::startStroke(StrokePoint at) {
+  const ToolInForce tool = decideTool(choice_, contact_.erases);
+  live_ = Stroke{{tool.tool == Tool::Pen ? StrokeTool::Pen : StrokeTool::PartialEraser, tool.color,
+                  tool.width96, dpi_, tool.brush},
+                 {},
+                 {}};
+  sweeping_ = tool.tool == Tool::StrokeEraser;
   if (!ink_) return {};
   if (!sweeping_) {
-    return ink_->beginStroke(live_, at,
-                             penContact_.pressure ? StrokeInput::PenPressure : StrokeInput::Mouse);
+    return {ink_->beginStroke(live_, at,
+                              contact_.pressure ? StrokeInput::PenPressure : StrokeInput::Mouse),
+            {}};
   }
   live_.points.push_back(at);
-  return sweepTo(at);
+  return {sweepTo(at), {}};
 }
 
-Rect HandwritingSurface::finishStroke(std::optional<StrokePoint> releasedAt) {
+SurfaceOutcome HandwritingSurface::finishStroke(std::optional<StrokePoint> releasedAt) {
   if (!ink_) return {};
+  SurfaceOutcome outcome;
   if (sweeping_) {
-    const Rect changed = releasedAt ? sweepTo(*releasedAt) : Rect{};
+    if (releasedAt) outcome.repaint = sweepTo(*releasedAt);
     strokes_.endRemoval();
     sweeping_ = false;
-    if (journal_ && !swept_.empty()) journal_->append(StrokesRemoved{std::move(swept_)});
+    if (!swept_.empty()) outcome.changes.push_back(StrokesRemoved{std::move(swept_)});
     swept_.clear();
-    return changed;
+    return outcome;
   }
-  Rect shown = releasedAt ? ink_->endStroke(live_, *releasedAt) : ink_->breakOffStroke(live_);
+  outcome.repaint = releasedAt ? ink_->endStroke(live_, *releasedAt) : ink_->breakOffStroke(live_);
   live_.points.shrink_to_fit();
   live_.bounds = ink_->reach(live_);
   const bool tapersItsEnd = live_.pen.brush;
   const Rect bounds = live_.bounds;
-  if (journal_) journal_->append(live_);
+  outcome.changes.push_back(live_);
   strokes_.add(std::move(live_));
   live_ = {};
   // Only now is the brush's end known: its last pen widths taper. The stroke's box is
   // rendered anew from the list, which leaves it exactly as a fresh render would.
-  if (tapersItsEnd) shown = shown.unite(redrawAndShow(bounds));
-  return shown;
+  if (tapersItsEnd) outcome.repaint = outcome.repaint.unite(redrawAndShow(bounds));
+  return outcome;
 }
 
 Rect HandwritingSurface::sweepTo(StrokePoint to) {
@@ -238,15 +207,18 @@ Rect HandwritingSurface::leaveHandwriting(std::int32_t width, std::int32_t heigh
   return recomposeAround({0, 0}, {width, height});
 }
 
-void HandwritingSurface::resize(std::int32_t drawingAreaWidth, std::int32_t drawingAreaHeight) {
-  if (!ink_) return;
+SurfaceOutcome HandwritingSurface::resize(std::int32_t drawingAreaWidth,
+                                          std::int32_t drawingAreaHeight) {
+  if (!ink_) return {};
   background_->setWidth(drawingAreaWidth);
   background_->setHeight(drawingAreaHeight);
   // The stroke being drawn ends at the old size and goes on as a new one at the new.
-  const bool restart = drawing_;
-  if (restart) finishStroke(std::nullopt);
+  SurfaceOutcome outcome = drawing_ ? finishStroke(std::nullopt) : SurfaceOutcome{};
   resizeInk(drawingAreaWidth, drawingAreaHeight);
-  if (restart) startStroke(strokePointAt(penPosition_));
+  if (drawing_) outcome += startStroke(strokePointAt(position_));
+  // The window shows the whole drawing area anew after a resize.
+  outcome.repaint = {};
+  return outcome;
 }
 
 void HandwritingSurface::releaseLayers() {
@@ -257,18 +229,16 @@ void HandwritingSurface::releaseLayers() {
 
 // --- History ---
 
-Rect HandwritingSurface::undo() {
+SurfaceOutcome HandwritingSurface::undo() {
   if (drawing_ || !ink_ || !strokes_.canUndo()) return {};
-  if (journal_) journal_->append(UndoStep{HistoryOf::Strokes});
   const Rect changed = strokes_.undo();
-  return changed.empty() ? Rect{} : redrawAndShow(changed);
+  return {changed.empty() ? Rect{} : redrawAndShow(changed), {StrokesUndone{}}};
 }
 
-Rect HandwritingSurface::redo() {
+SurfaceOutcome HandwritingSurface::redo() {
   if (drawing_ || !ink_ || !strokes_.canRedo()) return {};
-  if (journal_) journal_->append(RedoStep{HistoryOf::Strokes});
   const Rect changed = strokes_.redo();
-  return changed.empty() ? Rect{} : redrawAndShow(changed);
+  return {changed.empty() ? Rect{} : redrawAndShow(changed), {StrokesRedone{}}};
 }
 
 Rect HandwritingSurface::restoreStrokes(StrokeList strokes) {

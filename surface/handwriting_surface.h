@@ -11,8 +11,8 @@
 #include "common/dpi.h"
 #include "imaging/geometry.h"
 #include "imaging/picture.h"
+#include "surface/drawing_change.h"
 #include "surface/ink.h"
-#include "surface/journal_writer.h"
 #include "surface/pen_frames.h"
 #include "surface/pen_tools.h"
 #include "surface/stroke.h"
@@ -20,13 +20,9 @@
 
 namespace fudekko {
 
-// Mouse buttons, as flags so that a set of held buttons fits in one value.
-enum MouseButton : unsigned {
-  kNoButton = 0,
-  kLeftButton = 1,
-  kRightButton = 2,
-  kMiddleButton = 4,
-};
+// The input a stroke comes from. A stroke belongs to the input that began it: another
+// input's moves and ends leave it alone, and another's begin ends it first.
+enum class StrokeSource { Mouse, Pen };
 
 // The text area paints what it shows into a picture (for the handwriting snapshot).
 class TextAreaSnapshot {
@@ -52,26 +48,29 @@ class HandwritingSurface {
   // text area's size.
   void createLayers(std::int32_t width, std::int32_t height);
 
-  // --- The pen ---
-  // The pen in force: the eraser's while it is on.
-  const Pen& pen() const { return pen_; }
+  // --- The pen and the tool ---
+  // The pen in force: the eraser's while the eraser is chosen.
+  const Pen& pen() const { return choice_.pen; }
   // The next colour of the table, after white the first; returns the new pen, which the
   // program keeps between runs.
   const Pen& cyclePenColor();
   // Two pixels wider, or 1 past 8 (so 1, 3, 5, 7 in turn); returns the new pen.
   const Pen& cyclePenWidth();
-  // The eraser is the white pen, kEraserWidth wide; turning it off brings back the pen
-  // it replaced. Nothing to keep between runs.
-  void setEraser(bool on);
-  bool eraser() const { return eraser_; }
+  // Choosing the eraser puts the white pen, kEraserWidth wide, in force; choosing the pen
+  // again brings back the pen it replaced. Nothing to keep between runs. Takes effect at
+  // the next stroke.
+  void chooseTool(ChosenTool tool);
+  ChosenTool chosenTool() const { return choice_.chosen; }
   // The partial eraser (the default) draws eraser strokes; the stroke eraser removes
   // the strokes its sweep touches, in one step. Takes effect at the next stroke.
-  void setEraserKind(EraserKind kind) { eraserKind_ = kind; }
-  EraserKind eraserKind() const { return eraserKind_; }
+  void setEraserKind(EraserKind kind) { choice_.eraserKind = kind; }
+  EraserKind eraserKind() const { return choice_.eraserKind; }
   // The brush pen: strokes start and end tapered and their width follows the speed of
   // writing. Takes effect at the next stroke.
-  void setBrushPen(bool on) { brushPen_ = on; }
-  bool brushPen() const { return brushPen_; }
+  void setBrushPen(bool on) { choice_.brushPen = on; }
+  bool brushPen() const { return choice_.brushPen; }
+  // What a stroke begun now by the mouse or a pen's tip does (surface/pen_tools.h).
+  ToolInForce toolInForce() const { return decideTool(choice_); }
 
   // --- DPI ---
   // The DPI of the window the surface is shown in (96 until set). The pen keeps its
@@ -82,48 +81,31 @@ class HandwritingSurface {
   int dpi() const { return dpi_; }
 
   // --- Strokes (drawing-area coordinates) ---
-  // Each returns the rectangle of the composite that changed (possibly empty): the
-  // shell copies it onto the screen at once.
-  // `button` went down; a second button restarts the stroke where it went down.
-  Rect penDown(MouseButton button, Point at, std::uint32_t time = 0);
-  // `held`: the buttons held during the move (a MouseButton combination). A move that
-  // comes while none of the buttons that started the stroke is held means their
-  // release was missed (it happened outside the drawing area, which keeps the mouse
-  // only for the left button): the stroke ends without drawing towards `at` (smooth
-  // ink completes its last piece up to the previous position).
-  Rect penMove(unsigned held, Point at, std::uint32_t time = 0);
-  Rect penUp(MouseButton button, Point at, std::uint32_t time = 0);
-  // A stroke from a pen's own input: points with sub-pixel positions and, where
-  // `contact` says so, the pen's pressure (the width along the stroke; the brush's
-  // instead of the speed of writing). A stroke that erases does so with the eraser of
-  // the chosen kind, leaving the pen and the tool buttons as they are. Mouse moves and
-  // releases are ignored while it lasts; a pen down during a mouse stroke, or a button
-  // pressed during a pen's, ends the stroke being drawn first.
-  Rect penStrokeDown(StrokePoint at, PenContact contact);
-  // The samples of one message in order; the ink's unsettled tail is drawn once, after
-  // the last.
-  Rect penStrokeMove(std::span<const StrokePoint> to);
-  Rect penStrokeUp(StrokePoint at);
-  // Between a button's press (or a pen's contact) and the end of its stroke.
-  bool isDrawing() const { return drawing_; }
-  // The last position a stroke was given.
-  Point penPosition() const { return penPosition_; }
+  // One API for every input. A stroke goes down at a point, is extended through the
+  // points that follow (those of one input message together: smooth ink draws its
+  // unsettled tail once, after the last), and ends where it is released, or where it
+  // reached when it is broken off (nothing: a missed release, another input's begin).
+  // `contact`: a pen's pressure (the width along the stroke; the brush's instead of the
+  // speed of writing) and its eraser end, which erases with the eraser of the chosen
+  // kind, leaving the chosen tool as it is. A begin while a stroke is being drawn ends
+  // that stroke first; an extend or end of another source than the stroke's does nothing.
+  SurfaceOutcome beginStroke(StrokeSource source, StrokePoint at, PenContact contact = {});
+  SurfaceOutcome extendStroke(StrokeSource source, std::span<const StrokePoint> to);
+  SurfaceOutcome endStroke(StrokeSource source, std::optional<StrokePoint> releasedAt);
+  // Between a begin and the end of its stroke.
+  bool isDrawing() const { return drawing_.has_value(); }
+  bool isDrawing(StrokeSource source) const { return drawing_ == source; }
 
   // --- The strokes and their history ---
-  // A stroke runs from a button's press to its release (or to the move that finds the
-  // release missed); partial-eraser strokes are strokes too, and a sweep of the stroke
-  // eraser is a step. Undo takes the last step back, redo brings it again; each
-  // returns the rectangle of the composite to show. Nothing while a stroke is being
+  // Partial-eraser strokes are strokes too, and a sweep of the stroke eraser is a step.
+  // Undo takes the last step back, redo brings it again. Nothing while a stroke is being
   // drawn. The history lasts through mode changes and Sends.
   std::span<const Stroke> strokes() const { return strokes_.strokes(); }
   const StrokeList& strokeList() const { return strokes_; }
   bool canUndo() const { return strokes_.canUndo(); }
   bool canRedo() const { return strokes_.canRedo(); }
-  Rect undo();
-  Rect redo();
-  // Each finished stroke, sweep, undo and redo is appended to `journal` (none: not
-  // journaled).
-  void setJournal(JournalAppender* journal) { journal_ = journal; }
+  SurfaceOutcome undo();
+  SurfaceOutcome redo();
   // Strokes and history as a journal left them; the ink is rendered from them. Returns
   // the part of the composite to show.
   Rect restoreStrokes(StrokeList strokes);
@@ -139,7 +121,7 @@ class HandwritingSurface {
   // is rendered from the strokes); the composite keeps its size. A stroke being drawn
   // ends there and goes on as a new one. Nothing before createLayers or after
   // releaseLayers.
-  void resize(std::int32_t drawingAreaWidth, std::int32_t drawingAreaHeight);
+  SurfaceOutcome resize(std::int32_t drawingAreaWidth, std::int32_t drawingAreaHeight);
   // Frees the background, ink and composite.
   void releaseLayers();
 
@@ -150,16 +132,12 @@ class HandwritingSurface {
   const Ink* ink() const { return ink_.get(); }
 
  private:
-  // The eraser's, when the eraser is on or the pen's stroke erases.
-  bool erasing() const { return eraser_ || penContact_.erases; }
-  StrokePen strokePen() const;
-  bool sweepsStrokes() const { return erasing() && eraserKind_ == EraserKind::Stroke; }
   // Goes on with the stroke or sweep being drawn to `point`.
-  Rect continueTo(StrokePoint point);
-  // The stroke or sweep that `button` starts at `at`.
-  Rect startStroke(StrokePoint at);
+  SurfaceOutcome continueTo(StrokePoint point);
+  // The stroke or sweep that the tool in force starts at `at`.
+  SurfaceOutcome startStroke(StrokePoint at);
   // Ends the stroke or sweep being drawn: released at `at`, or broken off.
-  Rect finishStroke(std::optional<StrokePoint> releasedAt);
+  SurfaceOutcome finishStroke(std::optional<StrokePoint> releasedAt);
   // The stroke eraser's sweep reaches `to`: the strokes it touches go.
   Rect sweepTo(StrokePoint to);
   // Sets the ink's size, rendering the area it gained from the strokes.
@@ -172,20 +150,14 @@ class HandwritingSurface {
 
   int dpi_ = kBaseDpi;
   bool smoothInk_ = true;
-  Pen pen_;
+  ToolChoice choice_;
   // The pen that the eraser replaced.
   Pen penBeforeEraser_;
-  bool eraser_ = false;
-  EraserKind eraserKind_ = EraserKind::Partial;
-  bool brushPen_ = false;
-  bool drawing_ = false;
-  Point penPosition_;
-  // The buttons pressed since the stroke began.
-  unsigned strokeButtons_ = kNoButton;
-  // The stroke being drawn is a pen's, drawn as `penContact_` says; otherwise the
-  // contact is the mouse's (no pressure, no erasing of its own).
-  bool penStroke_ = false;
-  PenContact penContact_;
+  // The input of the stroke being drawn, and how a pen touches.
+  std::optional<StrokeSource> drawing_;
+  PenContact contact_;
+  // The last position a stroke was given: a stroke cut by a resize goes on from there.
+  Point position_;
   // The ink is laid over the background into the composite; all three exist together
   // (the ink refers to the other two, which are declared first and freed last).
   std::unique_ptr<Picture> background_;
@@ -195,9 +167,8 @@ class HandwritingSurface {
   // The stroke being drawn (its pen and points so far), or the sweep's path.
   Stroke live_;
   bool sweeping_ = false;
-  // The indices the sweep in progress took, in order, for the journal.
+  // The indices the sweep in progress took, in order.
   std::vector<std::uint32_t> swept_;
-  JournalAppender* journal_ = nullptr;
 };
 
 }  // namespace fudekko

@@ -45,12 +45,13 @@ std::vector<TimedPoint> MouseMoveHistory::record(HWND window, POINT client, bool
   return merged;
 }
 
-Rect DrawingAreaMouse::deliver(HWND window, HandwritingSurface& surface, UINT message,
-                               WPARAM wParam, LPARAM lParam, int drawingTop) {
+SurfaceOutcome DrawingAreaMouse::deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                         int drawingTop) {
   const POINT client{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   const Point at{client.x, client.y - drawingTop};
   const bool inArea = at.y >= 0;
-  const bool recover = message == WM_MOUSEMOVE && surface.smoothInk() && surface.isDrawing();
+  const bool recover =
+      message == WM_MOUSEMOVE && surface_.smoothInk() && surface_.isDrawing(StrokeSource::Mouse);
   const std::vector<TimedPoint> merged = history_.record(window, client, recover);
   const auto time = static_cast<std::uint32_t>(::GetMessageTime());
   switch (message) {
@@ -58,27 +59,28 @@ Rect DrawingAreaMouse::deliver(HWND window, HandwritingSurface& surface, UINT me
       if (!inArea) return {};
       // The drawing area keeps the mouse until the left button's release.
       ::SetCapture(window);
-      return surface.penDown(kLeftButton, at, time);
+      return strokes_.press(kLeftButton, at, time);
     case WM_RBUTTONDOWN:
-      return inArea ? surface.penDown(kRightButton, at, time) : Rect{};
+      return inArea ? strokes_.press(kRightButton, at, time) : SurfaceOutcome{};
     case WM_MBUTTONDOWN:
-      return inArea ? surface.penDown(kMiddleButton, at, time) : Rect{};
+      return inArea ? strokes_.press(kMiddleButton, at, time) : SurfaceOutcome{};
     case WM_MOUSEMOVE: {
-      // Fast strokes stay round: the positions between two move messages come first.
-      Rect changed;
+      // Fast strokes stay round: the positions between two move messages come first,
+      // and all of them go to the surface together.
+      std::vector<StrokePoint> to;
+      to.reserve(merged.size() + 1);
       for (const TimedPoint& between : merged) {
-        changed = changed.unite(surface.penMove(
-            heldButtons(wParam), {between.at.x, between.at.y - drawingTop}, between.time));
+        to.push_back(strokePointAt({between.at.x, between.at.y - drawingTop}, between.time));
       }
-      return changed.unite(surface.penMove(heldButtons(wParam), at, time));
+      to.push_back(strokePointAt(at, time));
+      return strokes_.move(heldButtons(wParam), to);
     }
     case WM_LBUTTONUP:
       if (::GetCapture() == window) ::ReleaseCapture();
-      return surface.penUp(kLeftButton, at, time);
+      return strokes_.release(at, time);
     case WM_RBUTTONUP:
-      return surface.penUp(kRightButton, at, time);
     case WM_MBUTTONUP:
-      return surface.penUp(kMiddleButton, at, time);
+      return strokes_.release(at, time);
     default:
       return {};
   }

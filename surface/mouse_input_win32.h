@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "surface/handwriting_surface.h"
 #include "surface/merged_moves.h"
+#include "surface/mouse_strokes.h"
 
 namespace fudekko::win32 {
 
@@ -26,15 +26,19 @@ class MouseMoveHistory {
   MovePoint last_;
 };
 
-// The drawing area's mouse: window messages become the surface's pen intentions.
+// The drawing area's mouse: window messages become strokes on the surface.
 class DrawingAreaMouse {
  public:
-  // Hands the mouse message to `surface`; the drawing area's top lies `drawingTop`
-  // pixels below the client area's. Returns the part of the composite to show.
-  Rect deliver(HWND window, HandwritingSurface& surface, UINT message, WPARAM wParam, LPARAM lParam,
-               int drawingTop);
+  // `surface` must outlive this.
+  explicit DrawingAreaMouse(HandwritingSurface& surface) : strokes_(surface), surface_(surface) {}
+
+  // Hands the mouse message to the surface; the drawing area's top lies `drawingTop`
+  // pixels below the client area's.
+  SurfaceOutcome deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam, int drawingTop);
 
  private:
+  MouseStrokes strokes_;
+  const HandwritingSurface& surface_;
   MouseMoveHistory history_;
 };
 

@@ -63,4 +63,36 @@ struct Pen {
   friend bool operator==(const Pen&, const Pen&) = default;
 };
 
+// The tool the user picked with the tool buttons.
+enum class ChosenTool { Pen, Eraser };
+
+// What the user has chosen, all of which decides the tool in force.
+struct ToolChoice {
+  ChosenTool chosen = ChosenTool::Pen;
+  // The pen in force: while the eraser is chosen, the white pen kEraserWidth wide
+  // unless the colour or line button changed it since.
+  Pen pen;
+  EraserKind eraserKind = EraserKind::Partial;
+  bool brushPen = false;
+};
+
+// What a stroke begun now does.
+enum class Tool { Pen, PartialEraser, StrokeEraser };
+
+struct ToolInForce {
+  Tool tool = Tool::Pen;
+  Color color = kBlack;  // the ink's; white for the erasers
+  std::int32_t width96 = kDefaultPenWidth;
+  bool brush = false;  // tapered ends, width by speed or pressure
+  friend bool operator==(const ToolInForce&, const ToolInForce&) = default;
+};
+
+// The one rule for the tool in force; the surface draws with it, the cursor shows it.
+// `penEndErases`: a pen's eraser end or barrel button is down, which erases with the
+// eraser of the chosen kind, kEraserWidth wide, whatever the buttons say. The eraser
+// button with the stroke eraser chosen sweeps strokes; the white pen, whether the eraser
+// button made it or the colour button, takes ink away at its width; any other pen lays
+// ink, also when the colour button changed the eraser's pen.
+ToolInForce decideTool(const ToolChoice& choice, bool penEndErases = false);
+
 }  // namespace fudekko

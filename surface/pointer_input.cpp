@@ -15,7 +15,7 @@ PenInput::Outcome PenInput::deliver(PointerSource& source, PointerMessage messag
   // The moves between a down and an up go to the surface together.
   std::vector<StrokePoint> moves;
   const auto moveOn = [&] {
-    if (!moves.empty()) outcome.changed = outcome.changed.unite(surface.penStrokeMove(moves));
+    if (!moves.empty()) outcome.changed += surface.extendStroke(StrokeSource::Pen, moves);
     moves.clear();
   };
   for (const PenAction& action : frames_.take(pointer->frames, origin)) {
@@ -25,10 +25,10 @@ PenInput::Outcome PenInput::deliver(PointerSource& source, PointerMessage messag
     }
     moveOn();
     if (action.kind == PenAction::Kind::Up) {
-      outcome.changed = outcome.changed.unite(surface.penStrokeUp(action.at));
+      outcome.changed += surface.endStroke(StrokeSource::Pen, action.at);
     } else if (action.at.y >= 0) {
       // Above the drawing area (over the bars) a pen draws nothing, as the mouse.
-      outcome.changed = outcome.changed.unite(surface.penStrokeDown(action.at, action.contact));
+      outcome.changed += surface.beginStroke(StrokeSource::Pen, action.at, action.contact);
     }
   }
   moveOn();

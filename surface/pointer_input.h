@@ -35,7 +35,7 @@ class PenInput {
   struct Outcome {
     // The message is the pen's: no mouse messages may be made of it.
     bool handled = false;
-    Rect changed;
+    SurfaceOutcome changed;
   };
 
   // Hands a pointer message for `id` to `surface` when it is a pen's; `origin` is the

@@ -61,9 +61,9 @@ bool enclosed(const CursorImage& image, double background) {
 
 std::vector<PenCursorLook> allLooks(std::int32_t width, int dpi) {
   std::vector<PenCursorLook> looks;
-  for (const Color color : kColorTable) looks.push_back({CursorTool::Pen, color, width, dpi});
-  looks.push_back({CursorTool::PartialEraser, kWhite, width, dpi});
-  looks.push_back({CursorTool::StrokeEraser, kWhite, width, dpi});
+  for (const Color color : kColorTable) looks.push_back({Tool::Pen, color, width, dpi});
+  looks.push_back({Tool::PartialEraser, kWhite, width, dpi});
+  looks.push_back({Tool::StrokeEraser, kWhite, width, dpi});
   return looks;
 }
 
@@ -74,7 +74,7 @@ TEST(PenCursor, CircleFollowsWidthAndDpi) {
   for (const int dpi : {96, 288}) {
     for (const std::int32_t width : {1, 3, 5, 7}) {
       SCOPED_TRACE(testing::Message() << "width " << width << " at " << dpi);
-      const CursorImage image = penCursorImage({CursorTool::Pen, red, width, dpi});
+      const CursorImage image = penCursorImage({Tool::Pen, red, width, dpi});
       const std::int32_t across = scaledPenWidth(width, dpi);  // odd at these DPIs
       EXPECT_EQ(image.pixel(image.hotSpot.x, image.hotSpot.y), argbOf(red));
       EXPECT_EQ(runFromCentre(image, [&](std::uint32_t p) { return p == argbOf(red); }),
@@ -85,7 +85,7 @@ TEST(PenCursor, CircleFollowsWidthAndDpi) {
   // covers just half.
   for (const int dpi : {96, 144, 480}) {
     SCOPED_TRACE(dpi);
-    const CursorImage image = penCursorImage({CursorTool::PartialEraser, kWhite, 20, dpi});
+    const CursorImage image = penCursorImage({Tool::PartialEraser, kWhite, 20, dpi});
     EXPECT_EQ(runFromCentre(image, [](std::uint32_t p) { return p == 0; }),
               scaledPenWidth(20, dpi) / 2 - 1);
   }
@@ -120,7 +120,7 @@ TEST(PenCursor, OutlineShowsOnWhiteAndBlack) {
         for (const double background : {255.0, 0.0}) {
           EXPECT_TRUE(enclosed(image, background)) << "over " << background;
         }
-        if (look.tool == CursorTool::Pen) {
+        if (look.tool == Tool::Pen) {
           // The circle's edge shows against the ring next to it.
           const Point c = image.hotSpot;
           std::int32_t edge = c.x;
@@ -138,9 +138,9 @@ TEST(PenCursor, OutlineShowsOnWhiteAndBlack) {
 // partial eraser is an empty ring, the stroke eraser's ring is struck through, the white
 // pen (which takes ink away too) is a white circle.
 TEST(PenCursor, ErasersShowTheirOwnOutline) {
-  const CursorImage partial = penCursorImage({CursorTool::PartialEraser, kWhite, 20, 96});
-  const CursorImage stroke = penCursorImage({CursorTool::StrokeEraser, kWhite, 20, 96});
-  const CursorImage whitePen = penCursorImage({CursorTool::Pen, kWhite, 20, 96});
+  const CursorImage partial = penCursorImage({Tool::PartialEraser, kWhite, 20, 96});
+  const CursorImage stroke = penCursorImage({Tool::StrokeEraser, kWhite, 20, 96});
+  const CursorImage whitePen = penCursorImage({Tool::Pen, kWhite, 20, 96});
   const Point c = partial.hotSpot;
   EXPECT_EQ(partial.pixel(c.x, c.y), 0u);
   EXPECT_EQ(stroke.pixel(c.x, c.y), argbOf(kBlack));
@@ -154,7 +154,7 @@ TEST(PenCursor, ErasersShowTheirOwnOutline) {
 // at least 13 pixels across on white and on black.
 TEST(PenCursor, OnePixelPenStillShows) {
   for (const Color color : {kBlack, kWhite}) {
-    const CursorImage image = penCursorImage({CursorTool::Pen, color, 1, 96});
+    const CursorImage image = penCursorImage({Tool::Pen, color, 1, 96});
     const Point c = image.hotSpot;
     EXPECT_EQ(image.pixel(c.x, c.y), argbOf(color));
     for (const double background : {255.0, 0.0}) {
@@ -174,19 +174,25 @@ TEST(PenCursor, OnePixelPenStillShows) {
   }
 }
 
-// The look follows the pen in force, the eraser and its kind, and the surface's DPI.
+// The look follows the tool in force, the surface's DPI, and shows what a stroke does:
+// the white pen takes ink away, the eraser's pen laid ink once the colour button changed it.
 TEST(PenCursor, LookOfTheSurface) {
   HandwritingSurface surface;
   surface.setStartPen({2, 7});
   surface.setDpi(144);
-  EXPECT_EQ(penCursorLook(surface), (PenCursorLook{CursorTool::Pen, kColorTable[2], 7, 144}));
-  surface.setEraser(true);
-  EXPECT_EQ(penCursorLook(surface).tool, CursorTool::PartialEraser);
-  EXPECT_EQ(penCursorLook(surface).width96, kEraserWidth);
+  EXPECT_EQ(penCursorLook(surface), (PenCursorLook{Tool::Pen, kColorTable[2], 7, 144}));
+  surface.chooseTool(ChosenTool::Eraser);
+  EXPECT_EQ(penCursorLook(surface),
+            (PenCursorLook{Tool::PartialEraser, kWhite, kEraserWidth, 144}));
   surface.setEraserKind(EraserKind::Stroke);
-  EXPECT_EQ(penCursorLook(surface).tool, CursorTool::StrokeEraser);
-  surface.setEraser(false);
-  EXPECT_EQ(penCursorLook(surface), (PenCursorLook{CursorTool::Pen, kColorTable[2], 7, 144}));
+  EXPECT_EQ(penCursorLook(surface).tool, Tool::StrokeEraser);
+  surface.setEraserKind(EraserKind::Partial);
+  surface.cyclePenColor();
+  EXPECT_EQ(penCursorLook(surface), (PenCursorLook{Tool::Pen, kBlack, kEraserWidth, 144}));
+  surface.chooseTool(ChosenTool::Pen);
+  EXPECT_EQ(penCursorLook(surface), (PenCursorLook{Tool::Pen, kColorTable[2], 7, 144}));
+  while (surface.pen().colorIndex != kWhiteIndex) surface.cyclePenColor();
+  EXPECT_EQ(penCursorLook(surface), (PenCursorLook{Tool::PartialEraser, kWhite, 7, 144}));
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 // renders without error, and a cut recovers the strokes of an earlier state.
 
 #include "fuzz/fuzz_check.h"
-#include "surface/journal_records.h"
-#include "surface/journal_recovery.h"
+#include "journal/journal_records.h"
+#include "journal/journal_recovery.h"
 
 using namespace fudekko;
 

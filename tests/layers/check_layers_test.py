@@ -48,6 +48,11 @@ class LayerCheck(unittest.TestCase):
         errors = self.violations({"surface/a.h": '#include "handoff/b.h"\n', "handoff/b.h": ""})
         self.assertIn("handoff/ is not below surface/", errors[0])
 
+    def test_the_surface_uses_pictures_not_drafts_or_journals(self):
+        errors = self.violations({"surface/a.h": '#include "draft/b.h"\n', "draft/b.h": ""})
+        self.assertEqual(len(errors), 1)
+        self.assertIn("surface/ uses only common, imaging, win32", errors[0])
+
     def test_nothing_includes_the_composition_root(self):
         errors = self.violations({"tools/x.cpp": '#include "app/main_window_win32.h"\n',
                                   "app/main_window_win32.h": ""})

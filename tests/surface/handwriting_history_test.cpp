@@ -8,6 +8,7 @@
 
 #include "surface/handwriting_surface.h"
 #include "surface/ink.h"
+#include "surface/mouse_strokes.h"
 
 namespace fudekko {
 namespace {
@@ -28,14 +29,15 @@ void draw(HandwritingSurface& surface, const StrokeInput& stroke) {
   surface.setBrushPen(stroke.brush);
   // 8 ms a position, as a mouse gives them.
   std::uint32_t time = 1000;
-  surface.penDown(stroke.button, stroke.points.front(), time);
+  MouseStrokes mouse(surface);
+  mouse.press(stroke.button, stroke.points.front(), time);
   for (std::size_t i = 1; i < stroke.points.size(); ++i) {
-    surface.penMove(stroke.button, stroke.points[i], time += 8);
+    mouse.move(stroke.button, stroke.points[i], time += 8);
   }
   if (stroke.releaseMissed) {
-    surface.penMove(kNoButton, stroke.points.back(), time + 8);
+    mouse.move(kNoButton, stroke.points.back(), time + 8);
   } else {
-    surface.penUp(stroke.button, stroke.points.back(), time + 8);
+    mouse.release(stroke.points.back(), time + 8);
   }
 }
 
@@ -95,12 +97,13 @@ class HistoryTest : public testing::TestWithParam<bool> {
 
 // A sweep of the stroke eraser along `points`.
 void sweep(HandwritingSurface& surface, const std::vector<Point>& points) {
-  surface.setEraser(true);
+  MouseStrokes mouse(surface);
+  surface.chooseTool(ChosenTool::Eraser);
   surface.setEraserKind(EraserKind::Stroke);
-  surface.penDown(kLeftButton, points.front());
-  for (std::size_t i = 1; i < points.size(); ++i) surface.penMove(kLeftButton, points[i]);
-  surface.penUp(kLeftButton, points.back());
-  surface.setEraser(false);
+  mouse.press(kLeftButton, points.front());
+  for (std::size_t i = 1; i < points.size(); ++i) mouse.move(kLeftButton, points[i]);
+  mouse.release(points.back());
+  surface.chooseTool(ChosenTool::Pen);
 }
 
 // The composite that `strokes` give rendered from scratch over white paper.
@@ -240,18 +243,19 @@ TEST_P(HistoryTest, AnEraserStrokeUndoneBringsTheInkBack) {
   const std::vector<Color> inked = composite(surface);
   draw(surface, {kWhiteIndex, kEraserWidth, kLeftButton, {{40, 20}, {40, 40}}, false});
   ASSERT_NE(composite(surface), inked);
-  EXPECT_FALSE(surface.undo().empty());
+  EXPECT_FALSE(surface.undo().repaint.empty());
   EXPECT_EQ(composite(surface), inked);
-  EXPECT_FALSE(surface.redo().empty());
+  EXPECT_FALSE(surface.redo().repaint.empty());
   EXPECT_NE(composite(surface), inked);
 }
 
 TEST_P(HistoryTest, NothingHappensWhileAStrokeIsDrawnAndTheHistoryOutlivesModeChanges) {
   HandwritingSurface surface = fresh();
+  MouseStrokes mouse{surface};
   draw(surface, {0, 5, kLeftButton, {{10, 10}, {50, 40}}, false});
-  surface.penDown(kLeftButton, {20, 50});
-  EXPECT_TRUE(surface.undo().empty());  // the pen is down
-  surface.penUp(kLeftButton, {30, 50});
+  mouse.press(kLeftButton, {20, 50});
+  EXPECT_TRUE(surface.undo().repaint.empty());  // the pen is down
+  mouse.release({30, 50});
 
   surface.enterHandwriting(white_, kWidth, kHeight);
   surface.leaveHandwriting(kWidth, kHeight);

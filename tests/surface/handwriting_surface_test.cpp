@@ -7,6 +7,7 @@
 
 #include "support/raster_model.h"
 #include "surface/compositing.h"
+#include "surface/mouse_strokes.h"
 
 namespace fudekko {
 namespace {
@@ -76,11 +77,11 @@ TEST(PenTools, WidthSequences) {
 TEST(PenTools, EraserReplacesThePenAndBringsItBack) {
   HandwritingSurface surface;
   surface.setStartPen({4, 3});
-  surface.setEraser(true);
+  surface.chooseTool(ChosenTool::Eraser);
   EXPECT_EQ(surface.pen(), (Pen{15, 20}));
   // The colour tool works on the eraser's pen.
   EXPECT_EQ(surface.cyclePenColor(), (Pen{0, 20}));
-  surface.setEraser(false);
+  surface.chooseTool(ChosenTool::Pen);
   EXPECT_EQ(surface.pen(), (Pen{4, 3}));
 }
 
@@ -186,6 +187,7 @@ class StrokeTest : public testing::Test {
   Color ink(int x, int y) const { return colorOfStored(surface.ink()->cell(x, y)); }
   Color shown(int x, int y) const { return surface.composite()->pixel(x, y); }
   HandwritingSurface surface;
+  MouseStrokes mouse{surface};
 };
 
 TEST_F(StrokeTest, LayersStartWhiteAtTheTextAreaSize) {
@@ -204,10 +206,10 @@ TEST_F(StrokeTest, LayersStartWhiteAtTheTextAreaSize) {
 TEST_F(StrokeTest, ClickWithoutMovementRecompositesItsTenByTenSquare) {
   Painted green(0x00FF00);
   surface.enterHandwriting(green, 60, 40);
-  EXPECT_TRUE(surface.penDown(kLeftButton, {20, 15}).empty());
+  EXPECT_TRUE(mouse.press(kLeftButton, {20, 15}).repaint.empty());
   EXPECT_TRUE(surface.isDrawing());
   EXPECT_EQ(shown(20, 15), 0x00FF00u);  // nothing drawn yet
-  const Rect done = surface.penUp(kLeftButton, {20, 15});
+  const Rect done = mouse.release({20, 15}).repaint;
   EXPECT_EQ(done, (Rect{15, 10, 25, 20}));
   EXPECT_FALSE(surface.isDrawing());
   EXPECT_EQ(ink(20, 15), kColorTable[2]);
@@ -226,20 +228,19 @@ TEST_F(StrokeTest, SegmentsFollowTheMouseAndWhiteInkErases) {
     }
   } snapshot;
   surface.enterHandwriting(snapshot, 60, 40);
-  surface.penDown(kRightButton, {10, 10});
-  EXPECT_EQ(surface.penMove(kRightButton, {30, 10}), (Rect{5, 5, 35, 15}));
-  EXPECT_EQ(surface.penPosition(), (Point{30, 10}));
-  EXPECT_EQ(surface.penMove(kRightButton, {30, 20}), (Rect{25, 5, 35, 25}));
-  surface.penUp(kRightButton, {30, 20});
+  mouse.press(kRightButton, {10, 10});
+  EXPECT_EQ(mouse.move(kRightButton, {30, 10}).repaint, (Rect{5, 5, 35, 15}));
+  EXPECT_EQ(mouse.move(kRightButton, {30, 20}).repaint, (Rect{25, 5, 35, 25}));
+  mouse.release({30, 20});
   for (int x = 10; x <= 30; ++x) EXPECT_EQ(shown(x, 10), kColorTable[2]) << x;
   for (int y = 10; y <= 20; ++y) EXPECT_EQ(shown(30, y), kColorTable[2]) << y;
   EXPECT_EQ(surface.background()->pixel(20, 10), 0x00FF00u);  // never drawn on
   EXPECT_EQ(surface.background()->pixel(21, 10), kWhite);
 
   // The eraser paints white ink: the background shows again.
-  surface.setEraser(true);
-  surface.penDown(kLeftButton, {20, 10});
-  surface.penUp(kLeftButton, {20, 10});
+  surface.chooseTool(ChosenTool::Eraser);
+  mouse.press(kLeftButton, {20, 10});
+  mouse.release({20, 10});
   EXPECT_EQ(ink(20, 10), kWhite);
   EXPECT_EQ(shown(20, 10), 0x00FF00u);
   EXPECT_EQ(shown(19, 10), kWhite);
@@ -257,52 +258,50 @@ TEST_F(StrokeTest, SegmentsFollowTheMouseAndWhiteInkErases) {
 }
 
 TEST_F(StrokeTest, DraggingOutsideDrawsTowardTheOutsidePoint) {
-  surface.penDown(kLeftButton, {5, 5});
-  const Rect done = surface.penMove(kLeftButton, {-20, 5});
+  mouse.press(kLeftButton, {5, 5});
+  const Rect done = mouse.move(kLeftButton, {-20, 5}).repaint;
   EXPECT_EQ(done, (Rect{0, 0, 10, 10}));
   EXPECT_EQ(shown(0, 5), kColorTable[2]);
-  EXPECT_EQ(surface.penPosition(), (Point{-20, 5}));
-  surface.penUp(kLeftButton, {-20, -20});
+  mouse.release({-20, -20});
   EXPECT_FALSE(surface.isDrawing());
 }
 
 TEST_F(StrokeTest, EventsWithoutAStrokeDrawNothing) {
-  EXPECT_TRUE(surface.penMove(kLeftButton, {10, 10}).empty());
-  EXPECT_TRUE(surface.penUp(kLeftButton, {10, 10}).empty());
+  EXPECT_TRUE(mouse.move(kLeftButton, {10, 10}).repaint.empty());
+  EXPECT_TRUE(mouse.release({10, 10}).repaint.empty());
   EXPECT_EQ(ink(10, 10), kWhite);
   EXPECT_EQ(shown(10, 10), kWhite);
 }
 
 TEST_F(StrokeTest, SecondButtonRestartsTheStrokeAndFirstReleaseEndsIt) {
-  surface.penDown(kLeftButton, {10, 10});
-  surface.penDown(kRightButton, {40, 30});
+  mouse.press(kLeftButton, {10, 10});
+  mouse.press(kRightButton, {40, 30});
   EXPECT_EQ(ink(25, 20), kWhite);  // nothing drawn between the two presses
-  EXPECT_EQ(surface.penPosition(), (Point{40, 30}));
-  surface.penUp(kLeftButton, {40, 35});
+  mouse.release({40, 35});
   EXPECT_EQ(ink(40, 33), kColorTable[2]);
   EXPECT_FALSE(surface.isDrawing());
-  EXPECT_TRUE(surface.penMove(kRightButton, {50, 35}).empty());
+  EXPECT_TRUE(mouse.move(kRightButton, {50, 35}).repaint.empty());
 }
 
 TEST_F(StrokeTest, MissedReleaseEndsTheStrokeWithoutDrawing) {
   // A right-button stroke leaves the area and is released outside; the next move over
   // the area comes with no button held.
-  surface.penDown(kRightButton, {10, 10});
-  surface.penMove(kRightButton, {0, 10});
-  EXPECT_TRUE(surface.penMove(kNoButton, {40, 30}).empty());
+  mouse.press(kRightButton, {10, 10});
+  mouse.move(kRightButton, {0, 10});
+  EXPECT_TRUE(mouse.move(kNoButton, {40, 30}).repaint.empty());
   EXPECT_FALSE(surface.isDrawing());
   EXPECT_EQ(ink(25, 20), kWhite);
-  EXPECT_TRUE(surface.penMove(kRightButton, {45, 30}).empty());
+  EXPECT_TRUE(mouse.move(kRightButton, {45, 30}).repaint.empty());
 
   // Holding only another button than the stroke's counts as missed too.
-  surface.penDown(kMiddleButton, {10, 30});
-  EXPECT_TRUE(surface.penMove(kLeftButton, {50, 30}).empty());
+  mouse.press(kMiddleButton, {10, 30});
+  EXPECT_TRUE(mouse.move(kLeftButton, {50, 30}).repaint.empty());
   EXPECT_EQ(ink(30, 30), kWhite);
 
   // After a restart by a second button, either held button keeps the stroke going.
-  surface.penDown(kLeftButton, {10, 20});
-  surface.penDown(kRightButton, {10, 20});
-  EXPECT_FALSE(surface.penMove(kLeftButton, {20, 20}).empty());
+  mouse.press(kLeftButton, {10, 20});
+  mouse.press(kRightButton, {10, 20});
+  EXPECT_FALSE(mouse.move(kLeftButton, {20, 20}).repaint.empty());
   EXPECT_EQ(ink(15, 20), kColorTable[2]);
 }
 
@@ -316,10 +315,11 @@ TEST_F(StrokeTest, StrokesAndMarginScaleWithTheDpi) {
   at96.createLayers(60, 40);
   surface.setDpi(192);
 
-  for (HandwritingSurface* each : {&surface, &at96}) {
-    each->penDown(kLeftButton, {10, 20});
-    each->penMove(kLeftButton, {40, 20});
-    each->penUp(kLeftButton, {40, 20});
+  MouseStrokes mouse96(at96);
+  for (MouseStrokes* each : {&mouse, &mouse96}) {
+    each->press(kLeftButton, {10, 20});
+    each->move(kLeftButton, {40, 20});
+    each->release({40, 20});
   }
   const auto inkRows = [](const HandwritingSurface& drawn) {
     int rows = 0;
@@ -334,9 +334,9 @@ TEST_F(StrokeTest, StrokesAndMarginScaleWithTheDpi) {
     for (int x = 0; x < 60; ++x) ASSERT_EQ(shown(x, y), ink(x, y)) << x << "," << y;
   }
   // A click's square: the margin (10 at 192 DPI, 5 at 96) around its position.
-  for (HandwritingSurface* each : {&surface, &at96}) each->penDown(kLeftButton, {20, 15});
-  EXPECT_EQ(surface.penUp(kLeftButton, {20, 15}), (Rect{10, 5, 30, 25}));
-  EXPECT_EQ(at96.penUp(kLeftButton, {20, 15}), (Rect{15, 10, 25, 20}));
+  for (MouseStrokes* each : {&mouse, &mouse96}) each->press(kLeftButton, {20, 15});
+  EXPECT_EQ(mouse.release({20, 15}).repaint, (Rect{10, 5, 30, 25}));
+  EXPECT_EQ(mouse96.release({20, 15}).repaint, (Rect{15, 10, 25, 20}));
 
   // A later DPI change leaves the ink as it was drawn.
   std::vector<Color> before;
@@ -353,8 +353,8 @@ TEST_F(StrokeTest, StrokesAndMarginScaleWithTheDpi) {
 // ---- Modes and sizing ----
 
 TEST_F(StrokeTest, EnteringAndLeavingHandwritingMode) {
-  surface.penDown(kLeftButton, {50, 35});
-  surface.penUp(kLeftButton, {50, 35});
+  mouse.press(kLeftButton, {50, 35});
+  mouse.release({50, 35});
 
   PatternSnapshot snapshot;
   const Rect done = surface.enterHandwriting(snapshot, 80, 36);
@@ -389,8 +389,8 @@ TEST_F(StrokeTest, EnteringAndLeavingHandwritingMode) {
 TEST_F(StrokeTest, ResizeKeepsStrokesWholeAndTheCompositeAsItWas) {
   PatternSnapshot snapshot;
   surface.enterHandwriting(snapshot, 60, 40);
-  surface.penDown(kLeftButton, {50, 30});
-  surface.penUp(kLeftButton, {50, 30});
+  mouse.press(kLeftButton, {50, 30});
+  mouse.release({50, 30});
 
   surface.resize(40, 20);
   EXPECT_EQ(surface.background()->width(), 40);
@@ -416,8 +416,8 @@ TEST_F(StrokeTest, NothingHappensAfterRelease) {
   EXPECT_FALSE(surface.composite());
   surface.resize(100, 100);
   EXPECT_FALSE(surface.background());
-  surface.penDown(kLeftButton, {1, 1});
-  EXPECT_TRUE(surface.penUp(kLeftButton, {2, 2}).empty());
+  mouse.press(kLeftButton, {1, 1});
+  EXPECT_TRUE(mouse.release({2, 2}).repaint.empty());
   PatternSnapshot snapshot;
   EXPECT_TRUE(surface.enterHandwriting(snapshot, 10, 10).empty());
   EXPECT_EQ(snapshot.calls, 0);

@@ -14,6 +14,7 @@
 #include "surface/handwriting_surface.h"
 #include "surface/ink_layer.h"
 #include "surface/ink_rasterizer.h"
+#include "surface/mouse_strokes.h"
 #include "surface/stroke_smoother.h"
 
 namespace fudekko {
@@ -606,9 +607,9 @@ class SmoothStrokeTest : public testing::Test {
   }
   // Every pixel of the composite that changed lies in the returned rectangle: the
   // screen, which is given only those rectangles, shows what Send writes.
-  Rect checked(const std::function<Rect()>& event) {
+  Rect checked(const std::function<SurfaceOutcome()>& event) {
     const Picture before = *surface.composite();
-    const Rect changed = event();
+    const Rect changed = event().repaint;
     for (int y = 0; y < 80; ++y) {
       for (int x = 0; x < 120; ++x) {
         if (surface.composite()->pixel(x, y) == before.pixel(x, y)) continue;
@@ -622,21 +623,22 @@ class SmoothStrokeTest : public testing::Test {
   Color shown(int x, int y) const { return surface.composite()->pixel(x, y); }
   std::uint32_t coverage(int x, int y) const { return coverageOf(surface.ink()->cell(x, y)); }
   HandwritingSurface surface;
+  MouseStrokes mouse{surface};
 };
 
 TEST_F(SmoothStrokeTest, StrokesDrawAsTheyGoAndEndAtTheRelease) {
   ASSERT_TRUE(surface.smoothInk());
   ASSERT_TRUE(surface.ink());
-  EXPECT_FALSE(checked([&] { return surface.penDown(kLeftButton, {10, 40}); }).empty());
+  EXPECT_FALSE(checked([&] { return mouse.press(kLeftButton, {10, 40}); }).empty());
   EXPECT_EQ(shown(10, 40), kRed);  // the dot under the pointer
   // The ink reaches the pointer at every move: the tail past the first midpoint is
   // drawn provisionally.
-  checked([&] { return surface.penMove(kLeftButton, {50, 40}); });
+  checked([&] { return mouse.move(kLeftButton, {50, 40}); });
   EXPECT_EQ(shown(30, 40), kRed);
   EXPECT_EQ(shown(50, 40), kRed);
-  checked([&] { return surface.penMove(kLeftButton, {90, 20}); });
+  checked([&] { return mouse.move(kLeftButton, {90, 20}); });
   EXPECT_EQ(shown(90, 20), kRed);
-  checked([&] { return surface.penUp(kLeftButton, {100, 20}); });
+  checked([&] { return mouse.release({100, 20}); });
   EXPECT_EQ(shown(100, 20), kRed);
   // The corner was rounded off: nothing is left of the provisional piece to it.
   EXPECT_EQ(shown(50, 41), kWhite);
@@ -660,9 +662,9 @@ TEST_F(SmoothStrokeTest, StrokesDrawAsTheyGoAndEndAtTheRelease) {
     }
   } snapshot;
   surface.enterHandwriting(snapshot, 120, 80);
-  surface.setEraser(true);
-  checked([&] { return surface.penDown(kLeftButton, {70, 31}); });
-  checked([&] { return surface.penUp(kLeftButton, {70, 31}); });
+  surface.chooseTool(ChosenTool::Eraser);
+  checked([&] { return mouse.press(kLeftButton, {70, 31}); });
+  checked([&] { return mouse.release({70, 31}); });
   EXPECT_EQ(coverage(70, 30), 0u);
   EXPECT_EQ(shown(70, 30), 0x00FF00u);
 }
@@ -670,11 +672,11 @@ TEST_F(SmoothStrokeTest, StrokesDrawAsTheyGoAndEndAtTheRelease) {
 // At every move of a fast stroke the pointer's own pixel is fully inked: the distance
 // between the pointer and the end of the drawn ink is 0.
 TEST_F(SmoothStrokeTest, InkReachesThePointerAtEveryMove) {
-  surface.penDown(kLeftButton, {60, 10});
+  mouse.press(kLeftButton, {60, 10});
   for (int i = 1; i <= 40; ++i) {
     const Point at{60 + static_cast<std::int32_t>(35 * std::sin(i * 0.3)),
                    40 - static_cast<std::int32_t>(30 * std::cos(i * 0.3))};
-    surface.penMove(kLeftButton, at);
+    mouse.move(kLeftButton, at);
     ASSERT_EQ(coverage(at.x, at.y), 255u) << "move " << i;
   }
 }
@@ -684,14 +686,14 @@ TEST_F(SmoothStrokeTest, InkReachesThePointerAtEveryMove) {
 TEST_F(SmoothStrokeTest, BrushPenTapersAndThinsWithSpeed) {
   const auto draw = [](bool brush, std::uint32_t msPerStep) {
     HandwritingSurface surface;
+    MouseStrokes mouse{surface};
     surface.setStartPen({0, 7});
     surface.setBrushPen(brush);
     surface.createLayers(200, 40);
     std::uint32_t time = 0;
-    surface.penDown(kLeftButton, {10, 20}, time);
-    for (std::int32_t x = 14; x < 190; x += 4)
-      surface.penMove(kLeftButton, {x, 20}, time += msPerStep);
-    surface.penUp(kLeftButton, {190, 20}, time + msPerStep);
+    mouse.press(kLeftButton, {10, 20}, time);
+    for (std::int32_t x = 14; x < 190; x += 4) mouse.move(kLeftButton, {x, 20}, time += msPerStep);
+    mouse.release({190, 20}, time + msPerStep);
     std::vector<std::uint32_t> columns(200);  // the coverage of each column
     for (int x = 0; x < 200; ++x) {
       for (int y = 0; y < 40; ++y) columns[x] += coverageOf(surface.ink()->cell(x, y));
@@ -713,26 +715,26 @@ TEST_F(SmoothStrokeTest, BrushPenTapersAndThinsWithSpeed) {
 
 TEST_F(SmoothStrokeTest, RestartsMissedReleasesAndResizes) {
   // A second button restarts the stroke at its own position: nothing between.
-  checked([&] { return surface.penDown(kLeftButton, {10, 10}); });
-  checked([&] { return surface.penDown(kRightButton, {100, 70}); });
+  checked([&] { return mouse.press(kLeftButton, {10, 10}); });
+  checked([&] { return mouse.press(kRightButton, {100, 70}); });
   EXPECT_EQ(coverage(55, 40), 0u);
-  checked([&] { return surface.penUp(kRightButton, {100, 70}); });
+  checked([&] { return mouse.release({100, 70}); });
 
   // A missed release completes the last piece but draws nothing towards the new position.
-  checked([&] { return surface.penDown(kRightButton, {10, 60}); });
-  checked([&] { return surface.penMove(kRightButton, {40, 60}); });
-  checked([&] { return surface.penMove(kNoButton, {40, 20}); });
+  checked([&] { return mouse.press(kRightButton, {10, 60}); });
+  checked([&] { return mouse.move(kRightButton, {40, 60}); });
+  checked([&] { return mouse.move(kNoButton, {40, 20}); });
   EXPECT_FALSE(surface.isDrawing());
   EXPECT_EQ(shown(38, 60), kRed);
   EXPECT_EQ(coverage(40, 40), 0u);
 
   // The drawing area shrinks and grows during a stroke: drawing goes on, clipped.
-  checked([&] { return surface.penDown(kLeftButton, {20, 30}); });
+  checked([&] { return mouse.press(kLeftButton, {20, 30}); });
   surface.resize(60, 40);
-  checked([&] { return surface.penMove(kLeftButton, {100, 30}); });
+  checked([&] { return mouse.move(kLeftButton, {100, 30}); });
   surface.resize(120, 80);
-  checked([&] { return surface.penMove(kLeftButton, {110, 50}); });
-  checked([&] { return surface.penUp(kLeftButton, {110, 50}); });
+  checked([&] { return mouse.move(kLeftButton, {110, 50}); });
+  checked([&] { return mouse.release({110, 50}); });
   EXPECT_EQ(coverage(30, 30), 255u);
   EXPECT_EQ(coverage(91, 32), 255u);
 
@@ -749,13 +751,14 @@ TEST_F(SmoothStrokeTest, RestartsMissedReleasesAndResizes) {
   EXPECT_EQ(shown(5, 75), kBlack);
   surface.releaseLayers();
   EXPECT_FALSE(surface.ink());
-  EXPECT_TRUE(surface.penDown(kLeftButton, {1, 1}).empty());
+  EXPECT_TRUE(mouse.press(kLeftButton, {1, 1}).repaint.empty());
 }
 
 TEST(ClassicInk, SurfaceDrawsAsThePictureLinesDo) {
   // "SmoothInk=0": the pen's aliased lines between the very mouse positions, and the
   // white-is-transparent composite, whatever the smooth path does.
   HandwritingSurface surface;
+  MouseStrokes mouse{surface};
   surface.setSmoothInk(false);
   surface.setStartPen({2, 5});
   surface.createLayers(120, 80);
@@ -764,13 +767,13 @@ TEST(ClassicInk, SurfaceDrawsAsThePictureLinesDo) {
   ink.setPenColor(kRed);
   ink.setPenWidth(5);
   const std::vector<Point> positions{{10, 10}, {50, 12}, {51, 13}, {90, 70}, {20, 60}};
-  surface.penDown(kLeftButton, positions[0]);
+  mouse.press(kLeftButton, positions[0]);
   ink.moveTo(positions[0]);
   for (std::size_t i = 1; i < positions.size(); ++i) {
-    surface.penMove(kLeftButton, positions[i]);
+    mouse.move(kLeftButton, positions[i]);
     ink.lineTo(positions[i]);
   }
-  surface.penUp(kLeftButton, positions.back());
+  mouse.release(positions.back());
   ink.lineTo(positions.back());
   for (int y = 0; y < 80; ++y) {
     for (int x = 0; x < 120; ++x) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "surface/handwriting_surface.h"
+#include "surface/mouse_strokes.h"
 #include "surface/pen_frames.h"
 #include "surface/pointer_input.h"
 #include "surface/pointer_script.h"
@@ -195,6 +196,7 @@ class PenSurfaceTest : public testing::Test {
     deliver(PointerMessage::Up, penFrames({frame(kUp, 180.25, 30.5, 0, 240)}));
   }
   HandwritingSurface surface;
+  MouseStrokes mouse{surface};
   ScriptedAnswers source;
   PenInput input;
 };
@@ -207,7 +209,7 @@ TEST_F(PenSurfaceTest, WithoutPointerDataOrForOtherPointersTheMessageIsNotThePro
         std::optional{PointerFrames{PointerKind::Mouse, {}}}}) {
     const auto outcome = deliver(PointerMessage::Down, answer);
     EXPECT_FALSE(outcome.handled);
-    EXPECT_TRUE(outcome.changed.empty());
+    EXPECT_TRUE(outcome.changed.repaint.empty());
     EXPECT_FALSE(surface.isDrawing());
   }
   // Hover goes to the system too (it moves the cursor); down, updates in contact and up
@@ -272,7 +274,7 @@ TEST_F(PenSurfaceTest, TheEraserEndErasesWithTheChosenKindAndUndoBringsTheInkBac
     deliver(PointerMessage::Up, penFrames({frame(kUp, 100.5, 55.5, 0, 320)}));
     EXPECT_EQ(inkedRows(100), 0);
     EXPECT_EQ(surface.pen(), (Pen{0, 20}));
-    EXPECT_FALSE(surface.eraser());
+    EXPECT_EQ(surface.chosenTool(), ChosenTool::Pen);
     if (kind == EraserKind::Partial) {
       EXPECT_EQ(surface.strokes().back().pen.tool, StrokeTool::PartialEraser);
       EXPECT_GT(inkedRows(60), 10);  // only where it passed
@@ -293,15 +295,15 @@ TEST_F(PenSurfaceTest, TheEraserEndErasesWithTheChosenKindAndUndoBringsTheInkBac
 TEST_F(PenSurfaceTest, MouseAndPenDoNotMixWithinAStroke) {
   deliver(PointerMessage::Down, penFrames({frame(kDown, 20.5, 30.5, 1024, 1)}));
   // The mouse's moves and releases during the pen's stroke are not the stroke's.
-  EXPECT_TRUE(surface.penMove(kNoButton, {100, 30}).empty());
-  EXPECT_TRUE(surface.penUp(kLeftButton, {100, 30}).empty());
+  EXPECT_TRUE(mouse.move(kNoButton, {100, 30}).repaint.empty());
+  EXPECT_TRUE(mouse.release({100, 30}).repaint.empty());
   EXPECT_TRUE(surface.isDrawing());
   deliver(PointerMessage::Update, penFrames({frame(kMove, 60.5, 30.5, 1024, 2)}));
   // A button pressed meanwhile: the pen's up went missing; its stroke ends, the mouse's
   // starts.
-  surface.penDown(kLeftButton, {100, 10});
+  mouse.press(kLeftButton, {100, 10});
   ASSERT_EQ(surface.strokes().size(), 1u);
-  surface.penUp(kLeftButton, {150, 10});
+  mouse.release({150, 10});
   EXPECT_EQ(surface.strokes().size(), 2u);
   EXPECT_FALSE(surface.isDrawing());
 }

@@ -1,9 +1,9 @@
-#include "app/recovery_offer.h"
+#include "journal/recovery_offer.h"
 
 #include <cstdio>
 #include <cwctype>
 
-#include "app/unsent_work.h"
+#include "journal/unsent_work.h"
 
 namespace fudekko {
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "draft/text_history.h"
+#include "surface/drawing_change.h"
 #include "surface/stroke.h"
 
 namespace fudekko {
@@ -62,11 +63,6 @@ struct TextPicture {
   std::string pixels;  // width * height * 4 bytes
   friend bool operator==(const TextPicture&, const TextPicture&) = default;
 };
-// One sweep of the stroke eraser: the strokes' indices in the order it took them.
-struct StrokesRemoved {
-  std::vector<std::uint32_t> indices;
-  friend bool operator==(const StrokesRemoved&, const StrokesRemoved&) = default;
-};
 // The window's outer size after a change in handwriting mode (the pictures follow it).
 struct WindowSize {
   std::int32_t outerWidth = 0;
@@ -74,10 +70,27 @@ struct WindowSize {
   friend bool operator==(const WindowSize&, const WindowSize&) = default;
 };
 
-// The index of each alternative is its type byte in the file.
+// A Stroke record is a finished stroke; StrokesRemoved one sweep of the stroke eraser.
 using JournalRecord =
     std::variant<JournalFormat, DraftIdentity, TextReset, TextEdit, UndoStep, RedoStep, ModeChange,
                  TextPicture, Stroke, StrokesRemoved, WindowSize>;
+
+// Each record's type byte in the file. Stored journals depend on these numbers: a new
+// record takes a new one, and none is ever reused.
+enum class JournalRecordType : std::uint8_t {
+  Format = 0,
+  Draft = 1,
+  TextReset = 2,
+  TextEdit = 3,
+  Undo = 4,
+  Redo = 5,
+  Mode = 6,
+  TextPicture = 7,
+  Stroke = 8,
+  StrokesRemoved = 9,
+  WindowSize = 10,
+};
+JournalRecordType typeOf(const JournalRecord& record);
 
 // A record longer than this is taken for damage, never allocated.
 inline constexpr std::uint32_t kMaxJournalRecordBytes = 64u << 20;

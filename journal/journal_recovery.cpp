@@ -1,4 +1,4 @@
-#include "surface/journal_recovery.h"
+#include "journal/journal_recovery.h"
 
 #include <algorithm>
 #include <cstring>

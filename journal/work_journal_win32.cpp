@@ -1,4 +1,4 @@
-#include "app/work_journal_win32.h"
+#include "journal/work_journal_win32.h"
 
 #include <shlobj.h>
 #include <zlib.h>
@@ -6,9 +6,8 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "app/recovery_offer.h"
 #include "common/shift_jis.h"
-#include "win32/error_box_win32.h"
+#include "journal/recovery_offer.h"
 #include "win32/handles_win32.h"
 
 namespace fudekko {
@@ -109,9 +108,10 @@ std::wstring fullPath(const std::wstring& path) {
 
 }  // namespace
 
-void WorkJournal::open(const std::wstring& draftPath, const std::wstring& loadedText) {
+EarlierWork WorkJournal::open(const std::wstring& draftPath, const std::wstring& loadedText) {
+  EarlierWork earlier;
   const std::wstring folder = journalFolder();
-  if (folder.empty()) return;  // no place for a journal: the program runs without one
+  if (folder.empty()) return earlier;  // no place for a journal: the program runs without one
   removeOldJournals(folder);
   const std::wstring draft = fullPath(draftPath);
   path_ = folder + L"\\" + journalFileName(draft);
@@ -122,41 +122,19 @@ void WorkJournal::open(const std::wstring& draftPath, const std::wstring& loaded
 
   RecoveredWork work = recoverWork(readFile(path_, kMaxJournalRead));
   if (offersRecovery(work, draft_)) {
-    offered_ = std::move(work);
+    earlier.offered = std::move(work);
   } else if (work.kind == RecoveredWork::Kind::OlderFormat) {
-    note_ = L"前回の作業の記録は古い形式のため、使わずに始めます。";
+    earlier.note = L"前回の作業の記録は古い形式のため、使わずに始めます。";
   } else if (work.droppedSomething &&
              (work.kind != RecoveredWork::Kind::Usable || work.draft == draft_)) {
-    note_ = L"前回の作業の記録が壊れていて読めないため、使わずに始めます。";
+    earlier.note = L"前回の作業の記録が壊れていて読めないため、使わずに始めます。";
   }
-  if (!hasQuestion()) start(0, loadedText_);
+  return earlier;
 }
 
-std::optional<RecoveredWork> WorkJournal::ask(HWND owner) {
-  std::optional<RecoveredWork> work = std::exchange(offered_, std::nullopt);
-  if (const wchar_t* note = std::exchange(note_, nullptr)) {
-    ::MessageBoxW(owner, note, win32::kProgramTitle, MB_OK | MB_ICONINFORMATION);
-  }
-  if (work) {
-    std::wstring question = L"前回、送信せずに終わった手書きが残っています。復元しますか?";
-    if (work->droppedSomething)
-      question += L"\n(記録の終わりが壊れていたため、その手前までを復元します)";
-    if (::MessageBoxW(owner, question.c_str(), win32::kProgramTitle, MB_YESNO | MB_ICONQUESTION) !=
-        IDYES) {
-      work.reset();
-    }
-  }
-  if (path_.empty() || writer_) return work;
-  if (work) {
-    start(work->replayedBytes, work->text.text());
-  } else {
-    start(0, loadedText_);
-  }
-  return work;
-}
-
-void WorkJournal::start(std::size_t keptBytes, const std::wstring& text) {
+void WorkJournal::start(std::size_t keptBytes) {
   writer_.reset();
+  if (path_.empty()) return;
   win32::Handle file = openFile(path_, GENERIC_WRITE, keptBytes ? OPEN_EXISTING : CREATE_ALWAYS);
   if (!file) return;
   // A torn or damaged tail goes: the records appended from now on follow whole ones.
@@ -166,43 +144,15 @@ void WorkJournal::start(std::size_t keptBytes, const std::wstring& text) {
     return;
   }
   writer_ = std::make_unique<JournalWriter>(std::make_unique<JournalFile>(std::move(file)));
-  text_ = text;
   if (keptBytes > 0) return;
   writer_->append(JournalFormat{});
   writer_->append(draft_);
-  writer_->append(TextReset{text});
+  writer_->append(TextReset{loadedText_});
 }
 
-void WorkJournal::append(JournalRecord record) {
-  if (writer_ && !paused_) writer_->append(std::move(record));
-}
-
-void WorkJournal::textEdited(const TextHistory& history) {
-  if (std::optional<TextEdit> edit = differenceBetween(text_, history.text())) append(*edit);
-  text_ = history.text();
-}
-
-void WorkJournal::textStepped(const JournalRecord& step, const TextHistory& history) {
-  append(step);
-  text_ = history.text();
-}
-
-void WorkJournal::textLoaded(const TextHistory& history) {
-  append(TextReset{history.text()});
-  text_ = history.text();
-}
-
-void WorkJournal::modeChanged(HWND window, bool handwriting, const Picture* background) {
-  RECT outer{};
-  ::GetWindowRect(window, &outer);
-  append(ModeChange{handwriting, outer.right - outer.left, outer.bottom - outer.top});
-  if (handwriting && background) append(textPictureOf(*background));
-}
-
-void WorkJournal::windowResized(HWND window) {
-  RECT outer{};
-  if (::IsIconic(window) || !::GetWindowRect(window, &outer)) return;
-  append(WindowSize{outer.right - outer.left, outer.bottom - outer.top});
+void WorkJournal::record(const WorkChange& change) {
+  if (!writer_) return;
+  for (JournalRecord& record : recordsOf(change)) writer_->append(std::move(record));
 }
 
 void WorkJournal::flush() {
@@ -211,7 +161,6 @@ void WorkJournal::flush() {
 
 void WorkJournal::remove() {
   writer_.reset();
-  offered_.reset();
   if (!path_.empty()) ::DeleteFileW(path_.c_str());
 }
 

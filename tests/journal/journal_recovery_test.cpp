@@ -2,7 +2,7 @@
 // keeps the order and survives a failing disk; recovery gives the work before the crash,
 // pixel for pixel, with undo still working; any cut gives an earlier state.
 
-#include "surface/journal_recovery.h"
+#include "journal/journal_recovery.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,10 @@
 #include <mutex>
 #include <random>
 
+#include "journal/journal_feed.h"
+#include "journal/journal_writer.h"
 #include "surface/handwriting_surface.h"
-#include "surface/journal_writer.h"
+#include "surface/mouse_strokes.h"
 
 namespace fudekko {
 namespace {
@@ -82,48 +84,52 @@ std::vector<Color> pixelsOf(const Picture& picture) {
 }
 
 // The window's side of a session: text edits, mode changes, strokes, sweeps, undos and
-// redos, each journaled where the window journals it.
+// redos, each change as the text history and the surface return it, through the feed.
 class Session {
  public:
   Session(std::string& bytes, bool smooth) : writer_(std::make_unique<MemorySink>(bytes)) {
     surface_.setSmoothInk(smooth);
     surface_.createLayers(kWidth, kHeight);
-    surface_.setJournal(&writer_);
     writer_.append(JournalFormat{});
     writer_.append(DraftIdentity{"C:\\mail.txt", 5, 0x1234});
     text_.reset(L"本文です");
     writer_.append(TextReset{text_.text()});
   }
-  void type(const std::wstring& text) {
-    writer_.append(*differenceBetween(text_.text(), text));
-    text_.recordChange(text);
-  }
+  void type(const std::wstring& text) { feed(TextChange{*text_.recordChange(text)}); }
   void undoText() {
-    writer_.append(UndoStep{HistoryOf::Text});
-    text_.undo();
+    if (text_.undo()) feed(TextChange{TextUndone{}});
   }
   void enterHandwriting() {
     PatternText pattern;
     surface_.enterHandwriting(pattern, kWidth, kHeight);
     text_.seal();
-    writer_.append(ModeChange{true, 300, 200});
-    writer_.append(textPictureOf(*surface_.background()));
+    feed(ModeSwitch{{true, 300, 200}, surface_.background()});
   }
   void stroke(std::vector<Point> points, std::int32_t color, bool eraser = false,
               EraserKind kind = EraserKind::Partial) {
     surface_.setStartPen({color, 5});
     surface_.setEraserKind(kind);
-    surface_.setEraser(eraser);
-    surface_.penDown(kLeftButton, points.front());
-    for (const Point& at : points) surface_.penMove(kLeftButton, at);
-    surface_.penUp(kLeftButton, points.back());
-    surface_.setEraser(false);
+    surface_.chooseTool(eraser ? ChosenTool::Eraser : ChosenTool::Pen);
+    MouseStrokes mouse(surface_);
+    take(mouse.press(kLeftButton, points.front()));
+    for (const Point& at : points) take(mouse.move(kLeftButton, at));
+    take(mouse.release(points.back()));
+    surface_.chooseTool(ChosenTool::Pen);
   }
-  HandwritingSurface& surface() { return surface_; }
+  void undo() { take(surface_.undo()); }
+  void redo() { take(surface_.redo()); }
+  const HandwritingSurface& surface() const { return surface_; }
   const TextHistory& text() const { return text_; }
   void drain() { writer_.drain(); }
 
  private:
+  void feed(const WorkChange& change) {
+    for (JournalRecord& record : recordsOf(change)) writer_.append(std::move(record));
+  }
+  void take(const SurfaceOutcome& outcome) {
+    for (const DrawingChange& change : outcome.changes) feed(change);
+  }
+
   JournalWriter writer_;
   HandwritingSurface surface_;
   TextHistory text_;
@@ -154,10 +160,10 @@ TEST_P(RecoveryTest, GivesTheScreenTheTextAndTheHistoriesBeforeTheCrash) {
   session.stroke({{10, 60}, {50, 40}}, 2);
   session.stroke({{20, 20}, {60, 50}, {30, 65}}, 9);
   session.stroke({{30, 0}, {30, 69}}, 0, true);  // the partial eraser
-  session.surface().undo();
-  session.surface().redo();
+  session.undo();
+  session.redo();
   session.stroke({{0, 35}, {89, 35}}, 0, true, EraserKind::Stroke);  // takes the pen strokes
-  session.surface().undo();
+  session.undo();
   session.stroke({{45, 0}, {45, 69}}, 0, true, EraserKind::Stroke);
   session.drain();
 
@@ -177,11 +183,11 @@ TEST_P(RecoveryTest, GivesTheScreenTheTextAndTheHistoriesBeforeTheCrash) {
   // Undo goes on where it was: the same steps come back and go again on both.
   for (int i = 0; i < 7; ++i) {
     surface.undo();
-    session.surface().undo();
+    session.undo();
     ASSERT_EQ(pixelsOf(*surface.composite()), pixelsOf(*session.surface().composite())) << i;
   }
   surface.redo();
-  session.surface().redo();
+  session.redo();
   EXPECT_EQ(pixelsOf(*surface.composite()), pixelsOf(*session.surface().composite()));
   // The text history too: the undone typing can be brought again.
   RecoveredWork again = recoverWork(bytes);
@@ -197,7 +203,7 @@ TEST_P(RecoveryTest, ACutAtAnyByteGivesAnEarlierStateAndSaysSo) {
   session.stroke({{5, 5}, {40, 30}}, 4);
   session.stroke({{10, 60}, {50, 40}}, 2);
   session.stroke({{0, 50}, {89, 50}}, 0, true, EraserKind::Stroke);
-  session.surface().undo();
+  session.undo();
   session.drain();
 
   const std::vector<std::size_t> ends = readJournal(bytes).ends;

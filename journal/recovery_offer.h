@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "surface/journal_recovery.h"
+#include "journal/journal_recovery.h"
 
 namespace fudekko {
 

@@ -1,4 +1,4 @@
-#include "surface/journal_writer.h"
+#include "journal/journal_writer.h"
 
 namespace fudekko {
 

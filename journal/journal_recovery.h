@@ -10,8 +10,8 @@
 
 #include "draft/text_history.h"
 #include "imaging/picture.h"
+#include "journal/journal_records.h"
 #include "surface/handwriting_surface.h"
-#include "surface/journal_records.h"
 #include "surface/stroke_list.h"
 
 namespace fudekko {

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <thread>
 
-#include "surface/journal_records.h"
+#include "journal/journal_records.h"
 
 namespace fudekko {
 
@@ -24,24 +24,17 @@ class JournalSink {
   virtual void append(std::string_view bytes) = 0;
 };
 
-// What the surface hands its records to.
-class JournalAppender {
- public:
-  virtual ~JournalAppender() = default;
-  virtual void append(JournalRecord record) = 0;
-};
-
-class JournalWriter : public JournalAppender {
+class JournalWriter {
  public:
   explicit JournalWriter(std::unique_ptr<JournalSink> sink);
   // Writes what is still queued, then stops the thread.
-  ~JournalWriter() override;
+  ~JournalWriter();
   JournalWriter(const JournalWriter&) = delete;
   JournalWriter& operator=(const JournalWriter&) = delete;
 
   // Queues `record`; the writer's thread encodes (compresses) and writes it, so the
   // caller never waits for either.
-  void append(JournalRecord record) override;
+  void append(JournalRecord record);
   // Waits until everything queued so far is in the sink (the session is ending).
   void drain();
   // A write failed: the journal is incomplete from there on and nothing more is written.

@@ -1,4 +1,4 @@
-#include "surface/journal_records.h"
+#include "journal/journal_records.h"
 
 #include <zlib.h>
 
@@ -230,21 +230,22 @@ std::optional<Stroke> readStroke(Reader& in) {
 }
 
 std::optional<JournalRecord> readPayload(std::uint8_t type, Reader& in) {
-  switch (type) {
-    case 0: {
+  using Type = JournalRecordType;
+  switch (static_cast<JournalRecordType>(type)) {
+    case Type::Format: {
       JournalFormat format;
       format.magic = in.u32();
       format.version = in.u32();
       return format;
     }
-    case 1: {
+    case Type::Draft: {
       DraftIdentity draft;
       draft.path = in.bytes();
       draft.size = in.u64();
       draft.crc = in.u32();
       return draft;
     }
-    case 2: {
+    case Type::TextReset: {
       const std::optional<std::string> packed = readCompressed(in);
       if (!packed) return std::nullopt;
       Reader units(*packed);
@@ -252,21 +253,21 @@ std::optional<JournalRecord> readPayload(std::uint8_t type, Reader& in) {
       if (!units.ok() || !units.atEnd()) return std::nullopt;
       return reset;
     }
-    case 3: {
+    case Type::TextEdit: {
       TextEdit edit;
       edit.position = static_cast<std::size_t>(in.u64());
       edit.removed = in.wide();
       edit.inserted = in.wide();
       return edit;
     }
-    case 4:
-    case 5: {
+    case Type::Undo:
+    case Type::Redo: {
       const std::optional<HistoryOf> of = historyOf(in.u8());
       if (!of) return std::nullopt;
-      if (type == 4) return UndoStep{*of};
+      if (static_cast<Type>(type) == Type::Undo) return UndoStep{*of};
       return RedoStep{*of};
     }
-    case 6: {
+    case Type::Mode: {
       const std::uint8_t handwriting = in.u8();
       if (handwriting > 1) return std::nullopt;
       ModeChange change{handwriting == 1};
@@ -274,7 +275,7 @@ std::optional<JournalRecord> readPayload(std::uint8_t type, Reader& in) {
       change.outerHeight = signed32(in.u32());
       return change;
     }
-    case 7: {
+    case Type::TextPicture: {
       TextPicture picture;
       picture.width = signed32(in.u32());
       picture.height = signed32(in.u32());
@@ -287,19 +288,19 @@ std::optional<JournalRecord> readPayload(std::uint8_t type, Reader& in) {
       picture.pixels = std::move(*pixels);
       return picture;
     }
-    case 8: {
+    case Type::Stroke: {
       std::optional<Stroke> stroke = readStroke(in);
       if (!stroke) return std::nullopt;
       return std::move(*stroke);
     }
-    case 9: {
+    case Type::StrokesRemoved: {
       const std::uint32_t count = in.u32();
       if (count > kMaxJournalRecordBytes / 4) return std::nullopt;
       StrokesRemoved removed;
       for (std::uint32_t i = 0; i < count && in.ok(); ++i) removed.indices.push_back(in.u32());
       return removed;
     }
-    case 10: {
+    case Type::WindowSize: {
       WindowSize size;
       size.outerWidth = signed32(in.u32());
       size.outerHeight = signed32(in.u32());
@@ -311,9 +312,27 @@ std::optional<JournalRecord> readPayload(std::uint8_t type, Reader& in) {
 
 }  // namespace
 
+JournalRecordType typeOf(const JournalRecord& record) {
+  using Type = JournalRecordType;
+  struct Of {
+    Type operator()(const JournalFormat&) const { return Type::Format; }
+    Type operator()(const DraftIdentity&) const { return Type::Draft; }
+    Type operator()(const TextReset&) const { return Type::TextReset; }
+    Type operator()(const TextEdit&) const { return Type::TextEdit; }
+    Type operator()(const UndoStep&) const { return Type::Undo; }
+    Type operator()(const RedoStep&) const { return Type::Redo; }
+    Type operator()(const ModeChange&) const { return Type::Mode; }
+    Type operator()(const TextPicture&) const { return Type::TextPicture; }
+    Type operator()(const Stroke&) const { return Type::Stroke; }
+    Type operator()(const StrokesRemoved&) const { return Type::StrokesRemoved; }
+    Type operator()(const WindowSize&) const { return Type::WindowSize; }
+  };
+  return std::visit(Of{}, record);
+}
+
 std::string encodeJournalRecord(const JournalRecord& record) {
   Writer payload;
-  payload.u8(static_cast<std::uint8_t>(record.index()));
+  payload.u8(static_cast<std::uint8_t>(typeOf(record)));
   std::visit([&](const auto& value) { writePayload(payload, value); }, record);
   const std::string& typed = payload.result();
   Writer framed;

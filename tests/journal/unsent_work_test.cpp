@@ -1,4 +1,4 @@
-#include "app/unsent_work.h"
+#include "journal/unsent_work.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/recovery_offer.h"
+#include "journal/recovery_offer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,31 @@
+#include "surface/mouse_strokes.h"
+
+namespace fudekko {
+
+SurfaceOutcome MouseStrokes::press(MouseButton button, Point at, std::uint32_t time) {
+  if (!surface_.isDrawing(StrokeSource::Mouse)) buttons_ = kNoButton;
+  buttons_ |= button;
+  return surface_.beginStroke(StrokeSource::Mouse, strokePointAt(at, time));
+}
+
+SurfaceOutcome MouseStrokes::move(unsigned held, std::span<const StrokePoint> to) {
+  if (!surface_.isDrawing(StrokeSource::Mouse)) return {};
+  if ((held & buttons_) == 0) {
+    buttons_ = kNoButton;
+    return surface_.endStroke(StrokeSource::Mouse, std::nullopt);
+  }
+  return surface_.extendStroke(StrokeSource::Mouse, to);
+}
+
+SurfaceOutcome MouseStrokes::move(unsigned held, Point at, std::uint32_t time) {
+  const StrokePoint point = strokePointAt(at, time);
+  return move(held, std::span(&point, 1));
+}
+
+SurfaceOutcome MouseStrokes::release(Point at, std::uint32_t time) {
+  if (!surface_.isDrawing(StrokeSource::Mouse)) return {};
+  buttons_ = kNoButton;
+  return surface_.endStroke(StrokeSource::Mouse, strokePointAt(at, time));
+}
+
+}  // namespace fudekko
