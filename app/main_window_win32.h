@@ -52,15 +52,10 @@ class MainWindow : public win32::Window<MainWindow> {
   // The event loop hands every message here first: the Edit menu's keys.
   bool translateAccelerator(MSG& message) const;
 
-  // What Send reads of the main window.
+  // The mail client the mail-client dialog starts from; "MailClient=MAPI": Send goes
+  // through the system's default mail client.
   const std::string& mailClientPath() const { return mailClientPath_; }
-  // "MailClient=MAPI": Send goes through the system's default mail client.
   bool sendsThroughMapi() const { return sendsThroughMapi_; }
-  const std::string& subject() const { return subject_; }
-  const std::vector<std::string>& headerLines() const { return headerLines_; }
-  // Null after onClose.
-  const Picture* compositePicture() const { return surface_.composite(); }
-  const TextLines& textLines() const { return textArea_->lines(); }
 
   // The Option menu's settings command; Send runs it too when the mail client is missing.
   void showMailClientDialog();

@@ -46,7 +46,6 @@ class ToolBar {
   // Sizes the buttons, their glyphs and the band anew for `dpi`, the caption in `font`.
   void setDpi(int dpi, HFONT font);
 
-  HWND coolBar() const { return coolBar_; }
   HWND toolBar() const { return toolBar_; }
 
   // The colour and line buttons show `pen` from now on (until then they are blank).

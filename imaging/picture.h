@@ -76,11 +76,8 @@ class Picture {
   // Drawing surface.
   void setPenColor(Color color) { penColor_ = color; }
   void setPenWidth(std::int32_t width) { penWidth_ = width; }
-  Color penColor() const { return penColor_; }
   std::int32_t penWidth() const { return penWidth_; }
   void setBrushColor(Color color) { brushColor_ = color; }
-  Color brushColor() const { return brushColor_; }
-  Point penPosition() const { return penPosition_; }
 
   void moveTo(Point to) { penPosition_ = to; }
   // Draws with the pen from the pen position to `to` (both end points painted; round

@@ -101,7 +101,6 @@ class HandwritingSurface {
   // Undo takes the last step back, redo brings it again. Nothing while a stroke is being
   // drawn. The history lasts through mode changes and Sends.
   std::span<const Stroke> strokes() const { return strokes_.strokes(); }
-  const StrokeList& strokeList() const { return strokes_; }
   bool canUndo() const { return strokes_.canUndo(); }
   bool canRedo() const { return strokes_.canRedo(); }
   SurfaceOutcome undo();

@@ -41,7 +41,8 @@ class StrokeList {
   // Every stroke and step is forgotten.
   void clear();
 
-  // The bytes of the strokes the history holds off the paper.
+  // The bytes of the strokes the history holds off the paper, and its steps: for the
+  // tests, which have no other way to see the history keep its bound.
   std::size_t historyBytes() const { return bytes_; }
   std::size_t stepCount() const { return steps_.size(); }
 
