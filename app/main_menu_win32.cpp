@@ -32,6 +32,10 @@ win32::Menu createMainMenu() {
                       {kMenuCopyId, L"コピー(&C)\tCtrl+C"}});
   popup(L"ｵﾌﾟｼｮﾝ(&O)", {{kMenuSettingId, L"設定(&S)"},
                         {0, nullptr},
+                        {kMenuPenToolId, L"ペン(&N)\tP"},
+                        {kMenuHighlighterToolId, L"蛍光ペン(&H)\tH"},
+                        {kMenuEraserToolId, L"消しゴム(&E)\tE"},
+                        {0, nullptr},
                         {kMenuPartialEraserId, L"部分消しゴム(&P)"},
                         {kMenuStrokeEraserId, L"ストローク消しゴム(&K)"},
                         {0, nullptr},
@@ -50,8 +54,12 @@ void enableCopyItem(HMENU menu, bool canCopy) {
   if (menu) ::EnableMenuItem(menu, kMenuCopyId, MF_BYCOMMAND | (canCopy ? MF_ENABLED : MF_GRAYED));
 }
 
-void checkPenItems(HMENU menu, bool strokeEraser, bool brushPen) {
+void checkPenItems(HMENU menu, ChosenTool tool, bool strokeEraser, bool brushPen) {
   if (!menu) return;
+  const int toolItem = tool == ChosenTool::Highlighter ? kMenuHighlighterToolId
+                       : tool == ChosenTool::Eraser    ? kMenuEraserToolId
+                                                       : kMenuPenToolId;
+  ::CheckMenuRadioItem(menu, kMenuPenToolId, kMenuEraserToolId, toolItem, MF_BYCOMMAND);
   ::CheckMenuRadioItem(menu, kMenuPartialEraserId, kMenuStrokeEraserId,
                        strokeEraser ? kMenuStrokeEraserId : kMenuPartialEraserId, MF_BYCOMMAND);
   ::CheckMenuItem(menu, kMenuBrushPenId, MF_BYCOMMAND | (brushPen ? MF_CHECKED : MF_UNCHECKED));
@@ -66,6 +74,15 @@ win32::Accelerators createEditKeys() {
       {FVIRTKEY | FCONTROL | FSHIFT, 'Z', static_cast<WORD>(kMenuRedoId)},
       {FVIRTKEY | FCONTROL, 'C', static_cast<WORD>(kMenuCopyId)},
       {FVIRTKEY | FCONTROL, 'S', static_cast<WORD>(kMenuSaveAsId)},
+  };
+  return win32::Accelerators(::CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys))));
+}
+
+win32::Accelerators createHandwritingKeys() {
+  ACCEL keys[] = {
+      {FVIRTKEY, 'P', static_cast<WORD>(kMenuPenToolId)},
+      {FVIRTKEY, 'H', static_cast<WORD>(kMenuHighlighterToolId)},
+      {FVIRTKEY, 'E', static_cast<WORD>(kMenuEraserToolId)},
   };
   return win32::Accelerators(::CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys))));
 }

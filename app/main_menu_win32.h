@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "surface/pen_tools.h"
 #include "win32/handles_win32.h"
 
 namespace fudekko {
@@ -20,6 +21,9 @@ enum MenuItemId : int {
   kMenuPartialEraserId = 309,
   kMenuStrokeEraserId = 310,
   kMenuBrushPenId = 311,
+  kMenuPenToolId = 312,
+  kMenuHighlighterToolId = 313,
+  kMenuEraserToolId = 314,
 };
 
 win32::Menu createMainMenu();
@@ -29,11 +33,15 @@ void enableEditItems(HMENU menu, bool canUndo, bool canRedo);
 // Greys Copy when there is nothing to copy.
 void enableCopyItem(HMENU menu, bool canCopy);
 
-// Marks the chosen eraser kind (a radio pair) and the brush pen's check of `menu`.
-void checkPenItems(HMENU menu, bool strokeEraser, bool brushPen);
+// Marks the chosen tool and the chosen eraser kind (radio groups) and the brush pen's
+// check of `menu`.
+void checkPenItems(HMENU menu, ChosenTool tool, bool strokeEraser, bool brushPen);
 
 // Ctrl+Z, Ctrl+Y, Ctrl+Shift+Z, Ctrl+C and Ctrl+S, which the event loop takes before
 // the focused control sees them.
 win32::Accelerators createEditKeys();
+// The single keys of handwriting mode, where no text is typed: P, H and E choose the
+// pen, the highlighter and the eraser.
+win32::Accelerators createHandwritingKeys();
 
 }  // namespace fudekko

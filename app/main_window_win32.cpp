@@ -64,8 +64,13 @@ void MainWindow::setDialogs(MailClientDialog* mailClientDialog, VersionDialog* v
 }
 
 bool MainWindow::translateAccelerator(MSG& message) const {
-  return handle() && accelerators_ &&
-         ::TranslateAcceleratorW(handle(), accelerators_.get(), &message) != 0;
+  if (!handle()) return false;
+  for (const win32::Accelerators* keys : {&accelerators_, &handwritingKeys_}) {
+    // The single keys only where no text is typed.
+    if (keys == &handwritingKeys_ && !handwriting()) continue;
+    if (*keys && ::TranslateAcceleratorW(handle(), keys->get(), &message) != 0) return true;
+  }
+  return false;
 }
 
 LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -168,6 +173,7 @@ void MainWindow::createControls() {
   penControls_ = std::make_unique<PenControls>(surface_, *toolBar_, settingsFile_, handle());
   textArea_ = std::make_unique<win32::TextArea>(instance_, handle(), kTextAreaId, dpi_);
   accelerators_ = createEditKeys();
+  handwritingKeys_ = createHandwritingKeys();
   placeControls();
 }
 

@@ -165,6 +165,7 @@ class MainWindow : public win32::Window<MainWindow> {
   std::unique_ptr<PenControls> penControls_;
   std::unique_ptr<win32::TextArea> textArea_;
   win32::Accelerators accelerators_;
+  win32::Accelerators handwritingKeys_;
   // One for the whole run, so that it opens on the previous pick.
   win32::OpenFileDialog openDialog_;
   int drawingTop_ = 0;

@@ -11,6 +11,7 @@ PenControls::PenControls(HandwritingSurface& surface, win32::ToolBar& toolBar, I
 
 void PenControls::takeStoredChoices() {
   surface_.setStartPen(readStoredPen(settings_));
+  surface_.setStartHighlighter(readStoredHighlighter(settings_));
   surface_.setEraserKind(readStoredEraserKind(settings_));
   surface_.setBrushPen(readStoredBrushPen(settings_));
   showOptions();
@@ -19,16 +20,29 @@ void PenControls::takeStoredChoices() {
 bool PenControls::onCommand(int id) {
   switch (id) {
     case win32::kColorButtonId:
-      showAndStore(surface_.cyclePenColor());
+      surface_.cyclePenColor();
+      showAndStorePen();
       return true;
     case win32::kLineButtonId:
-      showAndStore(surface_.cyclePenWidth());
+      surface_.cyclePenWidth();
+      showAndStorePen();
       return true;
     case win32::kEraseButtonId:
-      // The button toggles the eraser; nothing to keep between runs.
-      surface_.chooseTool(surface_.chosenTool() == ChosenTool::Eraser ? ChosenTool::Pen
-                                                                      : ChosenTool::Eraser);
-      toolBar_.showChosenTool(surface_.chosenTool());
+    case win32::kHighlighterButtonId: {
+      // A tool's button toggles between its tool and the pen.
+      const ChosenTool tool =
+          id == win32::kEraseButtonId ? ChosenTool::Eraser : ChosenTool::Highlighter;
+      choose(surface_.chosenTool() == tool ? ChosenTool::Pen : tool);
+      return true;
+    }
+    case kMenuPenToolId:
+      choose(ChosenTool::Pen);
+      return true;
+    case kMenuHighlighterToolId:
+      choose(ChosenTool::Highlighter);
+      return true;
+    case kMenuEraserToolId:
+      choose(ChosenTool::Eraser);
       return true;
     case kMenuPartialEraserId:
     case kMenuStrokeEraserId: {
@@ -49,19 +63,27 @@ bool PenControls::onCommand(int id) {
 }
 
 void PenControls::showAndStorePen() {
-  showAndStore(surface_.pen());
+  // Shown first: the buttons show the pen in force even when storing it fails.
+  toolBar_.showPen(surface_.toolPen());
+  if (surface_.chosenTool() == ChosenTool::Highlighter) {
+    storeHighlighter(settings_, surface_.highlighter());
+  } else {
+    storePen(settings_, surface_.pen());
+  }
 }
 
-void PenControls::showAndStore(const Pen& pen) {
-  // Shown first: the buttons show the pen in force even when storing it fails.
-  toolBar_.showPen(pen);
-  storePen(settings_, pen);
+void PenControls::choose(ChosenTool tool) {
+  // Nothing to keep between runs: every start begins with the pen.
+  surface_.chooseTool(tool);
+  toolBar_.showPen(surface_.toolPen());
+  showOptions();
 }
 
 void PenControls::showOptions() {
-  checkPenItems(::GetMenu(window_), surface_.eraserKind() == EraserKind::Stroke,
-                surface_.brushPen());
+  checkPenItems(::GetMenu(window_), surface_.chosenTool(),
+                surface_.eraserKind() == EraserKind::Stroke, surface_.brushPen());
   toolBar_.showEraserKind(surface_.eraserKind());
+  toolBar_.showChosenTool(surface_.chosenTool());
 }
 
 }  // namespace fudekko

@@ -1,5 +1,6 @@
 #pragma once
-// The pen's controls: the colour, line and eraser buttons, and the Option menu's eraser
+// The pen's controls: the colour and line buttons, the tools (the highlighter and eraser
+// buttons, the Option menu's tool items and their keys), and the Option menu's eraser
 // kind and brush pen. Each change is shown at once, then the settings file keeps it.
 
 #include <windows.h>
@@ -23,13 +24,15 @@ class PenControls {
   // throw SettingsWriteError: the choice stays in force and shown.
   bool onCommand(int id);
 
-  // The buttons show the pen in force, then the settings file keeps it (which may throw).
+  // The colour and line buttons show the tool's pen (the highlighter's while it is
+  // chosen), then the settings file keeps it (which may throw).
   void showAndStorePen();
-  // The menu and the eraser button show the eraser kind and the brush pen in force.
+  // The menu and the tool buttons show the chosen tool, the eraser kind and the brush pen.
   void showOptions();
 
  private:
-  void showAndStore(const Pen& pen);
+  // The tool in force from now on, shown on the buttons and in the menu.
+  void choose(ChosenTool tool);
 
   HandwritingSurface& surface_;
   win32::ToolBar& toolBar_;

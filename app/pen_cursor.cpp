@@ -81,8 +81,12 @@ void paintBar(CursorCanvas& canvas, double directionX, double directionY, double
   canvas.paint(opaque(kBlack), bar(coreHalfWidth));
 }
 
-auto disc(double radius) {
-  return [radius](double x, double y) { return inside(std::hypot(x, y), radius); };
+// The tool's tip of `radius`: a disc, or for the highlighter a marker's square tip.
+auto tip(Tool tool, double radius) {
+  const bool square = tool == Tool::Highlighter;
+  return [=](double x, double y) {
+    return inside(square ? std::max(std::abs(x), std::abs(y)) : std::hypot(x, y), radius);
+  };
 }
 
 }  // namespace
@@ -112,12 +116,12 @@ CursorImage penCursorImage(const PenCursorLook& look) {
     paintBar(canvas, 1, 0, reach, rim / 2, rim, reach + 2 * rim);
     paintBar(canvas, 0, 1, reach, rim / 2, rim, reach + 2 * rim);
   }
-  const bool pen = look.tool == Tool::Pen;
-  // Next to the pen's colour the ring that contrasts with it; outside it the other one.
-  const Color inner = pen && !isLight(look.color) ? kWhite : kBlack;
-  canvas.paint(opaque(inner == kBlack ? kWhite : kBlack), disc(outer));
-  canvas.paint(opaque(inner), disc(radius + rim));
-  canvas.paint(pen ? opaque(look.color) : 0, disc(radius));
+  const bool inks = look.tool == Tool::Pen || look.tool == Tool::Highlighter;
+  // Next to the ink's colour the ring that contrasts with it; outside it the other one.
+  const Color inner = inks && !isLight(look.color) ? kWhite : kBlack;
+  canvas.paint(opaque(inner == kBlack ? kWhite : kBlack), tip(look.tool, outer));
+  canvas.paint(opaque(inner), tip(look.tool, radius + rim));
+  canvas.paint(inks ? opaque(look.color) : 0, tip(look.tool, radius));
   if (look.tool == Tool::StrokeEraser) {
     // Struck through inside the ring, as the eraser button shows the stroke eraser.
     paintBar(canvas, std::sqrt(0.5), std::sqrt(0.5), radius, rim, rim, radius);

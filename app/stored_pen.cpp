@@ -14,6 +14,17 @@ void storePen(IniFile& file, const Pen& pen) {
   file.writeInteger(kSettingsSection, kPenWidthKey, pen.lineWidth);
 }
 
+Pen readStoredHighlighter(const IniFile& file) {
+  return {penColorInRange(file.readInteger(kSettingsSection, kHighlighterColorKey, kYellowIndex)),
+          highlighterWidthInRange(
+              file.readInteger(kSettingsSection, kHighlighterWidthKey, kDefaultHighlighterWidth))};
+}
+
+void storeHighlighter(IniFile& file, const Pen& highlighter) {
+  file.writeInteger(kSettingsSection, kHighlighterColorKey, highlighter.colorIndex);
+  file.writeInteger(kSettingsSection, kHighlighterWidthKey, highlighter.lineWidth);
+}
+
 EraserKind readStoredEraserKind(const IniFile& file) {
   return file.readInteger(kSettingsSection, kEraserKindKey, 0) == 1 ? EraserKind::Stroke
                                                                     : EraserKind::Partial;

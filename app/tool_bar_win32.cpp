@@ -24,7 +24,7 @@ constexpr int kPadding = 2;
 constexpr int kImageWidth = 47;
 constexpr int kImageHeight = 36;
 
-enum ImageIndex : int { kSendImage, kColorImage, kLineImage, kEraserImage };
+enum ImageIndex : int { kSendImage, kColorImage, kLineImage, kEraserImage, kHighlighterImage };
 
 // The handwriting button's captions, in text mode and in handwriting mode.
 constexpr wchar_t kHandwritingCaption[] = L"手書き";
@@ -137,8 +137,33 @@ Picture eraserGlyph(int dpi, EraserKind kind) {
   return glyph;
 }
 
+Picture highlighterGlyph(int dpi) {
+  const DpiScale at(dpi);
+  Picture glyph(PixelFormat::Bits24, at(50), at(40));
+  glyph.setBrushColor(kRed);
+  glyph.fillRect({0, 0, glyph.width(), glyph.height()});
+  // The band it lays, then the marker on a slant: its body and its chisel tip.
+  glyph.setPenWidth(scaledPenWidth(7, dpi));
+  glyph.setPenColor(0x00FFFF);
+  glyph.moveTo({at(8), at(31)});
+  glyph.lineTo({at(26), at(31)});
+  glyph.setPenWidth(scaledPenWidth(11, dpi));
+  glyph.setPenColor(0x404040);
+  glyph.moveTo({at(26), at(20)});
+  glyph.lineTo({at(38), at(8)});
+  glyph.setPenWidth(scaledPenWidth(7, dpi));
+  glyph.setPenColor(0x00FFFF);
+  glyph.moveTo({at(20), at(26)});
+  glyph.lineTo({at(22), at(24)});
+  return glyph;
+}
+
 ToolBar::ToolBar(HINSTANCE instance, HWND parent, HFONT font, int dpi)
-    : font_(font), dpi_(dpi), sendGlyph_(sendGlyph(dpi)), eraserGlyph_(eraserGlyph(dpi)) {
+    : font_(font),
+      dpi_(dpi),
+      sendGlyph_(sendGlyph(dpi)),
+      eraserGlyph_(eraserGlyph(dpi)),
+      highlighterGlyph_(highlighterGlyph(dpi)) {
   coolBar_ = ::CreateWindowExW(WS_EX_TOOLWINDOW, REBARCLASSNAMEW, nullptr,
                                WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
                                    RBS_VARHEIGHT | RBS_BANDBORDERS | CCS_NODIVIDER | CCS_TOP,
@@ -159,6 +184,7 @@ ToolBar::ToolBar(HINSTANCE instance, HWND parent, HFONT font, int dpi)
       {kColorImage, kColorButtonId, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
       {kLineImage, kLineButtonId, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
       {kEraserImage, kEraseButtonId, TBSTATE_ENABLED, BTNS_CHECK, {}, 0, 0},
+      {kHighlighterImage, kHighlighterButtonId, TBSTATE_ENABLED, BTNS_CHECK, {}, 0, 0},
       {I_IMAGENONE, kDrawingButtonId, TBSTATE_ENABLED, BTNS_CHECK, {}, 0, -1},
   };
   ::SendMessageW(toolBar_, TB_ADDBUTTONSW, std::size(buttons), reinterpret_cast<LPARAM>(buttons));
@@ -188,11 +214,9 @@ SIZE ToolBar::sizeButtons() {
   const struct {
     int id;
     int width;
-  } widths[] = {{kSendButtonId, kSendButtonWidth},
-                {kColorButtonId, kButtonWidth},
-                {kLineButtonId, kButtonWidth},
-                {kEraseButtonId, kButtonWidth},
-                {kDrawingButtonId, kButtonWidth}};
+  } widths[] = {{kSendButtonId, kSendButtonWidth}, {kColorButtonId, kButtonWidth},
+                {kLineButtonId, kButtonWidth},     {kHighlighterButtonId, kButtonWidth},
+                {kEraseButtonId, kButtonWidth},    {kDrawingButtonId, kButtonWidth}};
   for (const auto& button : widths) {
     TBBUTTONINFOW info{};
     info.cbSize = sizeof info;
@@ -218,6 +242,7 @@ void ToolBar::setDpi(int dpi, HFONT font) {
   font_ = font;
   sendGlyph_ = sendGlyph(dpi);
   eraserGlyph_ = eraserGlyph(dpi, eraserKind_);
+  highlighterGlyph_ = highlighterGlyph(dpi);
   drawPenGlyphs();
   setFontAndPadding();
   showGlyphs();
@@ -258,12 +283,13 @@ void ToolBar::drawPenGlyphs() noexcept {
   }
 }
 
-// The image list is built anew each time: it is four small pictures.
+// The image list is built anew each time: it is five small pictures.
 void ToolBar::showGlyphs() noexcept {
   const int width = scaleForDpi(kImageWidth, dpi_), height = scaleForDpi(kImageHeight, dpi_);
-  ImageList images(::ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, 4, 0));
+  ImageList images(::ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, 5, 0));
   if (!images) return;
-  for (const Picture* glyph : {&sendGlyph_, &colorGlyph_, &lineGlyph_, &eraserGlyph_}) {
+  for (const Picture* glyph :
+       {&sendGlyph_, &colorGlyph_, &lineGlyph_, &eraserGlyph_, &highlighterGlyph_}) {
     if (glyph->empty()) {
       // Not drawn yet: an empty face keeps the indices in place.
       Picture blank(PixelFormat::Bits24, width, height);
@@ -278,6 +304,8 @@ void ToolBar::showGlyphs() noexcept {
 }
 
 void ToolBar::showChosenTool(ChosenTool tool) {
+  ::SendMessageW(toolBar_, TB_CHECKBUTTON, kHighlighterButtonId,
+                 MAKELPARAM(tool == ChosenTool::Highlighter, 0));
   ::SendMessageW(toolBar_, TB_CHECKBUTTON, kEraseButtonId,
                  MAKELPARAM(tool == ChosenTool::Eraser, 0));
 }

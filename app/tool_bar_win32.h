@@ -27,6 +27,7 @@ enum ToolButtonId : int {
   kLineButtonId = 203,
   kEraseButtonId = 204,
   kDrawingButtonId = 205,
+  kHighlighterButtonId = 206,
 };
 
 // The pictures of the send and eraser buttons: a flying letter on cyan (64 x 45 at 96
@@ -35,6 +36,8 @@ enum ToolButtonId : int {
 // as the face.
 Picture sendGlyph(int dpi = kBaseDpi);
 Picture eraserGlyph(int dpi = kBaseDpi, EraserKind kind = EraserKind::Partial);
+// The highlighter's button: a marker laying a yellow band, on red (50 x 40).
+Picture highlighterGlyph(int dpi = kBaseDpi);
 
 class ToolBar {
  public:
@@ -52,7 +55,7 @@ class ToolBar {
   void showPen(const fudekko::Pen& pen) noexcept;
   // The eraser button shows the eraser of `kind`.
   void showEraserKind(EraserKind kind) noexcept;
-  // The eraser button is down while the eraser is the chosen tool.
+  // Of the highlighter and eraser buttons the chosen tool's is down; none for the pen.
   void showChosenTool(ChosenTool tool);
   // The handwriting button is down in handwriting mode, its caption "手書き中" then and
   // "手書き" in text mode.
@@ -78,6 +81,7 @@ class ToolBar {
   Picture sendGlyph_;
   EraserKind eraserKind_ = EraserKind::Partial;
   Picture eraserGlyph_;
+  Picture highlighterGlyph_;
   std::optional<fudekko::Pen> pen_;
   Picture colorGlyph_;
   Picture lineGlyph_;

@@ -61,7 +61,7 @@ struct SmoothLayers {
   Picture composite = layer(fudekko::kWhite);
   InkRasterizer rasterizer;
   SmoothLayers() {
-    rasterizer.beginStroke(ink, 0x0000FF, false, 5);
+    rasterizer.beginStroke(ink, 0x0000FF, fudekko::InkBlend::Over, 5);
     for (std::int32_t x = 0; x < kWidth; x += 40) {
       rasterizer.segment({x + 0.5, 0.5}, {x + 200.5, kHeight - 0.5});
     }
@@ -98,7 +98,7 @@ BENCHMARK(BM_SegmentRecomposite);
 // also at 30 degrees, where each of a diagonal's rows is a short span.
 void BM_SmoothSegmentRecomposite(benchmark::State& state, double dx, double dy) {
   SmoothLayers layers;
-  layers.rasterizer.beginStroke(layers.ink, 0xFF0000, false, 5);
+  layers.rasterizer.beginStroke(layers.ink, 0xFF0000, fudekko::InkBlend::Over, 5);
   std::int32_t y = 100;
   for (auto _ : state) {
     benchmark::DoNotOptimize(
@@ -145,7 +145,7 @@ void BM_SmoothStroke1000(benchmark::State& state) {
   fudekko::StrokeSmoother smoother;
   std::vector<InkPoint> path;
   for (auto _ : state) {
-    layers.rasterizer.beginStroke(layers.ink, 0xFF0000, false, 5);
+    layers.rasterizer.beginStroke(layers.ink, 0xFF0000, fudekko::InkBlend::Over, 5);
     InkPoint last = fudekko::pixelCentre(points[0]);
     const auto draw = [&] {
       for (const InkPoint& point : path) {
@@ -226,7 +226,7 @@ void BM_MoveBrush(benchmark::State& state, bool taperLive) {
   };
   const auto begin = [&] {
     layers.rasterizer.endStroke();
-    layers.rasterizer.beginStroke(layers.ink, 0xFF0000, false, kDiameter);
+    layers.rasterizer.beginStroke(layers.ink, 0xFF0000, fudekko::InkBlend::Over, kDiameter);
     smoother = {};
     pressure = fudekko::SpeedPressure(kDpi);
     path.clear();

@@ -204,7 +204,7 @@ std::optional<HistoryOf> historyOf(std::uint8_t value) {
 std::optional<Stroke> readStroke(Reader& in) {
   Stroke stroke;
   const std::uint8_t tool = in.u8();
-  if (tool > static_cast<std::uint8_t>(StrokeTool::PartialEraser)) return std::nullopt;
+  if (tool > static_cast<std::uint8_t>(StrokeTool::Highlighter)) return std::nullopt;
   stroke.pen.tool = static_cast<StrokeTool>(tool);
   stroke.pen.color = in.u32();
   stroke.pen.lineWidth = signed32(in.u32());

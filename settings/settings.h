@@ -16,6 +16,8 @@ inline constexpr std::string_view kPenWidthKey = "PenWidth";
 inline constexpr std::string_view kSmoothInkKey = "SmoothInk";
 inline constexpr std::string_view kEraserKindKey = "EraserKind";
 inline constexpr std::string_view kBrushPenKey = "BrushPen";
+inline constexpr std::string_view kHighlighterColorKey = "HighlighterColor";
+inline constexpr std::string_view kHighlighterWidthKey = "HighlighterWidth";
 inline constexpr std::string_view kDefaultMailClientPath =
     "C:\\Program Files\\ALMAIL32\\almail.exe";
 

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "surface/ink_rasterizer.h"
+
 namespace fudekko {
 
 namespace {
@@ -123,6 +125,54 @@ Rect recomposite(const InkLayer& ink, const Picture& background, Picture& compos
       done, ink.width(), [&](std::int32_t y) { return y < ink.height() ? ink.row(y) : nullptr; },
       kNoInk, background, composite, blendCell);
   return done;
+}
+
+namespace {
+
+// The background multiplied by the marks, into `composite` in `done`.
+void markBackground(const InkLayer& marks, const Picture& background, Picture& composite,
+                    const Rect& done) {
+  if (!is32(background) || !is32(composite)) {
+    for (std::int32_t y = done.top; y < done.bottom; ++y) {
+      for (std::int32_t x = done.left; x < done.right; ++x) {
+        const std::uint32_t back = storedColorOf(background.pixel(x, y));
+        composite.setPixel(x, y, colorOfStored(markedPixel(marks.cell(x, y), back)));
+      }
+    }
+    return;
+  }
+  combineRows(
+      done, marks.width(),
+      [&](std::int32_t y) { return y < marks.height() ? marks.row(y) : nullptr; }, kNoInk,
+      background, composite, markedPixel);
+}
+
+InkCell markOf(Color pixel) {
+  return pixel == kWhite ? kNoInk : inkCell(storedColorOf(pixel), 255);
+}
+
+}  // namespace
+
+Rect recomposite(const InkLayer& ink, const InkLayer& marks, const Picture& background,
+                 Picture& composite, Rect part) {
+  const Rect done = part.intersect({0, 0, composite.width(), composite.height()});
+  if (done.empty() || composite.empty()) return {};
+  markBackground(marks, background, composite, done);
+  // The marked background is the ink's background now: the composite itself, pixel by pixel.
+  return recomposite(ink, composite, composite, done);
+}
+
+Rect recomposite(const Picture& ink, const Picture& marks, const Picture& background,
+                 Picture& composite, Rect part) {
+  const Rect done = part.intersect({0, 0, composite.width(), composite.height()});
+  if (done.empty() || composite.empty()) return {};
+  for (std::int32_t y = done.top; y < done.bottom; ++y) {
+    for (std::int32_t x = done.left; x < done.right; ++x) {
+      const std::uint32_t back = storedColorOf(background.pixel(x, y));
+      composite.setPixel(x, y, colorOfStored(markedPixel(markOf(marks.pixel(x, y)), back)));
+    }
+  }
+  return recomposite(ink, composite, composite, done);
 }
 
 }  // namespace fudekko

@@ -40,4 +40,12 @@ Rect recomposite(const Picture& ink, const Picture& background, Picture& composi
 // composite is dropped. Returns the part that was rebuilt (empty when none).
 Rect recomposite(const InkLayer& ink, const Picture& background, Picture& composite, Rect part);
 
+// The same with the highlighter's marks between the background and the ink: the
+// background multiplied by the marks (markedPixel), then the ink over that. Classic
+// ink's marks are a picture in which pure white marks nothing.
+Rect recomposite(const InkLayer& ink, const InkLayer& marks, const Picture& background,
+                 Picture& composite, Rect part);
+Rect recomposite(const Picture& ink, const Picture& marks, const Picture& background,
+                 Picture& composite, Rect part);
+
 }  // namespace fudekko

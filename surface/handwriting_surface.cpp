@@ -24,8 +24,17 @@ void HandwritingSurface::createLayers(std::int32_t width, std::int32_t height) {
 
 // --- The pen ---
 
+void HandwritingSurface::setStartHighlighter(const Pen& stored) {
+  choice_.highlighter = {penColorInRange(stored.colorIndex),
+                         highlighterWidthInRange(stored.lineWidth)};
+}
+
+const Pen& HandwritingSurface::toolPen() const {
+  return choice_.chosen == ChosenTool::Highlighter ? choice_.highlighter : choice_.pen;
+}
+
 const Pen& HandwritingSurface::cyclePenColor() {
-  Pen& pen = choice_.pen;
+  Pen& pen = choice_.chosen == ChosenTool::Highlighter ? choice_.highlighter : choice_.pen;
   // The remainder keeps the sign of the dividend; the index is kept in range, so this
   // only ever steps 15 to 0.
   pen.colorIndex = penColorInRange((pen.colorIndex + 1) % 16);
@@ -33,6 +42,12 @@ const Pen& HandwritingSurface::cyclePenColor() {
 }
 
 const Pen& HandwritingSurface::cyclePenWidth() {
+  if (choice_.chosen == ChosenTool::Highlighter) {
+    Pen& marker = choice_.highlighter;
+    marker.lineWidth += 4;
+    if (marker.lineWidth > 24) marker.lineWidth = 8;
+    return marker;
+  }
   Pen& pen = choice_.pen;
   pen.lineWidth += 2;
   if (pen.lineWidth > 8) pen.lineWidth = 1;
@@ -44,7 +59,7 @@ void HandwritingSurface::chooseTool(ChosenTool tool) {
   if (tool == ChosenTool::Eraser) {
     penBeforeEraser_ = choice_.pen;
     choice_.pen = {kWhiteIndex, kEraserWidth};
-  } else {
+  } else if (choice_.chosen == ChosenTool::Eraser) {
     choice_.pen = penBeforeEraser_;
   }
   choice_.chosen = tool;
@@ -55,6 +70,23 @@ void HandwritingSurface::setDpi(int dpi) {
 }
 
 // --- Strokes ---
+
+namespace {
+
+StrokeTool strokeToolOf(Tool tool) {
+  switch (tool) {
+    case Tool::Pen:
+      return StrokeTool::Pen;
+    case Tool::Highlighter:
+      return StrokeTool::Highlighter;
+    case Tool::PartialEraser:
+    case Tool::StrokeEraser:
+      break;
+  }
+  return StrokeTool::PartialEraser;
+}
+
+}  // namespace
 
 SurfaceOutcome HandwritingSurface::beginStroke(StrokeSource source, StrokePoint at,
                                                PenContact contact) {
@@ -104,10 +136,7 @@ SurfaceOutcome HandwritingSurface::continueTo(StrokePoint point) {
 
 SurfaceOutcome HandwritingSurface::startStroke(StrokePoint at) {
   const ToolInForce tool = decideTool(choice_, contact_.erases);
-  live_ = Stroke{{tool.tool == Tool::Pen ? StrokeTool::Pen : StrokeTool::PartialEraser, tool.color,
-                  tool.width96, dpi_, tool.brush},
-                 {},
-                 {}};
+  live_ = Stroke{{strokeToolOf(tool.tool), tool.color, tool.width96, dpi_, tool.brush}, {}, {}};
   sweeping_ = tool.tool == Tool::StrokeEraser;
   if (!ink_) return {};
   if (!sweeping_) {
@@ -159,7 +188,9 @@ Rect HandwritingSurface::sweepTo(StrokePoint to) {
     const Stroke& stroke = strokes[i];
     // Partial-eraser strokes are not the user's strokes: taking one away would bring
     // back the ink it erased.
-    if (stroke.pen.tool != StrokeTool::Pen || stroke.bounds.intersect(box).empty()) continue;
+    if (stroke.pen.tool == StrokeTool::PartialEraser || stroke.bounds.intersect(box).empty()) {
+      continue;
+    }
     if (eraserTouches(ink_->outline(stroke), from, end, radius)) {
       removed = removed.unite(strokes_.remove(i));
       swept_.push_back(static_cast<std::uint32_t>(i));

@@ -42,8 +42,9 @@ class HandwritingSurface {
   // createLayers.
   void setSmoothInk(bool smooth) { smoothInk_ = smooth; }
   bool smoothInk() const { return smoothInk_; }
-  // The pen read from the settings, brought into range.
+  // The pen and the highlighter read from the settings, brought into range.
   void setStartPen(const Pen& stored);
+  void setStartHighlighter(const Pen& stored);
   // Last creation step: background, ink and composite, white (the ink empty), at the
   // text area's size.
   void createLayers(std::int32_t width, std::int32_t height);
@@ -51,14 +52,19 @@ class HandwritingSurface {
   // --- The pen and the tool ---
   // The pen in force: the eraser's while the eraser is chosen.
   const Pen& pen() const { return choice_.pen; }
-  // The next colour of the table, after white the first; returns the new pen, which the
-  // program keeps between runs.
+  const Pen& highlighter() const { return choice_.highlighter; }
+  // What the colour and line buttons show and change: the highlighter's colour and
+  // width while it is chosen, else the pen in force.
+  const Pen& toolPen() const;
+  // The next colour of the table, after white the first; returns the new tool pen,
+  // which the program keeps between runs.
   const Pen& cyclePenColor();
-  // Two pixels wider, or 1 past 8 (so 1, 3, 5, 7 in turn); returns the new pen.
+  // The pen: two pixels wider, or 1 past 8 (so 1, 3, 5, 7 in turn). The highlighter:
+  // four pixels wider, or 8 past 24. Returns the new tool pen.
   const Pen& cyclePenWidth();
-  // Choosing the eraser puts the white pen, kEraserWidth wide, in force; choosing the pen
-  // again brings back the pen it replaced. Nothing to keep between runs. Takes effect at
-  // the next stroke.
+  // Choosing the eraser puts the white pen, kEraserWidth wide, in force; choosing
+  // another tool brings back the pen it replaced. Nothing to keep between runs. Takes
+  // effect at the next stroke.
   void chooseTool(ChosenTool tool);
   ChosenTool chosenTool() const { return choice_.chosen; }
   // The partial eraser (the default) draws eraser strokes; the stroke eraser removes

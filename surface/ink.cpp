@@ -32,6 +32,10 @@ bool erases(const StrokePen& pen) {
   return pen.tool == StrokeTool::PartialEraser;
 }
 
+bool marks(const StrokePen& pen) {
+  return pen.tool == StrokeTool::Highlighter;
+}
+
 // The points' box widened by `by`, each side kept within 32 bits.
 Rect boxAround(const std::vector<StrokePoint>& points, double by) {
   if (points.empty()) return {};
@@ -51,6 +55,9 @@ Rect boxAround(const std::vector<StrokePoint>& points, double by) {
           clamped(std::ceil(right + by) + 1), clamped(std::ceil(bottom + by) + 1)};
 }
 
+// Classic ink keeps the highlighter's marks in a picture of their own (pure white marks
+// nothing), made at the first highlighter stroke; a stroke being marked is drawn black
+// into a mask first, so that where it crosses itself it still multiplies only once.
 class ClassicInk final : public Ink {
  public:
   ClassicInk(std::int32_t width, std::int32_t height, const Picture& background, Picture& composite)
@@ -59,8 +66,12 @@ class ClassicInk final : public Ink {
   }
 
   void setSize(std::int32_t width, std::int32_t height) override {
-    picture_.setBrushColor(kWhite);
-    picture_.setSize(width, height);
+    for (Picture* picture : {&picture_, &marks_, &marksBefore_, &mask_}) {
+      if (picture == &picture_ || !picture->empty()) {
+        picture->setBrushColor(kWhite);
+        picture->setSize(width, height);
+      }
+    }
   }
   std::int32_t width() const override { return picture_.width(); }
   std::int32_t height() const override { return picture_.height(); }
@@ -76,6 +87,7 @@ class ClassicInk final : public Ink {
     last_ = pixelOf(at);
     picture_.moveTo(last_);
     stroke.points.push_back(at);
+    if (marks(pen_)) beginMarking({0, 0, width(), height()});
     return {};
   }
   Rect continueStroke(Stroke& stroke, StrokePoint to) override {
@@ -87,9 +99,16 @@ class ClassicInk final : public Ink {
     for (const StrokePoint& point : to) changed = changed.unite(continueStroke(stroke, point));
     return changed;
   }
-  Rect endStroke(Stroke& stroke, StrokePoint at) override { return continueStroke(stroke, at); }
+  Rect endStroke(Stroke& stroke, StrokePoint at) override {
+    const Rect shown = continueStroke(stroke, at);
+    endMarking();
+    return shown;
+  }
   // The segments reach the last position already.
-  Rect breakOffStroke(Stroke& /*stroke*/) override { return {}; }
+  Rect breakOffStroke(Stroke& /*stroke*/) override {
+    endMarking();
+    return {};
+  }
 
   Rect reach(const Stroke& stroke) const override {
     return boxAround(stroke.points, strokeDiameter(stroke.pen) / 2 + 1);
@@ -104,32 +123,92 @@ class ClassicInk final : public Ink {
     return outline;
   }
 
-  Rect compose(Rect part) override { return recomposite(picture_, background_, composite_, part); }
+  Rect compose(Rect part) override {
+    if (marks_.empty()) return recomposite(picture_, background_, composite_, part);
+    return recomposite(picture_, marks_, background_, composite_, part);
+  }
 
  protected:
   void clear(const Rect& part) override {
-    picture_.setBrushColor(kWhite);
-    picture_.fillRect(part);
+    for (Picture* picture : {&picture_, &marks_}) {
+      if (picture->empty()) continue;
+      picture->setBrushColor(kWhite);
+      picture->fillRect(part);
+    }
   }
 
   void render(const Stroke& stroke, const Rect& clip) override {
     if (stroke.points.empty()) return;
-    picture_.setClip(clip);
-    picture_.setPenWidth(strokeDiameter(stroke.pen));
-    picture_.setPenColor(stroke.pen.color);
-    picture_.moveTo(pixelOf(stroke.points.front()));
-    for (std::size_t i = 1; i < stroke.points.size(); ++i)
-      picture_.lineTo(pixelOf(stroke.points[i]));
-    picture_.clearClip();
+    pen_ = stroke.pen;
+    if (marks(pen_)) beginMarking(reach(stroke).intersect(clip));
+    // Each position is a corner: the lines from the first, as drawn while writing.
+    Point from = pixelOf(stroke.points.front());
+    for (std::size_t i = 1; i < stroke.points.size(); ++i) {
+      const Point to = pixelOf(stroke.points[i]);
+      drawLine(from, to, clip);
+      from = to;
+    }
+    endMarking();
   }
 
  private:
+  // Pen ink and eraser lines into the ink's picture, eraser lines into the marks too,
+  // the highlighter's through the mask into the marks; returns the part drawn on.
+  Rect drawLine(Point from, Point to, const std::optional<Rect>& clip) {
+    const std::int32_t width = strokeDiameter(pen_);
+    const auto line = [&](Picture& picture, Color color) {
+      if (clip) picture.setClip(*clip);
+      picture.setPenWidth(width);
+      picture.setPenColor(color);
+      picture.moveTo(from);
+      picture.lineTo(to);
+      picture.clearClip();
+    };
+    Rect drawn = spannedRect(from, to, width / 2 + 1).intersect({0, 0, this->width(), height()});
+    if (clip) drawn = drawn.intersect(*clip);
+    if (!marks(pen_)) {
+      line(picture_, pen_.color);
+      if (erases(pen_) && !marks_.empty()) line(marks_, kWhite);
+      return drawn;
+    }
+    line(mask_, kBlack);
+    masked_ = masked_.unite(drawn);
+    const InkCell mark = inkCell(storedColorOf(pen_.color), 255);
+    for (std::int32_t y = drawn.top; y < drawn.bottom; ++y) {
+      for (std::int32_t x = drawn.left; x < drawn.right; ++x) {
+        if (mask_.pixel(x, y) != kBlack) continue;
+        const std::uint32_t before = storedColorOf(marksBefore_.pixel(x, y));
+        marks_.setPixel(x, y, colorOfStored(markedPixel(mark, before)));
+      }
+    }
+    return drawn;
+  }
+
+  // A highlighter stroke starts: the marks in `area` as they were, and an empty mask.
+  void beginMarking(const Rect& area) {
+    for (Picture* picture : {&marks_, &marksBefore_, &mask_}) {
+      if (!picture->empty()) continue;
+      picture->setBrushColor(kWhite);
+      picture->setSize(width(), height());
+      picture->fillRect({0, 0, width(), height()});
+    }
+    for (std::int32_t y = std::max(area.top, 0); y < std::min(area.bottom, height()); ++y) {
+      for (std::int32_t x = std::max(area.left, 0); x < std::min(area.right, width()); ++x) {
+        marksBefore_.setPixel(x, y, marks_.pixel(x, y));
+      }
+    }
+    masked_ = {};
+  }
+  void endMarking() {
+    if (masked_.empty()) return;
+    mask_.setBrushColor(kWhite);
+    mask_.fillRect(masked_);
+    masked_ = {};
+  }
+
   Rect segmentTo(Point to) {
     const std::int32_t width = strokeDiameter(pen_);
-    picture_.setPenWidth(width);
-    picture_.setPenColor(pen_.color);
-    picture_.moveTo(last_);
-    picture_.lineTo(to);
+    drawLine(last_, to, std::nullopt);
     // The line's pixels lie within half the pen's width of the segment. The eraser
     // reaches beyond the recomposite margin: the composite is rebuilt as far as the pen
     // reached, or the screen (and the picture Send writes) would keep erased ink.
@@ -143,6 +222,12 @@ class ClassicInk final : public Ink {
   const Picture& background_;
   Picture& composite_;
   Picture picture_;
+  // The highlighter's marks, the marks as the stroke being marked found them, and its
+  // mask; all empty until the first highlighter stroke.
+  Picture marks_;
+  Picture marksBefore_;
+  Picture mask_;
+  Rect masked_;
   StrokePen pen_;
   Point last_;
 };
@@ -209,12 +294,17 @@ double distanceBetween(const CarriedPoint& a, const CarriedPoint& b) {
 // While drawn live, the end of a stroke is still far.
 constexpr double kEndNotKnown = 1e9;
 
+// Smooth ink keeps the highlighter's marks in a layer of their own, made at the first
+// highlighter stroke: pen ink lies over them whatever the order, erasers take both away.
 class SmoothInk final : public Ink {
  public:
   SmoothInk(std::int32_t width, std::int32_t height, const Picture& background, Picture& composite)
       : background_(background), composite_(composite), layer_(width, height) {}
 
-  void setSize(std::int32_t width, std::int32_t height) override { layer_.setSize(width, height); }
+  void setSize(std::int32_t width, std::int32_t height) override {
+    layer_.setSize(width, height);
+    if (!marks_.empty()) marks_.setSize(width, height);
+  }
   std::int32_t width() const override { return layer_.width(); }
   std::int32_t height() const override { return layer_.height(); }
 
@@ -222,7 +312,7 @@ class SmoothInk final : public Ink {
 
   Rect beginStroke(Stroke& stroke, StrokePoint at, StrokeInput input) override {
     width_.emplace(stroke.pen, input);
-    rasterizer_.beginStroke(layer_, stroke.pen.color, erases(stroke.pen), width_->diameter());
+    beginRasterizers(stroke.pen, width_->diameter(), std::nullopt);
     smoother_ = {};
     smoother_.begin(kept(stroke, at), path_);
     lastDrawn_ = path_.front();
@@ -235,7 +325,7 @@ class SmoothInk final : public Ink {
   }
 
   Rect continueStroke(Stroke& stroke, std::span<const StrokePoint> points) override {
-    if (!rasterizer_.inStroke() || points.empty()) return {};
+    if (!inStroke() || points.empty()) return {};
     for (StrokePoint to : points) {
       to.pressure = static_cast<float>(width_->pressureAt(to));
       const CarriedPoint point = carriedPointOf(to);
@@ -249,20 +339,20 @@ class SmoothInk final : public Ink {
   }
 
   Rect endStroke(Stroke& stroke, StrokePoint at) override {
-    if (!rasterizer_.inStroke()) return {};
+    if (!inStroke()) return {};
     smoother_.end(kept(stroke, at), path_);
     const Rect shown = drawPath(false);
-    rasterizer_.endStroke();
+    endRasterizers();
     return shown;
   }
 
   // The smoothed path ends its last piece at the last position, as if released there.
   Rect breakOffStroke(Stroke& stroke) override {
-    if (!rasterizer_.inStroke()) return {};
+    if (!inStroke()) return {};
     smoother_.end(carriedPointOf(last_), path_);
     stroke.points.push_back(last_);
     const Rect shown = drawPath(false);
-    rasterizer_.endStroke();
+    endRasterizers();
     return shown;
   }
 
@@ -277,12 +367,18 @@ class SmoothInk final : public Ink {
     return outline;
   }
 
-  Rect compose(Rect part) override { return recomposite(layer_, background_, composite_, part); }
+  Rect compose(Rect part) override {
+    if (marks_.empty()) return recomposite(layer_, background_, composite_, part);
+    return recomposite(layer_, marks_, background_, composite_, part);
+  }
 
  protected:
   void clear(const Rect& part) override {
-    for (std::int32_t y = part.top; y < part.bottom; ++y) {
-      std::fill(layer_.row(y) + part.left, layer_.row(y) + part.right, kNoInk);
+    for (InkLayer* layer : {&layer_, &marks_}) {
+      if (layer->empty()) continue;
+      for (std::int32_t y = part.top; y < part.bottom; ++y) {
+        std::fill(layer->row(y) + part.left, layer->row(y) + part.right, kNoInk);
+      }
     }
   }
 
@@ -292,20 +388,47 @@ class SmoothInk final : public Ink {
     double length = 0;
     for (std::size_t i = 1; i < path.size(); ++i) length += distanceBetween(path[i - 1], path[i]);
     const StrokeWidth width(stroke.pen);
-    rasterizer_.beginStroke(layer_, stroke.pen.color, erases(stroke.pen), width.diameter(), clip);
+    beginRasterizers(stroke.pen, width.diameter(), clip);
     double along = 0;
     CarriedPoint from = path.front();
     for (const CarriedPoint& to : path) {
       const double piece = distanceBetween(from, to);
-      width.piece(rasterizer_, from, along, to, piece, length - along - piece, false);
+      forEachRasterizer([&](InkRasterizer& rasterizer) {
+        width.piece(rasterizer, from, along, to, piece, length - along - piece, false);
+      });
       along += piece;
       from = to;
     }
-    rasterizer_.takeChangedRows([](std::int32_t, std::int32_t, std::int32_t) {});
-    rasterizer_.endStroke();
+    forEachRasterizer([](InkRasterizer& rasterizer) {
+      rasterizer.takeChangedRows([](std::int32_t, std::int32_t, std::int32_t) {});
+    });
+    endRasterizers();
   }
 
  private:
+  // Pen ink goes to the ink's layer, the highlighter to the marks, an eraser to both.
+  void beginRasterizers(const StrokePen& pen, std::int32_t diameter,
+                        const std::optional<Rect>& clip) {
+    if (marks(pen) && marks_.empty()) marks_ = InkLayer(layer_.width(), layer_.height());
+    const InkBlend blend = erases(pen) ? InkBlend::Erase : InkBlend::Over;
+    if (!marks(pen)) rasterizer_.beginStroke(layer_, pen.color, blend, diameter, clip);
+    if (marks(pen) || (erases(pen) && !marks_.empty())) {
+      markRasterizer_.beginStroke(marks_, pen.color, marks(pen) ? InkBlend::Multiply : blend,
+                                  diameter, clip);
+    }
+  }
+  template <typename Each>
+  void forEachRasterizer(Each each) {
+    for (InkRasterizer* rasterizer : {&rasterizer_, &markRasterizer_}) {
+      if (rasterizer->inStroke()) each(*rasterizer);
+    }
+  }
+  bool inStroke() const { return rasterizer_.inStroke() || markRasterizer_.inStroke(); }
+  void endRasterizers() {
+    rasterizer_.endStroke();
+    markRasterizer_.endStroke();
+  }
+
   // The path the smoother makes of the stroke's points, with the pressure drawn at each,
   // as it made it while drawing.
   static std::vector<CarriedPoint> smoothPath(const Stroke& stroke) {
@@ -332,28 +455,41 @@ class SmoothInk final : public Ink {
   // with `withTail`, the tail from there to the pointer provisionally, so the ink ends
   // where the pointer is; recomposites the rows that changed.
   Rect drawPath(bool withTail) {
-    Rect changed = rasterizer_.retractProvisional();
+    Rect changed;
+    forEachRasterizer([&](InkRasterizer& rasterizer) {
+      changed = changed.unite(rasterizer.retractProvisional());
+      double along = along_;
+      CarriedPoint from = lastDrawn_;
+      for (const CarriedPoint& point : path_) {
+        const double piece = distanceBetween(from, point);
+        changed = changed.unite(
+            width_->piece(rasterizer, from, along, point, piece, kEndNotKnown, false));
+        along += piece;
+        from = point;
+      }
+    });
     for (const CarriedPoint& point : path_) {
-      const double piece = distanceBetween(lastDrawn_, point);
-      changed = changed.unite(
-          width_->piece(rasterizer_, lastDrawn_, along_, point, piece, kEndNotKnown, false));
-      along_ += piece;
+      along_ += distanceBetween(lastDrawn_, point);
       lastDrawn_ = point;
     }
     path_.clear();
     if (withTail) {
       smoother_.provisionalTail(tail_);
-      double along = along_;
-      for (std::size_t i = 1; i < tail_.size(); ++i) {
-        const double piece = distanceBetween(tail_[i - 1], tail_[i]);
-        changed = changed.unite(
-            width_->piece(rasterizer_, tail_[i - 1], along, tail_[i], piece, kEndNotKnown, true));
-        along += piece;
-      }
+      forEachRasterizer([&](InkRasterizer& rasterizer) {
+        double along = along_;
+        for (std::size_t i = 1; i < tail_.size(); ++i) {
+          const double piece = distanceBetween(tail_[i - 1], tail_[i]);
+          changed = changed.unite(
+              width_->piece(rasterizer, tail_[i - 1], along, tail_[i], piece, kEndNotKnown, true));
+          along += piece;
+        }
+      });
       tail_.clear();
     }
-    rasterizer_.takeChangedRows([this](std::int32_t y, std::int32_t left, std::int32_t right) {
-      compose({left, y, right, y + 1});
+    forEachRasterizer([this](InkRasterizer& rasterizer) {
+      rasterizer.takeChangedRows([this](std::int32_t y, std::int32_t left, std::int32_t right) {
+        compose({left, y, right, y + 1});
+      });
     });
     const Rect shown = changed.intersect({0, 0, composite_.width(), composite_.height()});
     return shown.empty() ? Rect{} : shown;
@@ -362,8 +498,11 @@ class SmoothInk final : public Ink {
   const Picture& background_;
   Picture& composite_;
   InkLayer layer_;
-  // The stroke being drawn, or a finished one rendered anew.
+  // Empty until the first highlighter stroke.
+  InkLayer marks_;
+  // The stroke being drawn, or a finished one rendered anew, in the ink and the marks.
   InkRasterizer rasterizer_;
+  InkRasterizer markRasterizer_;
   StrokeSmoother smoother_;
   std::optional<StrokeWidth> width_;
   std::vector<CarriedPoint> path_;

@@ -156,7 +156,39 @@ InkCell inkErased(InkCell under, std::uint32_t coverage) {
   return inkCell(under, divideBy255(coverageOf(under) * (255 - std::min(coverage, 255u))));
 }
 
-void InkRasterizer::beginStroke(InkLayer& layer, Color color, bool erases, double diameter,
+std::uint32_t markMultiplier(InkCell mark) {
+  // White towards the mark's colour by its coverage.
+  const std::uint32_t coverage = coverageOf(mark);
+  std::uint32_t multiplier = 0;
+  for (int shift = 0; shift < 24; shift += 8) {
+    const std::uint32_t channel = (mark >> shift) & 0xFF;
+    multiplier |= (255 - divideBy255((255 - channel) * coverage)) << shift;
+  }
+  return multiplier;
+}
+
+std::uint32_t markedPixel(InkCell mark, std::uint32_t back) {
+  if (coverageOf(mark) == 0) return back & kStoredColorBits;
+  const std::uint32_t multiplier = markMultiplier(mark);
+  std::uint32_t product = 0;
+  for (int shift = 0; shift < 24; shift += 8) {
+    product |= divideBy255(((multiplier >> shift) & 0xFF) * ((back >> shift) & 0xFF)) << shift;
+  }
+  return product;
+}
+
+InkCell inkMultiplied(InkCell under, std::uint32_t storedColor, std::uint32_t coverage) {
+  if (coverage == 0) return under;
+  const std::uint32_t below = markMultiplier(under);
+  const std::uint32_t added = markMultiplier(inkCell(storedColor, std::min(coverage, 255u)));
+  std::uint32_t product = 0;
+  for (int shift = 0; shift < 24; shift += 8) {
+    product |= divideBy255(((below >> shift) & 0xFF) * ((added >> shift) & 0xFF)) << shift;
+  }
+  return product == kStoredWhite ? kNoInk : inkCell(product, 255);
+}
+
+void InkRasterizer::beginStroke(InkLayer& layer, Color color, InkBlend blend, double diameter,
                                 const std::optional<Rect>& clip) {
   endStroke();
   const std::size_t cells = std::size_t(layer.width()) * std::size_t(layer.height());
@@ -180,7 +212,7 @@ void InkRasterizer::beginStroke(InkLayer& layer, Color color, bool erases, doubl
   }
   layer_ = &layer;
   color_ = storedColorOf(color);
-  erases_ = erases;
+  blend_ = blend;
   radius_ = std::max(diameter, 1.0) / 2;
   clip_ = clip;
 }
@@ -319,7 +351,7 @@ void InkRasterizer::restartIfResized() {
   // The layer was resized during the stroke: its cells are no longer the ones the
   // stroke began over, so carry on as a new stroke.
   if (layer_->width() != scratchWidth_ || layer_->height() != scratchHeight_) {
-    beginStroke(*layer_, colorOfStored(color_), erases_, radius_ * 2, clip_);
+    beginStroke(*layer_, colorOfStored(color_), blend_, radius_ * 2, clip_);
   }
 }
 
@@ -343,7 +375,15 @@ void InkRasterizer::takeChangedRows(
 }
 
 InkCell InkRasterizer::blended(std::size_t at, std::uint32_t coverage) const {
-  return erases_ ? inkErased(before_[at], coverage) : inkOver(before_[at], color_, coverage);
+  switch (blend_) {
+    case InkBlend::Erase:
+      return inkErased(before_[at], coverage);
+    case InkBlend::Multiply:
+      return inkMultiplied(before_[at], color_, coverage);
+    case InkBlend::Over:
+      break;
+  }
+  return inkOver(before_[at], color_, coverage);
 }
 
 void InkRasterizer::cover(std::int32_t x, std::int32_t y, std::uint32_t coverage) {

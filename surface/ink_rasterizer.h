@@ -25,11 +25,17 @@ inline InkPoint pixelCentre(Point at) {
   return {at.x + 0.5, at.y + 0.5};
 }
 
+// How a stroke changes the ink it is laid over, by its coverage: pen ink blends towards
+// the pen's colour, the eraser takes that share of the coverage away, the highlighter
+// multiplies the marks below with its colour (a layer of marks holds, per pixel, the
+// colour the picture under it is multiplied with: white, as no ink, multiplies nothing).
+enum class InkBlend { Over, Erase, Multiply };
+
 // Draws strokes as chains of segments. Within one stroke a pixel's coverage is the
 // largest any of its segments gives it, not their sum: joints and a slow stroke's
-// many short overlapping segments do not darken. The stroke is laid over the ink that
-// was there before it began: ink blends towards the pen's colour by the coverage, the
-// eraser takes that share of the coverage away.
+// many short overlapping segments do not darken, nor does a highlighter stroke where it
+// crosses itself. The stroke is laid over the ink that was there before it began, as
+// its InkBlend says.
 //
 // The tail of a stroke that is not settled yet can be drawn provisionally and taken
 // back when the next position refines it: after retractProvisional the layer holds
@@ -38,7 +44,7 @@ class InkRasterizer {
  public:
   // `layer` must outlive the stroke. `diameter` in pixels (at least 1 is drawn). Only
   // the cells within `clip` change (the coverage there is the same as without it).
-  void beginStroke(InkLayer& layer, Color color, bool erases, double diameter,
+  void beginStroke(InkLayer& layer, Color color, InkBlend blend, double diameter,
                    const std::optional<Rect>& clip = std::nullopt);
   // A segment of the stroke (from == to draws a round dot). Returns the rectangle of
   // the layer that changed, empty when none.
@@ -75,7 +81,7 @@ class InkRasterizer {
 
   InkLayer* layer_ = nullptr;
   std::uint32_t color_ = 0;  // stored order
-  bool erases_ = false;
+  InkBlend blend_ = InkBlend::Over;
   double radius_ = 0.5;
   std::optional<Rect> clip_;
   // Per pixel of the layer, the settled segments' coverage so far, the provisional
@@ -100,5 +106,12 @@ class InkRasterizer {
 InkCell inkOver(InkCell under, std::uint32_t storedColor, std::uint32_t coverage);
 // `under` with `coverage` of its ink taken away.
 InkCell inkErased(InkCell under, std::uint32_t coverage);
+// The marks `under` multiplied by `storedColor` at `coverage` (full colour at 255, white
+// at 0); the result is the whole multiplier, at full coverage, or no ink where white.
+InkCell inkMultiplied(InkCell under, std::uint32_t storedColor, std::uint32_t coverage);
+// What a cell of marks multiplies the picture under it with: white where it has none.
+std::uint32_t markMultiplier(InkCell mark);
+// A stored pixel `back` multiplied by the mark over it, channel by channel, rounded.
+std::uint32_t markedPixel(InkCell mark, std::uint32_t back);
 
 }  // namespace fudekko

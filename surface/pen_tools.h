@@ -31,6 +31,10 @@ inline constexpr int kEraserWidth = 20;
 
 inline constexpr int kDefaultPenColor = 0;
 inline constexpr int kDefaultPenWidth = 5;
+// The highlighter: yellow, 16 pixels wide at 96 DPI, at most kMaxHighlighterWidth.
+inline constexpr int kYellowIndex = 6;
+inline constexpr int kDefaultHighlighterWidth = 16;
+inline constexpr int kMaxHighlighterWidth = 48;
 
 // Entry `index` of the table; black for an index outside it, so that no value can
 // read beyond the table.
@@ -52,6 +56,12 @@ constexpr int penWidthInRange(std::int32_t stored) {
   return stored > kEraserWidth ? kEraserWidth : stored;
 }
 
+// A stored highlighter width below 1 gives its default, one above its widest is cut.
+constexpr int highlighterWidthInRange(std::int32_t stored) {
+  if (stored < 1) return kDefaultHighlighterWidth;
+  return stored > kMaxHighlighterWidth ? kMaxHighlighterWidth : stored;
+}
+
 // What the eraser takes away: the ink it passes over, or every stroke it touches, whole.
 enum class EraserKind { Partial, Stroke };
 
@@ -63,8 +73,8 @@ struct Pen {
   friend bool operator==(const Pen&, const Pen&) = default;
 };
 
-// The tool the user picked with the tool buttons.
-enum class ChosenTool { Pen, Eraser };
+// The tool the user picked with the tool buttons, the menu or a key.
+enum class ChosenTool { Pen, Highlighter, Eraser };
 
 // What the user has chosen, all of which decides the tool in force.
 struct ToolChoice {
@@ -72,12 +82,14 @@ struct ToolChoice {
   // The pen in force: while the eraser is chosen, the white pen kEraserWidth wide
   // unless the colour or line button changed it since.
   Pen pen;
+  // The highlighter's own colour and width.
+  Pen highlighter{kYellowIndex, kDefaultHighlighterWidth};
   EraserKind eraserKind = EraserKind::Partial;
   bool brushPen = false;
 };
 
 // What a stroke begun now does.
-enum class Tool { Pen, PartialEraser, StrokeEraser };
+enum class Tool { Pen, Highlighter, PartialEraser, StrokeEraser };
 
 struct ToolInForce {
   Tool tool = Tool::Pen;
@@ -92,7 +104,8 @@ struct ToolInForce {
 // eraser of the chosen kind, kEraserWidth wide, whatever the buttons say. The eraser
 // button with the stroke eraser chosen sweeps strokes; the white pen, whether the eraser
 // button made it or the colour button, takes ink away at its width; any other pen lays
-// ink, also when the colour button changed the eraser's pen.
+// ink, also when the colour button changed the eraser's pen. The highlighter marks in
+// its own colour and width, whatever they are.
 ToolInForce decideTool(const ToolChoice& choice, bool penEndErases = false);
 
 }  // namespace fudekko

@@ -19,6 +19,8 @@ enum class StrokeTool : std::uint8_t {
   // Takes ink away where it passes (the white pen); an entry of the list like any
   // other, as the order of strokes decides what it erased.
   PartialEraser,
+  // Marks what lies under it: under all pen ink, multiplied with the text picture.
+  Highlighter,
 };
 
 // A point of a stroke on the drawing area, in pixels: pixel (x, y) spans [x, x + 1) x

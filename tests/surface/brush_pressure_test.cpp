@@ -54,7 +54,7 @@ double inkDrawn(const std::vector<PenSample>& samples, double diameter) {
   };
   InkLayer layer(360, 120);
   InkRasterizer rasterizer;
-  rasterizer.beginStroke(layer, kBlack, false, diameter);
+  rasterizer.beginStroke(layer, kBlack, InkBlend::Over, diameter);
   for (std::size_t i = 1; i < path.size(); ++i) {
     rasterizer.segment(path[i - 1].at, radius(i - 1), path[i].at, radius(i));
   }

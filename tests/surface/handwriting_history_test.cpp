@@ -1,5 +1,6 @@
-// Strokes, stroke-eraser sweeps, undo and redo on the surface, against a fresh render
-// of the strokes that remain and against the lists each step should give back.
+// Strokes (pen, highlighter and partial eraser), stroke-eraser sweeps, undo and redo on
+// the surface, against a fresh render of the strokes that remain and against the lists
+// each step should give back.
 
 #include <gtest/gtest.h>
 
@@ -20,12 +21,15 @@ struct StrokeInput {
   std::vector<Point> points;
   bool releaseMissed;  // ends with a move that has no button held
   bool brush = false;
+  bool highlighter = false;
 };
 
 constexpr std::int32_t kWidth = 80, kHeight = 60;
 
 void draw(HandwritingSurface& surface, const StrokeInput& stroke) {
   surface.setStartPen({stroke.colorIndex, stroke.lineWidth});
+  surface.setStartHighlighter({stroke.colorIndex, stroke.lineWidth});
+  surface.chooseTool(stroke.highlighter ? ChosenTool::Highlighter : ChosenTool::Pen);
   surface.setBrushPen(stroke.brush);
   // 8 ms a position, as a mouse gives them.
   std::uint32_t time = 1000;
@@ -49,6 +53,7 @@ StrokeInput randomStroke(std::mt19937& random) {
   stroke.button = random() % 3 ? kLeftButton : kRightButton;
   stroke.releaseMissed = random() % 5 == 0;
   stroke.brush = random() % 3 == 0;
+  stroke.highlighter = !eraser && random() % 4 == 0;
   // A click whose release was missed draws nothing in the classic look: no step.
   const int count = (stroke.releaseMissed ? 2 : 1) + random() % 8;
   // Inside the layer, so that every stroke changes something and is a step.

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -42,7 +43,7 @@ InkLayer stroke(std::int32_t width, std::int32_t height, const std::vector<InkPo
                 double diameter, Color color = kRed) {
   InkLayer layer(width, height);
   InkRasterizer rasterizer;
-  rasterizer.beginStroke(layer, color, false, diameter);
+  rasterizer.beginStroke(layer, color, InkBlend::Over, diameter);
   if (points.size() == 1) rasterizer.segment(points[0], points[0]);
   for (std::size_t i = 1; i < points.size(); ++i) rasterizer.segment(points[i - 1], points[i]);
   rasterizer.endStroke();
@@ -163,7 +164,7 @@ TEST(InkRasterizer, OverlapWithinAStrokeDoesNotDarken) {
   ASSERT_GT(once, 0u);
   ASSERT_LT(once, 255u);
   InkRasterizer rasterizer;
-  rasterizer.beginStroke(layer, kRed, false, 1);
+  rasterizer.beginStroke(layer, kRed, InkBlend::Over, 1);
   rasterizer.segment({10.5, 20}, {70.5, 20});
   rasterizer.endStroke();
   EXPECT_GT(layer.coverage(40, 20), once);
@@ -187,7 +188,7 @@ TEST(InkRasterizer, BlendsNewInkOverOldAndErasesByCoverage) {
   // untouched beyond, the colour kept where ink remains.
   InkLayer layer = stroke(80, 40, {{5.5, 20.5}, {75.5, 20.5}}, 7);
   InkRasterizer rasterizer;
-  rasterizer.beginStroke(layer, kWhite, true, 20);
+  rasterizer.beginStroke(layer, kWhite, InkBlend::Erase, 20);
   rasterizer.segment({40.5, 5.5}, {40.5, 35.5});
   rasterizer.endStroke();
   for (int x = 31; x <= 49; ++x) EXPECT_EQ(layer.coverage(x, 20), 0u) << x;
@@ -203,7 +204,9 @@ TEST(InkRasterizer, ChangedRectangleHoldsEveryChangeAndClipsToTheLayer) {
   InkLayer layer(80, 40);
   InkRasterizer rasterizer;
   for (int strokeIndex = 0; strokeIndex < 20; ++strokeIndex) {
-    rasterizer.beginStroke(layer, strokeIndex % 3 ? kRed : kWhite, strokeIndex % 3 == 0,
+    const InkBlend blend = std::array{InkBlend::Erase, InkBlend::Over, InkBlend::Multiply,
+                                      InkBlend::Over}[strokeIndex % 4];
+    rasterizer.beginStroke(layer, blend == InkBlend::Erase ? kWhite : kRed, blend,
                            1 + strokeIndex % 8);
     InkPoint from{position(random), position(random)};
     for (int i = 0; i < 5; ++i) {
@@ -225,7 +228,7 @@ TEST(InkRasterizer, ChangedRectangleHoldsEveryChangeAndClipsToTheLayer) {
     rasterizer.endStroke();
   }
   // Far outside, or at absurd positions, nothing is drawn and nothing breaks.
-  rasterizer.beginStroke(layer, kRed, false, 5);
+  rasterizer.beginStroke(layer, kRed, InkBlend::Over, 5);
   EXPECT_TRUE(rasterizer.segment({-500, -500}, {-400, -300}).empty());
   EXPECT_TRUE(rasterizer.segment({1e12, 5}, {1e12, 30}).empty());
   EXPECT_FALSE(rasterizer.segment({-1e9, 20.5}, {1e9, 20.5}).empty());
@@ -278,7 +281,7 @@ TEST(InkRasterizer, TaperedPiecesCoverTheHullOfTheirEndCircles) {
   for (const Case& c : cases) {
     InkLayer layer(80, 40);
     InkRasterizer rasterizer;
-    rasterizer.beginStroke(layer, kRed, false, 1);
+    rasterizer.beginStroke(layer, kRed, InkBlend::Over, 1);
     rasterizer.segment(c.a, c.ra, c.b, c.rb);
     double drawn = 0, area = 0;
     for (int y = 0; y < 40; ++y) {
@@ -309,14 +312,14 @@ TEST(InkRasterizer, TaperedPiecesCoverTheHullOfTheirEndCircles) {
   const InkPoint from{10.3, 12.7}, to{61.8, 29.2};
   InkLayer even(80, 40), tapered(80, 40);
   InkRasterizer rasterizer;
-  rasterizer.beginStroke(even, kRed, false, 5);
+  rasterizer.beginStroke(even, kRed, InkBlend::Over, 5);
   rasterizer.segment(from, to);
-  rasterizer.beginStroke(tapered, kRed, false, 1);
+  rasterizer.beginStroke(tapered, kRed, InkBlend::Over, 1);
   rasterizer.segment(from, 2.5, to, 2.5);
   EXPECT_EQ(even, tapered);
   for (const double radius : {0.0, -3.0, std::nan("")}) {
     InkLayer dot(10, 10);
-    rasterizer.beginStroke(dot, kRed, false, 1);
+    rasterizer.beginStroke(dot, kRed, InkBlend::Over, 1);
     rasterizer.segment({5.5, 5.5}, radius, {5.5, 5.5}, radius);
     EXPECT_EQ(dot.coverage(5, 5), 255u) << radius;
     EXPECT_EQ(dot.coverage(6, 5), 0u) << radius;
@@ -325,16 +328,17 @@ TEST(InkRasterizer, TaperedPiecesCoverTheHullOfTheirEndCircles) {
 }
 
 TEST(InkRasterizer, RetractedProvisionalSegmentsLeaveTheSettledStroke) {
-  // Settled segments interleaved with provisional ones and retractions, for the pen
-  // and the eraser over earlier ink, against the settled segments drawn alone.
+  // Settled segments interleaved with provisional ones and retractions, for the pen,
+  // the eraser and the highlighter over earlier ink, against the settled segments
+  // drawn alone.
   std::mt19937 random(11);
   std::uniform_real_distribution<double> position(-10, 90), radius(0, 6);
-  for (const bool erases : {false, true}) {
+  for (const InkBlend blend : {InkBlend::Over, InkBlend::Erase, InkBlend::Multiply}) {
     InkLayer alone = stroke(80, 40, {{5.5, 10.5}, {75.5, 30.5}, {5.5, 30.5}}, 9, 0xFF0000);
     InkLayer mixed = alone;
     InkRasterizer settledOnly, withTail;
-    settledOnly.beginStroke(alone, kRed, erases, 3);
-    withTail.beginStroke(mixed, kRed, erases, 3);
+    settledOnly.beginStroke(alone, kRed, blend, 3);
+    withTail.beginStroke(mixed, kRed, blend, 3);
     InkPoint last{40, 20};
     double lastRadius = 2;
     for (int step = 0; step < 200; ++step) {
@@ -371,7 +375,7 @@ TEST(InkRasterizer, RetractedProvisionalSegmentsLeaveTheSettledStroke) {
     withTail.retractProvisional();
     settledOnly.endStroke();
     withTail.endStroke();
-    EXPECT_EQ(mixed, alone) << erases;
+    EXPECT_EQ(mixed, alone) << static_cast<int>(blend);
   }
 }
 
@@ -384,7 +388,7 @@ TEST(InkLayer, CopiedPartsPutBackRestoreExactCells) {
   EXPECT_EQ(part.width(), 20);
   EXPECT_EQ(part.height(), 12);
   InkRasterizer rasterizer;
-  rasterizer.beginStroke(layer, kBlack, false, 7);
+  rasterizer.beginStroke(layer, kBlack, InkBlend::Over, 7);
   rasterizer.segment({0, 15}, {50, 15});
   rasterizer.endStroke();
   layer.paste({10, 8}, part);
@@ -782,6 +786,96 @@ TEST(ClassicInk, SurfaceDrawsAsThePictureLinesDo) {
     ASSERT_EQ(std::memcmp(surface.composite()->scanLine(y), ink.scanLine(y), 4 * 120), 0) << y;
   }
 }
+
+// ---- The highlighter, with both inks ----
+
+// Text lines on white paper: black rows 20 to 23, the rest white.
+class TextLines : public TextAreaSnapshot {
+  void paintInto(Picture& picture) override {
+    picture.setBrushColor(kWhite);
+    picture.fillRect({0, 0, picture.width(), picture.height()});
+    picture.setBrushColor(kBlack);
+    picture.fillRect({0, 20, picture.width(), 24});
+  }
+};
+
+class HighlighterTest : public testing::TestWithParam<bool> {
+ protected:
+  HighlighterTest() {
+    surface.setSmoothInk(GetParam());
+    surface.createLayers(120, 60);
+    surface.enterHandwriting(text, 120, 60);
+    surface.setStartHighlighter({kYellowIndex, 16});
+  }
+  void draw(ChosenTool tool, std::vector<Point> points) {
+    surface.chooseTool(tool);
+    mouse.press(kLeftButton, points.front());
+    for (const Point& at : points) mouse.move(kLeftButton, at);
+    mouse.release(points.back());
+    surface.chooseTool(ChosenTool::Pen);
+  }
+  Color shown(int x, int y) const { return surface.composite()->pixel(x, y); }
+  TextLines text;
+  HandwritingSurface surface;
+  MouseStrokes mouse{surface};
+};
+
+// The highlighter multiplies: black text stays black, white paper takes its colour,
+// nothing it passes gets lighter, and what it does not reach stays as it was.
+TEST_P(HighlighterTest, MarksTheTextWithoutHidingIt) {
+  const Color yellow = colorTableEntry(kYellowIndex);
+  draw(ChosenTool::Highlighter, {{10, 22}, {60, 22}, {110, 22}});
+  EXPECT_EQ(shown(60, 22), kBlack);
+  EXPECT_EQ(shown(60, 16), yellow);
+  EXPECT_EQ(shown(60, 27), yellow);
+  EXPECT_EQ(shown(60, 45), kWhite);
+  for (int y = 0; y < 60; ++y) {
+    for (int x = 0; x < 120; ++x) {
+      const Color paper = y >= 20 && y < 24 ? kBlack : kWhite;
+      const Color marked = shown(x, y);
+      // Between the paper and the paper times yellow, channel by channel.
+      for (int shift : {0, 8, 16}) {
+        const auto channel = [shift](Color c) { return (c >> shift) & 0xFF; };
+        ASSERT_LE(channel(marked), channel(paper)) << x << "," << y;
+        ASSERT_GE(channel(marked), channel(paper) * channel(yellow) / 255) << x << "," << y;
+      }
+    }
+  }
+  // Where a stroke crosses itself it does not darken; a second stroke over it does.
+  draw(ChosenTool::Highlighter, {{30, 40}, {50, 40}, {40, 30}, {40, 55}});
+  EXPECT_EQ(shown(40, 40), yellow);
+  const Color silver = kColorTable[7];
+  surface.setStartHighlighter({7, 8});
+  draw(ChosenTool::Highlighter, {{100, 5}, {100, 55}});
+  draw(ChosenTool::Highlighter, {{80, 50}, {115, 50}});
+  EXPECT_EQ(shown(100, 10), silver);
+  EXPECT_EQ(shown(100, 50),
+            colorOfStored(markedPixel(inkCell(storedColorOf(silver), 255), storedColorOf(silver))));
+}
+
+// Pen ink lies over the highlighter in whatever order they were drawn; the partial
+// eraser takes the marks away as it takes ink; the stroke eraser takes a highlighter
+// stroke whole.
+TEST_P(HighlighterTest, LiesUnderThePenAndBothErasersTakeIt) {
+  surface.setStartPen({2, 5});
+  draw(ChosenTool::Pen, {{20, 10}, {20, 50}});
+  draw(ChosenTool::Highlighter, {{5, 30}, {115, 30}});
+  draw(ChosenTool::Pen, {{60, 10}, {60, 50}});
+  EXPECT_EQ(shown(20, 30), kColorTable[2]);
+  EXPECT_EQ(shown(60, 30), kColorTable[2]);
+  EXPECT_EQ(shown(40, 30), colorTableEntry(kYellowIndex));
+  draw(ChosenTool::Eraser, {{90, 0}, {90, 59}});
+  EXPECT_EQ(shown(90, 30), kWhite);
+  EXPECT_EQ(shown(40, 30), colorTableEntry(kYellowIndex));
+  surface.setEraserKind(EraserKind::Stroke);
+  draw(ChosenTool::Eraser, {{40, 25}, {40, 35}});
+  EXPECT_EQ(shown(40, 30), kWhite);
+  EXPECT_EQ(shown(20, 30), kColorTable[2]);
+  surface.undo();
+  EXPECT_EQ(shown(40, 30), colorTableEntry(kYellowIndex));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothInks, HighlighterTest, testing::Bool());
 
 }  // namespace
 }  // namespace fudekko
