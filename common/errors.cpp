@@ -24,6 +24,12 @@ FileWriteError::FileWriteError(const std::string& path, bool diskFull)
                                           : "ファイル %s を書き込めません",
                                       path)) {}
 
+FileNotWrittenError::FileNotWrittenError(const std::string& path)
+    : FileNotWrittenError(Utf8Path{sjisToUtf8(path)}) {}
+
+FileNotWrittenError::FileNotWrittenError(const Utf8Path& path)
+    : Error(formatWithPath("%s に書き込めません", path)) {}
+
 FileOpenError::FileOpenError(const std::string& path) : FileOpenError(Utf8Path{sjisToUtf8(path)}) {}
 
 FileOpenError::FileOpenError(const Utf8Path& path)

@@ -54,6 +54,14 @@ class FileWriteError : public StreamWriteError {
   FileWriteError(const std::string& path, bool diskFull);
 };
 
+// A file could not be written as a whole (made, filled or put in its place); the
+// message names it. `path` is Shift-JIS, or a path that came as UTF-8.
+class FileNotWrittenError : public Error {
+ public:
+  explicit FileNotWrittenError(const std::string& path);
+  explicit FileNotWrittenError(const Utf8Path& path);
+};
+
 // Replaces the first "%s" of a UTF-8 message with a Shift-JIS path shown as UTF-8.
 std::string formatWithPath(const char* messageUtf8, const std::string& pathSjis);
 // The same with a path that came as UTF-8: shown as it is, whatever its characters.

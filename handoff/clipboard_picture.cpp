@@ -6,42 +6,38 @@
 #include "common/byte_stream.h"
 #include "common/errors.h"
 #include "handoff/attachment.h"
+#include "imaging/bmp_format.h"
 #include "imaging/png_writer.h"
 
 namespace fudekko {
 
 namespace {
 
-constexpr std::uint32_t kInfoHeaderSize = 40;
-constexpr std::uint32_t kV5HeaderSize = 124;
-constexpr std::uint32_t kBiRgb = 0;
-constexpr std::uint32_t kBiBitfields = 3;
+// The V5 header's colour space: sRGB, rendered with the perceptual intent.
 constexpr std::uint32_t kLcsSrgb = 0x73524742;  // 'sRGB'
 constexpr std::uint32_t kLcsGmImages = 4;
 
-// A packed DIB: the header of `headerSize` bytes (its first 40 bytes those of a
-// BITMAPINFOHEADER), then the rows bottom-up.
+// A packed DIB: the header of `headerSize` bytes, then the rows bottom-up.
 std::vector<std::uint8_t> packedDib(const Picture& picture, std::uint32_t headerSize,
                                     std::uint32_t compression) {
   const auto width = static_cast<std::uint64_t>(picture.width());
   const auto height = static_cast<std::uint64_t>(picture.height());
-  const std::uint64_t rowBytes = width * 4;
+  const std::uint64_t rowBytes = bmpRowSize(width, 32);
   const std::uint64_t imageBytes = rowBytes * height;
   if (imageBytes > std::numeric_limits<std::uint32_t>::max() - headerSize) throw OutOfMemory();
 
   std::vector<std::uint8_t> dib(headerSize + imageBytes, 0);
   std::uint8_t* header = dib.data();
-  putLe32(header + 0, headerSize);
-  putLe32(header + 4, static_cast<std::uint32_t>(width));
-  putLe32(header + 8, static_cast<std::uint32_t>(height));  // positive: bottom-up
-  putLe16(header + 12, 1);                                  // planes
-  putLe16(header + 14, 32);                                 // bits a pixel
-  putLe32(header + 16, compression);
-  putLe32(header + 20, static_cast<std::uint32_t>(imageBytes));
-  if (headerSize == kV5HeaderSize) {
-    putLe32(header + 40, 0x00FF0000);  // red
-    putLe32(header + 44, 0x0000FF00);  // green
-    putLe32(header + 48, 0x000000FF);  // blue
+  putDibInfoHeader(header, {.headerSize = headerSize,
+                            .width = static_cast<std::uint32_t>(width),
+                            .height = static_cast<std::uint32_t>(height),
+                            .bitCount = 32,
+                            .compression = compression,
+                            .imageSize = static_cast<std::uint32_t>(imageBytes)});
+  if (headerSize == kBmpV5HeaderSize) {
+    putLe32(header + 40, kBmpRedMask);
+    putLe32(header + 44, kBmpGreenMask);
+    putLe32(header + 48, kBmpBlueMask);
     // No alpha mask: the fourth byte is always 0, which would read as transparent.
     putLe32(header + 56, kLcsSrgb);
     putLe32(header + 108, kLcsGmImages);
@@ -65,8 +61,8 @@ ClipboardPicture clipboardPictureOf(const Picture& picture) {
   if (!picture.isDeviceDependent() && picture.format() != PixelFormat::Bits32) {
     throw Error("クリップボードに置けない画像の形式です");
   }
-  return {pngBytes(picture), packedDib(picture, kV5HeaderSize, kBiBitfields),
-          packedDib(picture, kInfoHeaderSize, kBiRgb)};
+  return {pngBytes(picture), packedDib(picture, kBmpV5HeaderSize, kBmpCompressionBitFields),
+          packedDib(picture, kBmpInfoHeaderSize, kBmpCompressionNone)};
 }
 
 }  // namespace fudekko

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/errors.h"
+#include "common/replace_file.h"
 #include "common/shift_jis.h"
 #include "handoff/handoff_settings.h"
 #include "handoff/save_as_plan.h"
@@ -46,27 +47,10 @@ std::size_t folderEnd(const std::wstring& path) {
   return separator == std::wstring::npos ? 0 : separator;
 }
 
-// A temporary file that is removed unless it was moved into place.
-class TemporaryFile {
- public:
-  explicit TemporaryFile(std::wstring path) : path_(std::move(path)) {}
-  ~TemporaryFile() {
-    if (!path_.empty()) ::DeleteFileW(path_.c_str());
-  }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-  const std::wstring& path() const { return path_; }
-  void keep() { path_.clear(); }
-
- private:
-  std::wstring path_;
-};
-
-class SaveAsError : public Error {
- public:
-  explicit SaveAsError(const std::wstring& target)
-      : Error(formatWithPath(kSaveAsWriteFailedMessage, Utf8Path{wideToUtf8(target)})) {}
-};
+// "%s に書き込めません" with the target's path.
+FileNotWrittenError notWritten(const std::wstring& target) {
+  return FileNotWrittenError(Utf8Path{wideToUtf8(target)});
+}
 
 // One showing of the dialog: the path as the dialog gives it and the chosen type.
 std::optional<std::pair<std::wstring, AttachmentFormat>> showSaveDialog(
@@ -125,30 +109,28 @@ void savePictureAs(const Picture& composite, const std::wstring& target, Attachm
   // would replace it all the same, so it is refused here, alike everywhere.
   const DWORD attributes = ::GetFileAttributesW(target.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-    throw SaveAsError(target);
+    throw notWritten(target);
   }
   const std::size_t end = folderEnd(target);
   // The attachment writer opens the file by a Shift-JIS path: in a folder named outside
   // code page 932, through the folder's short name.
   const std::optional<std::string> folder =
       sjisSpelling(end == 0 ? std::wstring(L".") : target.substr(0, end));
-  if (!folder) throw SaveAsError(target);
-  wchar_t made[MAX_PATH + 1] = {};
-  if (::GetTempFileNameW(sjisToWide(*folder).c_str(), L"Fud", 0, made) == 0)
-    throw SaveAsError(target);
-  TemporaryFile temporary(made);
-  const std::optional<std::string> temporarySjis = exactSjis(temporary.path());
-  if (!temporarySjis) throw SaveAsError(target);
+  if (!folder) throw notWritten(target);
+  wchar_t temporary[MAX_PATH + 1] = {};
+  if (::GetTempFileNameW(sjisToWide(*folder).c_str(), L"Fud", 0, temporary) == 0)
+    throw notWritten(target);
+  bool replaced = false;
   try {
-    writeAttachment(composite, *temporarySjis, format);
+    replaced = writeBesideThenRename(temporary, target, [&] {
+      const std::optional<std::string> temporarySjis = exactSjis(temporary);
+      if (!temporarySjis) throw notWritten(target);
+      writeAttachment(composite, *temporarySjis, format);
+    });
   } catch (const std::exception&) {
-    throw SaveAsError(target);
+    // Whatever failed, the report names the target, not the temporary file.
   }
-  if (!::MoveFileExW(temporary.path().c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    throw SaveAsError(target);
-  }
-  temporary.keep();
+  if (!replaced) throw notWritten(target);
 }
 
 bool saveAsFromMainWindow(HWND owner, const Picture& composite, const std::string& subject,

@@ -12,9 +12,6 @@
 
 namespace fudekko::win32 {
 
-// "%s に書き込めません", with the target's path.
-inline constexpr char kSaveAsWriteFailedMessage[] = "%s に書き込めません";
-
 struct SaveAsChoice {
   std::wstring path;  // with the extension of `format` (withSaveAsExtension)
   AttachmentFormat format = AttachmentFormat::Png;
@@ -30,7 +27,7 @@ std::optional<SaveAsChoice> askSaveAsPath(HWND owner, const std::string& default
 // Writes `composite` to `target` through the attachment writer, into a temporary file
 // beside it that replaces the target only when it is complete. When anything fails,
 // and for a read-only target, the temporary file goes, an existing target stays as it
-// was and Error ("%s に書き込めません" with the target's path) is thrown.
+// was and FileNotWrittenError (naming the target) is thrown.
 void savePictureAs(const Picture& composite, const std::wstring& target, AttachmentFormat format);
 
 // The whole command: the dialog starting from "SaveFolder" and "SaveFormat" of

@@ -5,15 +5,16 @@
 #include <cstdio>
 
 #include "common/byte_stream.h"
+#include "imaging/bmp_format.h"
 
 namespace fudekko {
 
 namespace {
 
-constexpr std::size_t kFileHeaderSize = 14;
-constexpr std::uint32_t kMinInfoHeaderSize = 40;
-constexpr std::uint32_t kCompressionNone = 0;
-constexpr std::uint32_t kCompressionBitFields = 3;
+// Headers longer than the information header (V4, V5) begin with it.
+constexpr std::uint32_t kMinInfoHeaderSize = kBmpInfoHeaderSize;
+// The file header, the information header and the masks that may follow it.
+constexpr std::size_t kHeadersWithMasks = kBmpFileHeaderSize + kMinInfoHeaderSize + 12;
 
 std::uint16_t le16(const std::uint8_t* at) {
   return std::uint16_t(at[0] | (at[1] << 8));
@@ -27,7 +28,7 @@ std::uint32_t le32(const std::uint8_t* at) {
 }  // namespace
 
 Picture readBmp(const std::uint8_t* data, std::size_t size) {
-  if (size < kFileHeaderSize + kMinInfoHeaderSize || data[0] != 'B' || data[1] != 'M') {
+  if (size < kBmpFileHeaderSize + kMinInfoHeaderSize || data[0] != 'B' || data[1] != 'M') {
     throw BmpReadError("not a BMP file");
   }
   const std::uint64_t dataOffset = le32(data + 10);
@@ -42,14 +43,14 @@ Picture readBmp(const std::uint8_t* data, std::size_t size) {
   if (bitCount != 24 && bitCount != 32) {
     throw BmpReadError("unsupported BMP: only 24- and 32-bit pictures are read");
   }
-  if (compression == kCompressionBitFields && bitCount == 32) {
+  if (compression == kBmpCompressionBitFields && bitCount == 32) {
     // The masks follow the 40-byte header, inside a longer header or after a short one.
-    const std::size_t masks = kFileHeaderSize + kMinInfoHeaderSize;
-    if (size < masks + 12 || le32(data + masks) != 0xFF0000 || le32(data + masks + 4) != 0xFF00 ||
-        le32(data + masks + 8) != 0xFF) {
+    const std::size_t masks = kBmpFileHeaderSize + kMinInfoHeaderSize;
+    if (size < kHeadersWithMasks || le32(data + masks) != kBmpRedMask ||
+        le32(data + masks + 4) != kBmpGreenMask || le32(data + masks + 8) != kBmpBlueMask) {
       throw BmpReadError("unsupported BMP: colour masks other than 8 bits red, green, blue");
     }
-  } else if (compression != kCompressionNone) {
+  } else if (compression != kBmpCompressionNone) {
     throw BmpReadError("unsupported BMP: compressed pixel data");
   }
   if (width <= 0 || rawHeight == 0 || rawHeight == INT32_MIN) {
@@ -59,8 +60,9 @@ Picture readBmp(const std::uint8_t* data, std::size_t size) {
   const std::int32_t height = topDown ? -rawHeight : rawHeight;
 
   const std::uint64_t pixelBytes = bitCount / 8;
-  const std::uint64_t rowSize = (std::uint64_t(width) * bitCount + 31) / 32 * 4;
-  if (dataOffset < kFileHeaderSize + headerSize || dataOffset > size) {
+  const std::uint64_t rowSize = bmpRowSize(std::uint64_t(width), bitCount);
+  // In 64 bits: a header size near 2^32 must not wrap around to a small sum.
+  if (dataOffset < std::uint64_t{kBmpFileHeaderSize} + headerSize || dataOffset > size) {
     throw BmpReadError("malformed BMP header");
   }
   // The last row's padding may be missing; its pixels may not.
@@ -86,8 +88,8 @@ namespace {
 // The bytes that the headers say the file needs (up to the last pixel), or as few as
 // the headers themselves when they describe nothing that readBmp would take.
 std::uint64_t bytesNeeded(const std::vector<std::uint8_t>& head) {
-  const std::uint64_t headers = kFileHeaderSize + kMinInfoHeaderSize + 12;
-  if (head.size() < kFileHeaderSize + kMinInfoHeaderSize) return headers;
+  const std::uint64_t headers = kHeadersWithMasks;
+  if (head.size() < kBmpFileHeaderSize + kMinInfoHeaderSize) return headers;
   const std::uint64_t dataOffset = le32(head.data() + 10);
   const auto width = static_cast<std::int32_t>(le32(head.data() + 18));
   const auto rawHeight = static_cast<std::int32_t>(le32(head.data() + 22));
@@ -97,7 +99,7 @@ std::uint64_t bytesNeeded(const std::vector<std::uint8_t>& head) {
     return headers;
   }
   const std::uint64_t height = rawHeight < 0 ? -std::int64_t(rawHeight) : rawHeight;
-  const std::uint64_t rowSize = (std::uint64_t(width) * bitCount + 31) / 32 * 4;
+  const std::uint64_t rowSize = bmpRowSize(std::uint64_t(width), bitCount);
   return std::max(headers,
                   dataOffset + rowSize * (height - 1) + bitCount / 8 * std::uint64_t(width));
 }
@@ -126,7 +128,7 @@ Picture readBmpFile(const std::string& path) {
   // The headers first, then no further than the pixel data they describe: whatever
   // follows the last pixel is never read.
   std::vector<std::uint8_t> bytes;
-  readMore(file, bytes, kFileHeaderSize + kMinInfoHeaderSize + 12, path);
+  readMore(file, bytes, kHeadersWithMasks, path);
   const std::uint64_t needed = bytesNeeded(bytes);
   if (needed > bytes.size()) readMore(file, bytes, needed - bytes.size(), path);
   return readBmp(bytes);

@@ -6,13 +6,12 @@
 #include <vector>
 
 #include "common/errors.h"
+#include "imaging/bmp_format.h"
 
 namespace fudekko {
 
 namespace {
 
-constexpr std::uint32_t kFileHeaderSize = 14;
-constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::uint32_t kTableEntries8 = 256;
 
 std::uint32_t loadLe32(const std::uint8_t* at) {
@@ -92,24 +91,22 @@ void writeBmp(const Picture& picture, ByteSink& sink) {
   const std::uint64_t width = static_cast<std::uint64_t>(picture.width());
   const std::uint64_t height = static_cast<std::uint64_t>(picture.height());
   const std::uint32_t tableEntries = bitCount == 8 ? kTableEntries8 : 0;
-  const std::uint64_t rowSize = (width * static_cast<std::uint64_t>(bitCount) + 31) / 32 * 4;
-  const std::uint64_t dataOffset = kFileHeaderSize + kInfoHeaderSize + 4 * tableEntries;
+  const std::uint64_t rowSize = bmpRowSize(width, static_cast<std::uint32_t>(bitCount));
+  const std::uint64_t dataOffset = kBmpFileHeaderSize + kBmpInfoHeaderSize + 4 * tableEntries;
   const std::uint64_t imageSize = rowSize * height;
   // Every size of the headers is a 32-bit field.
   if (imageSize > 0xFFFFFFFFu - dataOffset) throw OutOfResources();
 
-  std::uint8_t header[kFileHeaderSize + kInfoHeaderSize] = {};
+  std::uint8_t header[kBmpFileHeaderSize + kBmpInfoHeaderSize] = {};
   header[0] = 'B';
   header[1] = 'M';
   putLe32(header + 2, static_cast<std::uint32_t>(dataOffset + imageSize));
   putLe32(header + 10, static_cast<std::uint32_t>(dataOffset));
-  putLe32(header + 14, kInfoHeaderSize);
-  putLe32(header + 18, static_cast<std::uint32_t>(width));
-  putLe32(header + 22, static_cast<std::uint32_t>(height));  // positive: bottom row first
-  putLe16(header + 26, 1);
-  putLe16(header + 28, static_cast<std::uint16_t>(bitCount));
-  putLe32(header + 34, static_cast<std::uint32_t>(imageSize));
-  putLe32(header + 46, tableEntries);
+  putDibInfoHeader(header + kBmpFileHeaderSize, {.width = static_cast<std::uint32_t>(width),
+                                                 .height = static_cast<std::uint32_t>(height),
+                                                 .bitCount = static_cast<std::uint16_t>(bitCount),
+                                                 .imageSize = static_cast<std::uint32_t>(imageSize),
+                                                 .colorsUsed = tableEntries});
   sink.write(header, sizeof header);
 
   if (tableEntries > 0) {

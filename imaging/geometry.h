@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 
 namespace fudekko {
 
@@ -21,6 +22,18 @@ constexpr std::uint8_t blueOf(Color c) {
 }
 constexpr Color rgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
   return Color{red} | (Color{green} << 8) | (Color{blue} << 16);
+}
+
+// The 32-bit coordinate nearest to `value`, for a coordinate worked out in a wider type
+// that may lie beyond the range.
+constexpr std::int32_t clampToInt32(std::int64_t value) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+      value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+// The same for a double, which is floored or ceiled first: a fraction is cut toward zero.
+constexpr std::int32_t clampToInt32(double value) {
+  return static_cast<std::int32_t>(std::clamp<double>(
+      value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
 struct Point {

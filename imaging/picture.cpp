@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "common/errors.h"
+#include "imaging/bmp_format.h"
 
 namespace fudekko {
 
@@ -16,7 +17,8 @@ namespace {
 constexpr std::uint64_t kMaxStoreBytes = std::uint64_t{1} << 30;
 
 std::size_t strideFor(PixelFormat format, std::int32_t width) {
-  return static_cast<std::size_t>((std::uint64_t(width) * bitsPerPixel(format) + 31) / 32 * 4);
+  return static_cast<std::size_t>(
+      bmpRowSize(std::uint64_t(width), static_cast<std::uint32_t>(bitsPerPixel(format))));
 }
 
 // 0x00BBGGRR <-> the stored DIB value of a 32-bit pixel (blue in the low byte).

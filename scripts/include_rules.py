@@ -6,7 +6,8 @@ folder in a lower layer; no file includes the composition root (app/) but app/ i
 a portable file (no "_win32" in its name, outside win32/) never includes Win32 code;
 and the includes between files form no cycle. The tests, tools and benchmarks may use
 any layer but app/ (whose own tests live in tests/app/), and their portable files no
-Win32 code either.
+Win32 code either. The folders and their levels are those of cmake/layers.txt, the
+list that CMake builds from.
 
 Prints each violation and exits 1; prints a summary and exits 0 when there is none.
 """
@@ -15,22 +16,27 @@ import re
 import sys
 from pathlib import Path
 
-# Bottom first. A folder may include folders of lower levels only.
-LAYERS = {
-    "common": 0,
-    "win32": 1,
-    "imaging": 1,
-    "gif": 2,
-    "draft": 2,
-    "settings": 2,
-    "surface": 3,
-    "journal": 4,
-    "handoff": 3,
-    "app": 5,
-}
+LAYER_LIST = Path(__file__).resolve().parents[1] / "cmake" / "layers.txt"
+
+
+def read_layers(path):
+    """The folders and their levels, bottom first, as the layer list has them."""
+    layers = {}
+    for line in path.read_text(encoding="utf-8").splitlines():
+        fields = line.split("#", 1)[0].split()
+        if fields:
+            folder, level = fields
+            layers[folder] = int(level)
+    return layers
+
+
+# A folder may include folders of lower levels only; the top one is the composition root.
+LAYERS = read_layers(LAYER_LIST)
+COMPOSITION_ROOT = list(LAYERS)[-1]
 # Folders that may use only these of the folders below them: the handwriting surface
 # knows pictures, not drafts or journals.
 USES_ONLY = {"surface": {"common", "imaging", "win32"}}
+
 # Folders outside the product that include product headers.
 USERS = ("tests", "tools", "bench")
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
@@ -65,12 +71,15 @@ def check(root):
                 continue  # a header of the tests' own or a system one in quotes
             graph[file].append(included)
             where = f"{file}: includes {included}"
-            if target_folder == "app" and folder != "app" and not file.startswith("tests/app/"):
-                errors.append(f"{where}: nothing includes the composition root app/")
+            if target_folder == COMPOSITION_ROOT and folder != COMPOSITION_ROOT and \
+                    not file.startswith(f"tests/{COMPOSITION_ROOT}/"):
+                errors.append(f"{where}: nothing includes the composition root "
+                              f"{COMPOSITION_ROOT}/")
             elif folder in LAYERS and target_folder != folder and \
                     LAYERS[target_folder] >= LAYERS[folder]:
                 errors.append(f"{where}: {target_folder}/ is not below {folder}/")
-            elif target_folder != folder and target_folder not in USES_ONLY.get(folder, (target_folder,)):
+            elif target_folder != folder and \
+                    target_folder not in USES_ONLY.get(folder, (target_folder,)):
                 errors.append(f"{where}: {folder}/ uses only {', '.join(sorted(USES_ONLY[folder]))}")
             if is_win32(included) and not is_win32(file):
                 errors.append(f"{where}: a portable file reaches Win32 code")

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/byte_stream.h"
+#include "common/replace_file.h"
 #include "common/shift_jis.h"
 
 namespace fudekko {
@@ -179,31 +180,20 @@ std::optional<std::string> readFile(const std::string& path) {
   }
 }
 
-// Writes the whole file anew beside the old one and puts it in its place, so that the
-// file is either the old one or the new one, never half of it.
+// Writes the whole file anew beside the old one and puts it in its place.
 void replaceFile(const std::string& path, std::string_view bytes) {
   const std::string temporary = path + ".tmp";
-  std::error_code ignored;
-  std::optional<FileSink> sink;
+  bool replaced = false;
   try {
-    sink.emplace(temporary);
+    replaced = writeBesideThenRename(fileSystemPath(temporary), fileSystemPath(path), [&] {
+      FileSink sink(temporary);
+      sink.write(bytes.data(), bytes.size());
+      sink.close();
+    });
   } catch (const Error&) {
-    throw SettingsWriteError(path);
+    // Its message names the temporary file; the report names the settings file.
   }
-  try {
-    sink->write(bytes.data(), bytes.size());
-    sink->close();
-  } catch (const Error&) {
-    sink.reset();
-    std::filesystem::remove(fileSystemPath(temporary), ignored);
-    throw SettingsWriteError(path);
-  }
-  std::error_code failed;
-  std::filesystem::rename(fileSystemPath(temporary), fileSystemPath(path), failed);
-  if (failed) {
-    std::filesystem::remove(fileSystemPath(temporary), ignored);
-    throw SettingsWriteError(path);
-  }
+  if (!replaced) throw SettingsWriteError(path);
 }
 
 // Rewrites the file where it stands: for a file that may be written in a folder that
@@ -219,9 +209,6 @@ void overwriteFile(const std::string& path, std::string_view bytes) {
 }
 
 }  // namespace
-
-SettingsWriteError::SettingsWriteError(const std::string& path)
-    : Error(formatWithPath("%s に書き込めません", path)) {}
 
 std::optional<std::int32_t> parseIniInteger(std::string_view text) {
   std::string_view rest = text;

@@ -14,9 +14,9 @@
 namespace fudekko {
 
 // "%s に書き込めません" with the settings file's path.
-class SettingsWriteError : public Error {
+class SettingsWriteError : public FileNotWrittenError {
  public:
-  explicit SettingsWriteError(const std::string& path);
+  using FileNotWrittenError::FileNotWrittenError;
 };
 
 // A text value is read into a buffer of this many bytes, the last one for the end

@@ -56,13 +56,10 @@ void combineRows(Rect done, std::int32_t inkWidth, InkRowAt inkRowAt, Cell noInk
 
 Rect spannedRect(Point a, Point b, std::int32_t margin) {
   // 64-bit arithmetic: the points may lie anywhere in the 32-bit range.
-  const auto clamped = [](std::int64_t v) {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
-  };
-  return {clamped(std::int64_t(std::min(a.x, b.x)) - margin),
-          clamped(std::int64_t(std::min(a.y, b.y)) - margin),
-          clamped(std::int64_t(std::max(a.x, b.x)) + margin),
-          clamped(std::int64_t(std::max(a.y, b.y)) + margin)};
+  return {clampToInt32(std::int64_t(std::min(a.x, b.x)) - margin),
+          clampToInt32(std::int64_t(std::min(a.y, b.y)) - margin),
+          clampToInt32(std::int64_t(std::max(a.x, b.x)) + margin),
+          clampToInt32(std::int64_t(std::max(a.y, b.y)) + margin)};
 }
 
 Rect recomposite(const Picture& ink, const Picture& background, Picture& composite, Point a,

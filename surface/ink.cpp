@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <optional>
 #include <vector>
 
@@ -46,13 +45,8 @@ Rect boxAround(const std::vector<StrokePoint>& points, double by) {
     top = std::min(top, double(point.y));
     bottom = std::max(bottom, double(point.y));
   }
-  const auto clamped = [](double value) {
-    constexpr double low = std::numeric_limits<std::int32_t>::min();
-    constexpr double high = std::numeric_limits<std::int32_t>::max();
-    return static_cast<std::int32_t>(std::clamp(value, low, high));
-  };
-  return {clamped(std::floor(left - by)), clamped(std::floor(top - by)),
-          clamped(std::ceil(right + by) + 1), clamped(std::ceil(bottom + by) + 1)};
+  return {clampToInt32(std::floor(left - by)), clampToInt32(std::floor(top - by)),
+          clampToInt32(std::ceil(right + by) + 1), clampToInt32(std::ceil(bottom + by) + 1)};
 }
 
 // Classic ink keeps the highlighter's marks in a picture of their own (pure white marks

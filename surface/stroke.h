@@ -3,7 +3,6 @@
 // from the strokes and is only a cache of them, so taking one away or bringing it back
 // is a change to a list, not to pixels.
 
-#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -42,11 +41,7 @@ inline StrokePoint strokePointAt(Point at, std::uint32_t time = 0) {
 
 // The pixel a stroke point lies in (within 32 bits).
 inline Point pixelOf(const StrokePoint& point) {
-  const auto clamped = [](float value) {
-    return static_cast<std::int32_t>(
-        std::clamp(std::floor(double(value)), -2147483648.0, 2147483647.0));
-  };
-  return {clamped(point.x), clamped(point.y)};
+  return {clampToInt32(std::floor(double(point.x))), clampToInt32(std::floor(double(point.y)))};
 }
 
 // What a stroke is drawn with.

@@ -79,6 +79,8 @@ TEST(BmpReader, RefusesWhatItCannotRead) {
   putLe32(lowestHeight, 22, 0x80000000u);
   Bytes hugeWidth = handMadeBmp(2, 1, 24, rows24);
   putLe32(hugeWidth, 18, 0x7FFFFFFF);
+  Bytes hugeHeader = handMadeBmp(2, 1, 24, rows24);  // its end wraps around 32 bits
+  putLe32(hugeHeader, 14, 0xFFFFFFFEu);
   const Bytes bad[] = {
       {},
       Bytes(20, 'B'),
@@ -96,6 +98,7 @@ TEST(BmpReader, RefusesWhatItCannotRead) {
       hugeHeight,
       lowestHeight,
       hugeWidth,
+      hugeHeader,
   };
   for (std::size_t i = 0; i < std::size(bad); ++i) {
     EXPECT_THROW(readBmp(bad[i]), BmpReadError) << "case " << i;

@@ -28,6 +28,12 @@ class LayerCheck(unittest.TestCase):
     def test_the_repository_is_layered(self):
         self.assertEqual(include_rules.check(ROOT)[0], [])
 
+    def test_every_folder_that_makes_a_layer_library_is_listed(self):
+        # A folder left out of the list would be neither built nor checked.
+        makers = {path.parent.name for path in ROOT.glob("*/CMakeLists.txt")
+                  if "fudekko_add_layer(" in path.read_text(encoding="utf-8")}
+        self.assertEqual(makers, set(include_rules.LAYERS))
+
     def test_downward_includes_pass(self):
         self.assertEqual(self.violations({
             "common/a.h": "",

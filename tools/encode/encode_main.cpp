@@ -18,6 +18,7 @@
 
 #include "common/byte_stream.h"
 #include "common/errors.h"
+#include "common/replace_file.h"
 #include "handoff/attachment.h"
 #include "imaging/bmp_reader.h"
 
@@ -60,14 +61,6 @@ bool parseLevel(std::string_view text, std::int32_t& level) {
   return error == std::errc() && at == end && !text.empty();
 }
 
-void removeFile(const std::string& path) {
-#ifdef _WIN32
-  _wremove(sjisToWide(path).c_str());
-#else
-  std::remove(path.c_str());
-#endif
-}
-
 bool pathExists(const std::string& path) {
   std::error_code ignored;
   return std::filesystem::exists(fileSystemPath(path), ignored) ||
@@ -101,12 +94,6 @@ std::string newFileBeside(const std::string& path) {
     std::string candidate = path + ".encode" + std::to_string(n) + ".tmp";
     if (createNewFile(candidate)) return candidate;
   }
-}
-
-void renameInto(const std::string& from, const std::string& to) {
-  std::error_code failed;
-  std::filesystem::rename(fileSystemPath(from), fileSystemPath(to), failed);
-  if (failed) throw FileCreateError(to);
 }
 
 // `args` are the arguments after the program name, paths in Shift-JIS.
@@ -166,17 +153,20 @@ int runEncode(const std::vector<std::string>& args) {
   // when complete: a failure leaves whatever stood there. Anything else (a device such
   // as /dev/full) is written to directly and never removed.
   const bool besideOutput = isPlainFile(output) || !pathExists(output);
-  std::string made;  // the file beside the output once it exists; only it is ever removed
   try {
-    if (besideOutput) made = newFileBeside(output);
-    writeAttachment(picture, besideOutput ? made : output, format->format, pngLevel);
-    if (besideOutput) renameInto(made, output);
+    if (besideOutput) {
+      const std::string made = newFileBeside(output);  // the only file ever removed
+      const bool renamed = writeBesideThenRename(fileSystemPath(made), fileSystemPath(output), [&] {
+        writeAttachment(picture, made, format->format, pngLevel);
+      });
+      if (!renamed) throw FileCreateError(output);
+    } else {
+      writeAttachment(picture, output, format->format, pngLevel);
+    }
   } catch (const FileCreateError&) {
-    if (!made.empty()) removeFile(made);
     fail(FileCreateError(output).what());
     return 1;
   } catch (const std::exception& e) {
-    if (!made.empty()) removeFile(made);
     fail(output + ": " + (dynamic_cast<const std::bad_alloc*>(&e) ? "out of memory" : e.what()));
     return 1;
   }
