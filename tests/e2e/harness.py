@@ -7,6 +7,7 @@ is its own), and keeps its screenshots there.
 """
 
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -409,6 +410,297 @@ def write_png(path, picture):
     header = struct.pack(">IIBBBBB", picture.width, picture.height, 8, 2, 0, 0, 0)
     Path(path).write_bytes(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
                            chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
+
+
+# What several tests share: the main window and its controls, a mail with the stand-in
+# mail client, and the checks of the picture that Send writes.
+
+# Tool button and menu commands of the main window.
+COLOR_BUTTON, LINE_BUTTON, ERASE_BUTTON, DRAWING_BUTTON = 202, 203, 204, 205
+SEND_BUTTON_ID = 201
+# Centres of the tool buttons in the tool bar's client area: send 70 wide, separator 8,
+# then the others 51 wide each.
+BUTTON_X = {COLOR_BUTTON: 103, LINE_BUTTON: 154, ERASE_BUTTON: 205, DRAWING_BUTTON: 256}
+TB_ISBUTTONCHECKED = 0x040A
+VK_SHIFT, VK_CONTROL, VK_X, VK_Y, VK_Z = 0x10, 0x11, 0x58, 0x59, 0x5A
+VK_MENU, VK_E, VK_ESCAPE = 0x12, 0x45, 0x1B
+# The Edit menu's items, top first, and the colour in which a greyed item's text is drawn.
+MENU_UNDO, MENU_REDO, MENU_COPY = 0, 1, 2
+EDIT_MENU_ITEMS = 3
+GRAY_TEXT = (128, 128, 128)
+IDOK, IDYES, IDNO = 1, 6, 7
+FILE_NAME_BOX = 1148  # the file dialog's file name box (cmb13)
+
+STANDIN_EXE = WINDOWS_BUILD / "tools" / "mailer" / "almail-standin.exe"
+SEND_TITLE = "メール送信"
+RED = (255, 0, 0)
+# A red stroke across the body's first lines, in drawing-area pixels.
+STROKE = [(30, 8), (120, 14), (200, 40), (260, 40)]
+BODY = ("こんにちは、手書きのテストです。", "line two of the body", "三行目 third line",
+        "四行目 fourth line")
+
+
+def sjis(text):
+    return text.encode("cp932")
+
+
+def client_rect(session, hwnd):
+    """(left, top, width, height) of the window's client area on the screen."""
+    _, client = session.driver("rect", hwnd).split("\t")
+    left, top, right, bottom = (int(v) for v in client.split())
+    return left, top, right - left, bottom - top
+
+
+def geometry(row):
+    left, top, right, bottom = row["rect"]
+    return (left, top, right - left, bottom - top)
+
+
+def message_box(session, expected):
+    """The visible message box whose text holds `expected`; answers it with OK."""
+    box = session.find_window(MAIN_CAPTION, exact=True, window_class="#32770")
+    check(box, f"no message box appeared (expected {expected!r})")
+    texts = [session.driver("text", c["hwnd"]) for c in session.children(box)]
+    check(any(expected in t for t in texts), f"the message box says {texts}, not {expected!r}")
+    session.driver("post", box, WM_COMMAND, IDOK, 0)
+    session.driver("gone", box, "--timeout", 5000)
+    return texts
+
+
+class MainWindow:
+    """A started fudekko.exe and the handles of its main window and controls."""
+
+    def __init__(self, session, exe, *args, process=None):
+        """Starts `exe` with `args`, or takes the copy `process` already started."""
+        self.session = session
+        self.exe = exe
+        self.process = process or session.start(exe, *args)
+        self.hwnd = session.find_window(MAIN_CAPTION, exact=True)
+        check(self.hwnd, "the main window did not appear")
+        controls = {c["class"]: c for c in session.children(self.hwnd)}
+        self.text_area = controls["Edit"]["hwnd"]
+        self.tool_bar = controls["ToolbarWindow32"]["hwnd"]
+        self.drawing_top = controls["Edit"]["rect"][1]
+
+    def text(self):
+        return self.session.driver("text", self.text_area)
+
+    def settings(self):
+        path = self.exe.parent / "Fudek.ini"
+        return path.read_bytes().decode("cp932") if path.exists() else None
+
+    def command(self, ident):
+        self.session.driver("message", self.hwnd, WM_COMMAND, ident, 0)
+
+    def click_tool(self, ident):
+        """A real click: the tool bar toggles its check buttons and sends the command."""
+        x = BUTTON_X[ident]
+        self.session.driver("mouse", self.tool_bar, "down", x, 20)
+        self.session.driver("mouse", self.tool_bar, "up", x, 20)
+
+    def is_down(self, ident):
+        return self.session.driver("message", self.tool_bar, TB_ISBUTTONCHECKED, ident, 0) != "0"
+
+    def stroke(self, points, button="left"):
+        """Mouse messages at drawing-area points, sent to the main window's client area."""
+        (x, y), rest = points[0], points[1:]
+        self.session.driver("mouse", self.hwnd, "down", x, y + self.drawing_top, button)
+        for x, y in rest:
+            self.session.driver("mouse", self.hwnd, "move", x, y + self.drawing_top, button)
+        self.session.driver("mouse", self.hwnd, "up", x, y + self.drawing_top, button)
+
+    def pixel(self, x, y):
+        """The screen's colour at a drawing-area point, 0xBBGGRR."""
+        return int(self.session.driver("pixel", self.hwnd, x, y + self.drawing_top), 16)
+
+    def size(self):
+        outer = [int(v) for v in self.session.driver("rect", self.hwnd).split("\t")[0].split()]
+        return outer[2] - outer[0], outer[3] - outer[1]
+
+    def discard_question(self, timeout_ms=0):
+        """The question before unsent work is thrown away, when it is on the screen."""
+        return self.session.find_window(MAIN_CAPTION, exact=True, window_class="#32770",
+                                        timeout_ms=timeout_ms)
+
+    def answer(self, question, answer):
+        self.session.driver("post", question, WM_COMMAND, answer, 0)
+        self.session.driver("gone", question, "--timeout", 5000)
+
+    def close(self):
+        """Closes the window, answering Yes when it asks whether to discard unsent work."""
+        self.session.driver("post", self.hwnd, WM_CLOSE, 0, 0)
+        question = wait_until(lambda: self.process.poll() is not None or self.discard_question(),
+                              "the program to end or ask")
+        if question is not True:
+            self.answer(question, IDYES)
+        check(self.session.wait_exit(self.process) == 0, "closing did not end with exit code 0")
+
+
+def edit_menu(session, window):
+    """Opens the Edit menu from the keyboard and tells from what it shows whether each item
+    is "enabled" or "grayed" (its text drawn in the grey text colour). Menus belong to
+    their process under Wine, so their state cannot be asked from the driver."""
+    session.foreground(window.hwnd)
+    session.driver("key", VK_MENU, VK_E)
+    popup = wait_until(lambda: session.find_window("", window_class="#32768", timeout_ms=500),
+                       "the Edit menu to open")
+    edit_menu.shots = getattr(edit_menu, "shots", 0) + 1
+    picture = session.screenshot(popup, f"edit_menu_{edit_menu.shots}")
+    states = []
+    for item in range(EDIT_MENU_ITEMS):
+        band = range(picture.height * item // EDIT_MENU_ITEMS,
+                     picture.height * (item + 1) // EDIT_MENU_ITEMS)
+        grey = any(picture.pixel(x, y) == GRAY_TEXT for y in band for x in range(picture.width))
+        states.append("grayed" if grey else "enabled")
+    session.driver("key", VK_ESCAPE)
+    session.driver("key", VK_ESCAPE)
+    wait_until(lambda: not session.find_window("", window_class="#32768", timeout_ms=200),
+               "the Edit menu to close")
+    return states
+
+
+class Mail:
+    """A program folder with fudekko.exe, the stand-in at a path with a blank in it and
+    a decoy program at the shorter prefix of that path, and a draft."""
+
+    def __init__(self, session, header, body, encoding="cp932"):
+        self.session = session
+        self.program = session.install_program()
+        folder = self.program.parent
+        (folder / "mail client").mkdir()
+        self.standin = folder / "mail client" / "almail-standin.exe"
+        shutil.copy2(STANDIN_EXE, self.standin)
+        shutil.copy2(STANDIN_EXE.parent.parent / "e2e_driver" / "e2e_driver.exe",
+                     folder / "mail.exe")
+        self.set_mail_client(windows_path(self.standin))
+        self.header = [line.encode(encoding) for line in header]
+        self.body = [line.encode(encoding) for line in body]
+        self.draft = session.folder / "draft.txt"
+        self.draft.write_bytes(b"".join(line + b"\r\n" for line in self.header + [b""] +
+                                        self.body))
+        self.log = session.folder / "mailer.log"
+        session.env["FUDEKKO_MAILER_LOG"] = windows_path(self.log)
+
+    def start_as_editor(self, *switch, visible=False):
+        extra = ["--visible"] if visible else []
+        return self.session.start(self.standin, *extra, "--edit", windows_path(self.program),
+                                  *switch, windows_path(self.draft))
+
+    def set_mail_client(self, windows):
+        (self.program.parent / "Fudek.ini").write_bytes(
+            b"[Main]\r\nALMailPath=" + windows.encode("cp932") + b"\r\n")
+
+    def events(self):
+        if not self.log.exists():
+            return []
+        return [line.split(" ", 2) + [""] * (3 - len(line.split(" ", 2)))
+                for line in self.log.read_text("utf-8").splitlines()]
+
+    def logged(self, event):
+        return [e for e in self.events() if e[1] == event]
+
+    def wait_for(self, event, what):
+        return wait_until(lambda: self.logged(event), what)
+
+    def press_send(self, main=None):
+        main = main or self.session.find_window(MAIN_CAPTION, exact=True)
+        check(main, "the main window did not appear")
+        self.session.screenshot(main, "before_send")
+        self.session.driver("post", main, WM_COMMAND, SEND_BUTTON_ID, 0)
+        return main
+
+    def draw(self, process):
+        """Enters handwriting mode, draws a red stroke and returns the window and what its
+        client area shows then."""
+        window = MainWindow(self.session, self.program, process=process)
+        window.command(COLOR_BUTTON)
+        window.command(COLOR_BUTTON)  # red
+        window.click_tool(DRAWING_BUTTON)
+        check(window.is_down(DRAWING_BUTTON), "handwriting mode did not start")
+        window.stroke(STROKE)
+        shown = self.session.screenshot(window.hwnd, "handwriting", client=True)
+        return window, shown
+
+    def hand_back(self):
+        """The stand-in's copy started by Send: its command line and the two files."""
+        pattern = (re.escape(windows_path(self.standin)) +
+                   r' /file:"([^"]+)" /attach:"([^"]+)"')
+        started = wait_until(
+            lambda: [details for _, event, details in self.events()
+                     if event == "command-line" and "--edit" not in details],
+            "the mail client to be started again")
+        match = re.fullmatch(pattern, started[0])
+        check(match, f"the mail client's command line is {started[0]!r}")
+        return unix_path(match.group(1)), unix_path(match.group(2))
+
+    def expected_draft(self):
+        return b"".join(line + b"\r\n" for line in self.header + [b""] + self.body)
+
+
+def unix_path(windows):
+    # winepath, a Wine program itself, has been seen to fail now and then on a loaded
+    # machine while other Wine programs start; asked again, it answers.
+    def converted():
+        out = subprocess.run(["winepath", "-u", windows], capture_output=True, text=True)
+        return out.stdout.strip() if out.returncode == 0 else None
+
+    return Path(wait_until(converted, f"winepath to convert {windows}"))
+
+
+def on_cube(colour):
+    """The colour a GIF attachment holds for `colour`: each channel to its nearest of the
+    six levels 0, 51, ..., 255."""
+    return tuple(51 * ((c + 3) // 51) for c in colour)
+
+
+def check_composite(picture, extension, window, shown):
+    """The picture is what the drawing area showed before Send: the red ink along the
+    stroke and the text snapshot everywhere else."""
+    decoded = read_picture(picture)
+    top = window.drawing_top
+    check(decoded.width <= shown.width and top + decoded.height <= shown.height,
+          f"a {decoded.width} x {decoded.height} picture is larger than the drawing area")
+    check(decoded.width > 300 and decoded.height > 100,
+          f"the picture is only {decoded.width} x {decoded.height}")
+    expect = on_cube if extension == ".gif" else (lambda colour: colour)
+    wrong = [(x, y) for y in range(decoded.height) for x in range(decoded.width)
+             if decoded.pixel(x, y) != expect(shown.pixel(x, y + top))]
+    check(not wrong, f"{len(wrong)} pixels differ from the screen, first at {wrong[:3]}")
+    for x, y in [(75, 11), (160, 27), (230, 40)]:
+        check(decoded.pixel(x, y) == RED, f"no ink at {x}, {y}: {decoded.pixel(x, y)}")
+    # Dark pixels are text: the red ink is never this dark.
+    text = [(x, y) for y in range(decoded.height) for x in range(decoded.width)
+            if sum(decoded.pixel(x, y)) < 200]
+    check(len(text) > 30, "the picture holds no text")
+
+
+def start_with_red_pen(session, *commands):
+    """The editor on a mail that Send hands back as PNG, with the red pen chosen and the
+    menu `commands` given."""
+    mail = Mail(session, ["To: a@example.com", "Subject: Re: Hello"], list(BODY))
+    process = mail.start_as_editor("/PNG")
+    window = MainWindow(session, mail.program, process=process)
+    window.command(COLOR_BUTTON)
+    window.command(COLOR_BUTTON)  # red
+    for command in commands:
+        window.command(command)
+    return mail, window
+
+
+def check_sent_picture(mail, window, shown, extension):
+    """The picture Send wrote is the drawing area as the screen showed it."""
+    mail.press_send(window.hwnd)
+    _, picture = mail.hand_back()
+    check(picture.suffix == extension, f"the picture is {picture.name}")
+    decoded = read_picture(picture)
+    top = window.drawing_top
+    check(decoded.width > 300 and decoded.height > 160,
+          f"the picture is only {decoded.width} x {decoded.height}")
+    expect = on_cube if extension == ".gif" else (lambda colour: colour)
+    wrong = [(x, y) for y in range(decoded.height) for x in range(decoded.width)
+             if decoded.pixel(x, y) != expect(shown.pixel(x, y + top))]
+    check(not wrong, f"{len(wrong)} pixels differ from the screen, first at {wrong[:3]}")
+    return decoded
 
 
 def run(test):

@@ -5,9 +5,8 @@ extension), where the real pointer, moved by real input, shows it."""
 import ctypes
 import sys
 
-from harness import Picture, check, run, wait_until, write_png
-from test_window import (BUTTON_X, COLOR_BUTTON, DRAWING_BUTTON, ERASE_BUTTON, LINE_BUTTON,
-                         MainWindow)
+from harness import (BUTTON_X, COLOR_BUTTON, DRAWING_BUTTON, ERASE_BUTTON, LINE_BUTTON,
+                     MainWindow, Picture, check, run, wait_until, write_png)
 
 BLACK, BLUE = (0, 0, 0), (0, 0, 255)
 

@@ -2,7 +2,8 @@
 
 import struct
 
-from harness import MAIN_CAPTION, WM_CLOSE, WM_COMMAND, check, run, wait_until, windows_path
+from harness import (FILE_NAME_BOX, MAIN_CAPTION, WM_CLOSE, WM_COMMAND, check, client_rect,
+                     geometry, run, wait_until, windows_path)
 
 SELECT_CAPTION = "AL-Mailの選択"
 VERSION_CAPTION = "ﾊﾞｰｼﾞｮﾝ情報"
@@ -19,7 +20,6 @@ VK_ESCAPE = 0x1B
 VK_TAB = 0x09
 VK_SPACE = 0x20
 IDCANCEL = 2
-FILE_NAME_BOX = 1148  # the file dialog's file name box (cmb13)
 MAPI_CHECK_BOX = 103
 MAPI_TEXT = "既定のメールソフトで送る (MAPI)"
 BM_GETCHECK = 0x00F0
@@ -38,13 +38,6 @@ def end(session, process, main):
     check(session.wait_exit(process) == 0, "the program did not end with 0")
 
 
-def client_rect(session, hwnd):
-    """(left, top, width, height) of the window's client area on the screen."""
-    _, client = session.driver("rect", hwnd).split("\t")
-    left, top, right, bottom = (int(v) for v in client.split())
-    return left, top, right - left, bottom - top
-
-
 def window_origin(session, hwnd):
     outer, _ = session.driver("rect", hwnd).split("\t")
     left, top, _, _ = (int(v) for v in outer.split())
@@ -57,11 +50,6 @@ def controls(session, dialog):
     for row in rows:
         row["text"] = session.driver("text", row["hwnd"])
     return rows
-
-
-def geometry(row):
-    left, top, right, bottom = row["rect"]
-    return (left, top, right - left, bottom - top)
 
 
 def open_select(session, main):

@@ -6,9 +6,8 @@ screenshots (and the fixed-DPI runs a measurements.json) in its folder."""
 import json
 import struct
 
-from harness import ROOT, WM_CLOSE, WM_COMMAND, check, run, windows_path
-from test_dialogs import client_rect, geometry
-from test_window import MainWindow, sjis
+from harness import (ROOT, WM_CLOSE, WM_COMMAND, MainWindow, check, client_rect, geometry, run,
+                     sjis, windows_path)
 
 EM_LINEINDEX, EM_POSFROMCHAR = 0x00BB, 0x00D6
 MENU_SETTING, MENU_ABOUT = 304, 305

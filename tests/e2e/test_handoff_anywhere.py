@@ -8,11 +8,10 @@ import re
 import subprocess
 import sys
 
-from harness import (MAIN_CAPTION, WINDOWS_BUILD, WM_COMMAND, check, read_png, run, wait_until,
-                     windows_path)
-from test_dialogs import FILE_NAME_BOX
-from test_send import BODY, RED, Mail, check_composite, message_box, unix_path
-from test_window import DRAWING_BUTTON, MENU_COPY, VK_CONTROL, MainWindow, edit_menu
+from harness import (BODY, DRAWING_BUTTON, FILE_NAME_BOX, MAIN_CAPTION, MENU_COPY, RED,
+                     VK_CONTROL, WINDOWS_BUILD, WM_COMMAND, Mail, MainWindow, check,
+                     check_composite, edit_menu, message_box, read_png, run, unix_path,
+                     wait_until, windows_path)
 
 STANDIN_DLL = WINDOWS_BUILD / "tools" / "mapi_standin" / "mapi_standin.dll"
 MAIL_KEY = r"HKLM\Software\Clients\Mail"

@@ -5,10 +5,9 @@ stroke eraser takes one whole stroke of three, and Ctrl+Z brings it back."""
 
 import sys
 
-from harness import check, run, wait_until
-from test_ink import check_sent_picture, start_with_red_pen
-from test_window import (DRAWING_BUTTON, ERASE_BUTTON, MENU_REDO, MENU_UNDO, VK_CONTROL,
-                         VK_SHIFT, VK_Y, VK_Z, edit_menu)
+from harness import (DRAWING_BUTTON, ERASE_BUTTON, MENU_REDO, MENU_UNDO, VK_CONTROL, VK_SHIFT,
+                     VK_Y, VK_Z, check, check_sent_picture, edit_menu, run, start_with_red_pen,
+                     wait_until)
 
 FIRST = [(20, 30), (120, 60), (220, 40)]
 SECOND = [(30, 100), (140, 80), (240, 110)]

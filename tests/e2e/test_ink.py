@@ -4,9 +4,8 @@ the brush pen's tapered ends."""
 
 import sys
 
-from harness import check, read_picture, run
-from test_send import BODY, Mail, on_cube
-from test_window import COLOR_BUTTON, DRAWING_BUTTON, MainWindow
+from harness import (BODY, COLOR_BUTTON, DRAWING_BUTTON, Mail, MainWindow, check,
+                     check_sent_picture, run, start_with_red_pen)
 
 RED = (255, 0, 0)
 MENU_BRUSH_PEN = 311
@@ -30,19 +29,6 @@ def blend_coverage(shown, under, ink=RED):
     return None
 
 
-def start_with_red_pen(session, *commands):
-    """The editor on a mail that Send hands back as PNG, with the red pen chosen and the
-    menu `commands` given."""
-    mail = Mail(session, ["To: a@example.com", "Subject: Re: Hello"], list(BODY))
-    process = mail.start_as_editor("/PNG")
-    window = MainWindow(session, mail.program, process=process)
-    window.command(COLOR_BUTTON)
-    window.command(COLOR_BUTTON)  # red
-    for command in commands:
-        window.command(command)
-    return mail, window
-
-
 def draw_strokes(session, mail, process):
     """Red strokes in handwriting mode; returns the window, the snapshot before the
     strokes and the screen after them."""
@@ -57,22 +43,6 @@ def draw_strokes(session, mail, process):
     window.stroke(TURN)
     shown = session.screenshot(window.hwnd, "strokes", client=True)
     return window, snapshot, shown
-
-
-def check_sent_picture(mail, window, shown, extension):
-    """The picture Send wrote is the drawing area as the screen showed it."""
-    mail.press_send(window.hwnd)
-    _, picture = mail.hand_back()
-    check(picture.suffix == extension, f"the picture is {picture.name}")
-    decoded = read_picture(picture)
-    top = window.drawing_top
-    check(decoded.width > 300 and decoded.height > 160,
-          f"the picture is only {decoded.width} x {decoded.height}")
-    expect = on_cube if extension == ".gif" else (lambda colour: colour)
-    wrong = [(x, y) for y in range(decoded.height) for x in range(decoded.width)
-             if decoded.pixel(x, y) != expect(shown.pixel(x, y + top))]
-    check(not wrong, f"{len(wrong)} pixels differ from the screen, first at {wrong[:3]}")
-    return decoded
 
 
 def changed_pixels(window, snapshot, shown):

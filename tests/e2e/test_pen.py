@@ -8,10 +8,8 @@ drawing or failing and draws with the mouse as before."""
 import shutil
 import sys
 
-from harness import WINDOWS_BUILD, check, run, wait_until, windows_path
-from test_ink import check_sent_picture
-from test_send import BODY, Mail
-from test_window import DRAWING_BUTTON, MainWindow
+from harness import (BODY, DRAWING_BUTTON, WINDOWS_BUILD, Mail, MainWindow, check,
+                     check_sent_picture, run, wait_until, windows_path)
 
 PEN_SCRIPT_EXE = WINDOWS_BUILD / "fudekko_pen_script.exe"
 

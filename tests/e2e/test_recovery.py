@@ -12,10 +12,9 @@ import time
 import zlib
 from pathlib import Path
 
-from harness import MAIN_CAPTION, WM_COMMAND, check, run, wait_until, windows_path
-from test_ink import check_sent_picture, start_with_red_pen
-from test_window import (DRAWING_BUTTON, IDNO, IDYES, VK_CONTROL, VK_X, VK_Y, VK_Z,
-                         MainWindow)
+from harness import (DRAWING_BUTTON, IDNO, IDYES, MAIN_CAPTION, VK_CONTROL, VK_X, VK_Y, VK_Z,
+                     WM_COMMAND, MainWindow, check, check_sent_picture, run, start_with_red_pen,
+                     wait_until, windows_path)
 
 QUESTION = "前回、送信せずに終わった手書きが残っています。復元しますか?"
 TORN = "記録の終わりが壊れていた"

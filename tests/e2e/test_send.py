@@ -1,144 +1,20 @@
 """Send: the round trip between the real fudekko.exe and the stand-in mail client."""
 
 import re
-import shutil
 import subprocess
 import sys
 import tempfile
-from pathlib import Path
 
-from harness import (MAIN_CAPTION, WINDOWS_BUILD, WM_CLOSE, WM_COMMAND, check, read_picture,
-                     run, wait_until, windows_path)
-from test_window import COLOR_BUTTON, DRAWING_BUTTON, MainWindow
+from harness import (BODY, MAIN_CAPTION, SEND_TITLE, WINDOWS_BUILD, WM_CLOSE, Mail, MainWindow,
+                     check, check_composite, message_box, read_picture, run, wait_until,
+                     windows_path)
 
-STANDIN_EXE = WINDOWS_BUILD / "tools" / "mailer" / "almail-standin.exe"
-SEND_TITLE = "メール送信"
-SEND_BUTTON_ID = 201
 VK_Y = "0x59"
 # A key no test types, posted to the stand-in as a marker that it logs once handled.
 VK_F24 = 0x87
 WM_KEYUP = 0x0101
-IDOK = 1
 SELECT_CAPTION = "AL-Mailの選択"
-RED = (255, 0, 0)
-# A red stroke across the body's first lines, in drawing-area pixels.
-STROKE = [(30, 8), (120, 14), (200, 40), (260, 40)]
 SIGNATURES = {".bmp": b"BM", ".png": b"\x89PNG\r\n\x1a\n", ".gif": b"GIF8"}
-
-
-class Mail:
-    """A program folder with fudekko.exe, the stand-in at a path with a blank in it and
-    a decoy program at the shorter prefix of that path, and a draft."""
-
-    def __init__(self, session, header, body, encoding="cp932"):
-        self.session = session
-        self.program = session.install_program()
-        folder = self.program.parent
-        (folder / "mail client").mkdir()
-        self.standin = folder / "mail client" / "almail-standin.exe"
-        shutil.copy2(STANDIN_EXE, self.standin)
-        shutil.copy2(STANDIN_EXE.parent.parent / "e2e_driver" / "e2e_driver.exe",
-                     folder / "mail.exe")
-        self.set_mail_client(windows_path(self.standin))
-        self.header = [line.encode(encoding) for line in header]
-        self.body = [line.encode(encoding) for line in body]
-        self.draft = session.folder / "draft.txt"
-        self.draft.write_bytes(b"".join(line + b"\r\n" for line in self.header + [b""] +
-                                        self.body))
-        self.log = session.folder / "mailer.log"
-        session.env["FUDEKKO_MAILER_LOG"] = windows_path(self.log)
-
-    def start_as_editor(self, *switch, visible=False):
-        extra = ["--visible"] if visible else []
-        return self.session.start(self.standin, *extra, "--edit", windows_path(self.program),
-                                  *switch, windows_path(self.draft))
-
-    def set_mail_client(self, windows):
-        (self.program.parent / "Fudek.ini").write_bytes(
-            b"[Main]\r\nALMailPath=" + windows.encode("cp932") + b"\r\n")
-
-    def events(self):
-        if not self.log.exists():
-            return []
-        return [line.split(" ", 2) + [""] * (3 - len(line.split(" ", 2)))
-                for line in self.log.read_text("utf-8").splitlines()]
-
-    def logged(self, event):
-        return [e for e in self.events() if e[1] == event]
-
-    def wait_for(self, event, what):
-        return wait_until(lambda: self.logged(event), what)
-
-    def press_send(self, main=None):
-        main = main or self.session.find_window(MAIN_CAPTION, exact=True)
-        check(main, "the main window did not appear")
-        self.session.screenshot(main, "before_send")
-        self.session.driver("post", main, WM_COMMAND, SEND_BUTTON_ID, 0)
-        return main
-
-    def draw(self, process):
-        """Enters handwriting mode, draws a red stroke and returns the window and what its
-        client area shows then."""
-        window = MainWindow(self.session, self.program, process=process)
-        window.command(COLOR_BUTTON)
-        window.command(COLOR_BUTTON)  # red
-        window.click_tool(DRAWING_BUTTON)
-        check(window.is_down(DRAWING_BUTTON), "handwriting mode did not start")
-        window.stroke(STROKE)
-        shown = self.session.screenshot(window.hwnd, "handwriting", client=True)
-        return window, shown
-
-    def hand_back(self):
-        """The stand-in's copy started by Send: its command line and the two files."""
-        pattern = (re.escape(windows_path(self.standin)) +
-                   r' /file:"([^"]+)" /attach:"([^"]+)"')
-        started = wait_until(
-            lambda: [details for _, event, details in self.events()
-                     if event == "command-line" and "--edit" not in details],
-            "the mail client to be started again")
-        match = re.fullmatch(pattern, started[0])
-        check(match, f"the mail client's command line is {started[0]!r}")
-        return unix_path(match.group(1)), unix_path(match.group(2))
-
-    def expected_draft(self):
-        return b"".join(line + b"\r\n" for line in self.header + [b""] + self.body)
-
-
-def unix_path(windows):
-    # winepath, a Wine program itself, has been seen to fail now and then on a loaded
-    # machine while other Wine programs start; asked again, it answers.
-    def converted():
-        out = subprocess.run(["winepath", "-u", windows], capture_output=True, text=True)
-        return out.stdout.strip() if out.returncode == 0 else None
-
-    return Path(wait_until(converted, f"winepath to convert {windows}"))
-
-
-def on_cube(colour):
-    """The colour a GIF attachment holds for `colour`: each channel to its nearest of the
-    six levels 0, 51, ..., 255."""
-    return tuple(51 * ((c + 3) // 51) for c in colour)
-
-
-def check_composite(picture, extension, window, shown):
-    """The picture is what the drawing area showed before Send: the red ink along the
-    stroke and the text snapshot everywhere else."""
-    decoded = read_picture(picture)
-    top = window.drawing_top
-    check(decoded.width <= shown.width and top + decoded.height <= shown.height,
-          f"a {decoded.width} x {decoded.height} picture is larger than the drawing area")
-    check(decoded.width > 300 and decoded.height > 100,
-          f"the picture is only {decoded.width} x {decoded.height}")
-    expect = on_cube if extension == ".gif" else (lambda colour: colour)
-    wrong = [(x, y) for y in range(decoded.height) for x in range(decoded.width)
-             if decoded.pixel(x, y) != expect(shown.pixel(x, y + top))]
-    check(not wrong, f"{len(wrong)} pixels differ from the screen, first at {wrong[:3]}")
-    for x, y in [(75, 11), (160, 27), (230, 40)]:
-        check(decoded.pixel(x, y) == RED, f"no ink at {x}, {y}: {decoded.pixel(x, y)}")
-    # Dark pixels are text: the red ink is never this dark.
-    text = [(x, y) for y in range(decoded.height) for x in range(decoded.width)
-            if sum(decoded.pixel(x, y)) < 200]
-    check(len(text) > 30, "the picture holds no text")
 
 
 def check_picture(mail, picture, stem, extension):
@@ -154,10 +30,6 @@ def check_picture(mail, picture, stem, extension):
     decoded = read_picture(picture)
     check(shown[0][2].startswith(f"{decoded.width}x{decoded.height} "),
           "the mail client's decoder and ours disagree on the size")
-
-
-BODY = ("こんにちは、手書きのテストです。", "line two of the body", "三行目 third line",
-        "四行目 fourth line")
 
 
 def round_trip(session, switch, extension, header=("To: a@example.com", "Subject: Re: Hello"),
@@ -219,17 +91,6 @@ def test_visible_only(session):
     # a posted message as it arrives: a close request would be logged before the end.
     mail.wait_for("editor-ended", "fudekko.exe to end")
     check(not mail.logged("close-request"), "the visible send window was closed")
-
-
-def message_box(session, expected):
-    """The visible message box whose text holds `expected`; answers it with OK."""
-    box = session.find_window(MAIN_CAPTION, exact=True, window_class="#32770")
-    check(box, f"no message box appeared (expected {expected!r})")
-    texts = [session.driver("text", c["hwnd"]) for c in session.children(box)]
-    check(any(expected in t for t in texts), f"the message box says {texts}, not {expected!r}")
-    session.driver("post", box, WM_COMMAND, IDOK, 0)
-    session.driver("gone", box, "--timeout", 5000)
-    return texts
 
 
 def check_nothing_dismissed(mail):

@@ -1,8 +1,8 @@
 """Unsent work is not thrown away without asking: closing the window and File ▸ 開く
 ask while the text differs from the draft as loaded or ink is on the paper."""
 
-from harness import WM_CLOSE, WM_COMMAND, check, run, wait_until, windows_path
-from test_window import DRAWING_BUTTON, IDNO, IDYES, VK_CONTROL, VK_X, VK_Z, MainWindow
+from harness import (DRAWING_BUTTON, IDNO, IDYES, VK_CONTROL, VK_X, VK_Z, WM_CLOSE, WM_COMMAND,
+                     MainWindow, check, run, wait_until, windows_path)
 
 MENU_OPEN, MENU_EXIT = 301, 302
 WM_QUERYENDSESSION, WM_ENDSESSION = 0x0011, 0x0016

@@ -1,122 +1,16 @@
 """The main window of the real fudekko.exe: draft intake, settings, pen tools, strokes,
 handwriting mode and its window size, and undo and redo of typing."""
 
-from harness import MAIN_CAPTION, WM_CLOSE, WM_COMMAND, check, run, wait_until, windows_path
+from harness import (COLOR_BUTTON, DRAWING_BUTTON, ERASE_BUTTON, LINE_BUTTON, MAIN_CAPTION,
+                     MENU_REDO, MENU_UNDO, VK_CONTROL, VK_SHIFT, VK_X, VK_Y, VK_Z, WM_CLOSE,
+                     WM_COMMAND, MainWindow, check, edit_menu, run, sjis, wait_until,
+                     windows_path)
 
-# Tool button and menu commands of the main window.
-COLOR_BUTTON, LINE_BUTTON, ERASE_BUTTON, DRAWING_BUTTON = 202, 203, 204, 205
-# Centres of the tool buttons in the tool bar's client area: send 70 wide, separator 8,
-# then the others 51 wide each.
-BUTTON_X = {COLOR_BUTTON: 103, LINE_BUTTON: 154, ERASE_BUTTON: 205, DRAWING_BUTTON: 256}
-TB_ISBUTTONCHECKED = 0x040A
-VK_SHIFT, VK_CONTROL, VK_X, VK_Y, VK_Z = 0x10, 0x11, 0x58, 0x59, 0x5A
-VK_MENU, VK_E, VK_ESCAPE = 0x12, 0x45, 0x1B
-# The Edit menu's items, top first, and the colour in which a greyed item's text is drawn.
-MENU_UNDO, MENU_REDO, MENU_COPY = 0, 1, 2
-EDIT_MENU_ITEMS = 3
-GRAY_TEXT = (128, 128, 128)
 WM_SYSCOMMAND, SC_MINIMIZE, SC_RESTORE = 0x0112, 0xF020, 0xF120
-IDYES, IDNO = 6, 7
 
 BODY = "本文の一行目 first line\r\n二行目 second line\r\n"
 # The body as the driver reads it back: line ends as LF, the trailing one trimmed.
 BODY_READ = "本文の一行目 first line\n二行目 second line"
-
-
-def sjis(text):
-    return text.encode("cp932")
-
-
-class MainWindow:
-    """A started fudekko.exe and the handles of its main window and controls."""
-
-    def __init__(self, session, exe, *args, process=None):
-        """Starts `exe` with `args`, or takes the copy `process` already started."""
-        self.session = session
-        self.exe = exe
-        self.process = process or session.start(exe, *args)
-        self.hwnd = session.find_window(MAIN_CAPTION, exact=True)
-        check(self.hwnd, "the main window did not appear")
-        controls = {c["class"]: c for c in session.children(self.hwnd)}
-        self.text_area = controls["Edit"]["hwnd"]
-        self.tool_bar = controls["ToolbarWindow32"]["hwnd"]
-        self.drawing_top = controls["Edit"]["rect"][1]
-
-    def text(self):
-        return self.session.driver("text", self.text_area)
-
-    def settings(self):
-        path = self.exe.parent / "Fudek.ini"
-        return path.read_bytes().decode("cp932") if path.exists() else None
-
-    def command(self, ident):
-        self.session.driver("message", self.hwnd, WM_COMMAND, ident, 0)
-
-    def click_tool(self, ident):
-        """A real click: the tool bar toggles its check buttons and sends the command."""
-        x = BUTTON_X[ident]
-        self.session.driver("mouse", self.tool_bar, "down", x, 20)
-        self.session.driver("mouse", self.tool_bar, "up", x, 20)
-
-    def is_down(self, ident):
-        return self.session.driver("message", self.tool_bar, TB_ISBUTTONCHECKED, ident, 0) != "0"
-
-    def stroke(self, points, button="left"):
-        """Mouse messages at drawing-area points, sent to the main window's client area."""
-        (x, y), rest = points[0], points[1:]
-        self.session.driver("mouse", self.hwnd, "down", x, y + self.drawing_top, button)
-        for x, y in rest:
-            self.session.driver("mouse", self.hwnd, "move", x, y + self.drawing_top, button)
-        self.session.driver("mouse", self.hwnd, "up", x, y + self.drawing_top, button)
-
-    def pixel(self, x, y):
-        """The screen's colour at a drawing-area point, 0xBBGGRR."""
-        return int(self.session.driver("pixel", self.hwnd, x, y + self.drawing_top), 16)
-
-    def size(self):
-        outer = [int(v) for v in self.session.driver("rect", self.hwnd).split("\t")[0].split()]
-        return outer[2] - outer[0], outer[3] - outer[1]
-
-    def discard_question(self, timeout_ms=0):
-        """The question before unsent work is thrown away, when it is on the screen."""
-        return self.session.find_window(MAIN_CAPTION, exact=True, window_class="#32770",
-                                        timeout_ms=timeout_ms)
-
-    def answer(self, question, answer):
-        self.session.driver("post", question, WM_COMMAND, answer, 0)
-        self.session.driver("gone", question, "--timeout", 5000)
-
-    def close(self):
-        """Closes the window, answering Yes when it asks whether to discard unsent work."""
-        self.session.driver("post", self.hwnd, WM_CLOSE, 0, 0)
-        question = wait_until(lambda: self.process.poll() is not None or self.discard_question(),
-                              "the program to end or ask")
-        if question is not True:
-            self.answer(question, IDYES)
-        check(self.session.wait_exit(self.process) == 0, "closing did not end with exit code 0")
-
-
-def edit_menu(session, window):
-    """Opens the Edit menu from the keyboard and tells from what it shows whether each item
-    is "enabled" or "grayed" (its text drawn in the grey text colour). Menus belong to
-    their process under Wine, so their state cannot be asked from the driver."""
-    session.foreground(window.hwnd)
-    session.driver("key", VK_MENU, VK_E)
-    popup = wait_until(lambda: session.find_window("", window_class="#32768", timeout_ms=500),
-                       "the Edit menu to open")
-    edit_menu.shots = getattr(edit_menu, "shots", 0) + 1
-    picture = session.screenshot(popup, f"edit_menu_{edit_menu.shots}")
-    states = []
-    for item in range(EDIT_MENU_ITEMS):
-        band = range(picture.height * item // EDIT_MENU_ITEMS,
-                     picture.height * (item + 1) // EDIT_MENU_ITEMS)
-        grey = any(picture.pixel(x, y) == GRAY_TEXT for y in band for x in range(picture.width))
-        states.append("grayed" if grey else "enabled")
-    session.driver("key", VK_ESCAPE)
-    session.driver("key", VK_ESCAPE)
-    wait_until(lambda: not session.find_window("", window_class="#32768", timeout_ms=200),
-               "the Edit menu to close")
-    return states
 
 
 def test_draft_intake(session):
