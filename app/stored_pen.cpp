@@ -15,7 +15,8 @@ void storePen(IniFile& file, const Pen& pen) {
 }
 
 Pen readStoredHighlighter(const IniFile& file) {
-  return {penColorInRange(file.readInteger(kSettingsSection, kHighlighterColorKey, kYellowIndex)),
+  return {penColorInRange(file.readInteger(kSettingsSection, kHighlighterColorKey, kYellowIndex),
+                          kYellowIndex),
           highlighterWidthInRange(
               file.readInteger(kSettingsSection, kHighlighterWidthKey, kDefaultHighlighterWidth))};
 }

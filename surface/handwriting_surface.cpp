@@ -25,7 +25,7 @@ void HandwritingSurface::createLayers(std::int32_t width, std::int32_t height) {
 // --- The pen ---
 
 void HandwritingSurface::setStartHighlighter(const Pen& stored) {
-  choice_.highlighter = {penColorInRange(stored.colorIndex),
+  choice_.highlighter = {penColorInRange(stored.colorIndex, kYellowIndex),
                          highlighterWidthInRange(stored.lineWidth)};
 }
 

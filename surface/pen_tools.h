@@ -45,8 +45,8 @@ constexpr Color colorTableEntry(int index) {
 }
 
 // A stored colour index outside the table gives the default colour.
-constexpr int penColorInRange(std::int32_t stored) {
-  return stored >= 0 && stored <= kWhiteIndex ? stored : kDefaultPenColor;
+constexpr int penColorInRange(std::int32_t stored, int fallback = kDefaultPenColor) {
+  return stored >= 0 && stored <= kWhiteIndex ? stored : fallback;
 }
 
 // A stored width below 1 gives the default width; one above the eraser's width (the

@@ -32,6 +32,22 @@ TEST(StoredPen, EraserKindAndBrushPen) {
   EXPECT_EQ(file.readString("Main", "BrushPen", ""), "0");
 }
 
+// The highlighter: yellow and 16 pixels when missing or odd, its own range, stored apart
+// from the pen.
+TEST(StoredPen, Highlighter) {
+  const test::TestFolder folder;
+  IniFile file(folder.file("Fudek.ini"));
+  EXPECT_EQ(readStoredHighlighter(file), (Pen{kYellowIndex, 16}));
+  file.writeString("Main", "HighlighterWidth", "0");
+  file.writeString("Main", "HighlighterColor", "16");
+  EXPECT_EQ(readStoredHighlighter(file), (Pen{kYellowIndex, 16}));
+  file.writeString("Main", "HighlighterWidth", "100");
+  EXPECT_EQ(readStoredHighlighter(file).lineWidth, kMaxHighlighterWidth);
+  storeHighlighter(file, {4, 24});
+  EXPECT_EQ(readStoredHighlighter(file), (Pen{4, 24}));
+  EXPECT_EQ(readStoredPen(file), (Pen{0, 5}));
+}
+
 TEST(StoredPen, DefaultsAndOutOfRangeValues) {
   const test::TestFolder folder;
   IniFile file(folder.file("Fudek.ini"));

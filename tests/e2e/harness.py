@@ -416,11 +416,12 @@ def write_png(path, picture):
 # mail client, and the checks of the picture that Send writes.
 
 # Tool button and menu commands of the main window.
-COLOR_BUTTON, LINE_BUTTON, ERASE_BUTTON, DRAWING_BUTTON = 202, 203, 204, 205
+COLOR_BUTTON, LINE_BUTTON, ERASE_BUTTON, DRAWING_BUTTON, HIGHLIGHTER_BUTTON = 202, 203, 204, 205, 206
 SEND_BUTTON_ID = 201
 # Centres of the tool buttons in the tool bar's client area: send 70 wide, separator 8,
 # then the others 51 wide each.
-BUTTON_X = {COLOR_BUTTON: 103, LINE_BUTTON: 154, ERASE_BUTTON: 205, DRAWING_BUTTON: 256}
+BUTTON_X = {COLOR_BUTTON: 103, LINE_BUTTON: 154, ERASE_BUTTON: 205, HIGHLIGHTER_BUTTON: 256,
+            DRAWING_BUTTON: 307}
 TB_ISBUTTONCHECKED = 0x040A
 VK_SHIFT, VK_CONTROL, VK_X, VK_Y, VK_Z = 0x10, 0x11, 0x58, 0x59, 0x5A
 VK_MENU, VK_E, VK_ESCAPE = 0x12, 0x45, 0x1B

@@ -25,8 +25,9 @@ def pen_width(width, dpi):
 
 
 def button_columns(tool_bar_left, index, dpi):
-    """The columns of tool button `index` (0 send, 1 colour, 2 line, 3 eraser, 4 drawing)
-    in the main window's client area: send 70 wide, a separator of 8, the others 51."""
+    """The columns of tool button `index` (0 send, 1 colour, 2 line, 3 eraser, 4 highlighter,
+    5 drawing) in the main window's client area: send 70 wide, a separator of 8, the
+    others 51."""
     left = tool_bar_left + scaled(70, dpi) + scaled(8, dpi) + (index - 1) * scaled(51, dpi)
     return range(left, left + scaled(51, dpi))
 
@@ -65,7 +66,7 @@ def check_glyphs(picture, tool_bar, dpi):
 
 def check_stroke(session, window, tool_bar, dpi):
     """A stroke drawn with the real mouse lands under the pointer, as wide as the pen."""
-    drawing = button_columns(tool_bar[0], 4, dpi)
+    drawing = button_columns(tool_bar[0], 5, dpi)
     x = (drawing[0] + drawing[-1]) // 2
     session.driver("mouse", window.tool_bar, "down", x - tool_bar[0], scaled(20, dpi))
     session.driver("mouse", window.tool_bar, "up", x - tool_bar[0], scaled(20, dpi))

@@ -4,8 +4,8 @@ the brush pen's tapered ends."""
 
 import sys
 
-from harness import (BODY, COLOR_BUTTON, DRAWING_BUTTON, Mail, MainWindow, check,
-                     check_sent_picture, run, start_with_red_pen)
+from harness import (BODY, COLOR_BUTTON, DRAWING_BUTTON, HIGHLIGHTER_BUTTON, Mail, MainWindow,
+                     check, check_sent_picture, run, start_with_red_pen)
 
 RED = (255, 0, 0)
 MENU_BRUSH_PEN = 311
@@ -136,6 +136,36 @@ def test_brush(session):
           f"the ends are not tapered: {start}, {middle}, {end} pixels wide")
 
 
+def test_highlighter(session):
+    """蛍光ペン across the first line of text: every pixel it changed is what was there
+    multiplied by yellow, the text stays dark and the paper in the band's middle turns
+    yellow, on the screen and in the picture Send writes."""
+    mail = Mail(session, ["To: a@example.com", "Subject: Re: Hello"], list(BODY))
+    process = mail.start_as_editor("/PNG")
+    window = MainWindow(session, mail.program, process=process)
+    window.click_tool(DRAWING_BUTTON)
+    snapshot = session.screenshot(window.hwnd, "snapshot", client=True)
+    window.click_tool(HIGHLIGHTER_BUTTON)
+    check(window.is_down(HIGHLIGHTER_BUTTON), "the highlighter button is not down")
+    window.stroke(ACROSS_TEXT)
+    shown = session.screenshot(window.hwnd, "highlighted", client=True)
+    changed = changed_pixels(window, snapshot, shown)
+    check(len(changed) > 2000, f"the highlighter changed only {len(changed)} pixels")
+    yellow_paper = 0
+    for x, y, under, now in changed:
+        # Yellow keeps red and green and takes blue away by its coverage.
+        check(now[0] == under[0] and now[1] == under[1] and now[2] < under[2],
+              f"{now} at {x}, {y} is not {under} multiplied by yellow")
+        yellow_paper += under == (255, 255, 255) and now == (255, 255, 0)
+    top = window.drawing_top
+    band = [(x, y + top) for y in range(4, 13) for x in range(12, 290)]
+    dark_text = sum(1 for x, y in band
+                    if sum(snapshot.pixel(x, y)) < 200 and sum(shown.pixel(x, y)) < 200)
+    check(dark_text > 50, f"only {dark_text} pixels of the text stayed dark under the band")
+    check(yellow_paper > 500, f"only {yellow_paper} pixels of the paper turned yellow")
+    check_sent_picture(mail, window, shown, ".png")
+
+
 CASES = {
     "ink_smooth_bmp": lambda s: test_smooth(s, ".bmp"),
     "ink_smooth_png": lambda s: test_smooth(s, ".png"),
@@ -143,6 +173,7 @@ CASES = {
     "ink_classic": test_classic,
     "ink_real_input": test_real_input,
     "ink_brush": test_brush,
+    "ink_highlighter": test_highlighter,
 }
 
 if __name__ == "__main__":

@@ -105,11 +105,12 @@ class Session {
     text_.seal();
     feed(ModeSwitch{{true, 300, 200}, surface_.background()});
   }
-  void stroke(std::vector<Point> points, std::int32_t color, bool eraser = false,
+  void stroke(std::vector<Point> points, std::int32_t color, ChosenTool tool = ChosenTool::Pen,
               EraserKind kind = EraserKind::Partial) {
     surface_.setStartPen({color, 5});
+    surface_.setStartHighlighter({color, 12});
     surface_.setEraserKind(kind);
-    surface_.chooseTool(eraser ? ChosenTool::Eraser : ChosenTool::Pen);
+    surface_.chooseTool(tool);
     MouseStrokes mouse(surface_);
     take(mouse.press(kLeftButton, points.front()));
     for (const Point& at : points) take(mouse.move(kLeftButton, at));
@@ -159,12 +160,13 @@ TEST_P(RecoveryTest, GivesTheScreenTheTextAndTheHistoriesBeforeTheCrash) {
   session.stroke({{5, 5}, {40, 30}, {80, 10}}, 4);
   session.stroke({{10, 60}, {50, 40}}, 2);
   session.stroke({{20, 20}, {60, 50}, {30, 65}}, 9);
-  session.stroke({{30, 0}, {30, 69}}, 0, true);  // the partial eraser
+  session.stroke({{10, 40}, {85, 45}}, kYellowIndex, ChosenTool::Highlighter);
+  session.stroke({{30, 0}, {30, 69}}, 0, ChosenTool::Eraser);  // the partial eraser
   session.undo();
   session.redo();
-  session.stroke({{0, 35}, {89, 35}}, 0, true, EraserKind::Stroke);  // takes the pen strokes
+  session.stroke({{0, 35}, {89, 35}}, 0, ChosenTool::Eraser, EraserKind::Stroke);  // takes some
   session.undo();
-  session.stroke({{45, 0}, {45, 69}}, 0, true, EraserKind::Stroke);
+  session.stroke({{45, 0}, {45, 69}}, 0, ChosenTool::Eraser, EraserKind::Stroke);
   session.drain();
 
   RecoveredWork work = recoverWork(bytes);
@@ -202,7 +204,7 @@ TEST_P(RecoveryTest, ACutAtAnyByteGivesAnEarlierStateAndSaysSo) {
   session.enterHandwriting();
   session.stroke({{5, 5}, {40, 30}}, 4);
   session.stroke({{10, 60}, {50, 40}}, 2);
-  session.stroke({{0, 50}, {89, 50}}, 0, true, EraserKind::Stroke);
+  session.stroke({{0, 50}, {89, 50}}, 0, ChosenTool::Eraser, EraserKind::Stroke);
   session.undo();
   session.drain();
 
