@@ -100,7 +100,7 @@ SurfaceOutcome HandwritingSurface::beginStroke(StrokeSource source, StrokePoint 
 }
 
 SurfaceOutcome HandwritingSurface::extendStroke(StrokeSource source,
-                                                std::span<const StrokePoint> to) {
+                                                std::span<const StrokePoint> to, bool straight) {
   if (drawing_ != source || to.empty()) return {};
   position_ = pixelOf(to.back());
   if (!ink_) return {};
@@ -109,14 +109,20 @@ SurfaceOutcome HandwritingSurface::extendStroke(StrokeSource source,
     for (const StrokePoint& point : to) outcome += continueTo(point);
     return outcome;
   }
-  return {ink_->continueStroke(live_, to), {}};
+  const Rect restarted = straight ? restartLiveStroke() : Rect{};
+  const Rect drawn = ink_->continueStroke(live_, straight ? to.last(1) : to);
+  liveArea_ = liveArea_.unite(drawn);
+  return {restarted.unite(drawn), {}};
 }
 
 SurfaceOutcome HandwritingSurface::endStroke(StrokeSource source,
-                                             std::optional<StrokePoint> releasedAt) {
+                                             std::optional<StrokePoint> releasedAt, bool straight) {
   if (drawing_ != source) return {};
   if (releasedAt) position_ = pixelOf(*releasedAt);
+  const Rect restarted =
+      straight && releasedAt && ink_ && !sweeping_ ? restartLiveStroke() : Rect{};
   SurfaceOutcome outcome = finishStroke(releasedAt);
+  outcome.repaint = outcome.repaint.unite(restarted);
   drawing_.reset();
   contact_ = {};
   return outcome;
@@ -131,18 +137,33 @@ SurfaceOutcome HandwritingSurface::continueTo(StrokePoint point) {
     outcome += startStroke(point);
     return outcome;
   }
-  return {ink_->continueStroke(live_, point), {}};
+  const Rect drawn = ink_->continueStroke(live_, point);
+  liveArea_ = liveArea_.unite(drawn);
+  return {drawn, {}};
+}
+
+StrokeInput HandwritingSurface::liveInput() const {
+  return contact_.pressure ? StrokeInput::PenPressure : StrokeInput::Mouse;
+}
+
+Rect HandwritingSurface::restartLiveStroke() {
+  // The list alone is rendered where the stroke drew, which also drops its drawing.
+  const Rect erased = liveArea_.empty() ? Rect{} : redrawAndShow(liveArea_);
+  live_.points.clear();
+  liveArea_ = ink_->beginStroke(live_, liveStart_, liveInput());
+  return erased.unite(liveArea_);
 }
 
 SurfaceOutcome HandwritingSurface::startStroke(StrokePoint at) {
   const ToolInForce tool = decideTool(choice_, contact_.erases);
   live_ = Stroke{{strokeToolOf(tool.tool), tool.color, tool.width96, dpi_, tool.brush}, {}, {}};
   sweeping_ = tool.tool == Tool::StrokeEraser;
+  liveStart_ = at;
+  liveArea_ = {};
   if (!ink_) return {};
   if (!sweeping_) {
-    return {ink_->beginStroke(live_, at,
-                              contact_.pressure ? StrokeInput::PenPressure : StrokeInput::Mouse),
-            {}};
+    liveArea_ = ink_->beginStroke(live_, at, liveInput());
+    return {liveArea_, {}};
   }
   live_.points.push_back(at);
   return {sweepTo(at), {}};

@@ -95,9 +95,13 @@ class HandwritingSurface {
   // speed of writing) and its eraser end, which erases with the eraser of the chosen
   // kind, leaving the chosen tool as it is. A begin while a stroke is being drawn ends
   // that stroke first; an extend or end of another source than the stroke's does nothing.
+  // `straight` (Shift held): the stroke is drawn anew as a straight line from where it
+  // began to the last point; without it the stroke goes on from there as drawn.
   SurfaceOutcome beginStroke(StrokeSource source, StrokePoint at, PenContact contact = {});
-  SurfaceOutcome extendStroke(StrokeSource source, std::span<const StrokePoint> to);
-  SurfaceOutcome endStroke(StrokeSource source, std::optional<StrokePoint> releasedAt);
+  SurfaceOutcome extendStroke(StrokeSource source, std::span<const StrokePoint> to,
+                              bool straight = false);
+  SurfaceOutcome endStroke(StrokeSource source, std::optional<StrokePoint> releasedAt,
+                           bool straight = false);
   // Between a begin and the end of its stroke.
   bool isDrawing() const { return drawing_.has_value(); }
   bool isDrawing(StrokeSource source) const { return drawing_ == source; }
@@ -143,6 +147,9 @@ class HandwritingSurface {
   SurfaceOutcome startStroke(StrokePoint at);
   // Ends the stroke or sweep being drawn: released at `at`, or broken off.
   SurfaceOutcome finishStroke(std::optional<StrokePoint> releasedAt);
+  // Takes back what the stroke being drawn drew and begins it again where it began.
+  Rect restartLiveStroke();
+  StrokeInput liveInput() const;
   // The stroke eraser's sweep reaches `to`: the strokes it touches go.
   Rect sweepTo(StrokePoint to);
   // Sets the ink's size, rendering the area it gained from the strokes.
@@ -169,8 +176,11 @@ class HandwritingSurface {
   std::unique_ptr<Picture> composite_;
   std::unique_ptr<Ink> ink_;
   StrokeList strokes_;
-  // The stroke being drawn (its pen and points so far), or the sweep's path.
+  // The stroke being drawn (its pen and points so far), or the sweep's path; where it
+  // began, and the part of the composite it has drawn on.
   Stroke live_;
+  StrokePoint liveStart_;
+  Rect liveArea_;
   bool sweeping_ = false;
   // The indices the sweep in progress took, in order.
   std::vector<std::uint32_t> swept_;

@@ -178,8 +178,10 @@ class ClassicInk final : public Ink {
     return drawn;
   }
 
-  // A highlighter stroke starts: the marks in `area` as they were, and an empty mask.
+  // A highlighter stroke starts: the marks in `area` as they were, and an empty mask
+  // (one that was being marked and is drawn anew leaves none behind).
   void beginMarking(const Rect& area) {
+    endMarking();
     for (Picture* picture : {&marks_, &marksBefore_, &mask_}) {
       if (!picture->empty()) continue;
       picture->setBrushColor(kWhite);

@@ -54,6 +54,8 @@ SurfaceOutcome DrawingAreaMouse::deliver(HWND window, UINT message, WPARAM wPara
       message == WM_MOUSEMOVE && surface_.smoothInk() && surface_.isDrawing(StrokeSource::Mouse);
   const std::vector<TimedPoint> merged = history_.record(window, client, recover);
   const auto time = static_cast<std::uint32_t>(::GetMessageTime());
+  // Shift draws a straight line from where the stroke began.
+  const bool straight = (wParam & MK_SHIFT) != 0;
   switch (message) {
     case WM_LBUTTONDOWN:
       if (!inArea) return {};
@@ -73,14 +75,14 @@ SurfaceOutcome DrawingAreaMouse::deliver(HWND window, UINT message, WPARAM wPara
         to.push_back(strokePointAt({between.at.x, between.at.y - drawingTop}, between.time));
       }
       to.push_back(strokePointAt(at, time));
-      return strokes_.move(heldButtons(wParam), to);
+      return strokes_.move(heldButtons(wParam), to, straight);
     }
     case WM_LBUTTONUP:
       if (::GetCapture() == window) ::ReleaseCapture();
-      return strokes_.release(at, time);
+      return strokes_.release(at, time, straight);
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
-      return strokes_.release(at, time);
+      return strokes_.release(at, time, straight);
     default:
       return {};
   }

@@ -30,9 +30,10 @@ class MouseStrokes {
   SurfaceOutcome press(MouseButton button, Point at, std::uint32_t time = 0);
   // `held`: the buttons held during the move (a MouseButton combination); `to`: the
   // positions the move brings, oldest first (the ones the system merged, then its own).
-  SurfaceOutcome move(unsigned held, std::span<const StrokePoint> to);
-  SurfaceOutcome move(unsigned held, Point at, std::uint32_t time = 0);
-  SurfaceOutcome release(Point at, std::uint32_t time = 0);
+  // `straight`: Shift is held, the stroke is a straight line (HandwritingSurface).
+  SurfaceOutcome move(unsigned held, std::span<const StrokePoint> to, bool straight = false);
+  SurfaceOutcome move(unsigned held, Point at, std::uint32_t time = 0, bool straight = false);
+  SurfaceOutcome release(Point at, std::uint32_t time = 0, bool straight = false);
 
  private:
   HandwritingSurface& surface_;

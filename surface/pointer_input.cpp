@@ -3,7 +3,8 @@
 namespace fudekko {
 
 PenInput::Outcome PenInput::deliver(PointerSource& source, PointerMessage message, std::uint32_t id,
-                                    HandwritingSurface& surface, Point origin, std::uint32_t time) {
+                                    HandwritingSurface& surface, Point origin, std::uint32_t time,
+                                    bool straight) {
   const std::optional<PointerFrames> pointer = source.read(id);
   if (!pointer || pointer->kind != PointerKind::Pen) return {};
   if (message == PointerMessage::Leave) {
@@ -15,7 +16,7 @@ PenInput::Outcome PenInput::deliver(PointerSource& source, PointerMessage messag
   // The moves between a down and an up go to the surface together.
   std::vector<StrokePoint> moves;
   const auto moveOn = [&] {
-    if (!moves.empty()) outcome.changed += surface.extendStroke(StrokeSource::Pen, moves);
+    if (!moves.empty()) outcome.changed += surface.extendStroke(StrokeSource::Pen, moves, straight);
     moves.clear();
   };
   for (const PenAction& action : frames_.take(pointer->frames, origin)) {
@@ -25,7 +26,7 @@ PenInput::Outcome PenInput::deliver(PointerSource& source, PointerMessage messag
     }
     moveOn();
     if (action.kind == PenAction::Kind::Up) {
-      outcome.changed += surface.endStroke(StrokeSource::Pen, action.at);
+      outcome.changed += surface.endStroke(StrokeSource::Pen, action.at, straight);
     } else if (action.at.y >= 0) {
       // Above the drawing area (over the bars) a pen draws nothing, as the mouse.
       outcome.changed += surface.beginStroke(StrokeSource::Pen, action.at, action.contact);

@@ -39,10 +39,12 @@ class PenInput {
   };
 
   // Hands a pointer message for `id` to `surface` when it is a pen's; `origin` is the
-  // drawing area's top-left on the screen, `time` the message's. A hover update is not
-  // marked handled, so the system still moves the cursor; a leave never is.
+  // drawing area's top-left on the screen, `time` the message's; `straight`: Shift is
+  // held, the stroke is a straight line. A hover update is not marked handled, so the
+  // system still moves the cursor; a leave never is.
   Outcome deliver(PointerSource& source, PointerMessage message, std::uint32_t id,
-                  HandwritingSurface& surface, Point origin, std::uint32_t time);
+                  HandwritingSurface& surface, Point origin, std::uint32_t time,
+                  bool straight = false);
   // Whether touch arriving at `time` may draw (palm rejection).
   bool acceptsTouch(std::uint32_t time) const { return frames_.acceptsTouch(time); }
 

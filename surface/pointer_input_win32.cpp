@@ -90,8 +90,10 @@ PenInput::Outcome DrawingAreaPointer::deliver(HWND window, HandwritingSurface& s
   if (message == WM_POINTERDOWN) kind = PointerMessage::Down;
   if (message == WM_POINTERUP) kind = PointerMessage::Up;
   if (message == WM_POINTERLEAVE) kind = PointerMessage::Leave;
+  // Shift draws a straight line from where the stroke began.
+  const bool straight = ::GetKeyState(VK_SHIFT) < 0;
   return pen_.deliver(source_, kind, GET_POINTERID_WPARAM(wParam), surface, {origin.x, origin.y},
-                      static_cast<std::uint32_t>(::GetMessageTime()));
+                      static_cast<std::uint32_t>(::GetMessageTime()), straight);
 }
 
 bool DrawingAreaPointer::isPalm() const {

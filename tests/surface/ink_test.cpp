@@ -787,7 +787,7 @@ TEST(ClassicInk, SurfaceDrawsAsThePictureLinesDo) {
   }
 }
 
-// ---- The highlighter, with both inks ----
+// ---- Mark-up: the highlighter and straight lines, with both inks ----
 
 // Text lines on white paper: black rows 20 to 23, the rest white.
 class TextLines : public TextAreaSnapshot {
@@ -799,9 +799,9 @@ class TextLines : public TextAreaSnapshot {
   }
 };
 
-class HighlighterTest : public testing::TestWithParam<bool> {
+class MarkUpTest : public testing::TestWithParam<bool> {
  protected:
-  HighlighterTest() {
+  MarkUpTest() {
     surface.setSmoothInk(GetParam());
     surface.createLayers(120, 60);
     surface.enterHandwriting(text, 120, 60);
@@ -822,7 +822,7 @@ class HighlighterTest : public testing::TestWithParam<bool> {
 
 // The highlighter multiplies: black text stays black, white paper takes its colour,
 // nothing it passes gets lighter, and what it does not reach stays as it was.
-TEST_P(HighlighterTest, MarksTheTextWithoutHidingIt) {
+TEST_P(MarkUpTest, MarksTheTextWithoutHidingIt) {
   const Color yellow = colorTableEntry(kYellowIndex);
   draw(ChosenTool::Highlighter, {{10, 22}, {60, 22}, {110, 22}});
   EXPECT_EQ(shown(60, 22), kBlack);
@@ -856,7 +856,7 @@ TEST_P(HighlighterTest, MarksTheTextWithoutHidingIt) {
 // Pen ink lies over the highlighter in whatever order they were drawn; the partial
 // eraser takes the marks away as it takes ink; the stroke eraser takes a highlighter
 // stroke whole.
-TEST_P(HighlighterTest, LiesUnderThePenAndBothErasersTakeIt) {
+TEST_P(MarkUpTest, LiesUnderThePenAndBothErasersTakeIt) {
   surface.setStartPen({2, 5});
   draw(ChosenTool::Pen, {{20, 10}, {20, 50}});
   draw(ChosenTool::Highlighter, {{5, 30}, {115, 30}});
@@ -875,7 +875,42 @@ TEST_P(HighlighterTest, LiesUnderThePenAndBothErasersTakeIt) {
   EXPECT_EQ(shown(40, 30), colorTableEntry(kYellowIndex));
 }
 
-INSTANTIATE_TEST_SUITE_P(BothInks, HighlighterTest, testing::Bool());
+// Shift held: the stroke is drawn anew as a straight line from where it began, leaving
+// nothing of the path the pointer took; let go, the stroke goes on from the line's end.
+TEST_P(MarkUpTest, ShiftDrawsAStraightLineLive) {
+  surface.setStartPen({2, 5});
+  HandwritingSurface plain;
+  plain.setSmoothInk(GetParam());
+  plain.createLayers(120, 60);
+  plain.enterHandwriting(text, 120, 60);
+  plain.setStartPen({2, 5});
+  MouseStrokes plainMouse(plain);
+  plainMouse.press(kLeftButton, {10, 10});
+  plainMouse.release({100, 40});
+
+  mouse.press(kLeftButton, {10, 10});
+  for (const Point at : {Point{40, 50}, Point{70, 5}, Point{110, 55}}) {
+    mouse.move(kLeftButton, at, 0, true);
+  }
+  mouse.release({100, 40}, 0, true);
+  ASSERT_EQ(surface.strokes().size(), 1u);
+  EXPECT_EQ(surface.strokes()[0].points, plain.strokes()[0].points);
+  for (int y = 0; y < 60; ++y) {
+    for (int x = 0; x < 120; ++x)
+      ASSERT_EQ(shown(x, y), plain.composite()->pixel(x, y)) << x << "," << y;
+  }
+
+  mouse.press(kLeftButton, {10, 55});
+  mouse.move(kLeftButton, {60, 55}, 0, true);
+  mouse.move(kLeftButton, {60, 20});
+  mouse.release({60, 20});
+  const std::vector<StrokePoint>& bent = surface.strokes()[1].points;
+  ASSERT_GE(bent.size(), 3u);
+  EXPECT_EQ(pixelOf(bent[1]), (Point{60, 55}));
+  EXPECT_EQ(shown(60, 35), kColorTable[2]);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothInks, MarkUpTest, testing::Bool());
 
 }  // namespace
 }  // namespace fudekko
