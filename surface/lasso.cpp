@@ -1,0 +1,152 @@
+#include "surface/lasso.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace fudekko {
+
+namespace {
+
+// A stroke's length is judged in at most this many pieces, and as many more as it has
+// points: fine enough that a crossing misjudges at most a 32nd of it.
+constexpr int kPiecesPerStroke = 32;
+// The loop's height is cut into bands of about this many edges each, at most kMaxBands:
+// a point is tested against its band's edges only.
+constexpr std::size_t kEdgesPerBand = 4;
+constexpr std::size_t kMaxBands = 1024;
+
+InkPoint inkPointOf(const StrokePoint& point) {
+  return {point.x, point.y};
+}
+InkPoint inkPointOf(const InkPoint& point) {
+  return point;
+}
+
+std::int32_t pixelCoordinate(double value) {
+  return static_cast<std::int32_t>(std::clamp(std::floor(value), -2147483648.0, 2147483646.0));
+}
+
+}  // namespace
+
+Lasso::Lasso(std::span<const StrokePoint> path) {
+  std::vector<InkPoint> loop;
+  loop.reserve(path.size());
+  for (const StrokePoint& point : path) {
+    const InkPoint at = inkPointOf(point);
+    if (!std::isfinite(at.x) || !std::isfinite(at.y)) continue;
+    if (loop.empty() || loop.back() != at) loop.push_back(at);
+  }
+  if (loop.size() > 1 && loop.back() == loop.front()) loop.pop_back();
+  if (loop.size() < 3) return;
+
+  // All on one line: nothing inside (the winding would say so too, at more cost).
+  const InkPoint origin = loop.front();
+  const InkPoint far = *std::max_element(loop.begin(), loop.end(), [&](InkPoint a, InkPoint b) {
+    return std::hypot(a.x - origin.x, a.y - origin.y) < std::hypot(b.x - origin.x, b.y - origin.y);
+  });
+  const double reach = std::hypot(far.x - origin.x, far.y - origin.y);
+  const bool flat = std::all_of(loop.begin(), loop.end(), [&](InkPoint p) {
+    const double cross =
+        (far.x - origin.x) * (p.y - origin.y) - (far.y - origin.y) * (p.x - origin.x);
+    return std::abs(cross) <= 1e-9 * reach * reach;
+  });
+  if (flat) return;
+
+  left_ = right_ = origin.x;
+  top_ = bottom_ = origin.y;
+  for (std::size_t i = 0; i < loop.size(); ++i) {
+    const InkPoint a = loop[i], b = loop[(i + 1) % loop.size()];
+    left_ = std::min(left_, a.x), right_ = std::max(right_, a.x);
+    top_ = std::min(top_, a.y), bottom_ = std::max(bottom_, a.y);
+    if (a.y == b.y) continue;  // a level edge crosses no row
+    const double slope = (b.x - a.x) / (b.y - a.y);
+    edges_.push_back(a.y < b.y ? Edge{a.y, b.y, a.x, slope, 1} : Edge{b.y, a.y, b.x, slope, -1});
+  }
+  pixels_ = {pixelCoordinate(left_), pixelCoordinate(top_), pixelCoordinate(right_) + 1,
+             pixelCoordinate(bottom_) + 1};
+
+  const std::size_t bands = std::clamp<std::size_t>(edges_.size() / kEdgesPerBand, 1, kMaxBands);
+  bandHeight_ = (bottom_ - top_) / double(bands);
+  bandStart_.assign(bands + 1, 0);
+  for (const Edge& edge : edges_)
+    for (std::size_t b = bandOf(edge.low); b <= bandOf(edge.high); ++b) ++bandStart_[b + 1];
+  for (std::size_t b = 0; b < bands; ++b) bandStart_[b + 1] += bandStart_[b];
+  bandEdges_.resize(bandStart_.back());
+  std::vector<std::uint32_t> filled(bandStart_.begin(), bandStart_.end() - 1);
+  for (std::uint32_t e = 0; e < edges_.size(); ++e)
+    for (std::size_t b = bandOf(edges_[e].low); b <= bandOf(edges_[e].high); ++b)
+      bandEdges_[filled[b]++] = e;
+}
+
+std::size_t Lasso::bandOf(double y) const {
+  const double band = std::floor((y - top_) / bandHeight_);
+  return std::size_t(std::clamp(band, 0.0, double(bandStart_.size() - 2)));
+}
+
+bool Lasso::encloses(InkPoint at) const {
+  // Written so that a coordinate that is not a number is outside.
+  if (edges_.empty() || !(at.x >= left_ && at.x <= right_ && at.y >= top_ && at.y <= bottom_))
+    return false;
+  const std::size_t band = bandOf(at.y);
+  int winding = 0;
+  for (std::uint32_t i = bandStart_[band]; i < bandStart_[band + 1]; ++i) {
+    const Edge& edge = edges_[bandEdges_[i]];
+    // The edges crossing the row of `at` to its right, counted by the way they run.
+    if (at.y >= edge.low && at.y < edge.high && edge.xAtLow + (at.y - edge.low) * edge.slope > at.x)
+      winding += edge.winding;
+  }
+  return winding != 0;
+}
+
+template <typename PointSpan>
+bool Lasso::selectsPath(PointSpan points) const {
+  if (edges_.empty() || points.empty()) return false;
+  double total = 0, left = inkPointOf(points[0]).x, right = left, top = inkPointOf(points[0]).y,
+         bottom = top;
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    const InkPoint at = inkPointOf(points[i]);
+    left = std::min(left, at.x), right = std::max(right, at.x);
+    top = std::min(top, at.y), bottom = std::max(bottom, at.y);
+    if (i > 0)
+      total += std::hypot(at.x - inkPointOf(points[i - 1]).x, at.y - inkPointOf(points[i - 1]).y);
+  }
+  if (right < left_ || left > right_ || bottom < top_ || top > bottom_) return false;
+  if (!(total > 0)) return encloses(inkPointOf(points[0]));
+
+  const double half = total / 2, piece = total / kPiecesPerStroke;
+  double inside = 0, outside = 0;
+  for (std::size_t i = 1; i < points.size(); ++i) {
+    const InkPoint a = inkPointOf(points[i - 1]), b = inkPointOf(points[i]);
+    const double length = std::hypot(b.x - a.x, b.y - a.y);
+    if (!(length > 0)) continue;
+    const int pieces = std::max(1, int(std::ceil(length / piece)));
+    for (int k = 0; k < pieces; ++k) {
+      const double t = (k + 0.5) / pieces;
+      (encloses({a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)}) ? inside : outside) +=
+          length / pieces;
+    }
+    if (inside >= half) return true;
+    if (outside > half) return false;
+  }
+  return inside >= half;
+}
+
+bool Lasso::selects(std::span<const StrokePoint> points) const {
+  return selectsPath(points);
+}
+
+bool Lasso::selects(std::span<const InkPoint> points) const {
+  return selectsPath(points);
+}
+
+std::vector<std::uint32_t> selectedStrokes(const Lasso& lasso, std::span<const Stroke> strokes) {
+  std::vector<std::uint32_t> selected;
+  for (std::size_t i = 0; i < strokes.size(); ++i) {
+    const Stroke& stroke = strokes[i];
+    if (!stroke.bounds.empty() && stroke.bounds.intersect(lasso.bounds()).empty()) continue;
+    if (lasso.selects(stroke.points)) selected.push_back(std::uint32_t(i));
+  }
+  return selected;
+}
+
+}  // namespace fudekko
