@@ -7,19 +7,25 @@ namespace fudekko {
 
 namespace {
 
-// A stroke's length is judged in at most this many pieces, and as many more as it has
-// points: fine enough that a crossing misjudges at most a 32nd of it.
-constexpr int kPiecesPerStroke = 32;
+// A stroke's length is judged in this many pieces of equal length, each inside or out by
+// its middle: a crossing misjudges at most one piece, whatever the number of points.
+constexpr int kPieces = 32;
 // The loop's height is cut into bands of about this many edges each, at most kMaxBands:
 // a point is tested against its band's edges only.
 constexpr std::size_t kEdgesPerBand = 4;
 constexpr std::size_t kMaxBands = 1024;
+constexpr double kCopiesPerEdge = 4;
 
 InkPoint inkPointOf(const StrokePoint& point) {
   return {point.x, point.y};
 }
 InkPoint inkPointOf(const InkPoint& point) {
   return point;
+}
+
+// Coordinates come from floats or pixels, whose squares stay far from overflowing.
+double distance(InkPoint a, InkPoint b) {
+  return std::sqrt((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y));
 }
 
 std::int32_t pixelCoordinate(double value) {
@@ -42,9 +48,9 @@ Lasso::Lasso(std::span<const StrokePoint> path) {
   // All on one line: nothing inside (the winding would say so too, at more cost).
   const InkPoint origin = loop.front();
   const InkPoint far = *std::max_element(loop.begin(), loop.end(), [&](InkPoint a, InkPoint b) {
-    return std::hypot(a.x - origin.x, a.y - origin.y) < std::hypot(b.x - origin.x, b.y - origin.y);
+    return distance(a, origin) < distance(b, origin);
   });
-  const double reach = std::hypot(far.x - origin.x, far.y - origin.y);
+  const double reach = distance(far, origin);
   const bool flat = std::all_of(loop.begin(), loop.end(), [&](InkPoint p) {
     const double cross =
         (far.x - origin.x) * (p.y - origin.y) - (far.y - origin.y) * (p.x - origin.x);
@@ -52,6 +58,7 @@ Lasso::Lasso(std::span<const StrokePoint> path) {
   });
   if (flat) return;
 
+  std::vector<Edge> edges;
   left_ = right_ = origin.x;
   top_ = bottom_ = origin.y;
   for (std::size_t i = 0; i < loop.size(); ++i) {
@@ -60,22 +67,28 @@ Lasso::Lasso(std::span<const StrokePoint> path) {
     top_ = std::min(top_, a.y), bottom_ = std::max(bottom_, a.y);
     if (a.y == b.y) continue;  // a level edge crosses no row
     const double slope = (b.x - a.x) / (b.y - a.y);
-    edges_.push_back(a.y < b.y ? Edge{a.y, b.y, a.x, slope, 1} : Edge{b.y, a.y, b.x, slope, -1});
+    edges.push_back(a.y < b.y ? Edge{a.y, b.y, a.x, slope, 1} : Edge{b.y, a.y, b.x, slope, -1});
   }
   pixels_ = {pixelCoordinate(left_), pixelCoordinate(top_), pixelCoordinate(right_) + 1,
              pixelCoordinate(bottom_) + 1};
 
-  const std::size_t bands = std::clamp<std::size_t>(edges_.size() / kEdgesPerBand, 1, kMaxBands);
+  // A loop scribbled up and down its whole height would put each edge in every band:
+  // fewer bands then keep the copies to about kCopiesPerEdge an edge.
+  double spanned = 0;
+  for (const Edge& edge : edges) spanned += edge.high - edge.low;
+  const double copiesAllowed = kCopiesPerEdge * double(edges.size()) * (bottom_ - top_) / spanned;
+  const std::size_t bands = std::clamp<std::size_t>(
+      std::min(edges.size() / kEdgesPerBand, std::size_t(copiesAllowed)), 1, kMaxBands);
   bandHeight_ = (bottom_ - top_) / double(bands);
   bandStart_.assign(bands + 1, 0);
-  for (const Edge& edge : edges_)
+  for (const Edge& edge : edges)
     for (std::size_t b = bandOf(edge.low); b <= bandOf(edge.high); ++b) ++bandStart_[b + 1];
   for (std::size_t b = 0; b < bands; ++b) bandStart_[b + 1] += bandStart_[b];
   bandEdges_.resize(bandStart_.back());
   std::vector<std::uint32_t> filled(bandStart_.begin(), bandStart_.end() - 1);
-  for (std::uint32_t e = 0; e < edges_.size(); ++e)
-    for (std::size_t b = bandOf(edges_[e].low); b <= bandOf(edges_[e].high); ++b)
-      bandEdges_[filled[b]++] = e;
+  for (const Edge& edge : edges)
+    for (std::size_t b = bandOf(edge.low); b <= bandOf(edge.high); ++b)
+      bandEdges_[filled[b]++] = edge;
 }
 
 std::size_t Lasso::bandOf(double y) const {
@@ -85,12 +98,12 @@ std::size_t Lasso::bandOf(double y) const {
 
 bool Lasso::encloses(InkPoint at) const {
   // Written so that a coordinate that is not a number is outside.
-  if (edges_.empty() || !(at.x >= left_ && at.x <= right_ && at.y >= top_ && at.y <= bottom_))
+  if (bandEdges_.empty() || !(at.x >= left_ && at.x <= right_ && at.y >= top_ && at.y <= bottom_))
     return false;
   const std::size_t band = bandOf(at.y);
   int winding = 0;
   for (std::uint32_t i = bandStart_[band]; i < bandStart_[band + 1]; ++i) {
-    const Edge& edge = edges_[bandEdges_[i]];
+    const Edge& edge = bandEdges_[i];
     // The edges crossing the row of `at` to its right, counted by the way they run.
     if (at.y >= edge.low && at.y < edge.high && edge.xAtLow + (at.y - edge.low) * edge.slope > at.x)
       winding += edge.winding;
@@ -100,35 +113,39 @@ bool Lasso::encloses(InkPoint at) const {
 
 template <typename PointSpan>
 bool Lasso::selectsPath(PointSpan points) const {
-  if (edges_.empty() || points.empty()) return false;
-  double total = 0, left = inkPointOf(points[0]).x, right = left, top = inkPointOf(points[0]).y,
-         bottom = top;
-  for (std::size_t i = 0; i < points.size(); ++i) {
+  if (bandEdges_.empty() || points.empty()) return false;
+  const InkPoint first = inkPointOf(points[0]);
+  double total = 0, left = first.x, right = left, top = first.y, bottom = top;
+  for (std::size_t i = 1; i < points.size(); ++i) {
     const InkPoint at = inkPointOf(points[i]);
     left = std::min(left, at.x), right = std::max(right, at.x);
     top = std::min(top, at.y), bottom = std::max(bottom, at.y);
-    if (i > 0)
-      total += std::hypot(at.x - inkPointOf(points[i - 1]).x, at.y - inkPointOf(points[i - 1]).y);
+    total += distance(inkPointOf(points[i - 1]), at);
   }
   if (right < left_ || left > right_ || bottom < top_ || top > bottom_) return false;
-  if (!(total > 0)) return encloses(inkPointOf(points[0]));
+  if (!(total > 0)) return encloses(first);
 
-  const double half = total / 2, piece = total / kPiecesPerStroke;
-  double inside = 0, outside = 0;
-  for (std::size_t i = 1; i < points.size(); ++i) {
-    const InkPoint a = inkPointOf(points[i - 1]), b = inkPointOf(points[i]);
-    const double length = std::hypot(b.x - a.x, b.y - a.y);
-    if (!(length > 0)) continue;
-    const int pieces = std::max(1, int(std::ceil(length / piece)));
-    for (int k = 0; k < pieces; ++k) {
-      const double t = (k + 0.5) / pieces;
-      (encloses({a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)}) ? inside : outside) +=
-          length / pieces;
+  // The middles of kPieces pieces of equal length along the stroke, in order.
+  const double piece = total / kPieces;
+  int inside = 0, outside = 0;
+  double walked = 0;  // the length up to points[i - 1]
+  std::size_t i = 1;
+  for (int k = 0; k < kPieces; ++k) {
+    const double target = (k + 0.5) * piece;
+    InkPoint a = inkPointOf(points[i - 1]), b = inkPointOf(points[i]);
+    double length = distance(a, b);
+    while (walked + length < target && i + 1 < points.size()) {
+      walked += length;
+      ++i;
+      a = b, b = inkPointOf(points[i]);
+      length = distance(a, b);
     }
-    if (inside >= half) return true;
-    if (outside > half) return false;
+    const double t = length > 0 ? std::clamp((target - walked) / length, 0.0, 1.0) : 0;
+    ++(encloses({a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)}) ? inside : outside);
+    if (2 * inside >= kPieces) return true;
+    if (2 * outside > kPieces) return false;
   }
-  return inside >= half;
+  return false;
 }
 
 bool Lasso::selects(std::span<const StrokePoint> points) const {

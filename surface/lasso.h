@@ -10,8 +10,8 @@
 //
 // A stroke is selected when at least half its length lies inside, so that one mostly
 // inside is taken though its end strays out, and one that merely crosses the loop is
-// not. Its length is measured along its points in pieces of at most 1/32 of it, each
-// piece inside or out by its middle.
+// not. Its length is judged in 32 pieces of equal length along its points, each inside
+// or out by its middle (so where the hand slowed and the points bunch counts no more).
 
 #include <cstdint>
 #include <span>
@@ -58,12 +58,12 @@ class Lasso {
   bool selectsPath(PointSpan points) const;
   std::size_t bandOf(double y) const;
 
-  std::vector<Edge> edges_;
-  // The edges that reach each horizontal band of the loop's height, band after band:
-  // those of band b are bandEdges_[bandStart_[b] .. bandStart_[b + 1]). A point is tested
-  // only against the few edges of its band.
+  // The edges that reach each horizontal band of the loop's height, band after band
+  // (an edge spanning several bands is in each): those of band b are
+  // bandEdges_[bandStart_[b] .. bandStart_[b + 1]). A point is tested only against the
+  // few edges of its band.
   std::vector<std::uint32_t> bandStart_;
-  std::vector<std::uint32_t> bandEdges_;
+  std::vector<Edge> bandEdges_;
   double left_ = 0, top_ = 0, right_ = 0, bottom_ = 0;
   double bandHeight_ = 1;
   Rect pixels_;
