@@ -47,13 +47,13 @@ Lasso::Lasso(std::span<const StrokePoint> path) {
 
   // All on one line: nothing inside (the winding would say so too, at more cost).
   const InkPoint origin = loop.front();
-  const InkPoint far = *std::max_element(loop.begin(), loop.end(), [&](InkPoint a, InkPoint b) {
-    return distance(a, origin) < distance(b, origin);
-  });
-  const double reach = distance(far, origin);
+  const InkPoint farthest = *std::max_element(
+      loop.begin(), loop.end(),
+      [&](InkPoint a, InkPoint b) { return distance(a, origin) < distance(b, origin); });
+  const double reach = distance(farthest, origin);
   const bool flat = std::all_of(loop.begin(), loop.end(), [&](InkPoint p) {
     const double cross =
-        (far.x - origin.x) * (p.y - origin.y) - (far.y - origin.y) * (p.x - origin.x);
+        (farthest.x - origin.x) * (p.y - origin.y) - (farthest.y - origin.y) * (p.x - origin.x);
     return std::abs(cross) <= 1e-9 * reach * reach;
   });
   if (flat) return;

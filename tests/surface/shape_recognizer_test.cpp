@@ -165,12 +165,12 @@ Tally classify(const Family& family, std::uint32_t seed) {
       }
       // Within a tenth of its size of what the hand meant: the hand's skewed sides and
       // rounded sharp corners make the drawn figure itself differ that much.
-      const bool near = figureDistance(polylineOf(shape->points), drawn.intended) <=
-                        0.1 * diagonalOf(drawn.intended);
+      const bool whereMeant = figureDistance(polylineOf(shape->points), drawn.intended) <=
+                              0.1 * diagonalOf(drawn.intended);
       const bool meantUpright =
           *kind == ShapeKind::Rectangle &&
           std::abs(tiltOf(drawn.intended)) <= 3.01 * HandDrawnStrokes::kDegree;
-      if (near && (!meantUpright || upright(shape->points)))
+      if (whereMeant && (!meantUpright || upright(shape->points)))
         ++tally.hits;
       else
         ++tally.misplaced;
