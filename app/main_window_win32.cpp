@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "app/main_menu_win32.h"
 #include "app/version_dialog_win32.h"
@@ -151,6 +152,12 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       journal_.flush();
       if (message == WM_ENDSESSION && wParam) sessionEnding_ = true;
       return message == WM_QUERYENDSESSION;
+    case WM_TIMER:
+      if (wParam != kSnapTimer) break;
+      ::KillTimer(handle(), kSnapTimer);
+      heldAt_.reset();
+      win32::runHandler(handle(), [this] { take(surface_.snapToShape()); });
+      return 0;
     case kOfferRecovery:
       win32::runHandler(handle(), [this] { offerRecovery(); });
       return 0;
@@ -484,13 +491,31 @@ void MainWindow::onCanResize(int& width, int& height) const {
 void MainWindow::onMouse(UINT message, WPARAM wParam, LPARAM lParam) {
   if (!handwriting() || pointer_.isPalm()) return;
   take(mouse_.deliver(handle(), message, wParam, lParam, drawingTop_));
+  watchForHold();
 }
 
 bool MainWindow::onPointer(UINT message, WPARAM wParam) {
   if (!handwriting()) return false;
   PenInput::Outcome outcome = pointer_.deliver(handle(), surface_, message, wParam, drawingTop_);
   take(std::move(outcome.changed));
+  watchForHold();
   return outcome.handled;
+}
+
+void MainWindow::watchForHold() {
+  if (!surface_.isDrawing()) {
+    if (heldAt_) ::KillTimer(handle(), kSnapTimer);
+    heldAt_.reset();
+    return;
+  }
+  // A pen's tip trembles: within a couple of pixels it is still held still.
+  const std::int32_t still = scaleForDpi(2, dpi_);
+  const Point at = surface_.position();
+  if (heldAt_ && std::abs(at.x - heldAt_->x) <= still && std::abs(at.y - heldAt_->y) <= still) {
+    return;
+  }
+  heldAt_ = at;
+  ::SetTimer(handle(), kSnapTimer, kSnapAfterMs, nullptr);
 }
 
 // --- Changes of the work ---

@@ -82,6 +82,12 @@ class MainWindow : public win32::Window<MainWindow> {
   // False when the pointer message is not the pen's: DefWindowProc then has it.
   bool onPointer(UINT message, WPARAM wParam);
 
+  // A stroke held still for kSnapAfterMs snaps to its shape: the timer starts anew
+  // whenever the stroke being drawn moves on.
+  static constexpr UINT_PTR kSnapTimer = 1;
+  static constexpr UINT kSnapAfterMs = 600;
+  void watchForHold();
+
   // Every change of the work passes here: the journal keeps it. The text area's and the
   // surface's changes come with what they changed of the screen and the histories.
   void record(const WorkChange& change);
@@ -170,6 +176,8 @@ class MainWindow : public win32::Window<MainWindow> {
   win32::OpenFileDialog openDialog_;
   int drawingTop_ = 0;
   win32::DrawingAreaMouse mouse_{surface_};
+  // Where the stroke being drawn was last seen to move to, while the snap timer runs.
+  std::optional<Point> heldAt_;
   win32::DrawingAreaPointer pointer_;
   PenCursor penCursor_;
 

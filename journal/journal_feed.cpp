@@ -18,6 +18,7 @@ struct DrawingRecords {
   JournalRecord operator()(const StrokesRemoved& removed) const { return removed; }
   JournalRecord operator()(const StrokesUndone&) const { return UndoStep{HistoryOf::Strokes}; }
   JournalRecord operator()(const StrokesRedone&) const { return RedoStep{HistoryOf::Strokes}; }
+  JournalRecord operator()(const StrokeReplaced& replaced) const { return replaced; }
 };
 
 struct Records {

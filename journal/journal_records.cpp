@@ -187,6 +187,10 @@ void writePayload(Writer& out, const StrokesRemoved& removed) {
   out.u32(static_cast<std::uint32_t>(removed.indices.size()));
   for (std::uint32_t index : removed.indices) out.u32(index);
 }
+void writePayload(Writer& out, const StrokeReplaced& replaced) {
+  out.u32(replaced.index);
+  writePayload(out, replaced.stroke);
+}
 void writePayload(Writer& out, const WindowSize& size) {
   out.u32(static_cast<std::uint32_t>(size.outerWidth));
   out.u32(static_cast<std::uint32_t>(size.outerHeight));
@@ -300,6 +304,12 @@ std::optional<JournalRecord> readPayload(std::uint8_t type, Reader& in) {
       for (std::uint32_t i = 0; i < count && in.ok(); ++i) removed.indices.push_back(in.u32());
       return removed;
     }
+    case Type::StrokeReplaced: {
+      const std::uint32_t index = in.u32();
+      std::optional<Stroke> stroke = readStroke(in);
+      if (!stroke) return std::nullopt;
+      return StrokeReplaced{index, std::move(*stroke)};
+    }
     case Type::WindowSize: {
       WindowSize size;
       size.outerWidth = signed32(in.u32());
@@ -326,6 +336,7 @@ JournalRecordType typeOf(const JournalRecord& record) {
     Type operator()(const Stroke&) const { return Type::Stroke; }
     Type operator()(const StrokesRemoved&) const { return Type::StrokesRemoved; }
     Type operator()(const WindowSize&) const { return Type::WindowSize; }
+    Type operator()(const StrokeReplaced&) const { return Type::StrokeReplaced; }
   };
   return std::visit(Of{}, record);
 }

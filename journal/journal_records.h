@@ -70,10 +70,11 @@ struct WindowSize {
   friend bool operator==(const WindowSize&, const WindowSize&) = default;
 };
 
-// A Stroke record is a finished stroke; StrokesRemoved one sweep of the stroke eraser.
+// A Stroke record is a finished stroke; StrokesRemoved one sweep of the stroke eraser;
+// StrokeReplaced a stroke that snapped to a shape.
 using JournalRecord =
     std::variant<JournalFormat, DraftIdentity, TextReset, TextEdit, UndoStep, RedoStep, ModeChange,
-                 TextPicture, Stroke, StrokesRemoved, WindowSize>;
+                 TextPicture, Stroke, StrokesRemoved, WindowSize, StrokeReplaced>;
 
 // Each record's type byte in the file. Stored journals depend on these numbers: a new
 // record takes a new one, and none is ever reused.
@@ -89,6 +90,7 @@ enum class JournalRecordType : std::uint8_t {
   Stroke = 8,
   StrokesRemoved = 9,
   WindowSize = 10,
+  StrokeReplaced = 11,
 };
 JournalRecordType typeOf(const JournalRecord& record);
 

@@ -71,6 +71,11 @@ class Replay {
     work_.strokes.endRemoval();
     return true;
   }
+  bool operator()(const StrokeReplaced& replaced) {
+    if (replaced.index >= work_.strokes.strokes().size()) return false;
+    work_.strokes.replace(replaced.index, replaced.stroke);
+    return true;
+  }
   bool operator()(const WindowSize& size) {
     if (!work_.handwriting) return false;
     work_.sizesSinceEntry.push_back(size);

@@ -26,7 +26,14 @@ struct StrokesUndone {
 struct StrokesRedone {
   friend bool operator==(const StrokesRedone&, const StrokesRedone&) = default;
 };
-using DrawingChange = std::variant<Stroke, StrokesRemoved, StrokesUndone, StrokesRedone>;
+// The stroke at `index` gave way to `stroke`: a freehand stroke to the shape it snapped to.
+struct StrokeReplaced {
+  std::uint32_t index = 0;
+  Stroke stroke;
+  friend bool operator==(const StrokeReplaced&, const StrokeReplaced&) = default;
+};
+using DrawingChange =
+    std::variant<Stroke, StrokesRemoved, StrokesUndone, StrokesRedone, StrokeReplaced>;
 
 struct SurfaceOutcome {
   // The part of the composite that changed (possibly empty): shown on the screen at once.

@@ -1,6 +1,7 @@
 #include "surface/handwriting_surface.h"
 
 #include "surface/compositing.h"
+#include "surface/shape_recognizer.h"
 #include "surface/stroke_eraser.h"
 
 namespace fudekko {
@@ -101,15 +102,16 @@ SurfaceOutcome HandwritingSurface::beginStroke(StrokeSource source, StrokePoint 
 
 SurfaceOutcome HandwritingSurface::extendStroke(StrokeSource source,
                                                 std::span<const StrokePoint> to, bool straight) {
-  if (drawing_ != source || to.empty()) return {};
+  if (drawing_ != source || to.empty() || freehand_) return {};
   position_ = pixelOf(to.back());
+  liveEnd_ = to.back();
   if (!ink_) return {};
   if (sweeping_ || live_.points.size() + to.size() >= kMaxStrokePoints) {
     SurfaceOutcome outcome;
     for (const StrokePoint& point : to) outcome += continueTo(point);
     return outcome;
   }
-  const Rect restarted = straight ? restartLiveStroke() : Rect{};
+  const Rect restarted = straight ? restartLiveStroke(liveStart_) : Rect{};
   const Rect drawn = ink_->continueStroke(live_, straight ? to.last(1) : to);
   liveArea_ = liveArea_.unite(drawn);
   return {restarted.unite(drawn), {}};
@@ -119,8 +121,8 @@ SurfaceOutcome HandwritingSurface::endStroke(StrokeSource source,
                                              std::optional<StrokePoint> releasedAt, bool straight) {
   if (drawing_ != source) return {};
   if (releasedAt) position_ = pixelOf(*releasedAt);
-  const Rect restarted =
-      straight && releasedAt && ink_ && !sweeping_ ? restartLiveStroke() : Rect{};
+  const bool restarts = straight && releasedAt && ink_ && !sweeping_ && !freehand_;
+  const Rect restarted = restarts ? restartLiveStroke(liveStart_) : Rect{};
   SurfaceOutcome outcome = finishStroke(releasedAt);
   outcome.repaint = outcome.repaint.unite(restarted);
   drawing_.reset();
@@ -146,19 +148,38 @@ StrokeInput HandwritingSurface::liveInput() const {
   return contact_.pressure ? StrokeInput::PenPressure : StrokeInput::Mouse;
 }
 
-Rect HandwritingSurface::restartLiveStroke() {
+Rect HandwritingSurface::restartLiveStroke(StrokePoint from) {
   // The list alone is rendered where the stroke drew, which also drops its drawing.
   const Rect erased = liveArea_.empty() ? Rect{} : redrawAndShow(liveArea_);
   live_.points.clear();
-  liveArea_ = ink_->beginStroke(live_, liveStart_, liveInput());
+  liveArea_ = ink_->beginStroke(live_, from, liveInput());
   return erased.unite(liveArea_);
+}
+
+SurfaceOutcome HandwritingSurface::snapToShape() {
+  if (!drawing_ || !ink_ || sweeping_ || freehand_) return {};
+  // The positions the path skipped are not kept; the last one drawn to belongs to it.
+  Stroke freehand = live_;
+  if (freehand.points.empty() || !(freehand.points.back() == liveEnd_)) {
+    freehand.points.push_back(liveEnd_);
+  }
+  std::optional<RecognizedShape> shape = recognizeShape(freehand.points);
+  if (!shape || shape->points.size() < 2) return {};
+  freehand.points.shrink_to_fit();
+  freehand.bounds = ink_->reach(freehand);
+  freehand_ = std::move(freehand);
+  shapeEnd_ = shape->points.back();
+  const Rect shown = restartLiveStroke(shape->points.front());
+  const Rect drawn = ink_->continueStroke(live_, std::span(shape->points).subspan(1));
+  liveArea_ = liveArea_.unite(drawn);
+  return {shown.unite(drawn), {}};
 }
 
 SurfaceOutcome HandwritingSurface::startStroke(StrokePoint at) {
   const ToolInForce tool = decideTool(choice_, contact_.erases);
   live_ = Stroke{{strokeToolOf(tool.tool), tool.color, tool.width96, dpi_, tool.brush}, {}, {}};
   sweeping_ = tool.tool == Tool::StrokeEraser;
-  liveStart_ = at;
+  liveStart_ = liveEnd_ = at;
   liveArea_ = {};
   if (!ink_) return {};
   if (!sweeping_) {
@@ -180,13 +201,24 @@ SurfaceOutcome HandwritingSurface::finishStroke(std::optional<StrokePoint> relea
     swept_.clear();
     return outcome;
   }
+  // A snapped stroke ends where its shape does.
+  if (freehand_) releasedAt = shapeEnd_;
   outcome.repaint = releasedAt ? ink_->endStroke(live_, *releasedAt) : ink_->breakOffStroke(live_);
   live_.points.shrink_to_fit();
   live_.bounds = ink_->reach(live_);
   const bool tapersItsEnd = live_.pen.brush;
   const Rect bounds = live_.bounds;
-  outcome.changes.push_back(live_);
-  strokes_.add(std::move(live_));
+  if (freehand_) {
+    outcome.changes.push_back(*freehand_);
+    strokes_.add(std::move(*freehand_));
+    freehand_.reset();
+    const auto index = static_cast<std::uint32_t>(strokes_.strokes().size() - 1);
+    outcome.changes.push_back(StrokeReplaced{index, live_});
+    strokes_.replace(index, std::move(live_));
+  } else {
+    outcome.changes.push_back(live_);
+    strokes_.add(std::move(live_));
+  }
   live_ = {};
   // Only now is the brush's end known: its last pen widths taper. The stroke's box is
   // rendered anew from the list, which leaves it exactly as a fresh render would.

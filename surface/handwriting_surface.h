@@ -102,9 +102,17 @@ class HandwritingSurface {
                               bool straight = false);
   SurfaceOutcome endStroke(StrokeSource source, std::optional<StrokePoint> releasedAt,
                            bool straight = false);
+  // The stroke being drawn, held still, becomes the shape it resembles
+  // (surface/shape_recognizer.h), drawn with the same pen at once; later moves and Shift
+  // leave it so. Released, it is two steps: the freehand stroke as drawn, then its
+  // replacement by the shape, so that the first undo gives the freehand stroke back.
+  // Nothing for a stroke that resembles no shape, a sweep, or one snapped already.
+  SurfaceOutcome snapToShape();
   // Between a begin and the end of its stroke.
   bool isDrawing() const { return drawing_.has_value(); }
   bool isDrawing(StrokeSource source) const { return drawing_ == source; }
+  // The pixel the stroke being drawn last reached.
+  Point position() const { return position_; }
 
   // --- The strokes and their history ---
   // Partial-eraser strokes are strokes too, and a sweep of the stroke eraser is a step.
@@ -147,8 +155,8 @@ class HandwritingSurface {
   SurfaceOutcome startStroke(StrokePoint at);
   // Ends the stroke or sweep being drawn: released at `at`, or broken off.
   SurfaceOutcome finishStroke(std::optional<StrokePoint> releasedAt);
-  // Takes back what the stroke being drawn drew and begins it again where it began.
-  Rect restartLiveStroke();
+  // Takes back what the stroke being drawn drew and begins it again at `from`.
+  Rect restartLiveStroke(StrokePoint from);
   StrokeInput liveInput() const;
   // The stroke eraser's sweep reaches `to`: the strokes it touches go.
   Rect sweepTo(StrokePoint to);
@@ -180,7 +188,12 @@ class HandwritingSurface {
   // began, and the part of the composite it has drawn on.
   Stroke live_;
   StrokePoint liveStart_;
+  StrokePoint liveEnd_;
   Rect liveArea_;
+  // Once the stroke being drawn snapped to a shape: the freehand stroke as drawn, and the
+  // shape's last point, where it ends whatever the pointer does.
+  std::optional<Stroke> freehand_;
+  StrokePoint shapeEnd_;
   bool sweeping_ = false;
   // The indices the sweep in progress took, in order.
   std::vector<std::uint32_t> swept_;

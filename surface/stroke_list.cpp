@@ -4,19 +4,19 @@
 
 namespace fudekko {
 
-void StrokeList::startStep(bool adds) {
+void StrokeList::startStep(StepKind kind) {
   // Anything undone could only be brought back onto the paper it was taken from.
   while (undone_ > 0) {
     forget(steps_.back());
     steps_.pop_back();
     --undone_;
   }
-  steps_.push_back({adds, {}});
+  steps_.push_back({kind, {}});
 }
 
 void StrokeList::add(Stroke stroke) {
   endRemoval();
-  startStep(true);
+  startStep(StepKind::Adds);
   steps_.back().entries.push_back({strokes_.size(), {}});
   strokes_.push_back(std::move(stroke));
   trim();
@@ -25,7 +25,7 @@ void StrokeList::add(Stroke stroke) {
 Rect StrokeList::remove(std::size_t index) {
   if (index >= strokes_.size()) return {};
   if (!removing_) {
-    startStep(false);
+    startStep(StepKind::Removes);
     removing_ = true;
   }
   Stroke& stroke = strokes_[index];
@@ -34,6 +34,29 @@ Rect StrokeList::remove(std::size_t index) {
   steps_.back().entries.push_back({index, std::move(stroke)});
   strokes_.erase(strokes_.begin() + static_cast<std::ptrdiff_t>(index));
   return bounds;
+}
+
+Rect StrokeList::replace(std::size_t index, Stroke stroke) {
+  endRemoval();
+  if (index >= strokes_.size()) return {};
+  startStep(StepKind::Replaces);
+  const Rect changed = strokes_[index].bounds.unite(stroke.bounds);
+  bytes_ += strokes_[index].bytes();
+  steps_.back().entries.push_back({index, std::move(strokes_[index])});
+  strokes_[index] = std::move(stroke);
+  trim();
+  return changed;
+}
+
+Rect StrokeList::swapWithPaper(Step& step) {
+  Rect changed;
+  for (Entry& entry : step.entries) {
+    Stroke& onPaper = strokes_[entry.index];
+    changed = changed.unite(onPaper.bounds).unite(entry.stroke.bounds);
+    bytes_ = bytes_ - entry.stroke.bytes() + onPaper.bytes();
+    std::swap(onPaper, entry.stroke);
+  }
+  return changed;
 }
 
 void StrokeList::endRemoval() {
@@ -72,7 +95,15 @@ Rect StrokeList::undo() {
   if (!canUndo()) return {};
   Step& step = steps_[steps_.size() - 1 - undone_];
   ++undone_;
-  return step.adds ? takeFromPaper(step) : putOnPaper(step);
+  switch (step.kind) {
+    case StepKind::Adds:
+      return takeFromPaper(step);
+    case StepKind::Removes:
+      return putOnPaper(step);
+    case StepKind::Replaces:
+      break;
+  }
+  return swapWithPaper(step);
 }
 
 Rect StrokeList::redo() {
@@ -80,7 +111,15 @@ Rect StrokeList::redo() {
   if (!canRedo()) return {};
   --undone_;
   Step& step = steps_[steps_.size() - 1 - undone_];
-  return step.adds ? putOnPaper(step) : takeFromPaper(step);
+  switch (step.kind) {
+    case StepKind::Adds:
+      return putOnPaper(step);
+    case StepKind::Removes:
+      return takeFromPaper(step);
+    case StepKind::Replaces:
+      break;
+  }
+  return swapWithPaper(step);
 }
 
 void StrokeList::clear() {

@@ -1,8 +1,9 @@
 #pragma once
 // The strokes on the paper, oldest first, and the history of changes to them. A step
-// adds one stroke or removes the strokes one sweep of the stroke eraser touched; undo
-// and redo move strokes between the list and the step, so a step costs the points of
-// its strokes and nothing else.
+// adds one stroke, removes the strokes one sweep of the stroke eraser touched, or
+// replaces a stroke by another (a freehand stroke by the shape it snapped to); undo and
+// redo move strokes between the list and the step, so a step costs the points of its
+// strokes and nothing else.
 
 #include <cstddef>
 #include <deque>
@@ -30,6 +31,8 @@ class StrokeList {
   // the bounds of the stroke taken away.
   Rect remove(std::size_t index);
   void endRemoval();
+  // `stroke` takes the place of the stroke at `index`, as a step; returns both bounds.
+  Rect replace(std::size_t index, Stroke stroke);
 
   bool canUndo() const { return undone_ < steps_.size(); }
   bool canRedo() const { return undone_ > 0; }
@@ -53,15 +56,18 @@ class StrokeList {
   };
   // A step's entries in the order they were removed. Done, an adding step's stroke is
   // on the paper and a removing step's strokes are in the step; undone, the other way.
+  // A replacing step holds the stroke that is not on the paper, either way.
+  enum class StepKind { Adds, Removes, Replaces };
   struct Step {
-    bool adds = false;
+    StepKind kind = StepKind::Adds;
     std::vector<Entry> entries;
   };
 
-  // Moves the step's strokes from the paper into the step, or back.
+  // Moves the step's strokes from the paper into the step, or back, or swaps them.
   Rect takeFromPaper(Step& step);
   Rect putOnPaper(Step& step);
-  void startStep(bool adds);
+  Rect swapWithPaper(Step& step);
+  void startStep(StepKind kind);
   void trim();
   // Frees the strokes a step holds (as it is dropped).
   void forget(const Step& step);

@@ -2,10 +2,11 @@
 snapshot, the picture Send writes equal to the screen, "SmoothInk=0"'s classic look, and
 the brush pen's tapered ends."""
 
+import math
 import sys
 
 from harness import (BODY, COLOR_BUTTON, DRAWING_BUTTON, HIGHLIGHTER_BUTTON, Mail, MainWindow,
-                     check, check_sent_picture, run, start_with_red_pen)
+                     check, check_sent_picture, run, start_with_red_pen, wait_until)
 
 RED = (255, 0, 0)
 MENU_BRUSH_PEN = 311
@@ -166,6 +167,41 @@ def test_highlighter(session):
     check_sent_picture(mail, window, shown, ".png")
 
 
+def test_snap(session):
+    """A rough circle with a bump, held still at its end, becomes a clean ellipse while
+    the button is still down: the bump is gone on the screen and in the sent picture."""
+    mail, window = start_with_red_pen(session)
+    window.click_tool(DRAWING_BUTTON)
+    centre_x, centre_y, radius = 160, 110, 40
+    points = []
+    for step in range(37):
+        angle = step * 2 * math.pi / 36
+        reach = radius + (12 if step == 5 else 0)
+        points.append((round(centre_x + reach * math.cos(angle)),
+                       round(centre_y + reach * math.sin(angle))))
+    top = window.drawing_top
+    window.session.driver("mouse", window.hwnd, "down", points[0][0], points[0][1] + top)
+    for x, y in points[1:]:
+        window.session.driver("mouse", window.hwnd, "move", x, y + top)
+    def inked(step, reaches):
+        angle = step * 2 * math.pi / 36
+        return any(window.pixel(round(centre_x + reach * math.cos(angle)),
+                                round(centre_y + reach * math.sin(angle))) != 0xFFFFFF
+                   for reach in reaches)
+
+    bump = range(radius + 7, radius + 12)
+    check(inked(5, bump), "the freehand stroke does not reach out to its bump")
+    # Held still: no more messages until the stroke has snapped.
+    wait_until(lambda: not inked(5, bump) or None, "the held stroke to snap")
+    x, y = points[-1]
+    window.session.driver("mouse", window.hwnd, "up", x, y + top)
+    for step in range(0, 36, 3):
+        check(inked(step, range(radius - 2, radius + 3)),
+              f"no ink on the circle at {step * 10} degrees")
+    check_sent_picture(mail, window, session.screenshot(window.hwnd, "snapped", client=True),
+                       ".png")
+
+
 CASES = {
     "ink_smooth_bmp": lambda s: test_smooth(s, ".bmp"),
     "ink_smooth_png": lambda s: test_smooth(s, ".png"),
@@ -174,6 +210,7 @@ CASES = {
     "ink_real_input": test_real_input,
     "ink_brush": test_brush,
     "ink_highlighter": test_highlighter,
+    "ink_snap": test_snap,
 }
 
 if __name__ == "__main__":

@@ -20,6 +20,7 @@ std::vector<JournalRecord> sampleRecords() {
           UndoStep{HistoryOf::Text},
           RedoStep{HistoryOf::Strokes},
           WindowSize{-1, 2147483647},
+          StrokeReplaced{3, stroke},
           Stroke{}};
 }
 

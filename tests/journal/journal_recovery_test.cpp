@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <mutex>
 #include <random>
 
@@ -117,6 +118,21 @@ class Session {
     take(mouse.release(points.back()));
     surface_.chooseTool(ChosenTool::Pen);
   }
+  // A rough circle held still at its end: it snaps to an ellipse.
+  void snappedCircle(Point centre, std::int32_t radius) {
+    surface_.setStartPen({1, 3});
+    MouseStrokes mouse(surface_);
+    take(mouse.press(kLeftButton, {centre.x + radius, centre.y}));
+    for (int step = 1; step <= 40; ++step) {
+      const double angle = step * 2 * 3.14159265 / 36;
+      take(mouse.move(kLeftButton, {centre.x + std::int32_t(radius * std::cos(angle)),
+                                    centre.y + std::int32_t(radius * std::sin(angle))}));
+    }
+    const SurfaceOutcome snapped = surface_.snapToShape();
+    ASSERT_FALSE(snapped.repaint.empty());
+    take(snapped);
+    take(mouse.release({0, 0}));
+  }
   void undo() { take(surface_.undo()); }
   void redo() { take(surface_.redo()); }
   const HandwritingSurface& surface() const { return surface_; }
@@ -161,6 +177,7 @@ TEST_P(RecoveryTest, GivesTheScreenTheTextAndTheHistoriesBeforeTheCrash) {
   session.stroke({{10, 60}, {50, 40}}, 2);
   session.stroke({{20, 20}, {60, 50}, {30, 65}}, 9);
   session.stroke({{10, 40}, {85, 45}}, kYellowIndex, ChosenTool::Highlighter);
+  session.snappedCircle({60, 30}, 20);
   session.stroke({{30, 0}, {30, 69}}, 0, ChosenTool::Eraser);  // the partial eraser
   session.undo();
   session.redo();
@@ -249,7 +266,8 @@ TEST(Recovery, EmptyForeignOlderOrInconsistentJournalsOfferNothingOrTheWholePart
   for (const JournalRecord& misfit :
        {JournalRecord{TextEdit{5, L"zz", L""}}, JournalRecord{StrokesRemoved{{1}}},
         JournalRecord{RedoStep{HistoryOf::Strokes}}, JournalRecord{UndoStep{HistoryOf::Text}},
-        JournalRecord{TextPicture{}}, JournalRecord{JournalFormat{}}}) {
+        JournalRecord{TextPicture{}}, JournalRecord{JournalFormat{}},
+        JournalRecord{StrokeReplaced{1, stroke}}}) {
     const RecoveredWork work =
         recoverWork(bytes + encodeJournalRecord(misfit) + encodeJournalRecord(stroke));
     EXPECT_TRUE(work.droppedSomething);

@@ -910,6 +910,54 @@ TEST_P(MarkUpTest, ShiftDrawsAStraightLineLive) {
   EXPECT_EQ(shown(60, 35), kColorTable[2]);
 }
 
+// A stroke held still snaps to its shape at once; moves after it change nothing. The
+// first undo gives the freehand stroke back as drawn, the second removes it; every step
+// shows what a render of the list gives.
+TEST_P(MarkUpTest, AHeldStrokeSnapsToItsShapeAndUndoGivesTheFreehandBack) {
+  const auto showsTheList = [this] {
+    HandwritingSurface fresh;
+    fresh.setSmoothInk(GetParam());
+    fresh.createLayers(120, 60);
+    fresh.enterHandwriting(text, 120, 60);
+    StrokeList list;
+    for (const fudekko::Stroke& stroke : surface.strokes()) list.add(stroke);
+    fresh.restoreStrokes(std::move(list));
+    for (int y = 0; y < 60; ++y) {
+      for (int x = 0; x < 120; ++x) {
+        if (shown(x, y) != fresh.composite()->pixel(x, y)) return false;
+      }
+    }
+    return true;
+  };
+  mouse.press(kLeftButton, {10, 50});
+  for (const Point at : {Point{40, 48}, Point{70, 52}, Point{100, 49}}) mouse.move(kLeftButton, at);
+  mouse.move(kLeftButton, {105, 50});
+  EXPECT_FALSE(surface.snapToShape().repaint.empty());
+  EXPECT_TRUE(surface.snapToShape().repaint.empty());  // once
+  EXPECT_TRUE(mouse.move(kLeftButton, {60, 5}).repaint.empty());
+  const SurfaceOutcome released = mouse.release({60, 5});
+  ASSERT_EQ(released.changes.size(), 2u);
+  ASSERT_EQ(surface.strokes().size(), 1u);
+  const std::vector<StrokePoint> line = surface.strokes()[0].points;
+  for (const StrokePoint& point : line) EXPECT_NEAR(point.y, 49.5, 1.0);
+  EXPECT_TRUE(showsTheList());
+  surface.undo();
+  ASSERT_EQ(surface.strokes().size(), 1u);
+  EXPECT_NE(surface.strokes()[0].points, line);
+  EXPECT_TRUE(showsTheList());
+  surface.undo();
+  EXPECT_TRUE(surface.strokes().empty());
+  surface.redo();
+  surface.redo();
+  EXPECT_EQ(surface.strokes()[0].points, line);
+  EXPECT_TRUE(showsTheList());
+  // A scribble resembles nothing and stays as drawn.
+  mouse.press(kLeftButton, {10, 10});
+  for (int i = 0; i < 12; ++i) mouse.move(kLeftButton, {10 + 8 * i, i % 2 ? 5 : 30 - i});
+  EXPECT_TRUE(surface.snapToShape().repaint.empty());
+  EXPECT_EQ(mouse.release({100, 20}).changes.size(), 1u);
+}
+
 INSTANTIATE_TEST_SUITE_P(BothInks, MarkUpTest, testing::Bool());
 
 }  // namespace
