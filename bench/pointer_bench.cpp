@@ -1,9 +1,11 @@
 // One pen update as the window gets it: a pointer message carrying 8 merged samples,
 // turned into ink with the pen's pressure and recomposited, with the widest pen at 200 %
-// scaling (40 pixels wide) on a 1600 x 1200 page; the even pen and the brush.
+// scaling (40 pixels wide) on a 1600 x 1200 page; the even pen and the brush, and the
+// widest highlighter (96 pixels at 200 %).
 
 #include <benchmark/benchmark.h>
 
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -47,7 +49,9 @@ void pointer_update(benchmark::State& state) {
   HandwritingSurface surface;
   surface.setDpi(192);
   surface.setStartPen({0, kEraserWidth});
-  surface.setBrushPen(state.range(0) != 0);
+  surface.setBrushPen(state.range(0) == 1);
+  surface.setStartHighlighter({kYellowIndex, kMaxHighlighterWidth});
+  if (state.range(0) == 2) surface.chooseTool(ChosenTool::Highlighter);
   surface.createLayers(1600, 1200);
   Frames source;
   PenInput input;
@@ -75,9 +79,9 @@ void pointer_update(benchmark::State& state) {
       state.ResumeTiming();
     }
   }
-  state.SetLabel(state.range(0) ? "brush" : "even pen, pressure");
+  state.SetLabel(std::array{"even pen, pressure", "brush", "highlighter"}[state.range(0)]);
 }
-BENCHMARK(pointer_update)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(pointer_update)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
