@@ -202,6 +202,27 @@ def test_snap(session):
                        ".png")
 
 
+def test_straight(session):
+    """Shift held while drawing: a zig-zag comes out as the straight line from its start
+    to its end, in the sent picture."""
+    mail, window = start_with_red_pen(session)
+    window.click_tool(DRAWING_BUTTON)
+    top = window.drawing_top
+    zigzag = [(20, 130), (80, 40), (140, 160), (200, 60), (260, 150), (300, 140)]
+    window.session.driver("mouse", window.hwnd, "down", 20, 130 + top)
+    for x, y in zigzag[1:]:
+        window.session.driver("mouse", window.hwnd, "move", x, y + top, "left+shift")
+    window.session.driver("mouse", window.hwnd, "up", 300, 140 + top, "left+shift")
+    for x in range(30, 300, 10):
+        y = 130 + (x - 20) * 10 // 280
+        check(any(window.pixel(x, y + d) == 0x0000FF for d in (-1, 0, 1)),
+              f"no ink on the straight line at {x}")
+    for x, y in zigzag[1:4]:
+        check(window.pixel(x, y) == 0xFFFFFF, f"ink left at the zig-zag's corner {x}, {y}")
+    check_sent_picture(mail, window, session.screenshot(window.hwnd, "straight", client=True),
+                       ".png")
+
+
 CASES = {
     "ink_smooth_bmp": lambda s: test_smooth(s, ".bmp"),
     "ink_smooth_png": lambda s: test_smooth(s, ".png"),
@@ -211,6 +232,7 @@ CASES = {
     "ink_brush": test_brush,
     "ink_highlighter": test_highlighter,
     "ink_snap": test_snap,
+    "ink_straight": test_straight,
 }
 
 if __name__ == "__main__":

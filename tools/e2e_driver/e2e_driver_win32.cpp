@@ -13,7 +13,7 @@
 //   e2e_driver message HWND MSG WPARAM LPARAM     (SendMessage; prints the result)
 //   e2e_driver post HWND MSG WPARAM LPARAM
 //   e2e_driver settext HWND UTF8-TEXT
-//   e2e_driver mouse HWND down|move|up X Y [left|right|middle]   (client coordinates)
+//   e2e_driver mouse HWND down|move|up X Y [left|right|middle][+shift]   (client coordinates)
 //   e2e_driver stroke HWND X1 Y1 X2 Y2 [X Y...]   (client coordinates, left button: down,
 //                                                  moves, up at the last point)
 //   e2e_driver input-drag X1 Y1 X2 Y2 [STEPS]     (screen coordinates, left button)
@@ -247,7 +247,12 @@ int mouse(int argc, wchar_t** argv) {
   const HWND window = toWindow(argv[2]);
   const std::wstring action = argv[3];
   const int x = std::wcstol(argv[4], nullptr, 10), y = std::wcstol(argv[5], nullptr, 10);
-  const WPARAM button = buttonState(argc > 6 ? argv[6] : L"left");
+  std::wstring held = argc > 6 ? argv[6] : L"left";
+  // "+shift": the message says Shift is held, as the window reads it from wParam.
+  const std::size_t plus = held.find(L"+shift");
+  const WPARAM shift = plus == std::wstring::npos ? 0 : MK_SHIFT;
+  if (shift) held.erase(plus);
+  const WPARAM button = buttonState(held.c_str());
   UINT message = WM_MOUSEMOVE;
   WPARAM state = button;
   if (action == L"down") {
@@ -260,6 +265,7 @@ int mouse(int argc, wchar_t** argv) {
                                      : WM_LBUTTONUP;
     state = 0;
   }
+  state |= shift;
   const LPARAM point = MAKELPARAM(static_cast<WORD>(static_cast<SHORT>(x)),
                                   static_cast<WORD>(static_cast<SHORT>(y)));
   ::SendMessageW(window, message, state, point);
