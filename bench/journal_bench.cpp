@@ -29,7 +29,7 @@ class DiscardingSink : public JournalSink {
 // A stroke of `count` points: a wavy line, 8 ms apart, shaken by up to `shake` pixels.
 Stroke strokeOf(int count, float originX, float originY, std::mt19937& random, float shake = 0.5f) {
   std::uniform_real_distribution<float> wobble(-shake, shake);
-  Stroke stroke{{StrokeTool::Pen, 0, 5, 96, false}, {}, {}};
+  Stroke stroke{{StrokeTool::Pen, 0, 5, 96, false}, {}, {}, {}};
   for (int i = 0; i < count; ++i) {
     const float t = static_cast<float>(i) / static_cast<float>(count);
     stroke.points.push_back({originX + t * 30 + wobble(random),

@@ -19,6 +19,8 @@ struct DrawingRecords {
   JournalRecord operator()(const StrokesUndone&) const { return UndoStep{HistoryOf::Strokes}; }
   JournalRecord operator()(const StrokesRedone&) const { return RedoStep{HistoryOf::Strokes}; }
   JournalRecord operator()(const StrokeReplaced& replaced) const { return replaced; }
+  JournalRecord operator()(const StrokesTransformed& transformed) const { return transformed; }
+  JournalRecord operator()(const StrokesRecoloured& recoloured) const { return recoloured; }
 };
 
 struct Records {

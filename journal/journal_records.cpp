@@ -183,13 +183,25 @@ void writePayload(Writer& out, const Stroke& stroke) {
     out.u32(point.time);
   }
 }
+void writeIndices(Writer& out, const std::vector<std::uint32_t>& indices) {
+  out.u32(static_cast<std::uint32_t>(indices.size()));
+  for (std::uint32_t index : indices) out.u32(index);
+}
 void writePayload(Writer& out, const StrokesRemoved& removed) {
-  out.u32(static_cast<std::uint32_t>(removed.indices.size()));
-  for (std::uint32_t index : removed.indices) out.u32(index);
+  writeIndices(out, removed.indices);
 }
 void writePayload(Writer& out, const StrokeReplaced& replaced) {
   out.u32(replaced.index);
   writePayload(out, replaced.stroke);
+}
+void writePayload(Writer& out, const StrokesTransformed& transformed) {
+  writeIndices(out, transformed.indices);
+  const StrokeTransform& t = transformed.transform;
+  for (float value : {t.scale, t.anchorX, t.anchorY, t.dx, t.dy}) out.f32(value);
+}
+void writePayload(Writer& out, const StrokesRecoloured& recoloured) {
+  writeIndices(out, recoloured.indices);
+  out.u32(recoloured.color);
 }
 void writePayload(Writer& out, const WindowSize& size) {
   out.u32(static_cast<std::uint32_t>(size.outerWidth));
@@ -231,6 +243,13 @@ std::optional<Stroke> readStroke(Reader& in) {
     stroke.points.push_back(point);
   }
   return stroke;
+}
+
+bool readIndices(Reader& in, std::vector<std::uint32_t>& indices) {
+  const std::uint32_t count = in.u32();
+  if (count > kMaxJournalRecordBytes / 4) return false;
+  for (std::uint32_t i = 0; i < count && in.ok(); ++i) indices.push_back(in.u32());
+  return in.ok();
 }
 
 std::optional<JournalRecord> readPayload(std::uint8_t type, Reader& in) {
@@ -298,11 +317,22 @@ std::optional<JournalRecord> readPayload(std::uint8_t type, Reader& in) {
       return std::move(*stroke);
     }
     case Type::StrokesRemoved: {
-      const std::uint32_t count = in.u32();
-      if (count > kMaxJournalRecordBytes / 4) return std::nullopt;
       StrokesRemoved removed;
-      for (std::uint32_t i = 0; i < count && in.ok(); ++i) removed.indices.push_back(in.u32());
+      if (!readIndices(in, removed.indices)) return std::nullopt;
       return removed;
+    }
+    case Type::StrokesTransformed: {
+      StrokesTransformed transformed;
+      if (!readIndices(in, transformed.indices)) return std::nullopt;
+      StrokeTransform& t = transformed.transform;
+      for (float* value : {&t.scale, &t.anchorX, &t.anchorY, &t.dx, &t.dy}) *value = in.f32();
+      return transformed;
+    }
+    case Type::StrokesRecoloured: {
+      StrokesRecoloured recoloured;
+      if (!readIndices(in, recoloured.indices)) return std::nullopt;
+      recoloured.color = in.u32();
+      return recoloured;
     }
     case Type::StrokeReplaced: {
       const std::uint32_t index = in.u32();
@@ -337,6 +367,8 @@ JournalRecordType typeOf(const JournalRecord& record) {
     Type operator()(const StrokesRemoved&) const { return Type::StrokesRemoved; }
     Type operator()(const WindowSize&) const { return Type::WindowSize; }
     Type operator()(const StrokeReplaced&) const { return Type::StrokeReplaced; }
+    Type operator()(const StrokesTransformed&) const { return Type::StrokesTransformed; }
+    Type operator()(const StrokesRecoloured&) const { return Type::StrokesRecoloured; }
   };
   return std::visit(Of{}, record);
 }

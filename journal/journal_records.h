@@ -71,10 +71,12 @@ struct WindowSize {
 };
 
 // A Stroke record is a finished stroke; StrokesRemoved one sweep of the stroke eraser;
-// StrokeReplaced a stroke that snapped to a shape.
+// StrokeReplaced a stroke that snapped to a shape; StrokesTransformed and
+// StrokesRecoloured what the lasso did to a selection (a deletion is a StrokesRemoved).
 using JournalRecord =
     std::variant<JournalFormat, DraftIdentity, TextReset, TextEdit, UndoStep, RedoStep, ModeChange,
-                 TextPicture, Stroke, StrokesRemoved, WindowSize, StrokeReplaced>;
+                 TextPicture, Stroke, StrokesRemoved, WindowSize, StrokeReplaced,
+                 StrokesTransformed, StrokesRecoloured>;
 
 // Each record's type byte in the file. Stored journals depend on these numbers: a new
 // record takes a new one, and none is ever reused.
@@ -91,6 +93,8 @@ enum class JournalRecordType : std::uint8_t {
   StrokesRemoved = 9,
   WindowSize = 10,
   StrokeReplaced = 11,
+  StrokesTransformed = 12,
+  StrokesRecoloured = 13,
 };
 JournalRecordType typeOf(const JournalRecord& record);
 

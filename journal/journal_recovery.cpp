@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 namespace fudekko {
 
@@ -76,6 +77,21 @@ class Replay {
     work_.strokes.replace(replaced.index, replaced.stroke);
     return true;
   }
+  bool operator()(const StrokesTransformed& transformed) {
+    if (!fits(transformed.indices)) return false;
+    const auto& strokes = work_.strokes.strokes();
+    work_.strokes.replace(transformed.indices,
+                          transformedStrokes(strokes, transformed.indices, transformed.transform),
+                          true);
+    return true;
+  }
+  bool operator()(const StrokesRecoloured& recoloured) {
+    if (!fits(recoloured.indices)) return false;
+    const auto& strokes = work_.strokes.strokes();
+    work_.strokes.replace(recoloured.indices,
+                          recolouredStrokes(strokes, recoloured.indices, recoloured.color), false);
+    return true;
+  }
   bool operator()(const WindowSize& size) {
     if (!work_.handwriting) return false;
     work_.sizesSinceEntry.push_back(size);
@@ -83,6 +99,13 @@ class Replay {
   }
 
  private:
+  // A selection of strokes on the paper: ascending indices within the list.
+  bool fits(const std::vector<std::uint32_t>& indices) const {
+    if (indices.empty() || indices.back() >= work_.strokes.strokes().size()) return false;
+    return std::adjacent_find(indices.begin(), indices.end(), std::greater_equal<>()) ==
+           indices.end();
+  }
+
   RecoveredWork& work_;
 };
 

@@ -10,6 +10,7 @@
 
 #include "imaging/geometry.h"
 #include "surface/stroke.h"
+#include "surface/stroke_edits.h"
 
 namespace fudekko {
 
@@ -32,8 +33,21 @@ struct StrokeReplaced {
   Stroke stroke;
   friend bool operator==(const StrokeReplaced&, const StrokeReplaced&) = default;
 };
-using DrawingChange =
-    std::variant<Stroke, StrokesRemoved, StrokesUndone, StrokesRedone, StrokeReplaced>;
+// The strokes at `indices` (ascending) moved and scaled as `transform` says, brought to
+// the top with the gaps later erasers cut into them (surface/stroke_edits.h).
+struct StrokesTransformed {
+  std::vector<std::uint32_t> indices;
+  StrokeTransform transform;
+  friend bool operator==(const StrokesTransformed&, const StrokesTransformed&) = default;
+};
+// The strokes at `indices` (ascending) in `color`.
+struct StrokesRecoloured {
+  std::vector<std::uint32_t> indices;
+  Color color = kBlack;
+  friend bool operator==(const StrokesRecoloured&, const StrokesRecoloured&) = default;
+};
+using DrawingChange = std::variant<Stroke, StrokesRemoved, StrokesUndone, StrokesRedone,
+                                   StrokeReplaced, StrokesTransformed, StrokesRecoloured>;
 
 struct SurfaceOutcome {
   // The part of the composite that changed (possibly empty): shown on the screen at once.

@@ -1,5 +1,8 @@
 #include "surface/handwriting_surface.h"
 
+#include <algorithm>
+#include <functional>
+
 #include "surface/compositing.h"
 #include "surface/shape_recognizer.h"
 #include "surface/stroke_eraser.h"
@@ -177,7 +180,8 @@ SurfaceOutcome HandwritingSurface::snapToShape() {
 
 SurfaceOutcome HandwritingSurface::startStroke(StrokePoint at) {
   const ToolInForce tool = decideTool(choice_, contact_.erases);
-  live_ = Stroke{{strokeToolOf(tool.tool), tool.color, tool.width96, dpi_, tool.brush}, {}, {}};
+  live_ = {};
+  live_.pen = {strokeToolOf(tool.tool), tool.color, tool.width96, dpi_, tool.brush};
   sweeping_ = tool.tool == Tool::StrokeEraser;
   liveStart_ = liveEnd_ = at;
   liveArea_ = {};
@@ -250,6 +254,48 @@ Rect HandwritingSurface::sweepTo(StrokePoint to) {
     }
   }
   return removed.empty() ? Rect{} : redrawAndShow(removed);
+}
+
+// --- Editing strokes ---
+
+namespace {
+
+bool isSelection(std::span<const std::uint32_t> selected, std::size_t strokes) {
+  if (selected.empty() || selected.back() >= strokes) return false;
+  return std::adjacent_find(selected.begin(), selected.end(), std::greater_equal<>()) ==
+         selected.end();
+}
+
+}  // namespace
+
+SurfaceOutcome HandwritingSurface::transformStrokes(std::span<const std::uint32_t> selected,
+                                                    const StrokeTransform& transform) {
+  if (drawing_ || !ink_ || !isSelection(selected, strokes_.strokes().size())) return {};
+  const Rect changed =
+      strokes_.replace(selected, transformedStrokes(strokes_.strokes(), selected, transform), true);
+  return {redrawAndShow(changed),
+          {StrokesTransformed{{selected.begin(), selected.end()}, transform}}};
+}
+
+SurfaceOutcome HandwritingSurface::recolourStrokes(std::span<const std::uint32_t> selected,
+                                                   Color color) {
+  if (drawing_ || !ink_ || !isSelection(selected, strokes_.strokes().size())) return {};
+  const Rect changed =
+      strokes_.replace(selected, recolouredStrokes(strokes_.strokes(), selected, color), false);
+  return {redrawAndShow(changed), {StrokesRecoloured{{selected.begin(), selected.end()}, color}}};
+}
+
+SurfaceOutcome HandwritingSurface::removeStrokes(std::span<const std::uint32_t> selected) {
+  if (drawing_ || !ink_ || !isSelection(selected, strokes_.strokes().size())) return {};
+  // From the top down, so that each index still names its stroke: one step, as a sweep.
+  StrokesRemoved removed;
+  Rect changed;
+  for (auto index = selected.rbegin(); index != selected.rend(); ++index) {
+    changed = changed.unite(strokes_.remove(*index));
+    removed.indices.push_back(*index);
+  }
+  strokes_.endRemoval();
+  return {redrawAndShow(changed), {std::move(removed)}};
 }
 
 Rect HandwritingSurface::redrawAndShow(const Rect& part) {

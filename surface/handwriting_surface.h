@@ -16,6 +16,7 @@
 #include "surface/pen_frames.h"
 #include "surface/pen_tools.h"
 #include "surface/stroke.h"
+#include "surface/stroke_edits.h"
 #include "surface/stroke_list.h"
 
 namespace fudekko {
@@ -113,6 +114,16 @@ class HandwritingSurface {
   bool isDrawing(StrokeSource source) const { return drawing_ == source; }
   // The pixel the stroke being drawn last reached.
   Point position() const { return position_; }
+
+  // --- Editing strokes (what the lasso selected) ---
+  // `selected`: indices into strokes(), ascending, without repeats. Each edit is one step
+  // and does nothing while a stroke is being drawn or for a selection that is not one.
+  // Moved and scaled strokes come to the top, looking as they looked (their erased gaps
+  // go with them); recoloured ones keep their kind and place.
+  SurfaceOutcome transformStrokes(std::span<const std::uint32_t> selected,
+                                  const StrokeTransform& transform);
+  SurfaceOutcome recolourStrokes(std::span<const std::uint32_t> selected, Color color);
+  SurfaceOutcome removeStrokes(std::span<const std::uint32_t> selected);
 
   // --- The strokes and their history ---
   // Partial-eraser strokes are strokes too, and a sweep of the stroke eraser is a step.

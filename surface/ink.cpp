@@ -133,6 +133,10 @@ class ClassicInk final : public Ink {
 
   void render(const Stroke& stroke, const Rect& clip) override {
     if (stroke.points.empty()) return;
+    if (!stroke.cuts.empty()) {
+      renderWithCuts(stroke, clip);
+      return;
+    }
     pen_ = stroke.pen;
     if (marks(pen_)) beginMarking(reach(stroke).intersect(clip));
     // Each position is a corner: the lines from the first, as drawn while writing.
@@ -176,6 +180,48 @@ class ClassicInk final : public Ink {
       }
     }
     return drawn;
+  }
+
+  // A stroke with cuts is drawn alone on a white scratch picture, its cuts in white over
+  // it, and what is left laid over the ink (or multiplied into the marks).
+  void renderWithCuts(const Stroke& stroke, const Rect& clip) {
+    const Rect area = stroke.bounds.intersect(clip).intersect({0, 0, width(), height()});
+    if (area.empty()) return;
+    if (scratch_.width() != width() || scratch_.height() != height()) {
+      scratch_.setBrushColor(kWhite);
+      scratch_.setSize(width(), height());
+      scratch_.fillRect({0, 0, width(), height()});
+    }
+    const auto alone = [&](const Stroke& drawn, Color color) {
+      if (drawn.points.empty()) return;
+      scratch_.setClip(area);
+      scratch_.setPenWidth(strokeDiameter(drawn.pen));
+      scratch_.setPenColor(color);
+      scratch_.moveTo(pixelOf(drawn.points.front()));
+      for (std::size_t i = 1; i < drawn.points.size(); ++i) {
+        scratch_.lineTo(pixelOf(drawn.points[i]));
+      }
+      scratch_.clearClip();
+    };
+    alone(stroke, stroke.pen.color);
+    for (const Stroke& cut : stroke.cuts) alone(cut, kWhite);
+    const bool marking = marks(stroke.pen);
+    if (marking) beginMarking(area);
+    for (std::int32_t y = area.top; y < area.bottom; ++y) {
+      for (std::int32_t x = area.left; x < area.right; ++x) {
+        const Color ink = scratch_.pixel(x, y);
+        if (ink == kWhite) continue;
+        if (marking) {
+          const std::uint32_t before = storedColorOf(marks_.pixel(x, y));
+          marks_.setPixel(x, y,
+                          colorOfStored(markedPixel(inkCell(storedColorOf(ink), 255), before)));
+        } else {
+          picture_.setPixel(x, y, ink);
+        }
+      }
+    }
+    scratch_.setBrushColor(kWhite);
+    scratch_.fillRect(area);
   }
 
   // A highlighter stroke starts: the marks in `area` as they were, and an empty mask
@@ -224,6 +270,8 @@ class ClassicInk final : public Ink {
   Picture marksBefore_;
   Picture mask_;
   Rect masked_;
+  // Where a stroke with cuts is drawn alone: white outside a render. Made at the first.
+  Picture scratch_;
   StrokePen pen_;
   Point last_;
 };
@@ -379,12 +427,23 @@ class SmoothInk final : public Ink {
   }
 
   void render(const Stroke& stroke, const Rect& clip) override {
+    if (!stroke.cuts.empty()) {
+      renderWithCuts(stroke, clip);
+      return;
+    }
+    beginRasterizers(stroke.pen, strokeDiameter(stroke.pen), clip);
+    drawFinished(stroke);
+    endRasterizers();
+  }
+
+ private:
+  // The whole path of a finished stroke through the rasterizers begun for it.
+  void drawFinished(const Stroke& stroke) {
     const std::vector<CarriedPoint> path = smoothPath(stroke);
     if (path.empty()) return;
     double length = 0;
     for (std::size_t i = 1; i < path.size(); ++i) length += distanceBetween(path[i - 1], path[i]);
     const StrokeWidth width(stroke.pen);
-    beginRasterizers(stroke.pen, width.diameter(), clip);
     double along = 0;
     CarriedPoint from = path.front();
     for (const CarriedPoint& to : path) {
@@ -398,10 +457,42 @@ class SmoothInk final : public Ink {
     forEachRasterizer([](InkRasterizer& rasterizer) {
       rasterizer.takeChangedRows([](std::int32_t, std::int32_t, std::int32_t) {});
     });
-    endRasterizers();
   }
 
- private:
+  // A stroke with cuts is drawn alone on a scratch layer, its cuts erased there, and the
+  // result laid over the ink (or multiplied into the marks): its gaps show what lies
+  // beneath it, and nothing beneath is taken away.
+  void renderWithCuts(const Stroke& stroke, const Rect& clip) {
+    const Rect area = stroke.bounds.intersect(clip).intersect({0, 0, width(), height()});
+    if (area.empty()) return;
+    if (scratch_.width() != width() || scratch_.height() != height()) {
+      scratch_ = InkLayer(width(), height());
+    }
+    endRasterizers();
+    const auto alone = [&](const Stroke& drawn, InkBlend blend) {
+      rasterizer_.beginStroke(scratch_, drawn.pen.color, blend, strokeDiameter(drawn.pen), area);
+      drawFinished(drawn);
+      rasterizer_.endStroke();
+    };
+    alone(stroke, InkBlend::Over);
+    for (const Stroke& cut : stroke.cuts) alone(cut, InkBlend::Erase);
+    const bool marking = marks(stroke.pen);
+    if (marking && marks_.empty()) marks_ = InkLayer(width(), height());
+    InkLayer& target = marking ? marks_ : layer_;
+    for (std::int32_t y = area.top; y < area.bottom; ++y) {
+      InkCell* from = scratch_.row(y);
+      InkCell* to = target.row(y);
+      for (std::int32_t x = area.left; x < area.right; ++x) {
+        const std::uint32_t coverage = coverageOf(from[x]);
+        if (coverage > 0) {
+          to[x] = marking ? inkMultiplied(to[x], from[x] & kStoredColorBits, coverage)
+                          : inkOver(to[x], from[x] & kStoredColorBits, coverage);
+        }
+        from[x] = kNoInk;
+      }
+    }
+  }
+
   // Pen ink goes to the ink's layer, the highlighter to the marks, an eraser to both.
   void beginRasterizers(const StrokePen& pen, std::int32_t diameter,
                         const std::optional<Rect>& clip) {
@@ -496,6 +587,8 @@ class SmoothInk final : public Ink {
   InkLayer layer_;
   // Empty until the first highlighter stroke.
   InkLayer marks_;
+  // Where a stroke with cuts is drawn alone; no ink outside a render. Made at the first.
+  InkLayer scratch_;
   // The stroke being drawn, or a finished one rendered anew, in the ink and the marks.
   InkRasterizer rasterizer_;
   InkRasterizer markRasterizer_;

@@ -61,8 +61,16 @@ struct Stroke {
   std::vector<StrokePoint> points;
   // The pixels its ink may touch, set by the ink that drew it.
   Rect bounds;
+  // Partial-eraser strokes that take ink away from this stroke alone: the gaps that later
+  // erasers cut into it, which it carries along when it is moved or scaled. Drawn
+  // strokes have none.
+  std::vector<Stroke> cuts;
 
-  std::size_t bytes() const { return sizeof(Stroke) + points.capacity() * sizeof(StrokePoint); }
+  std::size_t bytes() const {
+    std::size_t total = sizeof(Stroke) + points.capacity() * sizeof(StrokePoint);
+    for (const Stroke& cut : cuts) total += cut.bytes();
+    return total;
+  }
   friend bool operator==(const Stroke&, const Stroke&) = default;
 };
 

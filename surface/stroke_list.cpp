@@ -11,7 +11,8 @@ void StrokeList::startStep(StepKind kind) {
     steps_.pop_back();
     --undone_;
   }
-  steps_.push_back({kind, {}});
+  steps_.emplace_back();
+  steps_.back().kind = kind;
 }
 
 void StrokeList::add(Stroke stroke) {
@@ -37,15 +38,67 @@ Rect StrokeList::remove(std::size_t index) {
 }
 
 Rect StrokeList::replace(std::size_t index, Stroke stroke) {
+  const std::uint32_t at[] = {static_cast<std::uint32_t>(index)};
+  std::vector<Stroke> replacement;
+  replacement.push_back(std::move(stroke));
+  return replace(at, std::move(replacement), false);
+}
+
+Rect StrokeList::replace(std::span<const std::uint32_t> indices, std::vector<Stroke> replacements,
+                         bool toTop) {
   endRemoval();
-  if (index >= strokes_.size()) return {};
-  startStep(StepKind::Replaces);
-  const Rect changed = strokes_[index].bounds.unite(stroke.bounds);
-  bytes_ += strokes_[index].bytes();
-  steps_.back().entries.push_back({index, std::move(strokes_[index])});
-  strokes_[index] = std::move(stroke);
+  if (indices.empty() || indices.size() != replacements.size() ||
+      indices.back() >= strokes_.size()) {
+    return {};
+  }
+  Rect changed;
+  for (const Stroke& stroke : replacements) changed = changed.unite(stroke.bounds);
+  if (!toTop) {
+    startStep(StepKind::Replaces);
+    for (std::size_t i = 0; i < indices.size(); ++i) {
+      Stroke& onPaper = strokes_[indices[i]];
+      changed = changed.unite(onPaper.bounds);
+      bytes_ += onPaper.bytes();
+      steps_.back().entries.push_back({indices[i], std::move(onPaper)});
+      onPaper = std::move(replacements[i]);
+    }
+  } else {
+    startStep(StepKind::Raises);
+    Step& step = steps_.back();
+    // Taken off from the top down, so that each index still names its stroke.
+    for (auto index = indices.rbegin(); index != indices.rend(); ++index) {
+      step.entries.push_back({*index, {}});
+    }
+    step.raised = std::move(replacements);
+    step.raisedCount = step.raised.size();
+    for (const Stroke& stroke : step.raised) bytes_ += stroke.bytes();
+    changed = changed.unite(raise(step));
+  }
   trim();
   return changed;
+}
+
+Rect StrokeList::raise(Step& step) {
+  Rect changed = takeFromPaper(step);
+  for (Stroke& stroke : step.raised) {
+    changed = changed.unite(stroke.bounds);
+    bytes_ -= stroke.bytes();
+    strokes_.push_back(std::move(stroke));
+  }
+  step.raised.clear();
+  return changed;
+}
+
+Rect StrokeList::lower(Step& step) {
+  Rect changed;
+  const auto first = strokes_.end() - static_cast<std::ptrdiff_t>(step.raisedCount);
+  for (auto stroke = first; stroke != strokes_.end(); ++stroke) {
+    changed = changed.unite(stroke->bounds);
+    bytes_ += stroke->bytes();
+    step.raised.push_back(std::move(*stroke));
+  }
+  strokes_.erase(first, strokes_.end());
+  return changed.unite(putOnPaper(step));
 }
 
 Rect StrokeList::swapWithPaper(Step& step) {
@@ -100,6 +153,8 @@ Rect StrokeList::undo() {
       return takeFromPaper(step);
     case StepKind::Removes:
       return putOnPaper(step);
+    case StepKind::Raises:
+      return lower(step);
     case StepKind::Replaces:
       break;
   }
@@ -116,6 +171,8 @@ Rect StrokeList::redo() {
       return putOnPaper(step);
     case StepKind::Removes:
       return takeFromPaper(step);
+    case StepKind::Raises:
+      return raise(step);
     case StepKind::Replaces:
       break;
   }
@@ -134,6 +191,7 @@ void StrokeList::forget(const Step& step) {
   for (const Entry& entry : step.entries) {
     if (!entry.stroke.points.empty()) bytes_ -= entry.stroke.bytes();
   }
+  for (const Stroke& stroke : step.raised) bytes_ -= stroke.bytes();
 }
 
 void StrokeList::trim() {

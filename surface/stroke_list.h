@@ -6,7 +6,9 @@
 // strokes and nothing else.
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
+#include <span>
 #include <vector>
 
 #include "imaging/geometry.h"
@@ -33,6 +35,11 @@ class StrokeList {
   void endRemoval();
   // `stroke` takes the place of the stroke at `index`, as a step; returns both bounds.
   Rect replace(std::size_t index, Stroke stroke);
+  // One step: the strokes at `indices` (ascending, within the list) take `replacements`,
+  // in place or, with `toTop`, on top of all others in their order. Returns the bounds of
+  // all of them.
+  Rect replace(std::span<const std::uint32_t> indices, std::vector<Stroke> replacements,
+               bool toTop);
 
   bool canUndo() const { return undone_ < steps_.size(); }
   bool canRedo() const { return undone_ > 0; }
@@ -57,16 +64,22 @@ class StrokeList {
   // A step's entries in the order they were removed. Done, an adding step's stroke is
   // on the paper and a removing step's strokes are in the step; undone, the other way.
   // A replacing step holds the stroke that is not on the paper, either way.
-  enum class StepKind { Adds, Removes, Replaces };
+  // A step that brings strokes to the top takes its entries off the paper (newest
+  // removal last) and puts `raised` on top; undone, `raised` comes off again.
+  enum class StepKind { Adds, Removes, Replaces, Raises };
   struct Step {
     StepKind kind = StepKind::Adds;
     std::vector<Entry> entries;
+    std::vector<Stroke> raised;
+    std::size_t raisedCount = 0;
   };
 
   // Moves the step's strokes from the paper into the step, or back, or swaps them.
   Rect takeFromPaper(Step& step);
   Rect putOnPaper(Step& step);
   Rect swapWithPaper(Step& step);
+  Rect raise(Step& step);
+  Rect lower(Step& step);
   void startStep(StepKind kind);
   void trim();
   // Frees the strokes a step holds (as it is dropped).

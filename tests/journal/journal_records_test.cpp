@@ -8,7 +8,8 @@ namespace {
 std::vector<JournalRecord> sampleRecords() {
   Stroke stroke{{StrokeTool::PartialEraser, 0x0000FF, 5, 144, true},
                 {{1.5f, 2.5f, 0.25f, 100}, {-3.5f, 1e9f, 1, 4294967295u}},
-                {-10, -20, 30, 40}};
+                {-10, -20, 30, 40},
+                {}};
   return {JournalFormat{},
           DraftIdentity{"C:\\下書き\\mail.txt", 1143, 0xDEADBEEF},
           TextReset{std::wstring(2000, L'あ') + L"\r\nend"},
@@ -48,7 +49,8 @@ TEST(JournalRecords, ASmallJournalKeepsItsBytes) {
   const std::string bytes = journalOf(
       {JournalFormat{}, DraftIdentity{"a", 2, 3}, TextEdit{1, L"b", L"c"},
        UndoStep{HistoryOf::Text}, RedoStep{HistoryOf::Strokes}, ModeChange{true, 4, 5},
-       Stroke{{StrokeTool::PartialEraser, 0x0000FF, 5, 96, true}, {{1.5f, 2, 1, 7}}, {0, 1, 2, 3}},
+       Stroke{
+           {StrokeTool::PartialEraser, 0x0000FF, 5, 96, true}, {{1.5f, 2, 1, 7}}, {0, 1, 2, 3}, {}},
        StrokesRemoved{{6}}, WindowSize{8, 9}});
   std::string hex;
   for (const unsigned char byte : bytes) {

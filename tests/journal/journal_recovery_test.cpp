@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <mutex>
@@ -134,6 +135,16 @@ class Session {
     take(mouse.release({0, 0}));
   }
   void undo() { take(surface_.undo()); }
+  void moveAndRecolour(std::vector<std::uint32_t> selected) {
+    take(surface_.transformStrokes(selected, {1.5f, 20, 20, 4, -3}));
+    std::vector<std::uint32_t> top;
+    for (std::size_t i = 0; i < selected.size(); ++i) {
+      top.push_back(static_cast<std::uint32_t>(surface_.strokes().size() - 1 - i));
+    }
+    std::reverse(top.begin(), top.end());
+    take(surface_.recolourStrokes(top, kColorTable[12]));
+    take(surface_.removeStrokes(std::span(top).first(1)));
+  }
   void redo() { take(surface_.redo()); }
   const HandwritingSurface& surface() const { return surface_; }
   const TextHistory& text() const { return text_; }
@@ -178,6 +189,7 @@ TEST_P(RecoveryTest, GivesTheScreenTheTextAndTheHistoriesBeforeTheCrash) {
   session.stroke({{20, 20}, {60, 50}, {30, 65}}, 9);
   session.stroke({{10, 40}, {85, 45}}, kYellowIndex, ChosenTool::Highlighter);
   session.snappedCircle({60, 30}, 20);
+  session.moveAndRecolour({0, 2});
   session.stroke({{30, 0}, {30, 69}}, 0, ChosenTool::Eraser);  // the partial eraser
   session.undo();
   session.redo();
@@ -259,7 +271,7 @@ TEST(Recovery, EmptyForeignOlderOrInconsistentJournalsOfferNothingOrTheWholePart
 
   // Records that pass their checksum but do not fit the work before them: the work up
   // to them is offered, and the loss is said.
-  const Stroke stroke{{}, {{1, 1, 1, 0}}, {0, 0, 3, 3}};
+  const Stroke stroke{{}, {{1, 1, 1, 0}}, {0, 0, 3, 3}, {}};
   std::string bytes = encodeJournalRecord(JournalFormat{}) + encodeJournalRecord(TextReset{L"ab"}) +
                       encodeJournalRecord(stroke);
   const std::size_t whole = bytes.size();

@@ -16,7 +16,7 @@ std::string journalOf(std::initializer_list<JournalRecord> records) {
 
 TEST(RecoveryOffer, OnlyUnsentWorkOfTheSameDraftBytesIsOffered) {
   const DraftIdentity draft{"C:\\mail.txt", 5, 0x1234};
-  const Stroke stroke{{}, {{1, 1, 1, 0}}, {0, 0, 3, 3}};
+  const Stroke stroke{{}, {{1, 1, 1, 0}}, {0, 0, 3, 3}, {}};
   const std::string start =
       journalOf({JournalFormat{}, draft, TextReset{L"本文"}, ModeChange{true, 300, 200}});
   EXPECT_FALSE(offersRecovery(recoverWork(start), draft));  // nothing done yet

@@ -32,7 +32,9 @@ TEST(UnsentWork, StrokesCountWhileOnThePaper) {
   TextHistory text;
   text.reset(L"");
   StrokeList strokes;
-  strokes.add(Stroke{{}, {{1, 1}, {5, 5}}, {}});
+  Stroke stroke;
+  stroke.points = {{1, 1}, {5, 5}};
+  strokes.add(stroke);
   EXPECT_TRUE(hasUnsentWork(text, strokes.strokes()));
   strokes.undo();
   EXPECT_FALSE(hasUnsentWork(text, strokes.strokes()));

@@ -135,8 +135,26 @@ TEST_P(HistoryTest, RandomStrokesSweepsUndosAndRedosShowAFreshRenderOfWhatRemain
     return std::vector<fudekko::Stroke>(surface.strokes().begin(), surface.strokes().end());
   };
   for (int step = 0; step < 150; ++step) {
-    const int what = random() % 6;
-    if (what < 3) {
+    const int what = random() % 7;
+    if (what == 6) {
+      // A selection moved and scaled, recoloured or deleted: a step when there is one.
+      std::vector<std::uint32_t> selected;
+      for (std::uint32_t i = 0; i < surface.strokes().size(); ++i) {
+        if (random() % 3 == 0) selected.push_back(i);
+      }
+      const SurfaceOutcome edited =
+          random() % 3 == 0 ? surface.removeStrokes(selected)
+          : random() % 2    ? surface.recolourStrokes(selected, kColorTable[random() % 15])
+                            : surface.transformStrokes(
+                                  selected, {0.5f + float(random() % 4) / 2, float(random() % kWidth),
+                                             float(random() % kHeight), float(int(random() % 21) - 10),
+                                             float(int(random() % 21) - 10)});
+      if (edited.historyChanged()) {
+        lists.resize(at + 1);
+        lists.push_back(current());
+        ++at;
+      }
+    } else if (what < 3) {
       const std::size_t before = surface.strokes().size();
       if (what < 2) {
         draw(surface, randomStroke(random));

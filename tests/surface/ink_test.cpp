@@ -958,6 +958,65 @@ TEST_P(MarkUpTest, AHeldStrokeSnapsToItsShapeAndUndoGivesTheFreehandBack) {
   EXPECT_EQ(mouse.release({100, 20}).changes.size(), 1u);
 }
 
+// A partly erased stroke moves as it looks: its gap goes with it, the eraser stays for
+// what lies beneath; recolouring keeps the gap; each edit is a step; every state shows
+// what a render of the list gives.
+TEST_P(MarkUpTest, EditsKeepTheLookAndAreSteps) {
+  const auto showsTheList = [this] {
+    HandwritingSurface fresh;
+    fresh.setSmoothInk(GetParam());
+    fresh.createLayers(120, 60);
+    fresh.enterHandwriting(text, 120, 60);
+    StrokeList list;
+    for (const fudekko::Stroke& stroke : surface.strokes()) list.add(stroke);
+    fresh.restoreStrokes(std::move(list));
+    for (int y = 0; y < 60; ++y) {
+      for (int x = 0; x < 120; ++x) {
+        if (shown(x, y) != fresh.composite()->pixel(x, y)) return false;
+      }
+    }
+    return true;
+  };
+  surface.setStartPen({1, 5});
+  draw(ChosenTool::Pen, {{30, 5}, {30, 55}});  // beneath, blue
+  surface.setStartPen({2, 5});
+  draw(ChosenTool::Pen, {{10, 10}, {110, 10}});  // to move, red
+  surface.setStartPen({0, 3});
+  surface.chooseTool(ChosenTool::Pen);
+  while (surface.pen().colorIndex != kWhiteIndex) surface.cyclePenColor();
+  draw(ChosenTool::Pen, {{60, 0}, {60, 59}});  // the white pen erases: a gap in both
+  EXPECT_EQ(shown(60, 10), kWhite);
+  const std::uint32_t red[] = {1};
+  const SurfaceOutcome moved = surface.transformStrokes(red, {1, 0, 0, 0, 30});
+  ASSERT_EQ(moved.changes.size(), 1u);
+  EXPECT_EQ(shown(40, 10), kWhite);          // gone from its place
+  EXPECT_EQ(shown(40, 40), kColorTable[2]);  // here now
+  EXPECT_EQ(shown(60, 40), kWhite);          // with its gap
+  EXPECT_EQ(shown(30, 40), kColorTable[2]);  // on top of the stroke beneath
+  EXPECT_EQ(shown(30, 25), kColorTable[1]);
+  EXPECT_TRUE(showsTheList());
+  const std::uint32_t top[] = {2};
+  surface.recolourStrokes(top, kColorTable[11]);
+  EXPECT_EQ(shown(40, 40), kColorTable[11]);
+  EXPECT_EQ(shown(60, 40), kWhite);
+  EXPECT_TRUE(showsTheList());
+  surface.transformStrokes(top, {2, 10, 40, 0, 0});  // twice as large about its left end
+  EXPECT_EQ(shown(111, 40), kWhite);                 // the gap, moved out to 111
+  EXPECT_EQ(shown(90, 40), kColorTable[11]);
+  EXPECT_TRUE(showsTheList());
+  surface.removeStrokes(top);
+  EXPECT_EQ(shown(40, 40), kWhite);
+  for (int step = 0; step < 4; ++step) {
+    surface.undo();
+    EXPECT_TRUE(showsTheList()) << step;
+  }
+  EXPECT_EQ(shown(40, 10), kColorTable[2]);
+  EXPECT_EQ(shown(60, 10), kWhite);
+  // Not a selection: nothing.
+  const std::uint32_t twice[] = {0, 0};
+  EXPECT_TRUE(surface.removeStrokes(twice).changes.empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(BothInks, MarkUpTest, testing::Bool());
 
 }  // namespace
