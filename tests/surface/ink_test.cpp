@@ -815,6 +815,22 @@ class MarkUpTest : public testing::TestWithParam<bool> {
     surface.chooseTool(ChosenTool::Pen);
   }
   Color shown(int x, int y) const { return surface.composite()->pixel(x, y); }
+  // Whether the screen shows what a render of the list from scratch gives.
+  bool showsTheList() {
+    HandwritingSurface fresh;
+    fresh.setSmoothInk(GetParam());
+    fresh.createLayers(120, 60);
+    fresh.enterHandwriting(text, 120, 60);
+    StrokeList list;
+    for (const fudekko::Stroke& stroke : surface.strokes()) list.add(stroke);
+    fresh.restoreStrokes(std::move(list));
+    for (int y = 0; y < 60; ++y) {
+      for (int x = 0; x < 120; ++x) {
+        if (shown(x, y) != fresh.composite()->pixel(x, y)) return false;
+      }
+    }
+    return true;
+  }
   TextLines text;
   HandwritingSurface surface;
   MouseStrokes mouse{surface};
@@ -914,21 +930,6 @@ TEST_P(MarkUpTest, ShiftDrawsAStraightLineLive) {
 // first undo gives the freehand stroke back as drawn, the second removes it; every step
 // shows what a render of the list gives.
 TEST_P(MarkUpTest, AHeldStrokeSnapsToItsShapeAndUndoGivesTheFreehandBack) {
-  const auto showsTheList = [this] {
-    HandwritingSurface fresh;
-    fresh.setSmoothInk(GetParam());
-    fresh.createLayers(120, 60);
-    fresh.enterHandwriting(text, 120, 60);
-    StrokeList list;
-    for (const fudekko::Stroke& stroke : surface.strokes()) list.add(stroke);
-    fresh.restoreStrokes(std::move(list));
-    for (int y = 0; y < 60; ++y) {
-      for (int x = 0; x < 120; ++x) {
-        if (shown(x, y) != fresh.composite()->pixel(x, y)) return false;
-      }
-    }
-    return true;
-  };
   mouse.press(kLeftButton, {10, 50});
   for (const Point at : {Point{40, 48}, Point{70, 52}, Point{100, 49}}) mouse.move(kLeftButton, at);
   mouse.move(kLeftButton, {105, 50});
@@ -962,21 +963,6 @@ TEST_P(MarkUpTest, AHeldStrokeSnapsToItsShapeAndUndoGivesTheFreehandBack) {
 // what lies beneath; recolouring keeps the gap; each edit is a step; every state shows
 // what a render of the list gives.
 TEST_P(MarkUpTest, EditsKeepTheLookAndAreSteps) {
-  const auto showsTheList = [this] {
-    HandwritingSurface fresh;
-    fresh.setSmoothInk(GetParam());
-    fresh.createLayers(120, 60);
-    fresh.enterHandwriting(text, 120, 60);
-    StrokeList list;
-    for (const fudekko::Stroke& stroke : surface.strokes()) list.add(stroke);
-    fresh.restoreStrokes(std::move(list));
-    for (int y = 0; y < 60; ++y) {
-      for (int x = 0; x < 120; ++x) {
-        if (shown(x, y) != fresh.composite()->pixel(x, y)) return false;
-      }
-    }
-    return true;
-  };
   surface.setStartPen({1, 5});
   draw(ChosenTool::Pen, {{30, 5}, {30, 55}});  // beneath, blue
   surface.setStartPen({2, 5});
