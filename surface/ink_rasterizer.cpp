@@ -168,8 +168,10 @@ std::uint32_t markMultiplier(InkCell mark) {
 }
 
 std::uint32_t markedPixel(InkCell mark, std::uint32_t back) {
-  if (coverageOf(mark) == 0) return back & kStoredColorBits;
-  const std::uint32_t multiplier = markMultiplier(mark);
+  const std::uint32_t coverage = coverageOf(mark);
+  if (coverage == 0) return back & kStoredColorBits;
+  // Marks the highlighter laid are whole multipliers already; erased ones are partial.
+  const std::uint32_t multiplier = coverage == 255 ? mark & kStoredColorBits : markMultiplier(mark);
   std::uint32_t product = 0;
   for (int shift = 0; shift < 24; shift += 8) {
     product |= divideBy255(((multiplier >> shift) & 0xFF) * ((back >> shift) & 0xFF)) << shift;
@@ -177,15 +179,19 @@ std::uint32_t markedPixel(InkCell mark, std::uint32_t back) {
   return product;
 }
 
+namespace {
+
+// The marks `under` multiplied by a whole multiplier.
+InkCell multipliedBy(InkCell under, std::uint32_t multiplier) {
+  const std::uint32_t product = markedPixel(under, multiplier);
+  return product == kStoredWhite ? kNoInk : inkCell(product, 255);
+}
+
+}  // namespace
+
 InkCell inkMultiplied(InkCell under, std::uint32_t storedColor, std::uint32_t coverage) {
   if (coverage == 0) return under;
-  const std::uint32_t below = markMultiplier(under);
-  const std::uint32_t added = markMultiplier(inkCell(storedColor, std::min(coverage, 255u)));
-  std::uint32_t product = 0;
-  for (int shift = 0; shift < 24; shift += 8) {
-    product |= divideBy255(((below >> shift) & 0xFF) * ((added >> shift) & 0xFF)) << shift;
-  }
-  return product == kStoredWhite ? kNoInk : inkCell(product, 255);
+  return multipliedBy(under, markMultiplier(inkCell(storedColor, std::min(coverage, 255u))));
 }
 
 void InkRasterizer::beginStroke(InkLayer& layer, Color color, InkBlend blend, double diameter,
@@ -213,6 +219,12 @@ void InkRasterizer::beginStroke(InkLayer& layer, Color color, InkBlend blend, do
   layer_ = &layer;
   color_ = storedColorOf(color);
   blend_ = blend;
+  if (blend == InkBlend::Multiply) {
+    // Each pixel is blended again as the coverage grows: the multipliers are worked out once.
+    for (std::uint32_t coverage = 0; coverage < multipliers_.size(); ++coverage) {
+      multipliers_[coverage] = markMultiplier(inkCell(color_, coverage));
+    }
+  }
   radius_ = std::max(diameter, 1.0) / 2;
   clip_ = clip;
 }
@@ -379,7 +391,7 @@ InkCell InkRasterizer::blended(std::size_t at, std::uint32_t coverage) const {
     case InkBlend::Erase:
       return inkErased(before_[at], coverage);
     case InkBlend::Multiply:
-      return inkMultiplied(before_[at], color_, coverage);
+      return coverage == 0 ? before_[at] : multipliedBy(before_[at], multipliers_[coverage]);
     case InkBlend::Over:
       break;
   }

@@ -2,6 +2,7 @@
 // Anti-aliased strokes into an ink layer: round caps and joins, sub-pixel positions,
 // the pen's width as the stroke's diameter.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -82,6 +83,8 @@ class InkRasterizer {
   InkLayer* layer_ = nullptr;
   std::uint32_t color_ = 0;  // stored order
   InkBlend blend_ = InkBlend::Over;
+  // With InkBlend::Multiply, the stroke's multiplier at each coverage.
+  std::array<std::uint32_t, 256> multipliers_{};
   double radius_ = 0.5;
   std::optional<Rect> clip_;
   // Per pixel of the layer, the settled segments' coverage so far, the provisional
