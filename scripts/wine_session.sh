@@ -27,22 +27,33 @@ start_display() {
   return 1
 }
 
+# Makes the Wine prefix once. Its Wine server is kept up (-p) while its programs run one
+# after another: a server that a program starts ends with its last program, and a
+# program started while one is still ending fails on a loaded machine.
 ensure_wine_prefix() {
-  if [ ! -f "$WINEPREFIX/.fudekko-ready" ]; then
-    mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || true
-    # Japanese glyphs for Wine's own interface fonts (captions, menus, dialogs), so a
-    # machine without a Japanese locale still shows Japanese text.
-    local font
-    for font in Tahoma "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" "Segoe UI"; do
-      wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
-        /v "$font" /t REG_MULTI_SZ /d "ipagp.ttf,IPAPGothic" /f >/dev/null 2>&1 || true
-    done
-    # Without a window manager (Xvfb), Wine draws the window frames itself.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
-    wineserver -w || true
-    touch "$WINEPREFIX/.fudekko-ready"
+  local font
+  [ -f "$WINEPREFIX/.fudekko-ready" ] && return
+  mkdir -p "$WINEPREFIX"
+  if ! wineserver -p >/dev/null 2>&1; then
+    echo "could not start a Wine server for $WINEPREFIX" >&2
+    return 1
   fi
+  if ! wineboot -i >/dev/null 2>&1; then
+    echo "wineboot could not make the Wine prefix $WINEPREFIX" >&2
+    return 1
+  fi
+  # Japanese glyphs for Wine's own interface fonts (captions, menus, dialogs), so a
+  # machine without a Japanese locale still shows Japanese text.
+  for font in Tahoma "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" "Segoe UI"; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      /v "$font" /t REG_MULTI_SZ /d "ipagp.ttf,IPAPGothic" /f >/dev/null
+  done
+  # Without a window manager (Xvfb), Wine draws the window frames itself.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
+  # Ending the server writes the registry to the prefix.
+  wineserver -k
+  wineserver -w
+  touch "$WINEPREFIX/.fudekko-ready"
 }
 
 end_wine_session() {

@@ -6,6 +6,7 @@ under the native build folder, with its own copy of fudekko.exe (so its settings
 is its own), and keeps its screenshots there.
 """
 
+import json
 import os
 import re
 import shutil
@@ -24,10 +25,12 @@ FUDEKKO_EXE = WINDOWS_BUILD / "fudekko.exe"
 DRIVER_EXE = WINDOWS_BUILD / "tools" / "e2e_driver" / "e2e_driver.exe"
 MAIN_CAPTION = "ふでっこ～ ぽすと～"
 
-# Where Wine keeps the screen's DPI, and a note of the value to put back, kept until it
-# is back (so that a test that was killed cannot leave a later one at another DPI).
+# Where Wine keeps the screen's DPI.
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
-DPI_NOTE = ARTIFACTS / "dpi-to-restore"
+# In the prefix: the registry values a test changed, with what to put back, kept until
+# they are back (so that a test that was killed cannot leave a later one at another
+# DPI, say).
+REGISTRY_NOTE = ".fudekko-registry-to-restore.json"
 
 # Window messages the tests send.
 WM_CLOSE = 0x0010
@@ -47,6 +50,11 @@ def wine_environment():
 def windows_path(path):
     """The path as Wine's programs see it (the Z: drive maps the Unix root)."""
     return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
+def value_switch(name):
+    """`wine reg`'s switch for the value `name`; None is the key's default value."""
+    return ["/ve"] if name is None else ["/v", name]
 
 
 class Failure(AssertionError):
@@ -77,7 +85,8 @@ def wait_until(predicate, what, timeout=WAIT_TIMEOUT):
 
 
 class Session:
-    """One end-to-end test: its folder, its programs, and everything it started."""
+    """One end-to-end test: its folder, its Wine server, its programs, and everything it
+    started or changed."""
 
     def __init__(self, name):
         for exe in (FUDEKKO_EXE, DRIVER_EXE):
@@ -87,18 +96,47 @@ class Session:
         shutil.rmtree(self.folder, ignore_errors=True)
         self.folder.mkdir(parents=True)
         self.env = wine_environment()
+        self.prefix = Path(self.env["WINEPREFIX"])
+        self.registry_note = self.prefix / REGISTRY_NOTE
         self.processes = []
         # Start from a clean Wine server: nothing of an earlier run holds the marker.
         self.stop_wine()
         # Nor its recovery journals, whose question would greet this test's windows.
-        for journals in Path(self.env["WINEPREFIX"]).glob("drive_c/users/*/AppData/Local/Fudekko"):
+        for journals in self.prefix.glob("drive_c/users/*/AppData/Local/Fudekko"):
             shutil.rmtree(journals, ignore_errors=True)
-        self.restore_dpi()
+        self.start_wine()
+        if self.registry_note.exists():
+            # A test killed before its end left the registry changed: put it back, and
+            # let a fresh server and fresh programs read it.
+            self.restore_registry()
+            self.stop_wine()
+            self.start_wine()
+
+    def wineserver(self, *args):
+        with tempfile.TemporaryFile() as output_file:
+            result = subprocess.run(["wineserver", *args], env=self.env, check=False,
+                                    stdout=subprocess.DEVNULL, stderr=output_file)
+            output_file.seek(0)
+            result.stderr = output_file.read().decode("utf-8", "replace")
+        return result
+
+    def start_wine(self):
+        """One Wine server for the whole test, persistent (-p): every Wine program the test
+        runs talks to it. A server that a program starts ends as soon as its last program
+        ends (at once with Debian's wineserver, which passes -p0), and a program started
+        while that one is still ending waits for it only so long: on a loaded machine it
+        then fails to start at all."""
+        started = self.wineserver("-p")
+        check(started.returncode == 0,
+              f"could not start a Wine server for {self.prefix} ({started.returncode}, 2 when "
+              f"one runs already): {started.stderr}")
 
     def stop_wine(self):
-        subprocess.run(["wineserver", "-k"], env=self.env, check=False,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.run(["wineserver", "-w"], env=self.env, check=False)
+        """Ends the prefix's Wine server, and with it every Wine program of the prefix, and
+        waits until it has gone."""
+        self.wineserver("-k")  # 1 when none runs
+        waited = self.wineserver("-w")
+        check(waited.returncode == 0, f"wineserver -w failed: {waited.stderr}")
 
     def __enter__(self):
         return self
@@ -108,8 +146,10 @@ class Session:
             if process.poll() is None:
                 process.kill()
         # Nothing of this test may live on into the next one.
-        self.stop_wine()
-        self.restore_dpi()
+        try:
+            self.restore_registry()
+        finally:
+            self.stop_wine()
         return False
 
     def registry(self, *args):
@@ -119,35 +159,88 @@ class Session:
             result = subprocess.run(["wine", "reg", *args], env=self.env, stdout=output_file,
                                     stderr=subprocess.STDOUT, check=False)
             output_file.seek(0)
-            result.stdout = result.stderr = output_file.read().decode("utf-8", "replace")
+            result.stdout = output_file.read().decode("utf-8", "replace").replace("\r", "")
         return result
+
+    def registry_value(self, key, name):
+        """A value of the prefix's registry as [type, data] (a DWORD in decimal), None when
+        it is not there; `name` None is the key's default value."""
+        query = self.registry("query", key, *value_switch(name))
+        if query.returncode != 0:
+            check("Unable to find" in query.stdout,
+                  f"could not read {key} {name}: {query.stdout.strip()}")
+            return None
+        label = r"\(Default\)" if name is None else re.escape(name)
+        match = re.search(rf"^\s*{label}\s+(REG_\w+)(?:[ \t]+(.*?))?[ \t]*$", query.stdout, re.M)
+        check(match, f"no {name} in {query.stdout!r}")
+        kind, data = match.group(1), match.group(2) or ""
+        if name is None and data == "(value not set)":
+            return None
+        return [kind, str(int(data, 0)) if kind == "REG_DWORD" else data]
+
+    def registry_key_exists(self, key):
+        query = self.registry("query", key)
+        check(query.returncode == 0 or "Unable to find" in query.stdout,
+              f"could not read {key}: {query.stdout.strip()}")
+        return query.returncode == 0
+
+    def note_registry(self, key, name):
+        """Notes in the prefix what the value is now, unless noted already."""
+        notes = json.loads(self.registry_note.read_text()) if self.registry_note.exists() else []
+        if any(note["key"] == key and note["name"] == name for note in notes):
+            return
+        notes.append({"key": key, "name": name, "value": self.registry_value(key, name),
+                      "key_existed": self.registry_key_exists(key)})
+        self.registry_note.write_text(json.dumps(notes))
+
+    def set_registry(self, key, name, data, kind="REG_SZ"):
+        """Sets a value of the prefix's registry (`name` None: the key's default value)
+        until the session ends, or `restore_registry`."""
+        self.note_registry(key, name)
+        added = self.registry("add", key, *value_switch(name), "/t", kind, "/d", data, "/f")
+        check(added.returncode == 0, f"could not set {key} {name}: {added.stdout.strip()}")
+
+    def delete_registry(self, key, name):
+        """Removes a value of the prefix's registry until the session ends."""
+        self.note_registry(key, name)
+        if self.registry_value(key, name) is not None:
+            deleted = self.registry("delete", key, *value_switch(name), "/f")
+            check(deleted.returncode == 0, f"could not remove {key} {name}: {deleted.stdout.strip()}")
+
+    def restore_registry(self):
+        """Puts back every registry value noted, the last changed first, and checks that
+        each is as it was."""
+        if not self.registry_note.exists():
+            return
+        for note in reversed(json.loads(self.registry_note.read_text())):
+            key, name, value = note["key"], note["name"], note["value"]
+            if value is not None:
+                self.set_registry(key, name, value[1], value[0])
+            elif not note["key_existed"]:
+                if self.registry_key_exists(key):
+                    deleted = self.registry("delete", key, "/f")
+                    check(deleted.returncode == 0, f"could not remove {key}: {deleted.stdout.strip()}")
+            else:
+                self.delete_registry(key, name)
+            check(self.registry_value(key, name) == value,
+                  f"{key} {name} is {self.registry_value(key, name)}, not {value} again")
+        self.registry_note.unlink()
 
     def set_dpi(self, dpi):
         """Sets the prefix's screen DPI ("LogPixels") until the session ends; the programs
         started from now on run at it."""
-        if not DPI_NOTE.exists():
-            query = self.registry("query", DESKTOP_KEY, "/v", "LogPixels")
-            values = [line.split()[-1] for line in query.stdout.splitlines()
-                      if "LogPixels" in line]
-            DPI_NOTE.parent.mkdir(parents=True, exist_ok=True)
-            DPI_NOTE.write_text(str(int(values[0], 0)) if values else "none")
-        added = self.registry("add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD",
-                              "/d", str(dpi), "/f")
-        check(added.returncode == 0, f"could not set LogPixels: {added.stderr}")
+        self.set_registry(DESKTOP_KEY, "LogPixels", str(dpi), "REG_DWORD")
         # A fresh Wine server and fresh programs read the new value.
         self.stop_wine()
+        self.start_wine()
 
-    def restore_dpi(self):
-        if not DPI_NOTE.exists():
-            return
-        saved = DPI_NOTE.read_text().strip()
-        if saved == "none":
-            self.registry("delete", DESKTOP_KEY, "/v", "LogPixels", "/f")
-        else:
-            self.registry("add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD",
-                          "/d", saved, "/f")
-        self.stop_wine()
-        DPI_NOTE.unlink()
+    def unix_path(self, windows):
+        """A path as a Wine program gives it (a drive letter, backslashes) on this side:
+        through the drive's link in the prefix, as winepath resolves it."""
+        match = re.fullmatch(r"([A-Za-z]):((?:\\[^\\]+)*)\\?", windows)
+        check(match, f"{windows!r} is no full path with a drive letter")
+        drive = self.prefix / "dosdevices" / (match.group(1).lower() + ":")
+        return Path(os.path.realpath(drive)).joinpath(*match.group(2).split("\\")[1:])
 
     def install_program(self, subfolder="program"):
         """A private copy of fudekko.exe; its settings file lands beside it."""
@@ -631,20 +724,10 @@ class Mail:
             "the mail client to be started again")
         match = re.fullmatch(pattern, started[0])
         check(match, f"the mail client's command line is {started[0]!r}")
-        return unix_path(match.group(1)), unix_path(match.group(2))
+        return self.session.unix_path(match.group(1)), self.session.unix_path(match.group(2))
 
     def expected_draft(self):
         return b"".join(line + b"\r\n" for line in self.header + [b""] + self.body)
-
-
-def unix_path(windows):
-    # winepath, a Wine program itself, has been seen to fail now and then on a loaded
-    # machine while other Wine programs start; asked again, it answers.
-    def converted():
-        out = subprocess.run(["winepath", "-u", windows], capture_output=True, text=True)
-        return out.stdout.strip() if out.returncode == 0 else None
-
-    return Path(wait_until(converted, f"winepath to convert {windows}"))
 
 
 def on_cube(colour):
@@ -706,10 +789,10 @@ def check_sent_picture(mail, window, shown, extension):
 def run(test):
     """Runs one test function with a fresh session; prints the outcome for CTest."""
     name = test.__name__
-    with Session(name) as session:
-        try:
+    try:
+        with Session(name) as session:
             test(session)
-        except Failure as failure:
-            print(f"FAILED {name}: {failure}")
-            sys.exit(1)
+    except Failure as failure:
+        print(f"FAILED {name}: {failure}")
+        sys.exit(1)
     print(f"passed {name}")
