@@ -1,11 +1,16 @@
 """Runs the real Windows programs under Wine for the end-to-end tests.
 
-The test command exports DISPLAY and WINEPREFIX (scripts/wine_session.sh); run by hand,
-the harness falls back to the build folder's prefix. Each test gets a folder of its own
-under the native build folder, with its own copy of fudekko.exe (so its settings file
-is its own), and keeps its screenshots there.
+Each running test has a Wine prefix and a display to itself. The test command
+(scripts/test.sh, through scripts/wine_session.sh) sets up one prefix and one display per
+slot, names them in FUDEKKO_WINE_SLOT_<id>_PREFIX and FUDEKKO_WINE_SLOT_<id>_DISPLAY, and
+has CTest hand each test one slot of the resource "wine_prefixes"; run otherwise, a test
+takes WINEPREFIX (or the build folder's prefix) and DISPLAY. A lock on the prefix keeps
+it to one test at a time either way. Each test gets a folder of its own under the native
+build folder, with its own copy of fudekko.exe (so its settings file is its own), and
+keeps its screenshots there.
 """
 
+import fcntl
 import json
 import os
 import re
@@ -29,21 +34,37 @@ MAIN_CAPTION = "ふでっこ～ ぽすと～"
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 # In the prefix: the registry values a test changed, with what to put back, kept until
 # they are back (so that a test that was killed cannot leave a later one at another
-# DPI, say).
+# DPI, say); and the lock that keeps the prefix to one test at a time.
 REGISTRY_NOTE = ".fudekko-registry-to-restore.json"
+PREFIX_LOCK = ".fudekko-in-use"
 
 # Window messages the tests send.
 WM_CLOSE = 0x0010
 WM_COMMAND = 0x0111
 
 
+def wine_slot():
+    """The Wine prefix and the display of the slot CTest gave this test, else the
+    environment's."""
+    allocated = os.environ.get("CTEST_RESOURCE_GROUP_0_WINE_PREFIXES")  # "id:1,slots:1"
+    if allocated:
+        slot = dict(item.split(":", 1) for item in allocated.split(","))["id"]
+        return (os.environ[f"FUDEKKO_WINE_SLOT_{slot}_PREFIX"],
+                os.environ[f"FUDEKKO_WINE_SLOT_{slot}_DISPLAY"])
+    return os.environ.get("WINEPREFIX", str(ROOT / "build" / "wineprefix")), os.environ.get("DISPLAY")
+
+
 def wine_environment():
+    prefix, display = wine_slot()
+    if not display:
+        sys.exit("no DISPLAY: run the tests through scripts/test.sh, which starts Xvfb")
+    if not Path(prefix).is_dir():
+        sys.exit(f"no Wine prefix at {prefix}: run the tests through scripts/test.sh")
+    # The test's own calls to the display (the cursor test reads it) go to the same one.
+    os.environ.update(WINEPREFIX=prefix, DISPLAY=display)
     env = dict(os.environ)
-    env.setdefault("WINEPREFIX", str(ROOT / "build" / "wineprefix"))
     env["WINEDEBUG"] = "-all"
     env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
-    if not env.get("DISPLAY"):
-        sys.exit("no DISPLAY: run the tests through scripts/test.sh, which starts Xvfb")
     return env
 
 
@@ -85,8 +106,8 @@ def wait_until(predicate, what, timeout=WAIT_TIMEOUT):
 
 
 class Session:
-    """One end-to-end test: its folder, its Wine server, its programs, and everything it
-    started or changed."""
+    """One end-to-end test: its folder, its prefix, its Wine server, its programs, and
+    everything it started or changed."""
 
     def __init__(self, name):
         for exe in (FUDEKKO_EXE, DRIVER_EXE):
@@ -99,6 +120,8 @@ class Session:
         self.prefix = Path(self.env["WINEPREFIX"])
         self.registry_note = self.prefix / REGISTRY_NOTE
         self.processes = []
+        self.lock = open(self.prefix / PREFIX_LOCK, "w")
+        fcntl.flock(self.lock, fcntl.LOCK_EX)
         # Start from a clean Wine server: nothing of an earlier run holds the marker.
         self.stop_wine()
         # Nor its recovery journals, whose question would greet this test's windows.
@@ -150,6 +173,7 @@ class Session:
             self.restore_registry()
         finally:
             self.stop_wine()
+            self.lock.close()
         return False
 
     def registry(self, *args):

@@ -16,8 +16,8 @@ SIGNATURES = {".bmp": b"BM", ".png": b"\x89PNG\r\n\x1a\n", ".gif": b"GIF8"}
 
 
 def check_picture(mail, picture, stem, extension):
-    # The tests share one temporary folder, where earlier pictures of the subject stay:
-    # this one then takes a free variant of the name.
+    # The tests that run in a prefix share its temporary folder, where earlier pictures
+    # of the subject stay: this one then takes a free variant of the name.
     check(re.fullmatch(re.escape(stem) + r"( \([0-9]+\))?" + re.escape(extension), picture.name),
           f"the picture is named {picture.name!r}")
     data = picture.read_bytes()
