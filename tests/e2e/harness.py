@@ -21,6 +21,8 @@ import sys
 import tempfile
 import time
 import zlib
+from itertools import accumulate, chain
+from operator import add
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
@@ -37,6 +39,9 @@ DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 # DPI, say); and the lock that keeps the prefix to one test at a time.
 REGISTRY_NOTE = ".fudekko-registry-to-restore.json"
 PREFIX_LOCK = ".fudekko-in-use"
+
+# x % 256, for `map`.
+MODULO_256 = (256).__rmod__
 
 # Window messages the tests send.
 WM_CLOSE = 0x0010
@@ -377,9 +382,8 @@ def read_bmp(path):
     rows = []
     for row in range(abs(height)):
         source = abs(height) - 1 - row if height > 0 else row
-        start = offset + source * stride
-        rows.append([(data[start + step * x + 2], data[start + step * x + 1],
-                      data[start + step * x]) for x in range(width)])
+        line = data[offset + source * stride:offset + source * stride + step * width]
+        rows.append(list(zip(line[2::step], line[1::step], line[::step])))
     return Picture(width, abs(height), rows)
 
 
@@ -413,24 +417,26 @@ def read_png(path):
     for y in range(height):
         kind = raw[y * (stride + 1)]
         line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for i in range(stride):
+        check(kind <= 4, f"{path}: unknown filter {kind} in row {y}")
+        # Sub and Up a whole channel or row at a time, their sums taken modulo 256 after;
+        # Average and Paeth byte by byte.
+        if kind == 1:
+            for channel in range(step):
+                line[channel::step] = bytes(map(MODULO_256, accumulate(line[channel::step])))
+        elif kind == 2:
+            line = bytearray(map(MODULO_256, map(add, line, previous)))
+        for i in range(stride if kind in (3, 4) else 0):
             left = line[i - step] if i >= step else 0
             up = previous[i]
             corner = previous[i - step] if i >= step else 0
-            if kind == 1:
-                line[i] = (line[i] + left) & 0xFF
-            elif kind == 2:
-                line[i] = (line[i] + up) & 0xFF
-            elif kind == 3:
+            if kind == 3:
                 line[i] = (line[i] + (left + up) // 2) & 0xFF
             elif kind == 4:
                 p = left + up - corner
                 pa, pb, pc = abs(p - left), abs(p - up), abs(p - corner)
                 nearest = left if pa <= pb and pa <= pc else up if pb <= pc else corner
                 line[i] = (line[i] + nearest) & 0xFF
-            else:
-                check(kind == 0, f"{path}: unknown filter {kind} in row {y}")
-        rows.append([tuple(line[x * step:x * step + 3]) for x in range(width)])
+        rows.append(list(zip(line[::step], line[1::step], line[2::step])))
         previous = line
     return Picture(width, height, rows)
 
@@ -518,7 +524,7 @@ def read_picture(path):
 
 
 def write_png(path, picture):
-    raw = b"".join(b"\0" + bytes(c for pixel in row for c in pixel) for row in picture.rows)
+    raw = b"".join(b"\0" + bytes(chain.from_iterable(row)) for row in picture.rows)
 
     def chunk(kind, body):
         return (struct.pack(">I", len(body)) + kind + body +
