@@ -15,7 +15,6 @@ import math
 import os
 import re
 import shutil
-import subprocess
 import sys
 from pathlib import Path
 
@@ -68,9 +67,8 @@ class Demo:
         """Copies the picture and the draft that Send wrote into the folder."""
         kept = []
         for windows in reversed(hand_back):
-            unix = subprocess.run(["winepath", "-u", windows], env=self.session.env,
-                                  capture_output=True, text=True).stdout.strip()
-            if unix and Path(unix).exists():
+            unix = self.session.unix_path(windows)
+            if unix.exists():
                 target = self.folder / ("sent_" + Path(unix).name)
                 shutil.copy2(unix, target)
                 kept.append(target)
@@ -160,9 +158,11 @@ def person(demo):
           "draw, then press the Send button (the envelope). The stand-in then shows the mail\n"
           "with the picture attached; close its window to finish.")
     process.wait()
-    # The mail window is the stand-in's second copy: wait until it is closed too. By
-    # then the log holds its command line, if Send started it.
-    subprocess.run(["wineserver", "-w"], env=demo.session.env, check=False)
+    # The mail window is the stand-in's second copy: wait until it is closed too, however
+    # long the person takes. By then the log holds its command line, if Send started it.
+    wait_until(lambda: not [w for w in demo.session.window_list()
+                            if w["visible"] and w["class"] in ("FudekkoMailerMail", "TMainForm")],
+               "every window to be closed", timeout=24 * 3600)
     hand_back = demo.hand_back()
     return demo.keep_files(hand_back) if hand_back else []
 

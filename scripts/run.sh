@@ -12,7 +12,7 @@ source scripts/wine_session.sh
 # The round trip runs only Windows programs: the other trees are not needed.
 prepare_wine_run windows
 
-if [ -z "$started_xvfb_pid" ]; then
+if [ ${#started_xvfb_pids[@]} -eq 0 ]; then
   python3 scripts/round_trip_demo.py --person
 else
   python3 scripts/round_trip_demo.py --scripted

@@ -9,5 +9,7 @@ bash scripts/check_layers.sh
 
 source scripts/wine_session.sh
 prepare_wine_run
+# Two end-to-end tests at a time, each with a Wine prefix and a display of its own.
+prepare_wine_slots 2
 
-ctest --preset native -j "$(nproc)" "$@"
+ctest --preset native -j "$(nproc)" --resource-spec-file "$wine_slots_spec" "$@"

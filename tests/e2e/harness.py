@@ -1,11 +1,17 @@
 """Runs the real Windows programs under Wine for the end-to-end tests.
 
-The test command exports DISPLAY and WINEPREFIX (scripts/wine_session.sh); run by hand,
-the harness falls back to the build folder's prefix. Each test gets a folder of its own
-under the native build folder, with its own copy of fudekko.exe (so its settings file
-is its own), and keeps its screenshots there.
+Each running test has a Wine prefix and a display to itself. The test command
+(scripts/test.sh, through scripts/wine_session.sh) sets up one prefix and one display per
+slot, names them in FUDEKKO_WINE_SLOT_<id>_PREFIX and FUDEKKO_WINE_SLOT_<id>_DISPLAY, and
+has CTest hand each test one slot of the resource "wine_prefixes"; run otherwise, a test
+takes WINEPREFIX (or the build folder's prefix) and DISPLAY. A lock on the prefix keeps
+it to one test at a time either way. Each test gets a folder of its own under the native
+build folder, with its own copy of fudekko.exe (so its settings file is its own), and
+keeps its screenshots there.
 """
 
+import fcntl
+import json
 import os
 import re
 import shutil
@@ -15,6 +21,8 @@ import sys
 import tempfile
 import time
 import zlib
+from itertools import accumulate, chain
+from operator import add
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
@@ -24,29 +32,55 @@ FUDEKKO_EXE = WINDOWS_BUILD / "fudekko.exe"
 DRIVER_EXE = WINDOWS_BUILD / "tools" / "e2e_driver" / "e2e_driver.exe"
 MAIN_CAPTION = "ふでっこ～ ぽすと～"
 
-# Where Wine keeps the screen's DPI, and a note of the value to put back, kept until it
-# is back (so that a test that was killed cannot leave a later one at another DPI).
+# Where Wine keeps the screen's DPI.
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
-DPI_NOTE = ARTIFACTS / "dpi-to-restore"
+# In the prefix: the registry values a test changed, with what to put back, kept until
+# they are back (so that a test that was killed cannot leave a later one at another
+# DPI, say); and the lock that keeps the prefix to one test at a time.
+REGISTRY_NOTE = ".fudekko-registry-to-restore.json"
+PREFIX_LOCK = ".fudekko-in-use"
+
+# x % 256, for `map`.
+MODULO_256 = (256).__rmod__
 
 # Window messages the tests send.
 WM_CLOSE = 0x0010
 WM_COMMAND = 0x0111
 
 
+def wine_slot():
+    """The Wine prefix and the display of the slot CTest gave this test, else the
+    environment's."""
+    allocated = os.environ.get("CTEST_RESOURCE_GROUP_0_WINE_PREFIXES")  # "id:1,slots:1"
+    if allocated:
+        slot = dict(item.split(":", 1) for item in allocated.split(","))["id"]
+        return (os.environ[f"FUDEKKO_WINE_SLOT_{slot}_PREFIX"],
+                os.environ[f"FUDEKKO_WINE_SLOT_{slot}_DISPLAY"])
+    return os.environ.get("WINEPREFIX", str(ROOT / "build" / "wineprefix")), os.environ.get("DISPLAY")
+
+
 def wine_environment():
+    prefix, display = wine_slot()
+    if not display:
+        sys.exit("no DISPLAY: run the tests through scripts/test.sh, which starts Xvfb")
+    if not Path(prefix).is_dir():
+        sys.exit(f"no Wine prefix at {prefix}: run the tests through scripts/test.sh")
+    # The test's own calls to the display (the cursor test reads it) go to the same one.
+    os.environ.update(WINEPREFIX=prefix, DISPLAY=display)
     env = dict(os.environ)
-    env.setdefault("WINEPREFIX", str(ROOT / "build" / "wineprefix"))
     env["WINEDEBUG"] = "-all"
     env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
-    if not env.get("DISPLAY"):
-        sys.exit("no DISPLAY: run the tests through scripts/test.sh, which starts Xvfb")
     return env
 
 
 def windows_path(path):
     """The path as Wine's programs see it (the Z: drive maps the Unix root)."""
     return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
+def value_switch(name):
+    """`wine reg`'s switch for the value `name`; None is the key's default value."""
+    return ["/ve"] if name is None else ["/v", name]
 
 
 class Failure(AssertionError):
@@ -77,7 +111,8 @@ def wait_until(predicate, what, timeout=WAIT_TIMEOUT):
 
 
 class Session:
-    """One end-to-end test: its folder, its programs, and everything it started."""
+    """One end-to-end test: its folder, its prefix, its Wine server, its programs, and
+    everything it started or changed."""
 
     def __init__(self, name):
         for exe in (FUDEKKO_EXE, DRIVER_EXE):
@@ -87,18 +122,49 @@ class Session:
         shutil.rmtree(self.folder, ignore_errors=True)
         self.folder.mkdir(parents=True)
         self.env = wine_environment()
+        self.prefix = Path(self.env["WINEPREFIX"])
+        self.registry_note = self.prefix / REGISTRY_NOTE
         self.processes = []
+        self.lock = open(self.prefix / PREFIX_LOCK, "w")
+        fcntl.flock(self.lock, fcntl.LOCK_EX)
         # Start from a clean Wine server: nothing of an earlier run holds the marker.
         self.stop_wine()
         # Nor its recovery journals, whose question would greet this test's windows.
-        for journals in Path(self.env["WINEPREFIX"]).glob("drive_c/users/*/AppData/Local/Fudekko"):
+        for journals in self.prefix.glob("drive_c/users/*/AppData/Local/Fudekko"):
             shutil.rmtree(journals, ignore_errors=True)
-        self.restore_dpi()
+        self.start_wine()
+        if self.registry_note.exists():
+            # A test killed before its end left the registry changed: put it back, and
+            # let a fresh server and fresh programs read it.
+            self.restore_registry()
+            self.stop_wine()
+            self.start_wine()
+
+    def wineserver(self, *args):
+        with tempfile.TemporaryFile() as output_file:
+            result = subprocess.run(["wineserver", *args], env=self.env, check=False,
+                                    stdout=subprocess.DEVNULL, stderr=output_file)
+            output_file.seek(0)
+            result.stderr = output_file.read().decode("utf-8", "replace")
+        return result
+
+    def start_wine(self):
+        """One Wine server for the whole test, persistent (-p): every Wine program the test
+        runs talks to it. A server that a program starts ends as soon as its last program
+        ends (at once with Debian's wineserver, which passes -p0), and a program started
+        while that one is still ending waits for it only so long: on a loaded machine it
+        then fails to start at all."""
+        started = self.wineserver("-p")
+        check(started.returncode == 0,
+              f"could not start a Wine server for {self.prefix} ({started.returncode}, 2 when "
+              f"one runs already): {started.stderr}")
 
     def stop_wine(self):
-        subprocess.run(["wineserver", "-k"], env=self.env, check=False,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.run(["wineserver", "-w"], env=self.env, check=False)
+        """Ends the prefix's Wine server, and with it every Wine program of the prefix, and
+        waits until it has gone."""
+        self.wineserver("-k")  # 1 when none runs
+        waited = self.wineserver("-w")
+        check(waited.returncode == 0, f"wineserver -w failed: {waited.stderr}")
 
     def __enter__(self):
         return self
@@ -108,8 +174,11 @@ class Session:
             if process.poll() is None:
                 process.kill()
         # Nothing of this test may live on into the next one.
-        self.stop_wine()
-        self.restore_dpi()
+        try:
+            self.restore_registry()
+        finally:
+            self.stop_wine()
+            self.lock.close()
         return False
 
     def registry(self, *args):
@@ -119,35 +188,88 @@ class Session:
             result = subprocess.run(["wine", "reg", *args], env=self.env, stdout=output_file,
                                     stderr=subprocess.STDOUT, check=False)
             output_file.seek(0)
-            result.stdout = result.stderr = output_file.read().decode("utf-8", "replace")
+            result.stdout = output_file.read().decode("utf-8", "replace").replace("\r", "")
         return result
+
+    def registry_value(self, key, name):
+        """A value of the prefix's registry as [type, data] (a DWORD in decimal), None when
+        it is not there; `name` None is the key's default value."""
+        query = self.registry("query", key, *value_switch(name))
+        if query.returncode != 0:
+            check("Unable to find" in query.stdout,
+                  f"could not read {key} {name}: {query.stdout.strip()}")
+            return None
+        label = r"\(Default\)" if name is None else re.escape(name)
+        match = re.search(rf"^\s*{label}\s+(REG_\w+)(?:[ \t]+(.*?))?[ \t]*$", query.stdout, re.M)
+        check(match, f"no {name} in {query.stdout!r}")
+        kind, data = match.group(1), match.group(2) or ""
+        if name is None and data == "(value not set)":
+            return None
+        return [kind, str(int(data, 0)) if kind == "REG_DWORD" else data]
+
+    def registry_key_exists(self, key):
+        query = self.registry("query", key)
+        check(query.returncode == 0 or "Unable to find" in query.stdout,
+              f"could not read {key}: {query.stdout.strip()}")
+        return query.returncode == 0
+
+    def note_registry(self, key, name):
+        """Notes in the prefix what the value is now, unless noted already."""
+        notes = json.loads(self.registry_note.read_text()) if self.registry_note.exists() else []
+        if any(note["key"] == key and note["name"] == name for note in notes):
+            return
+        notes.append({"key": key, "name": name, "value": self.registry_value(key, name),
+                      "key_existed": self.registry_key_exists(key)})
+        self.registry_note.write_text(json.dumps(notes))
+
+    def set_registry(self, key, name, data, kind="REG_SZ"):
+        """Sets a value of the prefix's registry (`name` None: the key's default value)
+        until the session ends, or `restore_registry`."""
+        self.note_registry(key, name)
+        added = self.registry("add", key, *value_switch(name), "/t", kind, "/d", data, "/f")
+        check(added.returncode == 0, f"could not set {key} {name}: {added.stdout.strip()}")
+
+    def delete_registry(self, key, name):
+        """Removes a value of the prefix's registry until the session ends."""
+        self.note_registry(key, name)
+        if self.registry_value(key, name) is not None:
+            deleted = self.registry("delete", key, *value_switch(name), "/f")
+            check(deleted.returncode == 0, f"could not remove {key} {name}: {deleted.stdout.strip()}")
+
+    def restore_registry(self):
+        """Puts back every registry value noted, the last changed first, and checks that
+        each is as it was."""
+        if not self.registry_note.exists():
+            return
+        for note in reversed(json.loads(self.registry_note.read_text())):
+            key, name, value = note["key"], note["name"], note["value"]
+            if value is not None:
+                self.set_registry(key, name, value[1], value[0])
+            elif not note["key_existed"]:
+                if self.registry_key_exists(key):
+                    deleted = self.registry("delete", key, "/f")
+                    check(deleted.returncode == 0, f"could not remove {key}: {deleted.stdout.strip()}")
+            else:
+                self.delete_registry(key, name)
+            check(self.registry_value(key, name) == value,
+                  f"{key} {name} is {self.registry_value(key, name)}, not {value} again")
+        self.registry_note.unlink()
 
     def set_dpi(self, dpi):
         """Sets the prefix's screen DPI ("LogPixels") until the session ends; the programs
         started from now on run at it."""
-        if not DPI_NOTE.exists():
-            query = self.registry("query", DESKTOP_KEY, "/v", "LogPixels")
-            values = [line.split()[-1] for line in query.stdout.splitlines()
-                      if "LogPixels" in line]
-            DPI_NOTE.parent.mkdir(parents=True, exist_ok=True)
-            DPI_NOTE.write_text(str(int(values[0], 0)) if values else "none")
-        added = self.registry("add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD",
-                              "/d", str(dpi), "/f")
-        check(added.returncode == 0, f"could not set LogPixels: {added.stderr}")
+        self.set_registry(DESKTOP_KEY, "LogPixels", str(dpi), "REG_DWORD")
         # A fresh Wine server and fresh programs read the new value.
         self.stop_wine()
+        self.start_wine()
 
-    def restore_dpi(self):
-        if not DPI_NOTE.exists():
-            return
-        saved = DPI_NOTE.read_text().strip()
-        if saved == "none":
-            self.registry("delete", DESKTOP_KEY, "/v", "LogPixels", "/f")
-        else:
-            self.registry("add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD",
-                          "/d", saved, "/f")
-        self.stop_wine()
-        DPI_NOTE.unlink()
+    def unix_path(self, windows):
+        """A path as a Wine program gives it (a drive letter, backslashes) on this side:
+        through the drive's link in the prefix, as winepath resolves it."""
+        match = re.fullmatch(r"([A-Za-z]):((?:\\[^\\]+)*)\\?", windows)
+        check(match, f"{windows!r} is no full path with a drive letter")
+        drive = self.prefix / "dosdevices" / (match.group(1).lower() + ":")
+        return Path(os.path.realpath(drive)).joinpath(*match.group(2).split("\\")[1:])
 
     def install_program(self, subfolder="program"):
         """A private copy of fudekko.exe; its settings file lands beside it."""
@@ -260,9 +382,8 @@ def read_bmp(path):
     rows = []
     for row in range(abs(height)):
         source = abs(height) - 1 - row if height > 0 else row
-        start = offset + source * stride
-        rows.append([(data[start + step * x + 2], data[start + step * x + 1],
-                      data[start + step * x]) for x in range(width)])
+        line = data[offset + source * stride:offset + source * stride + step * width]
+        rows.append(list(zip(line[2::step], line[1::step], line[::step])))
     return Picture(width, abs(height), rows)
 
 
@@ -296,24 +417,26 @@ def read_png(path):
     for y in range(height):
         kind = raw[y * (stride + 1)]
         line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for i in range(stride):
+        check(kind <= 4, f"{path}: unknown filter {kind} in row {y}")
+        # Sub and Up a whole channel or row at a time, their sums taken modulo 256 after;
+        # Average and Paeth byte by byte.
+        if kind == 1:
+            for channel in range(step):
+                line[channel::step] = bytes(map(MODULO_256, accumulate(line[channel::step])))
+        elif kind == 2:
+            line = bytearray(map(MODULO_256, map(add, line, previous)))
+        for i in range(stride if kind in (3, 4) else 0):
             left = line[i - step] if i >= step else 0
             up = previous[i]
             corner = previous[i - step] if i >= step else 0
-            if kind == 1:
-                line[i] = (line[i] + left) & 0xFF
-            elif kind == 2:
-                line[i] = (line[i] + up) & 0xFF
-            elif kind == 3:
+            if kind == 3:
                 line[i] = (line[i] + (left + up) // 2) & 0xFF
             elif kind == 4:
                 p = left + up - corner
                 pa, pb, pc = abs(p - left), abs(p - up), abs(p - corner)
                 nearest = left if pa <= pb and pa <= pc else up if pb <= pc else corner
                 line[i] = (line[i] + nearest) & 0xFF
-            else:
-                check(kind == 0, f"{path}: unknown filter {kind} in row {y}")
-        rows.append([tuple(line[x * step:x * step + 3]) for x in range(width)])
+        rows.append(list(zip(line[::step], line[1::step], line[2::step])))
         previous = line
     return Picture(width, height, rows)
 
@@ -401,7 +524,7 @@ def read_picture(path):
 
 
 def write_png(path, picture):
-    raw = b"".join(b"\0" + bytes(c for pixel in row for c in pixel) for row in picture.rows)
+    raw = b"".join(b"\0" + bytes(chain.from_iterable(row)) for row in picture.rows)
 
     def chunk(kind, body):
         return (struct.pack(">I", len(body)) + kind + body +
@@ -632,20 +755,10 @@ class Mail:
             "the mail client to be started again")
         match = re.fullmatch(pattern, started[0])
         check(match, f"the mail client's command line is {started[0]!r}")
-        return unix_path(match.group(1)), unix_path(match.group(2))
+        return self.session.unix_path(match.group(1)), self.session.unix_path(match.group(2))
 
     def expected_draft(self):
         return b"".join(line + b"\r\n" for line in self.header + [b""] + self.body)
-
-
-def unix_path(windows):
-    # winepath, a Wine program itself, has been seen to fail now and then on a loaded
-    # machine while other Wine programs start; asked again, it answers.
-    def converted():
-        out = subprocess.run(["winepath", "-u", windows], capture_output=True, text=True)
-        return out.stdout.strip() if out.returncode == 0 else None
-
-    return Path(wait_until(converted, f"winepath to convert {windows}"))
 
 
 def on_cube(colour):
@@ -707,10 +820,10 @@ def check_sent_picture(mail, window, shown, extension):
 def run(test):
     """Runs one test function with a fresh session; prints the outcome for CTest."""
     name = test.__name__
-    with Session(name) as session:
-        try:
+    try:
+        with Session(name) as session:
             test(session)
-        except Failure as failure:
-            print(f"FAILED {name}: {failure}")
-            sys.exit(1)
+    except Failure as failure:
+        print(f"FAILED {name}: {failure}")
+        sys.exit(1)
     print(f"passed {name}")

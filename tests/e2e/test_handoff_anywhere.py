@@ -5,13 +5,12 @@ another Wine process, and Save As driven through the save dialog."""
 import json
 import os
 import re
-import subprocess
 import sys
 
 from harness import (BODY, DRAWING_BUTTON, FILE_NAME_BOX, MAIN_CAPTION, MENU_COPY, RED,
                      VK_CONTROL, WINDOWS_BUILD, WM_COMMAND, Mail, MainWindow, check,
-                     check_composite, edit_menu, message_box, read_png, run, unix_path,
-                     wait_until, windows_path)
+                     check_composite, edit_menu, message_box, read_png, run, wait_until,
+                     windows_path)
 
 STANDIN_DLL = WINDOWS_BUILD / "tools" / "mapi_standin" / "mapi_standin.dll"
 MAIL_KEY = r"HKLM\Software\Clients\Mail"
@@ -45,26 +44,16 @@ class MapiClient:
             session.env["FUDEKKO_MAPI_ANSWER"] = str(answer)
 
     def __enter__(self):
-        # One server for all the `wine reg` calls; the session ends it.
-        subprocess.run(["wineserver", "-p"], env=self.session.env, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, check=False)
-        query = self.session.registry("query", MAIL_KEY, "/ve")
-        self.saved = [line.split(None, 2)[-1] for line in query.stdout.splitlines()
-                      if "REG_SZ" in line]
-        self.session.registry("delete", MAIL_KEY, "/ve", "/f")
         if self.registered:
-            added = [self.session.registry("add", MAIL_KEY, "/ve", "/d", STANDIN_NAME, "/f"),
-                     self.session.registry("add", MAIL_KEY + "\\" + STANDIN_NAME, "/v", "DLLPath",
-                                           "/d", windows_path(STANDIN_DLL), "/f")]
-            check(all(a.returncode == 0 for a in added), "could not register the stand-in")
+            self.session.set_registry(MAIL_KEY, None, STANDIN_NAME)
+            self.session.set_registry(MAIL_KEY + "\\" + STANDIN_NAME, "DLLPath",
+                                      windows_path(STANDIN_DLL))
+        else:
+            self.session.delete_registry(MAIL_KEY, None)
         return self
 
     def __exit__(self, *exc):
-        self.session.registry("delete", MAIL_KEY + "\\" + STANDIN_NAME, "/f")
-        if self.saved:
-            self.session.registry("add", MAIL_KEY, "/ve", "/d", self.saved[0], "/f")
-        else:
-            self.session.registry("delete", MAIL_KEY, "/ve", "/f")
+        self.session.restore_registry()
         return False
 
     def calls(self):
@@ -122,7 +111,7 @@ def test_mapi_send(session):
         check(re.fullmatch(r"Re_ 手書き_ テスト( \([0-9]+\))?\.png", attachment["name"]) and
               attachment["position"] == 0xFFFFFFFF, f"the attachment is {attachment}")
         # The file stays for the mail client, and is what the screen showed.
-        check_composite(unix_path(attachment["path"]), ".png", window, shown)
+        check_composite(session.unix_path(attachment["path"]), ".png", window, shown)
         check(len(client.calls()) == 1, "the mail was handed over more than once")
 
 

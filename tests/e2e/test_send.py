@@ -1,9 +1,7 @@
 """Send: the round trip between the real fudekko.exe and the stand-in mail client."""
 
 import re
-import subprocess
 import sys
-import tempfile
 
 from harness import (BODY, MAIN_CAPTION, SEND_TITLE, WINDOWS_BUILD, WM_CLOSE, Mail, MainWindow,
                      check, check_composite, message_box, read_picture, run, wait_until,
@@ -18,8 +16,8 @@ SIGNATURES = {".bmp": b"BM", ".png": b"\x89PNG\r\n\x1a\n", ".gif": b"GIF8"}
 
 
 def check_picture(mail, picture, stem, extension):
-    # The tests share one temporary folder, where earlier pictures of the subject stay:
-    # this one then takes a free variant of the name.
+    # The tests that run in a prefix share its temporary folder, where earlier pictures
+    # of the subject stay: this one then takes a free variant of the name.
     check(re.fullmatch(re.escape(stem) + r"( \([0-9]+\))?" + re.escape(extension), picture.name),
           f"the picture is named {picture.name!r}")
     data = picture.read_bytes()
@@ -155,35 +153,15 @@ class TemporaryFolderSetting:
     KEY = "HKCU\\Environment"
 
     def __init__(self, session, folder):
-        self.session, self.folder, self.saved = session, folder, {}
-
-    def reg(self, *args):
-        # Through a file, not a pipe, as the harness's driver does.
-        with tempfile.TemporaryFile() as output:
-            result = subprocess.run(["wine", "reg", *args], env=self.session.env, stdout=output,
-                                    stderr=subprocess.DEVNULL)
-            output.seek(0)
-            return result.returncode, output.read().decode("utf-8", "replace")
+        self.session, self.folder = session, folder
 
     def __enter__(self):
-        # A server that stays up makes each `wine reg` quick; the session ends it.
-        subprocess.run(["wineserver", "-p"], env=self.session.env, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, check=False)
         for name in self.NAMES:
-            out = self.reg("query", self.KEY, "/v", name)
-            match = re.search(rf"^\s*{name}\s+(REG_\w+)\s+(.*?)\s*$", out[1], re.M)
-            self.saved[name] = match.groups() if match else None
-            status, _ = self.reg("add", self.KEY, "/v", name, "/t", "REG_SZ", "/d",
-                                 windows_path(self.folder), "/f")
-            check(status == 0, f"could not set {name}")
+            self.session.set_registry(self.KEY, name, windows_path(self.folder))
         return self
 
     def __exit__(self, *exc):
-        for name, saved in self.saved.items():
-            if saved:
-                self.reg("add", self.KEY, "/v", name, "/t", saved[0], "/d", saved[1], "/f")
-            else:
-                self.reg("delete", self.KEY, "/v", name, "/f")
+        self.session.restore_registry()
         return False
 
 
