@@ -38,7 +38,7 @@ using win32::kDrawingButtonId;
 
 MainWindow::MainWindow(HINSTANCE instance, PointerSource& pointers)
     : instance_(instance),
-      settingsFile_(settingsPathFor(win32::programPathInSjis())),
+      settings_(settingsPathFor(win32::programPathInSjis())),
       pointer_(pointers) {
   registerClass(instance, kClassName, ::GetSysColorBrush(COLOR_BTNFACE),
                 ::LoadIconW(instance, MAKEINTRESOURCEW(1)));
@@ -165,7 +165,7 @@ void MainWindow::createControls() {
   surface_.setDpi(dpi_);
   toolBarFont_ = win32::createJapaneseFont(scaleForDpi(kToolBarFontHeight, dpi_));
   toolBar_ = std::make_unique<win32::ToolBar>(instance_, handle(), toolBarFont_.get(), dpi_);
-  penControls_ = std::make_unique<PenControls>(surface_, *toolBar_, settingsFile_, handle());
+  penControls_ = std::make_unique<PenControls>(surface_, *toolBar_, settings_, handle());
   textArea_ = std::make_unique<win32::TextArea>(instance_, handle(), kTextAreaId, dpi_);
   accelerators_ = createEditKeys();
   placeControls();
@@ -247,9 +247,9 @@ void MainWindow::onCreate() {
 }
 
 void MainWindow::readSettings() {
-  mailClientPath_ = readMailClientPath(settingsFile_);
-  sendsThroughMapi_ = readSendsThroughMapi(settingsFile_);
-  surface_.setSmoothInk(readSmoothInk(settingsFile_));
+  mailClientPath_ = readMailClientPath(settings_.file());
+  sendsThroughMapi_ = readSendsThroughMapi(settings_.file());
+  surface_.setSmoothInk(readSmoothInk(settings_.file()));
   penControls_->takeStoredChoices();
 }
 
@@ -388,10 +388,12 @@ void MainWindow::showMailClientDialog() {
   mailClientPath_ = picked->path;
   const bool mapiChanged = picked->throughMapi != sendsThroughMapi_;
   sendsThroughMapi_ = picked->throughMapi;
-  writeMailClientPath(settingsFile_, mailClientPath_);
-  // Written only when changed: a file that never chose the default mail client stays free
-  // of the key.
-  if (mapiChanged) writeSendsThroughMapi(settingsFile_, sendsThroughMapi_);
+  settings_.store([&](IniFile& file) {
+    writeMailClientPath(file, mailClientPath_);
+    // Written only when changed: a file that never chose the default mail client stays
+    // free of the key.
+    if (mapiChanged) writeSendsThroughMapi(file, sendsThroughMapi_);
+  });
 }
 
 void MainWindow::showVersionDialog() {
@@ -428,7 +430,7 @@ void MainWindow::onCopyCommand() {
 }
 
 void MainWindow::onSaveAsCommand() {
-  if (textArea_) saveAsCommand(pictureCommandSource(), settingsFile_);
+  if (textArea_) saveAsCommand(pictureCommandSource(), settings_);
 }
 
 // --- Handwriting mode ---

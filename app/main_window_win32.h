@@ -20,7 +20,7 @@
 #include "handoff/attachment.h"
 #include "journal/journal_feed.h"
 #include "journal/work_journal_win32.h"
-#include "settings/ini_file.h"
+#include "settings/settings.h"
 #include "surface/handwriting_surface.h"
 #include "surface/mouse_input_win32.h"
 #include "surface/pointer_input_win32.h"
@@ -143,7 +143,7 @@ class MainWindow : public win32::Window<MainWindow> {
   Mode mode_ = Mode::Text;
 
   // The fields of the window's state; the pen and the pictures live in the surface.
-  IniFile settingsFile_;
+  SessionSettings settings_;
   HandwritingSurface surface_;
   WindowSizeCap sizeCap_;
   std::string subject_;

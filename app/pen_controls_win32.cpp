@@ -5,14 +5,14 @@
 
 namespace fudekko {
 
-PenControls::PenControls(HandwritingSurface& surface, win32::ToolBar& toolBar, IniFile& settings,
-                         HWND window)
+PenControls::PenControls(HandwritingSurface& surface, win32::ToolBar& toolBar,
+                         SessionSettings& settings, HWND window)
     : surface_(surface), toolBar_(toolBar), settings_(settings), window_(window) {}
 
 void PenControls::takeStoredChoices() {
-  surface_.setStartPen(readStoredPen(settings_));
-  surface_.setEraserKind(readStoredEraserKind(settings_));
-  surface_.setBrushPen(readStoredBrushPen(settings_));
+  surface_.setStartPen(readStoredPen(settings_.file()));
+  surface_.setEraserKind(readStoredEraserKind(settings_.file()));
+  surface_.setBrushPen(readStoredBrushPen(settings_.file()));
   showOptions();
 }
 
@@ -35,13 +35,13 @@ bool PenControls::onCommand(int id) {
       const EraserKind kind = id == kMenuStrokeEraserId ? EraserKind::Stroke : EraserKind::Partial;
       surface_.setEraserKind(kind);
       showOptions();
-      storeEraserKind(settings_, kind);
+      settings_.store([kind](IniFile& file) { storeEraserKind(file, kind); });
       return true;
     }
     case kMenuBrushPenId:
       surface_.setBrushPen(!surface_.brushPen());
       showOptions();
-      storeBrushPen(settings_, surface_.brushPen());
+      settings_.store([on = surface_.brushPen()](IniFile& file) { storeBrushPen(file, on); });
       return true;
     default:
       return false;
@@ -55,7 +55,7 @@ void PenControls::showAndStorePen() {
 void PenControls::showAndStore(const Pen& pen) {
   // Shown first: the buttons show the pen in force even when storing it fails.
   toolBar_.showPen(pen);
-  storePen(settings_, pen);
+  settings_.store([&pen](IniFile& file) { storePen(file, pen); });
 }
 
 void PenControls::showOptions() {

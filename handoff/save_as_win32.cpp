@@ -152,18 +152,20 @@ void savePictureAs(const Picture& composite, const std::wstring& target, Attachm
 }
 
 bool saveAsFromMainWindow(HWND owner, const Picture& composite, const std::string& subject,
-                          const std::string& firstBodyLine, IniFile& settings) {
-  const AttachmentFormat format = readSaveFormat(settings);
-  const std::optional<SaveAsChoice> choice = askSaveAsPath(
-      owner, defaultSaveAsName(subject, firstBodyLine, format), readSaveFolder(settings), format);
+                          const std::string& firstBodyLine, SessionSettings& settings) {
+  const AttachmentFormat format = readSaveFormat(settings.file());
+  const std::optional<SaveAsChoice> choice =
+      askSaveAsPath(owner, defaultSaveAsName(subject, firstBodyLine, format),
+                    readSaveFolder(settings.file()), format);
   if (!choice) return false;
   savePictureAs(composite, choice->path, choice->format);
   // A folder that the settings file cannot spell is not stored; the dialog then starts
   // where the system chooses.
-  if (const auto folder = exactSjis(choice->path.substr(0, folderEnd(choice->path)))) {
-    writeSaveFolder(settings, *folder);
-  }
-  writeSaveFormat(settings, choice->format);
+  const auto folder = exactSjis(choice->path.substr(0, folderEnd(choice->path)));
+  settings.store([&](IniFile& file) {
+    if (folder) writeSaveFolder(file, *folder);
+    writeSaveFormat(file, choice->format);
+  });
   return true;
 }
 
