@@ -38,6 +38,8 @@ using win32::kDrawingButtonId;
 
 MainWindow::MainWindow(HINSTANCE instance, PointerSource& pointers)
     : instance_(instance),
+      // From the journal writer's thread too: only a message is posted.
+      journal_([this] { ::PostMessageW(handle(), kJournalFault, 0, 0); }),
       settings_(settingsPathFor(win32::programPathInSjis())),
       pointer_(pointers) {
   registerClass(instance, kClassName, ::GetSysColorBrush(COLOR_BTNFACE),
@@ -148,6 +150,9 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return message == WM_QUERYENDSESSION;
     case kOfferRecovery:
       win32::runHandler(handle(), [this] { offerRecovery(); });
+      return 0;
+    case kJournalFault:
+      sayJournalFault();
       return 0;
     case WM_CLOSE:
       if (!mayDiscard(DiscardReason::Close)) return 0;

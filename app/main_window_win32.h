@@ -119,6 +119,10 @@ class MainWindow : public win32::Window<MainWindow> {
   static constexpr UINT kOfferRecovery = WM_APP + 1;
   void startJournal(const CommandLineStep& step);
   void offerRecovery();
+  // Posted when the journal cannot be written: the user is told once that the work is
+  // not being recorded, and works on.
+  static constexpr UINT kJournalFault = WM_APP + 2;
+  void sayJournalFault();
   // The work as an earlier run left it, applied through the user's own entry points.
   void restore(RecoveredWork work);
   void onCanResize(int& width, int& height) const;
