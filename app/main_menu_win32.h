@@ -20,6 +20,7 @@ enum MenuItemId : int {
   kMenuPartialEraserId = 309,
   kMenuStrokeEraserId = 310,
   kMenuBrushPenId = 311,
+  kMenuWrapLongLinesId = 312,
 };
 
 win32::Menu createMainMenu();
@@ -31,6 +32,9 @@ void enableCopyItem(HMENU menu, bool canCopy);
 
 // Marks the chosen eraser kind (a radio pair) and the brush pen's check of `menu`.
 void checkPenItems(HMENU menu, bool strokeEraser, bool brushPen);
+
+// The check of "長い行を折り返して送る" in `menu`.
+void checkWrapLongLinesItem(HMENU menu, bool wrap);
 
 // Ctrl+Z, Ctrl+Y, Ctrl+Shift+Z, Ctrl+C and Ctrl+S, which the event loop takes before
 // the focused control sees them.

@@ -191,6 +191,9 @@ void MainWindow::onCommand(int id) {
     case kMenuVersionId:
       showVersionDialog();
       break;
+    case kMenuWrapLongLinesId:
+      toggleWrapLongLines();
+      break;
     case win32::kSendButtonId:
       onSendButtonClick();
       break;
@@ -255,6 +258,8 @@ void MainWindow::readSettings() {
   mailClientPath_ = readMailClientPath(settings_.file());
   sendsThroughMapi_ = readSendsThroughMapi(settings_.file());
   surface_.setSmoothInk(readSmoothInk(settings_.file()));
+  wrapLongLines_ = readWrapLongLines(settings_.file());
+  checkWrapLongLinesItem(::GetMenu(handle()), wrapLongLines_);
   penControls_->takeStoredChoices();
 }
 
@@ -405,12 +410,18 @@ void MainWindow::showVersionDialog() {
   if (versionDialog_) versionDialog_->showModal();
 }
 
+void MainWindow::toggleWrapLongLines() {
+  wrapLongLines_ = !wrapLongLines_;
+  checkWrapLongLinesItem(::GetMenu(handle()), wrapLongLines_);
+  settings_.store([wrap = wrapLongLines_](IniFile& file) { writeWrapLongLines(file, wrap); });
+}
+
 // Send's work lives with the hand-off to the mail client; it is bound here.
 void MainWindow::onSendButtonClick() {
   const SendResult result = win32::sendFromMainWindow(
       handle(),
       {mailClientPath_, subject_, headerLines_, attachmentFormat_, draftRefusal_, sendsThroughMapi_,
-       formatSwitched_, draftNamed_, draftByteOrderMark_},
+       formatSwitched_, draftNamed_, draftByteOrderMark_, wrapLongLines_},
       textArea_->lines(), surface_.composite());
   sent_ = result == SendResult::Sent;
   if (sent_) journal_.remove();

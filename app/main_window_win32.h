@@ -107,6 +107,8 @@ class MainWindow : public win32::Window<MainWindow> {
   void onCopyCommand();
   void onSaveAsCommand();
   void showVersionDialog();
+  // The Option menu's "長い行を折り返して送る": shown at once, then stored.
+  void toggleWrapLongLines();
   // The one way the mode changes: the handwriting button, recovery and a failed change
   // all come here, and the tool bar, the text area and the size cap follow. Entering
   // handwriting mode freezes the text area's look, or takes `restored` in its place.
@@ -163,6 +165,8 @@ class MainWindow : public win32::Window<MainWindow> {
   bool draftNamed_ = false;
   // The draft began with UTF-8's byte-order mark; Send writes it back so.
   bool draftByteOrderMark_ = false;
+  // Send writes the body as the text area's display lines ("WrapLongLines").
+  bool wrapLongLines_ = true;
 
   win32::Font toolBarFont_;
   std::unique_ptr<win32::ToolBar> toolBar_;

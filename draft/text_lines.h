@@ -57,6 +57,10 @@ class TextLines {
   TextEncoding encoding_ = TextEncoding::ShiftJis;
 };
 
+// The text's lines as typed: cut only at its line breaks, whatever their length, and
+// without an empty last line, as count() leaves it out.
+std::vector<std::string> typedLines(const TextLines& area);
+
 // `line` cut to at most kMaxLineBytes bytes without splitting a character.
 std::string limitLineBytes(std::string line, TextEncoding encoding);
 

@@ -473,6 +473,26 @@ def test_unicode_and_long_paths(session):
     window.close()
 
 
+# The Option menu's "長い行を折り返して送る".
+MENU_WRAP_LONG_LINES = 312
+
+
+def test_long_line_as_typed(session):
+    """Unchecked in the Option menu ("WrapLongLines=0"), a UTF-8 line many times wider than
+    the window goes back as it was typed: the unedited draft returns byte for byte."""
+    line = "https://example.com/" + "/".join(f"長い行{i:03d}_path" for i in range(60))
+    mail = Mail(session, ["To: a@example.com", "Subject: Re: 長い行"], ["一行目", line, "😀 last"],
+                encoding="utf-8")
+    check(len(line.encode("utf-8")) > 1000, "the line is not long")
+    process = mail.start_as_editor("/PNG")
+    window = MainWindow(session, mail.program, process=process)
+    window.command(MENU_WRAP_LONG_LINES)
+    settings = window.settings()
+    check("WrapLongLines=0\r\n" in settings, f"the choice was not stored: {settings!r}")
+    mail.press_send(window.hwnd)
+    finish_round_trip(mail, ".png", "Re_ 長い行")
+
+
 def refused_send(mail, main, refusal, before):
     """Send says `refusal`, and nothing is dismissed, started or changed."""
     mail.press_send(main)
@@ -540,6 +560,7 @@ CASES = {
     "send_unreadable_draft": test_unreadable_draft,
     "send_unicode_and_long_paths": test_unicode_and_long_paths,
     "send_draft_not_whole": test_draft_not_whole,
+    "send_long_line_as_typed": test_long_line_as_typed,
 }
 
 if __name__ == "__main__":
