@@ -416,12 +416,13 @@ void MainWindow::toggleWrapLongLines() {
   settings_.store([wrap = wrapLongLines_](IniFile& file) { writeWrapLongLines(file, wrap); });
 }
 
-// Send's work lives with the hand-off to the mail client; it is bound here.
+// Send's work lives with the hand-off to the mail client; it is bound here. A text area
+// that does not wrap shows its lines as typed, and they go so, whole.
 void MainWindow::onSendButtonClick() {
   const SendResult result = win32::sendFromMainWindow(
       handle(),
       {mailClientPath_, subject_, headerLines_, attachmentFormat_, draftRefusal_, sendsThroughMapi_,
-       formatSwitched_, draftNamed_, draftByteOrderMark_, wrapLongLines_},
+       formatSwitched_, draftNamed_, draftByteOrderMark_, wrapLongLines_ && textArea_->wraps()},
       textArea_->lines(), surface_.composite());
   sent_ = result == SendResult::Sent;
   if (sent_) journal_.remove();

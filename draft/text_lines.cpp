@@ -16,6 +16,18 @@ std::vector<std::string> TextLines::lines() const {
   return all;
 }
 
+bool wrapsAllLines(std::wstring_view text) {
+  std::size_t lineStart = 0;
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    if (text[at] == L'\n') {
+      lineStart = at + 1;
+    } else if (at - lineStart >= kLongestWrappedLine) {
+      return false;
+    }
+  }
+  return true;
+}
+
 std::vector<std::string> typedLines(const TextLines& area) {
   const std::string text = area.text();
   std::vector<std::string> lines;

@@ -158,6 +158,8 @@ def check_picture(mail, picture, stem, extension):
 
 BODY = ("こんにちは、手書きのテストです。", "line two of the body", "三行目 third line",
         "四行目 fourth line")
+# One line of a megabyte: its window opens at once, unwrapped, and the line goes back whole.
+ONE_LINE_OF_1MB = "長い一行のテキスト long line of text 0123456789 " * 21000
 
 
 def round_trip(session, switch, extension, header=("To: a@example.com", "Subject: Re: Hello"),
@@ -561,6 +563,9 @@ CASES = {
     "send_unicode_and_long_paths": test_unicode_and_long_paths,
     "send_draft_not_whole": test_draft_not_whole,
     "send_long_line_as_typed": test_long_line_as_typed,
+    "send_one_line_of_1mb": lambda s: round_trip(
+        s, ["/PNG"], ".png", header=("To: a@example.com", "Subject: Re: 長い一行"),
+        body=(ONE_LINE_OF_1MB,), stem="Re_ 長い一行"),
 }
 
 if __name__ == "__main__":
