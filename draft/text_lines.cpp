@@ -17,11 +17,11 @@ std::vector<std::string> TextLines::lines() const {
 }
 
 bool wrapsAllLines(std::wstring_view text) {
-  std::size_t lineStart = 0;
-  for (std::size_t at = 0; at < text.size(); ++at) {
-    if (text[at] == L'\n') {
-      lineStart = at + 1;
-    } else if (at - lineStart >= kLongestWrappedLine) {
+  std::size_t lineLength = 0;
+  for (const wchar_t unit : text) {
+    if (unit == L'\r' || unit == L'\n') {
+      lineLength = 0;
+    } else if (++lineLength > kLongestWrappedLine) {
       return false;
     }
   }
