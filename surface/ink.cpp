@@ -1,9 +1,14 @@
 #include "surface/ink.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <exception>
 #include <limits>
+#include <mutex>
 #include <optional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "common/dpi.h"
@@ -209,10 +214,95 @@ double distanceBetween(const CarriedPoint& a, const CarriedPoint& b) {
 // While drawn live, the end of a stroke is still far.
 constexpr double kEndNotKnown = 1e9;
 
+// The path the smoother makes of the stroke's points, with the pressure drawn at each, as
+// it made it while drawing.
+std::vector<CarriedPoint> smoothPath(const Stroke& stroke) {
+  std::vector<CarriedPoint> path;
+  if (stroke.points.empty()) return path;
+  StrokeSmoother smoother;
+  smoother.begin(carriedPointOf(stroke.points.front()), path);
+  for (std::size_t i = 1; i + 1 < stroke.points.size(); ++i) {
+    smoother.add(carriedPointOf(stroke.points[i]), path);
+  }
+  smoother.end(carriedPointOf(stroke.points.back()), path);
+  return path;
+}
+
+// Draws a finished stroke over `layer`, changing only the pixels within `clip`.
+void renderStroke(InkRasterizer& rasterizer, InkLayer& layer, const Stroke& stroke,
+                  const Rect& clip) {
+  const std::vector<CarriedPoint> path = smoothPath(stroke);
+  if (path.empty()) return;
+  double length = 0;
+  for (std::size_t i = 1; i < path.size(); ++i) length += distanceBetween(path[i - 1], path[i]);
+  const StrokeWidth width(stroke.pen);
+  rasterizer.beginStroke(layer, stroke.pen.color, erases(stroke.pen), width.diameter(), clip);
+  double along = 0;
+  CarriedPoint from = path.front();
+  for (const CarriedPoint& to : path) {
+    const double piece = distanceBetween(from, to);
+    width.piece(rasterizer, from, along, to, piece, length - along - piece, false);
+    along += piece;
+    from = to;
+  }
+  rasterizer.takeChangedRows([](std::int32_t, std::int32_t, std::int32_t) {});
+  rasterizer.endStroke();
+}
+
+// A redraw is split into bands of rows at least this tall (at most kMaxBands), rendered
+// side by side by as many threads as the hardware runs: restoring a page of strokes
+// costs a fraction. The bands depend on the part alone, the threads only on the machine.
+constexpr std::int32_t kMinBandRows = 64;
+constexpr std::int32_t kMaxBands = 16;
+
 class SmoothInk final : public Ink {
  public:
   SmoothInk(std::int32_t width, std::int32_t height, const Picture& background, Picture& composite)
       : background_(background), composite_(composite), layer_(width, height) {}
+
+  // A stroke's ink within a band is the same whether the stroke is drawn whole or
+  // clipped to the band, so the bands are rendered apart, each by a rasterizer of its
+  // own, on the threads there are.
+  void redraw(Rect part, std::span<const Stroke> strokes) override {
+    part = part.intersect({0, 0, width(), height()});
+    const std::int32_t bands = std::min(part.height() / kMinBandRows, kMaxBands);
+    if (bands < 2) return Ink::redraw(part, strokes);
+    clear(part);
+    std::atomic<std::int32_t> nextBand = 0;
+    std::mutex failureMutex;
+    std::exception_ptr failure;
+    const auto renderBands = [&] {
+      InkRasterizer rasterizer;
+      for (std::int32_t index; (index = nextBand++) < bands;) {
+        const Rect band{part.left, part.top + part.height() * index / bands, part.right,
+                        part.top + part.height() * (index + 1) / bands};
+        try {
+          rasterizer.limitToRows(band.top, band.bottom);
+          for (const Stroke& stroke : strokes) {
+            if (!stroke.bounds.intersect(band).empty()) {
+              renderStroke(rasterizer, layer_, stroke, band);
+            }
+          }
+        } catch (...) {
+          const std::lock_guard lock(failureMutex);
+          failure = std::current_exception();
+        }
+      }
+    };
+    const auto threads = std::min<std::int32_t>(
+        bands, static_cast<std::int32_t>(std::max(1u, std::thread::hardware_concurrency())));
+    std::vector<std::thread> helpers;
+    for (std::int32_t i = 1; i < threads; ++i) {
+      try {
+        helpers.emplace_back(renderBands);
+      } catch (const std::system_error&) {
+        break;  // the bands wait for the threads there are
+      }
+    }
+    renderBands();
+    for (std::thread& helper : helpers) helper.join();
+    if (failure) std::rethrow_exception(failure);
+  }
 
   void setSize(std::int32_t width, std::int32_t height) override { layer_.setSize(width, height); }
   std::int32_t width() const override { return layer_.width(); }
@@ -287,39 +377,10 @@ class SmoothInk final : public Ink {
   }
 
   void render(const Stroke& stroke, const Rect& clip) override {
-    const std::vector<CarriedPoint> path = smoothPath(stroke);
-    if (path.empty()) return;
-    double length = 0;
-    for (std::size_t i = 1; i < path.size(); ++i) length += distanceBetween(path[i - 1], path[i]);
-    const StrokeWidth width(stroke.pen);
-    rasterizer_.beginStroke(layer_, stroke.pen.color, erases(stroke.pen), width.diameter(), clip);
-    double along = 0;
-    CarriedPoint from = path.front();
-    for (const CarriedPoint& to : path) {
-      const double piece = distanceBetween(from, to);
-      width.piece(rasterizer_, from, along, to, piece, length - along - piece, false);
-      along += piece;
-      from = to;
-    }
-    rasterizer_.takeChangedRows([](std::int32_t, std::int32_t, std::int32_t) {});
-    rasterizer_.endStroke();
+    renderStroke(rasterizer_, layer_, stroke, clip);
   }
 
  private:
-  // The path the smoother makes of the stroke's points, with the pressure drawn at each,
-  // as it made it while drawing.
-  static std::vector<CarriedPoint> smoothPath(const Stroke& stroke) {
-    std::vector<CarriedPoint> path;
-    if (stroke.points.empty()) return path;
-    StrokeSmoother smoother;
-    smoother.begin(carriedPointOf(stroke.points.front()), path);
-    for (std::size_t i = 1; i + 1 < stroke.points.size(); ++i) {
-      smoother.add(carriedPointOf(stroke.points[i]), path);
-    }
-    smoother.end(carriedPointOf(stroke.points.back()), path);
-    return path;
-  }
-
   // `at` with the pressure drawn there, kept in `stroke`.
   CarriedPoint kept(Stroke& stroke, StrokePoint at) {
     at.pressure = static_cast<float>(width_->pressureAt(at));

@@ -60,7 +60,7 @@ class Ink {
 
   // Renders `part` of the ink anew from `strokes` (those whose bounds meet it, in
   // order) over no ink. Does not compose.
-  void redraw(Rect part, std::span<const Stroke> strokes);
+  virtual void redraw(Rect part, std::span<const Stroke> strokes);
   // Rebuilds `part` of the composite from the ink over the background; returns the part
   // rebuilt (empty when none).
   virtual Rect compose(Rect part) = 0;

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <new>
+#include <optional>
 
 #include "common/errors.h"
 
@@ -111,6 +113,52 @@ class Capsule {
   EdgeProfile upper_, lower_;
 };
 
+// Half a pixel's diagonal, a hair over.
+constexpr double kHalfDiagonal = 0.7072;
+
+// The stretch of the horizontal line at `cy` within `near` of the segment from `a` to
+// `b`: the union of the two end discs' chords and the band's, one stretch as the
+// capsule is convex. Nothing when the line passes it by.
+struct Chord {
+  double left;
+  double right;
+};
+std::optional<Chord> capsuleChord(InkPoint a, InkPoint b, double near, double cy) {
+  double left = std::numeric_limits<double>::infinity(), right = -left;
+  for (const InkPoint end : {a, b}) {
+    const double dy = cy - end.y;
+    if (std::abs(dy) > near) continue;
+    const double half = std::sqrt(near * near - dy * dy);
+    left = std::min(left, end.x - half);
+    right = std::max(right, end.x + half);
+  }
+  const double vx = b.x - a.x, vy = b.y - a.y, lengthSquared = vx * vx + vy * vy;
+  if (lengthSquared > 0) {
+    // Along the segment, (x - a.x) vx + (cy - a.y) vy within 0 .. |v|^2; across it,
+    // (x - a.x) vy - (cy - a.y) vx within -near |v| .. near |v|.
+    double low = -std::numeric_limits<double>::infinity(), high = -low;
+    bool missed = false;
+    const auto keep = [&](double slope, double offset, double from, double to) {
+      if (slope == 0) {
+        missed = missed || offset < from || offset > to;
+        return;
+      }
+      const double x0 = a.x + (from - offset) / slope, x1 = a.x + (to - offset) / slope;
+      low = std::max(low, std::min(x0, x1));
+      high = std::min(high, std::max(x0, x1));
+    };
+    const double across = near * std::sqrt(lengthSquared);
+    keep(vx, (cy - a.y) * vy, 0, lengthSquared);
+    keep(vy, -(cy - a.y) * vx, -across, across);
+    if (!missed && low <= high) {
+      left = std::min(left, low);
+      right = std::max(right, high);
+    }
+  }
+  if (!(left <= right)) return std::nullopt;
+  return Chord{left, right};
+}
+
 std::int32_t floorClamped(double value, std::int32_t low, std::int32_t high) {
   return static_cast<std::int32_t>(std::floor(std::clamp(value, double(low), double(high))));
 }
@@ -156,11 +204,20 @@ InkCell inkErased(InkCell under, std::uint32_t coverage) {
   return inkCell(under, divideBy255(coverageOf(under) * (255 - std::min(coverage, 255u))));
 }
 
+void InkRasterizer::limitToRows(std::int32_t top, std::int32_t bottom) {
+  endStroke();
+  rowLimit_ = {top, bottom};
+}
+
 void InkRasterizer::beginStroke(InkLayer& layer, Color color, bool erases, double diameter,
                                 const std::optional<Rect>& clip) {
   endStroke();
-  const std::size_t cells = std::size_t(layer.width()) * std::size_t(layer.height());
-  if (layer.width() != scratchWidth_ || layer.height() != scratchHeight_) {
+  const std::int32_t top = rowLimit_ ? std::clamp(rowLimit_->first, 0, layer.height()) : 0;
+  const std::int32_t bottom =
+      rowLimit_ ? std::clamp(rowLimit_->second, top, layer.height()) : layer.height();
+  const std::size_t cells = std::size_t(layer.width()) * std::size_t(bottom - top);
+  if (layer.width() != layerWidth_ || layer.height() != layerHeight_ || top != scratchTop_ ||
+      bottom - top != scratchHeight_) {
     try {
       strokeCoverage_.assign(cells, 0);
       provisionalCoverage_.assign(cells, 0);
@@ -169,11 +226,14 @@ void InkRasterizer::beginStroke(InkLayer& layer, Color color, bool erases, doubl
       strokeCoverage_.clear();
       provisionalCoverage_.clear();
       before_.clear();
-      scratchWidth_ = scratchHeight_ = 0;
+      layerWidth_ = layerHeight_ = scratchTop_ = scratchWidth_ = scratchHeight_ = 0;
       throw OutOfResources();
     }
+    layerWidth_ = layer.width();
+    layerHeight_ = layer.height();
+    scratchTop_ = top;
     scratchWidth_ = layer.width();
-    scratchHeight_ = layer.height();
+    scratchHeight_ = bottom - top;
     changedLeft_.assign(std::size_t(scratchHeight_), scratchWidth_);
     changedRight_.assign(std::size_t(scratchHeight_), 0);
     changedTop_ = changedBottom_ = 0;
@@ -192,7 +252,7 @@ void InkRasterizer::endStroke() {
 
 void InkRasterizer::clearStrokeCoverage() {
   for (std::int32_t y = touched_.top; y < touched_.bottom; ++y) {
-    const std::size_t row = std::size_t(y) * std::size_t(scratchWidth_);
+    const std::size_t row = scratchRow(y);
     std::fill(strokeCoverage_.begin() + row + touched_.left,
               strokeCoverage_.begin() + row + touched_.right, std::uint8_t{0});
     std::fill(provisionalCoverage_.begin() + row + touched_.left,
@@ -228,13 +288,18 @@ Rect InkRasterizer::draw(InkPoint from, double fromRadius, InkPoint to, double t
   }
   restartIfResized();
   const std::int32_t width = layer_->width(), height = layer_->height();
-  Rect area{0, 0, width, height};
+  Rect area{0, scratchTop_, width, scratchTop_ + scratchHeight_};
   if (clip_) area = area.intersect(*clip_);
   if (area.empty()) return {};
   // Pixels whose centre lies farther than this from the segment get nothing.
   const double reach = std::max(fromRadius, toRadius) + 1;
   const Capsule capsule(from, fromRadius, to, toRadius);
-  const double vx = to.x - from.x, vy = to.y - from.y;
+
+  // A pixel gets ink only where its square meets the piece, so its centre lies within
+  // half a diagonal of the piece's widest circle around the segment: only the row's
+  // chord of that capsule is worth a look, for the short pieces a smooth stroke is mostly
+  // made of much less than the box around the piece.
+  const double near = std::max(fromRadius, toRadius) + kHalfDiagonal;
 
   Rect changed{width, height, 0, 0};
   const std::int32_t firstRow =
@@ -243,26 +308,13 @@ Rect InkRasterizer::draw(InkPoint from, double fromRadius, InkPoint to, double t
       floorClamped(std::max(from.y, to.y) + reach, area.top - 1, area.bottom - 1);
   for (std::int32_t y = firstRow; y <= lastRow; ++y) {
     const double cy = y + 0.5;
-    // The piece of the segment within reach of this row, and its columns.
-    double s0 = 0, s1 = 1;
-    if (std::abs(vy) > 1e-12) {
-      s0 = (cy - reach - from.y) / vy;
-      s1 = (cy + reach - from.y) / vy;
-      if (s0 > s1) std::swap(s0, s1);
-      s0 = std::max(s0, 0.0);
-      s1 = std::min(s1, 1.0);
-      if (s0 > s1) continue;
-    } else if (std::abs(from.y - cy) > reach) {
-      continue;
-    }
-    const double x0 = from.x + s0 * vx, x1 = from.x + s1 * vx;
-    const std::int32_t firstColumn =
-        floorClamped(std::min(x0, x1) - reach, area.left, area.right - 1);
-    const std::int32_t lastColumn =
-        floorClamped(std::max(x0, x1) + reach, area.left - 1, area.right - 1);
+    const std::optional<Chord> chord = capsuleChord(from, to, near, cy);
+    if (!chord) continue;
+    // The pixels whose centres lie on the chord.
+    const std::int32_t firstColumn = floorClamped(chord->left - 0.5, area.left, area.right - 1);
+    const std::int32_t lastColumn = floorClamped(chord->right - 0.5, area.left - 1, area.right - 1);
     std::int32_t rowLeft = width, rowRight = 0;
-    const std::uint8_t* settled =
-        strokeCoverage_.data() + std::size_t(y) * std::size_t(scratchWidth_);
+    const std::uint8_t* settled = strokeCoverage_.data() + scratchRow(y);
     for (std::int32_t x = firstColumn; x <= lastColumn; ++x) {
       // A pixel the stroke covers fully already cannot change: by the maximum rule no
       // piece, settled or provisional, gives it more. Most of a stroke's pixels are
@@ -293,7 +345,7 @@ Rect InkRasterizer::retractProvisional() {
   if (provisional_.empty()) return {};
   Rect changed;
   for (std::int32_t y = provisional_.top; y < provisional_.bottom; ++y) {
-    const std::size_t row = std::size_t(y) * std::size_t(scratchWidth_);
+    const std::size_t row = scratchRow(y);
     InkCell* cells = layer_->row(y);
     std::int32_t rowLeft = provisional_.right, rowRight = provisional_.left;
     for (std::int32_t x = provisional_.left; x < provisional_.right; ++x) {
@@ -318,14 +370,15 @@ Rect InkRasterizer::retractProvisional() {
 void InkRasterizer::restartIfResized() {
   // The layer was resized during the stroke: its cells are no longer the ones the
   // stroke began over, so carry on as a new stroke.
-  if (layer_->width() != scratchWidth_ || layer_->height() != scratchHeight_) {
+  if (layer_->width() != layerWidth_ || layer_->height() != layerHeight_) {
     beginStroke(*layer_, colorOfStored(color_), erases_, radius_ * 2, clip_);
   }
 }
 
 void InkRasterizer::noteChangedRow(std::int32_t y, std::int32_t left, std::int32_t right) {
-  changedLeft_[std::size_t(y)] = std::min(changedLeft_[std::size_t(y)], left);
-  changedRight_[std::size_t(y)] = std::max(changedRight_[std::size_t(y)], right);
+  const auto row = std::size_t(y - scratchTop_);
+  changedLeft_[row] = std::min(changedLeft_[row], left);
+  changedRight_[row] = std::max(changedRight_[row], right);
   changedTop_ = changedTop_ < changedBottom_ ? std::min(changedTop_, y) : y;
   changedBottom_ = std::max(changedBottom_, y + 1);
 }
@@ -333,8 +386,8 @@ void InkRasterizer::noteChangedRow(std::int32_t y, std::int32_t left, std::int32
 void InkRasterizer::takeChangedRows(
     const std::function<void(std::int32_t, std::int32_t, std::int32_t)>& row) {
   for (std::int32_t y = changedTop_; y < changedBottom_; ++y) {
-    std::int32_t& left = changedLeft_[std::size_t(y)];
-    std::int32_t& right = changedRight_[std::size_t(y)];
+    std::int32_t& left = changedLeft_[std::size_t(y - scratchTop_)];
+    std::int32_t& right = changedRight_[std::size_t(y - scratchTop_)];
     if (left < right) row(y, left, right);
     left = scratchWidth_;
     right = 0;
@@ -347,7 +400,7 @@ InkCell InkRasterizer::blended(std::size_t at, std::uint32_t coverage) const {
 }
 
 void InkRasterizer::cover(std::int32_t x, std::int32_t y, std::uint32_t coverage) {
-  const std::size_t at = std::size_t(y) * std::size_t(scratchWidth_) + std::size_t(x);
+  const std::size_t at = scratchRow(y) + std::size_t(x);
   const std::uint32_t before = strokeCoverage_[at];
   if (coverage <= before) return;
   const std::uint32_t provisional = provisionalCoverage_[at];
@@ -360,7 +413,7 @@ void InkRasterizer::cover(std::int32_t x, std::int32_t y, std::uint32_t coverage
 }
 
 void InkRasterizer::coverProvisionally(std::int32_t x, std::int32_t y, std::uint32_t coverage) {
-  const std::size_t at = std::size_t(y) * std::size_t(scratchWidth_) + std::size_t(x);
+  const std::size_t at = scratchRow(y) + std::size_t(x);
   const std::uint32_t settled = strokeCoverage_[at];
   const std::uint32_t provisional = provisionalCoverage_[at];
   if (coverage <= provisional) return;

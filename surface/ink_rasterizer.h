@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "imaging/geometry.h"
@@ -36,6 +37,11 @@ inline InkPoint pixelCentre(Point at) {
 // exactly what the settled segments alone give it.
 class InkRasterizer {
  public:
+  // For a rasterizer that only ever draws within rows `top` to `bottom` (exclusive),
+  // every stroke clipped to them: its per-pixel scratch covers those rows alone, so that
+  // several can render bands of one layer side by side.
+  void limitToRows(std::int32_t top, std::int32_t bottom);
+
   // `layer` must outlive the stroke. `diameter` in pixels (at least 1 is drawn). Only
   // the cells within `clip` change (the coverage there is the same as without it).
   void beginStroke(InkLayer& layer, Color color, bool erases, double diameter,
@@ -72,24 +78,33 @@ class InkRasterizer {
   void coverProvisionally(std::int32_t x, std::int32_t y, std::uint32_t coverage);
   void noteChangedRow(std::int32_t y, std::int32_t left, std::int32_t right);
   InkCell blended(std::size_t at, std::uint32_t coverage) const;
+  // Where row `y` of the layer starts in the scratch.
+  std::size_t scratchRow(std::int32_t y) const {
+    return std::size_t(y - scratchTop_) * std::size_t(scratchWidth_);
+  }
 
   InkLayer* layer_ = nullptr;
   std::uint32_t color_ = 0;  // stored order
   bool erases_ = false;
   double radius_ = 0.5;
   std::optional<Rect> clip_;
-  // Per pixel of the layer, the settled segments' coverage so far, the provisional
-  // ones', and the cell the stroke began with; only pixels within `touched_` (settled
-  // or provisional) may be non-zero, and provisional ones only within `provisional_`.
+  // Per pixel of the layer's rows from scratchTop_ on, the settled segments' coverage so
+  // far, the provisional ones', and the cell the stroke began with; only pixels within
+  // `touched_` (settled or provisional) may be non-zero, and provisional ones only
+  // within `provisional_`.
   std::vector<std::uint8_t> strokeCoverage_;
   std::vector<std::uint8_t> provisionalCoverage_;
   std::vector<InkCell> before_;
+  std::optional<std::pair<std::int32_t, std::int32_t>> rowLimit_;
+  std::int32_t layerWidth_ = 0;
+  std::int32_t layerHeight_ = 0;
+  std::int32_t scratchTop_ = 0;
   std::int32_t scratchWidth_ = 0;
   std::int32_t scratchHeight_ = 0;
   Rect touched_;
   Rect provisional_;
-  // Per row the columns changed since takeChangedRows, in rows changedTop_ to
-  // changedBottom_ (exclusive).
+  // Per row of the scratch the columns changed since takeChangedRows, in layer rows
+  // changedTop_ to changedBottom_ (exclusive).
   std::vector<std::int32_t> changedLeft_;
   std::vector<std::int32_t> changedRight_;
   std::int32_t changedTop_ = 0;
