@@ -25,7 +25,6 @@ namespace fudekko {
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"TMainForm";
 constexpr int kTextAreaId = 102;
 // At 96 DPI, as every size here.
 constexpr int kToolBarFontHeight = 12;
@@ -42,10 +41,10 @@ MainWindow::MainWindow(HINSTANCE instance, PointerSource& pointers)
       journal_([this] { ::PostMessageW(handle(), kJournalFault, 0, 0); }),
       settings_(settingsPathFor(win32::programPathInSjis())),
       pointer_(pointers) {
-  registerClass(instance, kClassName, ::GetSysColorBrush(COLOR_BTNFACE),
+  registerClass(instance, kMainWindowClass, ::GetSysColorBrush(COLOR_BTNFACE),
                 ::LoadIconW(instance, MAKEINTRESOURCEW(1)));
   win32::Menu menu = createMainMenu();
-  if (createWindow(instance, kClassName, win32::kProgramTitle,
+  if (createWindow(instance, kMainWindowClass, win32::kProgramTitle,
                    WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, CW_USEDEFAULT, CW_USEDEFAULT,
                    CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menu.get())) {
     menu.release();  // the window owns it now

@@ -35,6 +35,9 @@ class VersionDialog;
 // The window shows the text area, or the picture to write on.
 enum class Mode { Text, Handwriting };
 
+// The main window's class, by which a later start finds a running copy.
+inline constexpr wchar_t kMainWindowClass[] = L"TMainForm";
+
 class MainWindow : public win32::Window<MainWindow> {
  public:
   // Creates the window (running `onCreate`); it stays hidden until shown. `pointers`

@@ -12,8 +12,11 @@ namespace fudekko {
 
 int runProgram(HINSTANCE instance, int showCommand, PointerSource& pointers) {
   const SingleInstanceGuard guard;
-  // Another copy runs: end at once, without a window and without reading the command line.
-  if (guard.anotherCopyRuns()) return 0;
+  // Another copy runs and answers: end at once, without a window and without reading the
+  // command line. One that does not answer is left to itself, and this one runs.
+  if (guard.anotherCopyRuns() && runningCopyAnswers(kMainWindowClass, win32::kProgramTitle)) {
+    return 0;
+  }
 
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_COOL_CLASSES | ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);

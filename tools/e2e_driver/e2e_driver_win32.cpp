@@ -26,6 +26,7 @@
 //   e2e_driver move HWND X Y W H
 //   e2e_driver terminate HWND                      (ends the window's process at once, as
 //                                                   a crash would: no message reaches it)
+//   e2e_driver suspend|resume HWND                 (the window's thread, as if it hung)
 //   e2e_driver dpichanged HWND DPI LEFT TOP RIGHT BOTTOM   (WM_DPICHANGED with that
 //                                                            suggested rectangle)
 //   e2e_driver clipboard FOLDER   (prints the clipboard's formats in their order, a
@@ -493,6 +494,7 @@ int usage() {
   print(
       "usage: e2e_driver "
       "list|find|gone|exists|text|children|enabled|rect|message|post|settext|mouse|stroke|"
+      "suspend|resume|"
       "input-drag|input-move|key|foreground|pixel|screenshot|move|hold|clipboard|"
       "launch-timed|post-timed ...");
   return 2;
@@ -546,6 +548,14 @@ int wmain(int argc, wchar_t** argv) {
         ::TerminateProcess(process, 9) && ::WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
     ::CloseHandle(process);
     return ended ? 0 : 1;
+  }
+  if (command == L"suspend" || command == L"resume") {
+    const DWORD threadId = ::GetWindowThreadProcessId(window, nullptr);
+    const fudekko::win32::Handle thread(::OpenThread(THREAD_SUSPEND_RESUME, FALSE, threadId));
+    if (!thread) return 1;
+    const DWORD count =
+        command == L"suspend" ? ::SuspendThread(thread.get()) : ::ResumeThread(thread.get());
+    return count == static_cast<DWORD>(-1) ? 1 : 0;
   }
   if (command == L"enabled") {
     if (!::IsWindow(window)) return 1;
