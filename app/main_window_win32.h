@@ -60,6 +60,10 @@ class MainWindow : public win32::Window<MainWindow> {
   const std::string& mailClientPath() const { return mailClientPath_; }
   bool sendsThroughMapi() const { return sendsThroughMapi_; }
 
+  // Waits until the journal holds everything it was handed: the program is ending by a
+  // fault. May run on any thread once the window's own has stopped.
+  void flushJournal() { journal_.flush(); }
+
   // The Option menu's settings command; Send runs it too when the mail client is missing.
   void showMailClientDialog();
   void onSendButtonClick();

@@ -6,6 +6,7 @@ journal; a log-off during handwriting leaves one that the next start offers; a j
 of an older format is said in one line and not offered; old journals go at start."""
 
 import os
+import shutil
 import struct
 import sys
 import time
@@ -231,6 +232,41 @@ def test_journal_faults(session):
     check(not second.exists(), "closing left the journal beside the folder")
 
 
+def test_fault_ends_the_run(session):
+    """A fault on the window's thread (raised on purpose by the test build when it reads a
+    pointer) ends the process, leaving no copy without a window behind, and the next
+    start offers the work back."""
+    from test_pen import PEN_SCRIPT_EXE, WM_POINTERDOWN
+    program = session.install_program()
+    test_build = program.parent / "fudekko_pen_script.exe"
+    shutil.copy2(PEN_SCRIPT_EXE, test_build)
+    draft = session.folder / "draft.txt"
+    draft.write_bytes("\r\n本文".encode("cp932"))
+    journal = journal_of(session, draft)
+    session.env["FUDEKKO_PEN_SCRIPT"] = windows_path(session.folder / "no_script.txt")
+    session.env["FUDEKKO_FAULT_POINTER"] = "7"
+    window = MainWindow(session, test_build, windows_path(draft))
+    window.click_tool(DRAWING_BUTTON)
+    window.stroke([(60, 100), (200, 100)])
+    wait_until(lambda: journal.exists() and journal.stat().st_size > 1000, "the journal")
+    before = session.screenshot(window.hwnd, "before", client=True)
+    session.driver("post", window.hwnd, WM_POINTERDOWN, 7, 0)
+    posted = time.monotonic()
+    ended = session.wait_exit(window.process, timeout=30)
+    print(f"the process ended {time.monotonic() - posted:.1f} s after the fault was posted")
+    check(ended is not None, "the process outlived the fault of its window's thread")
+    check(not session.find_window(MAIN_CAPTION, timeout_ms=0, visible=None, exact=True,
+                                  window_class="TMainForm"), "a window was left behind")
+
+    process = session.start(program, windows_path(draft))
+    answer(session, dialog_saying(session, QUESTION), IDYES)
+    window = MainWindow(session, program, process=process)
+    wait_until(lambda: session.screenshot(window.hwnd, "restored", client=True).rows ==
+               before.rows or None, "the restored screen to equal the one before the fault")
+    window.close()
+
+
 if __name__ == "__main__":
     run({"recovery": test_recovery, "journal_lifetime": test_journal_lifetime,
-         "journal_faults": test_journal_faults}[sys.argv[1]])
+         "journal_faults": test_journal_faults,
+         "fault_ends_the_run": test_fault_ends_the_run}[sys.argv[1]])
