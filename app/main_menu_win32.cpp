@@ -39,7 +39,9 @@ win32::Menu createMainMenu() {
                         {kMenuPartialEraserId, L"部分消しゴム(&P)"},
                         {kMenuStrokeEraserId, L"ストローク消しゴム(&K)"},
                         {0, nullptr},
-                        {kMenuBrushPenId, L"筆ペン(&B)"}});
+                        {kMenuBrushPenId, L"筆ペン(&B)"},
+                        {0, nullptr},
+                        {kMenuWrapLongLinesId, L"長い行を折り返して送る(&L)"}});
   popup(L"ﾍﾙﾌﾟ(&H)", {{kMenuVersionId, L"ﾊﾞｰｼﾞｮﾝ情報(&A)"}});
   return bar;
 }
@@ -63,6 +65,12 @@ void checkPenItems(HMENU menu, ChosenTool tool, bool strokeEraser, bool brushPen
   ::CheckMenuRadioItem(menu, kMenuPartialEraserId, kMenuStrokeEraserId,
                        strokeEraser ? kMenuStrokeEraserId : kMenuPartialEraserId, MF_BYCOMMAND);
   ::CheckMenuItem(menu, kMenuBrushPenId, MF_BYCOMMAND | (brushPen ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void checkWrapLongLinesItem(HMENU menu, bool wrap) {
+  if (menu) {
+    ::CheckMenuItem(menu, kMenuWrapLongLinesId, MF_BYCOMMAND | (wrap ? MF_CHECKED : MF_UNCHECKED));
+  }
 }
 
 win32::Accelerators createEditKeys() {

@@ -24,6 +24,7 @@ enum MenuItemId : int {
   kMenuPenToolId = 312,
   kMenuHighlighterToolId = 313,
   kMenuEraserToolId = 314,
+  kMenuWrapLongLinesId = 315,
 };
 
 win32::Menu createMainMenu();
@@ -36,6 +37,9 @@ void enableCopyItem(HMENU menu, bool canCopy);
 // Marks the chosen tool and the chosen eraser kind (radio groups) and the brush pen's
 // check of `menu`.
 void checkPenItems(HMENU menu, ChosenTool tool, bool strokeEraser, bool brushPen);
+
+// The check of "長い行を折り返して送る" in `menu`.
+void checkWrapLongLinesItem(HMENU menu, bool wrap);
 
 // Ctrl+Z, Ctrl+Y, Ctrl+Shift+Z, Ctrl+C and Ctrl+S, which the event loop takes before
 // the focused control sees them.

@@ -35,6 +35,12 @@ void MainWindow::offerRecovery() {
   journal_.start(replayedBytes);
 }
 
+void MainWindow::sayJournalFault() {
+  if (const std::optional<std::wstring> fault = journal_.takeFault()) {
+    ::MessageBoxW(handle(), fault->c_str(), win32::kProgramTitle, MB_OK | MB_ICONWARNING);
+  }
+}
+
 void MainWindow::restore(RecoveredWork work) {
   textArea_->restore(std::move(work.text));
   const auto resize = [this](std::int32_t width, std::int32_t height) {

@@ -26,7 +26,6 @@ namespace fudekko {
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"TMainForm";
 constexpr int kTextAreaId = 102;
 // At 96 DPI, as every size here.
 constexpr int kToolBarFontHeight = 12;
@@ -39,12 +38,14 @@ using win32::kDrawingButtonId;
 
 MainWindow::MainWindow(HINSTANCE instance, PointerSource& pointers)
     : instance_(instance),
-      settingsFile_(settingsPathFor(win32::programPathInSjis())),
+      // From the journal writer's thread too: only a message is posted.
+      journal_([this] { ::PostMessageW(handle(), kJournalFault, 0, 0); }),
+      settings_(settingsPathFor(win32::programPathInSjis())),
       pointer_(pointers) {
-  registerClass(instance, kClassName, ::GetSysColorBrush(COLOR_BTNFACE),
+  registerClass(instance, kMainWindowClass, ::GetSysColorBrush(COLOR_BTNFACE),
                 ::LoadIconW(instance, MAKEINTRESOURCEW(1)));
   win32::Menu menu = createMainMenu();
-  if (createWindow(instance, kClassName, win32::kProgramTitle,
+  if (createWindow(instance, kMainWindowClass, win32::kProgramTitle,
                    WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, CW_USEDEFAULT, CW_USEDEFAULT,
                    CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menu.get())) {
     menu.release();  // the window owns it now
@@ -161,6 +162,9 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kOfferRecovery:
       win32::runHandler(handle(), [this] { offerRecovery(); });
       return 0;
+    case kJournalFault:
+      sayJournalFault();
+      return 0;
     case WM_CLOSE:
       if (!mayDiscard(DiscardReason::Close)) return 0;
       onClose();
@@ -177,7 +181,7 @@ void MainWindow::createControls() {
   surface_.setDpi(dpi_);
   toolBarFont_ = win32::createJapaneseFont(scaleForDpi(kToolBarFontHeight, dpi_));
   toolBar_ = std::make_unique<win32::ToolBar>(instance_, handle(), toolBarFont_.get(), dpi_);
-  penControls_ = std::make_unique<PenControls>(surface_, *toolBar_, settingsFile_, handle());
+  penControls_ = std::make_unique<PenControls>(surface_, *toolBar_, settings_, handle());
   textArea_ = std::make_unique<win32::TextArea>(instance_, handle(), kTextAreaId, dpi_);
   accelerators_ = createEditKeys();
   handwritingKeys_ = createHandwritingKeys();
@@ -198,6 +202,9 @@ void MainWindow::onCommand(int id) {
       break;
     case kMenuVersionId:
       showVersionDialog();
+      break;
+    case kMenuWrapLongLinesId:
+      toggleWrapLongLines();
       break;
     case win32::kSendButtonId:
       onSendButtonClick();
@@ -260,9 +267,11 @@ void MainWindow::onCreate() {
 }
 
 void MainWindow::readSettings() {
-  mailClientPath_ = readMailClientPath(settingsFile_);
-  sendsThroughMapi_ = readSendsThroughMapi(settingsFile_);
-  surface_.setSmoothInk(readSmoothInk(settingsFile_));
+  mailClientPath_ = readMailClientPath(settings_.file());
+  sendsThroughMapi_ = readSendsThroughMapi(settings_.file());
+  surface_.setSmoothInk(readSmoothInk(settings_.file()));
+  wrapLongLines_ = readWrapLongLines(settings_.file());
+  checkWrapLongLinesItem(::GetMenu(handle()), wrapLongLines_);
   penControls_->takeStoredChoices();
 }
 
@@ -401,22 +410,31 @@ void MainWindow::showMailClientDialog() {
   mailClientPath_ = picked->path;
   const bool mapiChanged = picked->throughMapi != sendsThroughMapi_;
   sendsThroughMapi_ = picked->throughMapi;
-  writeMailClientPath(settingsFile_, mailClientPath_);
-  // Written only when changed: a file that never chose the default mail client stays free
-  // of the key.
-  if (mapiChanged) writeSendsThroughMapi(settingsFile_, sendsThroughMapi_);
+  settings_.store([&](IniFile& file) {
+    writeMailClientPath(file, mailClientPath_);
+    // Written only when changed: a file that never chose the default mail client stays
+    // free of the key.
+    if (mapiChanged) writeSendsThroughMapi(file, sendsThroughMapi_);
+  });
 }
 
 void MainWindow::showVersionDialog() {
   if (versionDialog_) versionDialog_->showModal();
 }
 
-// Send's work lives with the hand-off to the mail client; it is bound here.
+void MainWindow::toggleWrapLongLines() {
+  wrapLongLines_ = !wrapLongLines_;
+  checkWrapLongLinesItem(::GetMenu(handle()), wrapLongLines_);
+  settings_.store([wrap = wrapLongLines_](IniFile& file) { writeWrapLongLines(file, wrap); });
+}
+
+// Send's work lives with the hand-off to the mail client; it is bound here. A text area
+// that does not wrap shows its lines as typed, and they go so, whole.
 void MainWindow::onSendButtonClick() {
   const SendResult result = win32::sendFromMainWindow(
       handle(),
       {mailClientPath_, subject_, headerLines_, attachmentFormat_, draftRefusal_, sendsThroughMapi_,
-       formatSwitched_, draftNamed_, draftByteOrderMark_},
+       formatSwitched_, draftNamed_, draftByteOrderMark_, wrapLongLines_ && textArea_->wraps()},
       textArea_->lines(), surface_.composite());
   sent_ = result == SendResult::Sent;
   if (sent_) journal_.remove();
@@ -441,7 +459,7 @@ void MainWindow::onCopyCommand() {
 }
 
 void MainWindow::onSaveAsCommand() {
-  if (textArea_) saveAsCommand(pictureCommandSource(), settingsFile_);
+  if (textArea_) saveAsCommand(pictureCommandSource(), settings_);
 }
 
 // --- Handwriting mode ---

@@ -20,7 +20,7 @@
 #include "handoff/attachment.h"
 #include "journal/journal_feed.h"
 #include "journal/work_journal_win32.h"
-#include "settings/ini_file.h"
+#include "settings/settings.h"
 #include "surface/handwriting_surface.h"
 #include "surface/mouse_input_win32.h"
 #include "surface/pointer_input_win32.h"
@@ -34,6 +34,9 @@ class VersionDialog;
 
 // The window shows the text area, or the picture to write on.
 enum class Mode { Text, Handwriting };
+
+// The main window's class, by which a later start finds a running copy.
+inline constexpr wchar_t kMainWindowClass[] = L"TMainForm";
 
 class MainWindow : public win32::Window<MainWindow> {
  public:
@@ -56,6 +59,10 @@ class MainWindow : public win32::Window<MainWindow> {
   // through the system's default mail client.
   const std::string& mailClientPath() const { return mailClientPath_; }
   bool sendsThroughMapi() const { return sendsThroughMapi_; }
+
+  // Waits until the journal holds everything it was handed: the program is ending by a
+  // fault. May run on any thread once the window's own has stopped.
+  void flushJournal() { journal_.flush(); }
 
   // The Option menu's settings command; Send runs it too when the mail client is missing.
   void showMailClientDialog();
@@ -113,6 +120,8 @@ class MainWindow : public win32::Window<MainWindow> {
   void onCopyCommand();
   void onSaveAsCommand();
   void showVersionDialog();
+  // The Option menu's "長い行を折り返して送る": shown at once, then stored.
+  void toggleWrapLongLines();
   // The one way the mode changes: the handwriting button, recovery and a failed change
   // all come here, and the tool bar, the text area and the size cap follow. Entering
   // handwriting mode freezes the text area's look, or takes `restored` in its place.
@@ -125,6 +134,10 @@ class MainWindow : public win32::Window<MainWindow> {
   static constexpr UINT kOfferRecovery = WM_APP + 1;
   void startJournal(const CommandLineStep& step);
   void offerRecovery();
+  // Posted when the journal cannot be written: the user is told once that the work is
+  // not being recorded, and works on.
+  static constexpr UINT kJournalFault = WM_APP + 2;
+  void sayJournalFault();
   // The work as an earlier run left it, applied through the user's own entry points.
   void restore(RecoveredWork work);
   void onCanResize(int& width, int& height) const;
@@ -149,7 +162,7 @@ class MainWindow : public win32::Window<MainWindow> {
   Mode mode_ = Mode::Text;
 
   // The fields of the window's state; the pen and the pictures live in the surface.
-  IniFile settingsFile_;
+  SessionSettings settings_;
   HandwritingSurface surface_;
   WindowSizeCap sizeCap_;
   std::string subject_;
@@ -165,6 +178,8 @@ class MainWindow : public win32::Window<MainWindow> {
   bool draftNamed_ = false;
   // The draft began with UTF-8's byte-order mark; Send writes it back so.
   bool draftByteOrderMark_ = false;
+  // Send writes the body as the text area's display lines ("WrapLongLines").
+  bool wrapLongLines_ = true;
 
   win32::Font toolBarFont_;
   std::unique_ptr<win32::ToolBar> toolBar_;

@@ -5,15 +5,15 @@
 
 namespace fudekko {
 
-PenControls::PenControls(HandwritingSurface& surface, win32::ToolBar& toolBar, IniFile& settings,
-                         HWND window)
+PenControls::PenControls(HandwritingSurface& surface, win32::ToolBar& toolBar,
+                         SessionSettings& settings, HWND window)
     : surface_(surface), toolBar_(toolBar), settings_(settings), window_(window) {}
 
 void PenControls::takeStoredChoices() {
-  surface_.setStartPen(readStoredPen(settings_));
-  surface_.setStartHighlighter(readStoredHighlighter(settings_));
-  surface_.setEraserKind(readStoredEraserKind(settings_));
-  surface_.setBrushPen(readStoredBrushPen(settings_));
+  surface_.setStartPen(readStoredPen(settings_.file()));
+  surface_.setStartHighlighter(readStoredHighlighter(settings_.file()));
+  surface_.setEraserKind(readStoredEraserKind(settings_.file()));
+  surface_.setBrushPen(readStoredBrushPen(settings_.file()));
   showOptions();
 }
 
@@ -49,13 +49,13 @@ bool PenControls::onCommand(int id) {
       const EraserKind kind = id == kMenuStrokeEraserId ? EraserKind::Stroke : EraserKind::Partial;
       surface_.setEraserKind(kind);
       showOptions();
-      storeEraserKind(settings_, kind);
+      settings_.store([kind](IniFile& file) { storeEraserKind(file, kind); });
       return true;
     }
     case kMenuBrushPenId:
       surface_.setBrushPen(!surface_.brushPen());
       showOptions();
-      storeBrushPen(settings_, surface_.brushPen());
+      settings_.store([on = surface_.brushPen()](IniFile& file) { storeBrushPen(file, on); });
       return true;
     default:
       return false;
@@ -66,9 +66,11 @@ void PenControls::showAndStorePen() {
   // Shown first: the buttons show the pen in force even when storing it fails.
   toolBar_.showPen(surface_.toolPen());
   if (surface_.chosenTool() == ChosenTool::Highlighter) {
-    storeHighlighter(settings_, surface_.highlighter());
+    settings_.store([marker = surface_.highlighter()](IniFile& file) {
+      storeHighlighter(file, marker);
+    });
   } else {
-    storePen(settings_, surface_.pen());
+    settings_.store([pen = surface_.pen()](IniFile& file) { storePen(file, pen); });
   }
 }
 

@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "app/tool_bar_win32.h"
-#include "settings/ini_file.h"
+#include "settings/settings.h"
 #include "surface/handwriting_surface.h"
 
 namespace fudekko {
@@ -14,14 +14,15 @@ namespace fudekko {
 class PenControls {
  public:
   // All must outlive the controls; `window` holds the menu.
-  PenControls(HandwritingSurface& surface, win32::ToolBar& toolBar, IniFile& settings, HWND window);
+  PenControls(HandwritingSurface& surface, win32::ToolBar& toolBar, SessionSettings& settings,
+              HWND window);
 
   // The surface takes the stored pen, eraser kind and brush pen, and the menu and the
   // eraser button show them. Never throws.
   void takeStoredChoices();
 
   // Carries out a command of these controls; false for any other command. Storing may
-  // throw SettingsWriteError: the choice stays in force and shown.
+  // throw SettingsWriteError (the run's first): the choice stays in force and shown.
   bool onCommand(int id);
 
   // The colour and line buttons show the tool's pen (the highlighter's while it is
@@ -36,7 +37,7 @@ class PenControls {
 
   HandwritingSurface& surface_;
   win32::ToolBar& toolBar_;
-  IniFile& settings_;
+  SessionSettings& settings_;
   HWND window_;
 };
 

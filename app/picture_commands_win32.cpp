@@ -38,7 +38,7 @@ void copyCommand(const PictureCommandSource& source) {
   if (source.composite) win32::copyPictureToClipboard(source.window, *source.composite);
 }
 
-void saveAsCommand(const PictureCommandSource& source, IniFile& settings) {
+void saveAsCommand(const PictureCommandSource& source, SessionSettings& settings) {
   if (source.handwriting) {
     if (!source.composite) return;
     win32::saveAsFromMainWindow(source.window, *source.composite, source.subject,

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "imaging/picture.h"
-#include "settings/ini_file.h"
+#include "settings/settings.h"
 
 namespace fudekko {
 
@@ -31,6 +31,6 @@ void copyCommand(const PictureCommandSource& source);
 // The save dialog from the folder and type of `settings`, which keeps the user's
 // choice; nothing happens when the user cancels. Throws Error when writing fails, an
 // existing file then staying as it was.
-void saveAsCommand(const PictureCommandSource& source, IniFile& settings);
+void saveAsCommand(const PictureCommandSource& source, SessionSettings& settings);
 
 }  // namespace fudekko

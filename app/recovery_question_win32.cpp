@@ -7,8 +7,8 @@
 namespace fudekko {
 
 std::optional<RecoveredWork> askAboutEarlierWork(HWND owner, EarlierWork earlier) {
-  if (earlier.note) {
-    ::MessageBoxW(owner, earlier.note, win32::kProgramTitle, MB_OK | MB_ICONINFORMATION);
+  if (!earlier.note.empty()) {
+    ::MessageBoxW(owner, earlier.note.c_str(), win32::kProgramTitle, MB_OK | MB_ICONINFORMATION);
   }
   std::optional<RecoveredWork>& work = earlier.offered;
   if (!work) return work;

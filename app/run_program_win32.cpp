@@ -3,6 +3,9 @@
 // The common controls need windows.h first.
 #include <commctrl.h>
 
+#include <memory>
+
+#include "app/fault_end_win32.h"
 #include "app/main_window_win32.h"
 #include "app/single_instance_win32.h"
 #include "app/version_dialog_win32.h"
@@ -12,13 +15,20 @@ namespace fudekko {
 
 int runProgram(HINSTANCE instance, int showCommand, PointerSource& pointers) {
   const SingleInstanceGuard guard;
-  // Another copy runs: end at once, without a window and without reading the command line.
-  if (guard.anotherCopyRuns()) return 0;
+  // Another copy runs and answers: end at once, without a window and without reading the
+  // command line. One that does not answer is left to itself, and this one runs.
+  if (guard.anotherCopyRuns() && runningCopyAnswers(kMainWindowClass, win32::kProgramTitle)) {
+    return 0;
+  }
 
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_COOL_CLASSES | ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
 
-  MainWindow mainWindow(instance, pointers);
+  // On the heap: after a fault has ended this thread, the journal is still flushed from
+  // another (app/fault_end_win32.h).
+  const auto window = std::make_unique<MainWindow>(instance, pointers);
+  MainWindow& mainWindow = *window;
+  const FaultEnd faultEnd([&mainWindow] { mainWindow.flushJournal(); });
   if (!mainWindow.shouldRun()) return 0;
   MailClientDialog mailClientDialog(instance, mainWindow.handle(),
                                     {mainWindow.mailClientPath(), mainWindow.sendsThroughMapi()});

@@ -1,5 +1,8 @@
 #pragma once
-// The single-instance marker: a named mutex held for the life of the process.
+// The single-instance marker: a named mutex held for the life of the process, and the
+// question a later start asks the copy that holds it.
+
+#include <windows.h>
 
 #include "win32/handles_win32.h"
 
@@ -18,5 +21,11 @@ class SingleInstanceGuard {
   win32::Handle mutex_;
   bool anotherCopyRuns_ = false;
 };
+
+// Whether a copy that holds the marker is alive: one of its main windows (`windowClass`,
+// titled `title`) answers a message within about 2 s. A copy still starting is given as
+// long to show a window. A copy whose window thread hangs, or that has no window (its
+// window thread ended by a fault), must not lock every later start out.
+bool runningCopyAnswers(const wchar_t* windowClass, const wchar_t* title);
 
 }  // namespace fudekko

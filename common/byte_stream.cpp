@@ -32,13 +32,9 @@ std::FILE* openFileForReading(const std::string& path) {
 
 #ifdef _WIN32
 
-namespace {
-
-// The wide path, in its extended form when it is too long for the classic limit: that
-// form takes only an absolute path of backslashes without "." or "..", so it is made
-// from the full path name.
-std::wstring widePathForFileApi(const Utf8Path& path) {
-  std::wstring wide = utf8ToWide(path.utf8);
+// The extended form takes only an absolute path of backslashes without "." or "..", so
+// it is made from the full path name.
+std::wstring widePathForFileApi(const std::wstring& wide) {
   // Already extended, or a device's name.
   if (wide.size() < MAX_PATH || wide.starts_with(LR"(\\?\)") || wide.starts_with(LR"(\\.\)"))
     return wide;
@@ -52,14 +48,12 @@ std::wstring widePathForFileApi(const Utf8Path& path) {
   return LR"(\\?\)" + full;
 }
 
-}  // namespace
-
 std::FILE* openFileForReading(const Utf8Path& path) {
-  return _wfsopen(widePathForFileApi(path).c_str(), L"rb", _SH_DENYWR);
+  return _wfsopen(widePathForFileApi(utf8ToWide(path.utf8)).c_str(), L"rb", _SH_DENYWR);
 }
 
 PathKind pathKind(const Utf8Path& path) {
-  const DWORD attributes = ::GetFileAttributesW(widePathForFileApi(path).c_str());
+  const DWORD attributes = ::GetFileAttributesW(widePathForFileApi(utf8ToWide(path.utf8)).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD error = ::GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||

@@ -73,6 +73,13 @@ std::FILE* openFileForReading(const std::string& path);
 // limit of 260 characters is opened through its extended form ("\\?\C:\...").
 std::FILE* openFileForReading(const Utf8Path& path);
 
+#ifdef _WIN32
+// The path as the wide file functions take it: a path too long for the classic limit
+// of 260 characters in its extended form ("\\?\C:\...", "\\?\UNC\server\..."), made
+// from its full path; any other as it is.
+std::wstring widePathForFileApi(const std::wstring& path);
+#endif
+
 // What stands at a path: nothing, a folder, or a file (anything else the system opens
 // as one, a device say). A path that cannot be looked at for another reason (access
 // denied) counts as a file, so that opening it tells why.

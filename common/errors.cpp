@@ -28,7 +28,10 @@ FileNotWrittenError::FileNotWrittenError(const std::string& path)
     : FileNotWrittenError(Utf8Path{sjisToUtf8(path)}) {}
 
 FileNotWrittenError::FileNotWrittenError(const Utf8Path& path)
-    : Error(formatWithPath("%s に書き込めません", path)) {}
+    : FileNotWrittenError("%s に書き込めません", path) {}
+
+FileNotWrittenError::FileNotWrittenError(const char* messageUtf8, const Utf8Path& path)
+    : Error(formatWithPath(messageUtf8, path)) {}
 
 FileOpenError::FileOpenError(const std::string& path) : FileOpenError(Utf8Path{sjisToUtf8(path)}) {}
 

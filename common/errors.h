@@ -60,6 +60,10 @@ class FileNotWrittenError : public Error {
  public:
   explicit FileNotWrittenError(const std::string& path);
   explicit FileNotWrittenError(const Utf8Path& path);
+
+ protected:
+  // A message of its own for the file; its "%s" is the path.
+  FileNotWrittenError(const char* messageUtf8, const Utf8Path& path);
 };
 
 // Replaces the first "%s" of a UTF-8 message with a Shift-JIS path shown as UTF-8.

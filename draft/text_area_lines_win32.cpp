@@ -11,8 +11,10 @@ std::string TextAreaLines::text() const {
 }
 
 void TextAreaLines::setText(const std::string& text) {
+  const std::wstring wide = toWide(text, encoding());
+  beforeText_(wide);
   // One call for the whole text: the control lays it out once.
-  if (!::SetWindowTextW(edit_, toWide(text, encoding()).c_str())) throw TextTooLargeError();
+  if (!::SetWindowTextW(edit_, wide.c_str())) throw TextTooLargeError();
 }
 
 // The control always counts a last line, empty or not.

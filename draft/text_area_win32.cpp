@@ -1,5 +1,7 @@
 #include "draft/text_area_win32.h"
 
+#include <utility>
+
 #include "common/dpi.h"
 #include "common/scope_guard.h"
 #include "win32/fonts_win32.h"
@@ -12,21 +14,48 @@ namespace {
 // At 96 DPI.
 constexpr int kFontHeight = 16;
 
-HWND createEdit(HINSTANCE instance, HWND parent, int id) {
-  // Borderless, wrapping at its width, without scroll bars.
+// Borderless, without scroll bars, wrapping at its width or scrolling sideways; hidden
+// until placed.
+HWND createEdit(HINSTANCE instance, HWND parent, int id, bool wraps) {
   return ::CreateWindowExW(
-      0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL, 0, 0,
+      0, L"EDIT", L"",
+      WS_CHILD | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL | (wraps ? 0 : ES_AUTOHSCROLL), 0, 0,
       0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
 }
 
 }  // namespace
 
 TextArea::TextArea(HINSTANCE instance, HWND parent, int id, int dpi)
-    : edit_(createEdit(instance, parent, id)),
+    : instance_(instance),
+      id_(id),
+      edit_(createEdit(instance, parent, id, true)),
       font_(createJapaneseFont(scaleForDpi(kFontHeight, dpi))),
-      lines_(edit_) {
+      lines_(edit_, [this](std::wstring_view text) { fitWrapping(text); }) {
   ::SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   ::SendMessageW(edit_, EM_SETLIMITTEXT, kTextAreaLimit, 0);
+  ::ShowWindow(edit_, SW_SHOW);
+}
+
+void TextArea::fitWrapping(std::wstring_view text) {
+  const bool wraps = wrapsAllLines(text);
+  if (wraps == wraps_) return;
+  const HWND parent = ::GetParent(edit_);
+  RECT place{};
+  ::GetWindowRect(edit_, &place);
+  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&place), 2);
+  const bool shown = visible();
+  const bool focused = ::GetFocus() == edit_;
+  const HWND replacement = createEdit(instance_, parent, id_, wraps);
+  if (!replacement) return;  // the text goes into the control there, slow as it may be
+  ::SendMessageW(replacement, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  ::SendMessageW(replacement, EM_SETLIMITTEXT, kTextAreaLimit, 0);
+  ::MoveWindow(replacement, place.left, place.top, place.right - place.left,
+               place.bottom - place.top, FALSE);
+  ::DestroyWindow(std::exchange(edit_, replacement));
+  lines_.setControl(edit_);
+  wraps_ = wraps;
+  if (shown) ::ShowWindow(edit_, SW_SHOW);
+  if (focused) ::SetFocus(edit_);
 }
 
 // Raises programEditing_ until the returned guard goes.
@@ -89,6 +118,7 @@ TextChange TextArea::load(const std::function<void(TextLines&)>& load) {
 }
 
 void TextArea::restore(TextHistory history) {
+  fitWrapping(history.text());
   {
     const auto editing = programEdit();
     ::SetWindowTextW(edit_, history.text().c_str());

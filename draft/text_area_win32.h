@@ -23,8 +23,13 @@ class TextArea {
   TextArea(const TextArea&) = delete;
   TextArea& operator=(const TextArea&) = delete;
 
+  // The control may change as a text is loaded (see wraps()): ask for it each time.
   HWND control() const { return edit_; }
   const TextLines& lines() const { return lines_; }
+  // Whether the display lines are the text lines wrapped at the area's width. A text
+  // with a line longer than kLongestWrappedLine is shown unwrapped, scrolled sideways;
+  // its display lines are then its text lines, whole.
+  bool wraps() const { return wraps_; }
 
   // The font drawn anew for `dpi`.
   void setDpi(int dpi);
@@ -62,7 +67,13 @@ class TextArea {
  private:
   auto programEdit();
   void apply(const TextEdit& edit);
+  // Puts a control that wraps, or one that does not, in place of the one there, as
+  // `text` needs, before it gets the text.
+  void fitWrapping(std::wstring_view text);
 
+  HINSTANCE instance_;
+  int id_;
+  bool wraps_ = true;
   HWND edit_ = nullptr;
   Font font_;
   TextAreaLines lines_;

@@ -16,6 +16,30 @@ std::vector<std::string> TextLines::lines() const {
   return all;
 }
 
+bool wrapsAllLines(std::wstring_view text) {
+  std::size_t lineLength = 0;
+  for (const wchar_t unit : text) {
+    if (unit == L'\r' || unit == L'\n') {
+      lineLength = 0;
+    } else if (++lineLength > kLongestWrappedLine) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::vector<std::string> typedLines(const TextLines& area) {
+  const std::string text = area.text();
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find(kLineBreak, start)) != std::string::npos;
+       start = end + kLineBreak.size()) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  if (start < text.size()) lines.push_back(text.substr(start));
+  return lines;
+}
+
 std::string limitLineBytes(std::string line, TextEncoding encoding) {
   if (line.size() <= kMaxLineBytes) return line;
   std::size_t cut = 0;

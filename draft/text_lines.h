@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/shift_jis.h"
@@ -56,6 +57,17 @@ class TextLines {
  private:
   TextEncoding encoding_ = TextEncoding::ShiftJis;
 };
+
+// The longest line, in UTF-16 units, that the text area wraps at its width. The system's
+// edit control lays a wrapped line out anew from each display line to the line's end,
+// which costs the square of its length (minutes for a line of a megabyte, under Wine
+// as in older Windows); a text with a longer line is shown unwrapped instead.
+inline constexpr std::size_t kLongestWrappedLine = 10000;
+bool wrapsAllLines(std::wstring_view text);
+
+// The text's lines as typed: cut only at its line breaks, whatever their length, and
+// without an empty last line, as count() leaves it out.
+std::vector<std::string> typedLines(const TextLines& area);
 
 // `line` cut to at most kMaxLineBytes bytes without splitting a character.
 std::string limitLineBytes(std::string line, TextEncoding encoding);

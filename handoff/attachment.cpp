@@ -41,4 +41,20 @@ void writeAttachment(const Picture& composite, const std::string& path, Attachme
   }
 }
 
+void writeAttachment(const Picture& composite, ByteSink& sink, AttachmentFormat format,
+                     std::int32_t pngLevel) {
+  if (composite.empty()) throw EmptyPictureError();
+  switch (format) {
+    case AttachmentFormat::Png:
+      writePng(composite, sink, pngLevel);
+      return;
+    case AttachmentFormat::Gif:
+      writeGif(composite, sink);
+      return;
+    case AttachmentFormat::Bmp:
+      writeBmp(composite, sink);
+      return;
+  }
+}
+
 }  // namespace fudekko

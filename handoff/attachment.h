@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/byte_stream.h"
 #include "common/errors.h"
 #include "imaging/picture.h"
 
@@ -35,6 +36,9 @@ class EmptyPictureError : public Error {
 // Throws EmptyPictureError, before the file is touched, for an empty picture, and
 // the writers' errors.
 void writeAttachment(const Picture& composite, const std::string& path, AttachmentFormat format,
+                     std::int32_t pngLevel = kSendPngLevel);
+// The same into `sink`, for a file the caller opened itself.
+void writeAttachment(const Picture& composite, ByteSink& sink, AttachmentFormat format,
                      std::int32_t pngLevel = kSendPngLevel);
 
 }  // namespace fudekko

@@ -23,6 +23,14 @@ void writeSendsThroughMapi(IniFile& file, bool throughMapi) {
   file.writeString(kSettingsSection, kMailClientKey, throughMapi ? kMapiMailClient : "");
 }
 
+bool readWrapLongLines(const IniFile& file) {
+  return file.readInteger(kSettingsSection, kWrapLongLinesKey, 1) != 0;
+}
+
+void writeWrapLongLines(IniFile& file, bool wrap) {
+  file.writeInteger(kSettingsSection, kWrapLongLinesKey, wrap ? 1 : 0);
+}
+
 std::string readSaveFolder(const IniFile& file) {
   return file.readString(kSettingsSection, kSaveFolderKey, "");
 }

@@ -15,6 +15,7 @@ inline constexpr std::string_view kMailClientKey = "MailClient";
 inline constexpr std::string_view kMapiMailClient = "MAPI";
 inline constexpr std::string_view kSaveFolderKey = "SaveFolder";
 inline constexpr std::string_view kSaveFormatKey = "SaveFormat";
+inline constexpr std::string_view kWrapLongLinesKey = "WrapLongLines";
 
 // True only for "MailClient=MAPI"; missing or any other value is the mail client
 // named by "ALMailPath". Never throws.
@@ -22,6 +23,13 @@ bool readSendsThroughMapi(const IniFile& file);
 // Stores "MAPI", or an empty value for the mail client of "ALMailPath". Throws
 // SettingsWriteError.
 void writeSendsThroughMapi(IniFile& file, bool throughMapi);
+
+// Whether Send writes the body as the text area's display lines (a line wider than the
+// area broken where the window wraps it): false only for "WrapLongLines=0", when every
+// line goes back as it was typed. Never throws.
+bool readWrapLongLines(const IniFile& file);
+// Throws SettingsWriteError.
+void writeWrapLongLines(IniFile& file, bool wrap);
 
 // The folder (Shift-JIS) Save As last wrote into; empty when none is stored.
 std::string readSaveFolder(const IniFile& file);

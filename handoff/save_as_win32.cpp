@@ -3,16 +3,18 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <exception>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "common/byte_stream.h"
 #include "common/errors.h"
-#include "common/replace_file.h"
 #include "common/shift_jis.h"
 #include "handoff/handoff_settings.h"
 #include "handoff/save_as_plan.h"
+#include "win32/handles_win32.h"
 #include "win32/sjis_path_win32.h"
 
 namespace fudekko::win32 {
@@ -50,6 +52,71 @@ std::size_t folderEnd(const std::wstring& path) {
 // "%s に書き込めません" with the target's path.
 FileNotWrittenError notWritten(const std::wstring& target) {
   return FileNotWrittenError(Utf8Path{wideToUtf8(target)});
+}
+
+// A temporary file that is removed unless it was moved into place.
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(std::wstring path) : path_(std::move(path)) {}
+  ~TemporaryFile() {
+    if (!path_.empty()) ::DeleteFileW(path_.c_str());
+  }
+  TemporaryFile(TemporaryFile&& other) noexcept : path_(std::exchange(other.path_, {})) {}
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  const std::wstring& path() const { return path_; }
+  void keep() { path_.clear(); }
+
+ private:
+  std::wstring path_;
+};
+
+// Bytes straight into a file the caller opened, by its handle: the path may be longer
+// than any path the C library opens.
+class HandleSink : public ByteSink {
+ public:
+  explicit HandleSink(HANDLE file) : file_(file) {}
+  void write(const void* data, std::size_t size) override {
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+      const auto chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+      DWORD written = 0;
+      if (!::WriteFile(file_, bytes, chunk, &written, nullptr) || written == 0) {
+        throw StreamWriteError();
+      }
+      bytes += written;
+      size -= written;
+    }
+  }
+
+ private:
+  HANDLE file_;
+};
+
+// A file of a new name beside `target` (a path as the file functions take it), open
+// for writing, and removed unless it was moved into place.
+struct NewFile {
+  TemporaryFile removed;
+  win32::Handle handle;  // closed before the file is removed
+};
+
+std::optional<NewFile> createTemporaryBeside(const std::wstring& target) {
+  const std::size_t end = folderEnd(target);
+  const std::wstring folder = end == 0 ? std::wstring(L".") : target.substr(0, end);
+  // Named here, as the system's temporary names take no folder longer than 246
+  // characters.
+  const ULONGLONG start = ::GetTickCount64();
+  for (unsigned attempt = 0; attempt < 100; ++attempt) {
+    wchar_t name[32];
+    std::swprintf(name, 32, L"\\Fud%04llX.tmp",
+                  static_cast<unsigned long long>((start + attempt * 7919) & 0xFFFF));
+    const std::wstring path = folder + name;
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    if (file != INVALID_HANDLE_VALUE) return NewFile{TemporaryFile(path), win32::Handle(file)};
+    if (::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS) break;
+  }
+  return std::nullopt;
 }
 
 // One showing of the dialog: the path as the dialog gives it and the chosen type.
@@ -105,47 +172,46 @@ std::optional<SaveAsChoice> askSaveAsPath(HWND owner, const std::string& default
 }
 
 void savePictureAs(const Picture& composite, const std::wstring& target, AttachmentFormat format) {
+  // A path as long as the dialog may give on Windows is written as chosen, in its
+  // extended form.
+  const std::wstring path = widePathForFileApi(target);
   // A read-only file is the user's own protection. Windows refuses to replace it; Wine
   // would replace it all the same, so it is refused here, alike everywhere.
-  const DWORD attributes = ::GetFileAttributesW(target.c_str());
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
     throw notWritten(target);
   }
-  const std::size_t end = folderEnd(target);
-  // The attachment writer opens the file by a Shift-JIS path: in a folder named outside
-  // code page 932, through the folder's short name.
-  const std::optional<std::string> folder =
-      sjisSpelling(end == 0 ? std::wstring(L".") : target.substr(0, end));
-  if (!folder) throw notWritten(target);
-  wchar_t temporary[MAX_PATH + 1] = {};
-  if (::GetTempFileNameW(sjisToWide(*folder).c_str(), L"Fud", 0, temporary) == 0)
-    throw notWritten(target);
-  bool replaced = false;
+  std::optional<NewFile> temporary = createTemporaryBeside(path);
+  if (!temporary) throw notWritten(target);
   try {
-    replaced = writeBesideThenRename(temporary, target, [&] {
-      const std::optional<std::string> temporarySjis = exactSjis(temporary);
-      if (!temporarySjis) throw notWritten(target);
-      writeAttachment(composite, *temporarySjis, format);
-    });
+    HandleSink sink(temporary->handle.get());
+    writeAttachment(composite, sink, format);
   } catch (const std::exception&) {
     // Whatever failed, the report names the target, not the temporary file.
   }
-  if (!replaced) throw notWritten(target);
+  temporary->handle.reset();
+  if (!::MoveFileExW(temporary->removed.path().c_str(), path.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    throw notWritten(target);
+  }
+  temporary->removed.keep();
 }
 
 bool saveAsFromMainWindow(HWND owner, const Picture& composite, const std::string& subject,
-                          const std::string& firstBodyLine, IniFile& settings) {
-  const AttachmentFormat format = readSaveFormat(settings);
-  const std::optional<SaveAsChoice> choice = askSaveAsPath(
-      owner, defaultSaveAsName(subject, firstBodyLine, format), readSaveFolder(settings), format);
+                          const std::string& firstBodyLine, SessionSettings& settings) {
+  const AttachmentFormat format = readSaveFormat(settings.file());
+  const std::optional<SaveAsChoice> choice =
+      askSaveAsPath(owner, defaultSaveAsName(subject, firstBodyLine, format),
+                    readSaveFolder(settings.file()), format);
   if (!choice) return false;
   savePictureAs(composite, choice->path, choice->format);
   // A folder that the settings file cannot spell is not stored; the dialog then starts
   // where the system chooses.
-  if (const auto folder = exactSjis(choice->path.substr(0, folderEnd(choice->path)))) {
-    writeSaveFolder(settings, *folder);
-  }
-  writeSaveFormat(settings, choice->format);
+  const auto folder = exactSjis(choice->path.substr(0, folderEnd(choice->path)));
+  settings.store([&](IniFile& file) {
+    if (folder) writeSaveFolder(file, *folder);
+    writeSaveFormat(file, choice->format);
+  });
   return true;
 }
 

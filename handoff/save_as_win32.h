@@ -8,7 +8,7 @@
 
 #include "handoff/attachment.h"
 #include "imaging/picture.h"
-#include "settings/ini_file.h"
+#include "settings/settings.h"
 
 namespace fudekko::win32 {
 
@@ -33,8 +33,8 @@ void savePictureAs(const Picture& composite, const std::wstring& target, Attachm
 // The whole command: the dialog starting from "SaveFolder" and "SaveFormat" of
 // `settings`, the subject's default name, the picture written, and the folder and type
 // stored back. False when the user cancelled. Throws Error as savePictureAs (the
-// settings then stay as they were) and SettingsWriteError.
+// settings then stay as they were) and SettingsWriteError (the run's first).
 bool saveAsFromMainWindow(HWND owner, const Picture& composite, const std::string& subject,
-                          const std::string& firstBodyLine, IniFile& settings);
+                          const std::string& firstBodyLine, SessionSettings& settings);
 
 }  // namespace fudekko::win32

@@ -16,10 +16,8 @@ void writeDraft(const std::string& path, const std::string& bytes) {
   file.close();
 }
 
-std::string pictureSubject(const SendFields& fields, const std::vector<std::string>& bodyLines,
-                           TextEncoding encoding) {
-  return replaceColons(
-      subjectOrFallback(fields.subject, bodyLines.empty() ? "" : toSjis(bodyLines[0], encoding)));
+std::string pictureSubject(const SendFields& fields, const TextLines& body) {
+  return replaceColons(subjectOrFallback(fields.subject, toSjis(body.line(0), body.encoding())));
 }
 
 // Simple MAPI takes Shift-JIS here, whatever the draft's encoding.
@@ -55,8 +53,7 @@ SendResult handOffThroughMapi(const SendFields& fields, const TextLines& body,
   }
   const AttachmentFormat format = fields.formatSwitched ? fields.format : AttachmentFormat::Png;
   const std::string picture =
-      freePicturePath(platform.temporaryFolder(),
-                      pictureSubject(fields, body.lines(), body.encoding()), format, platform);
+      freePicturePath(platform.temporaryFolder(), pictureSubject(fields, body), format, platform);
   // A picture the writer left half written (a full disk, say) is not left behind.
   ScopeGuard removePicture([&] { platform.removeFile(picture); });
   savePicture(picture, format);
@@ -91,10 +88,10 @@ SendResult handOff(const SendFields& fields, const TextLines& body, const Pictur
   ScopeGuard comesBack([&platform] { platform.showMainWindow(); });
 
   const std::string folder = platform.temporaryFolder();
-  const std::vector<std::string> bodyLines = body.lines();
+  const std::vector<std::string> bodyLines = fields.wrapLongLines ? body.lines() : typedLines(body);
 
-  const std::string picture = freePicturePath(
-      folder, pictureSubject(fields, bodyLines, body.encoding()), fields.format, platform);
+  const std::string picture =
+      freePicturePath(folder, pictureSubject(fields, body), fields.format, platform);
   // What this Send made goes again when it fails: nothing half written stays, and a
   // second press gets the same names.
   std::vector<std::string> created{picture};

@@ -92,6 +92,9 @@ struct SendFields {
   // The draft began with UTF-8's byte-order mark: so does the draft handed back. The
   // header lines and the body are in the text area's encoding, the draft's.
   bool byteOrderMark = false;
+  // "WrapLongLines": the body goes back as the text area's display lines; otherwise as
+  // its lines were typed, so that an unedited draft returns as it came.
+  bool wrapLongLines = true;
 };
 
 // "AL-Mail が存在しません"

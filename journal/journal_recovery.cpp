@@ -16,6 +16,7 @@ class Replay {
   bool operator()(const JournalFormat&) { return false; }  // only ever the first
   bool operator()(const DraftIdentity& draft) {
     work_.draft = draft;
+    work_.draftKnown = true;
     return true;
   }
   bool operator()(const TextReset& reset) {

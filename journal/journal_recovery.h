@@ -24,6 +24,8 @@ struct RecoveredWork {
     Unreadable,   // not a journal, or its start is damaged
   };
   Kind kind = Kind::Empty;
+  // The draft the journal names, when its record was read whole.
+  bool draftKnown = false;
   DraftIdentity draft;
   TextHistory text;
   bool handwriting = false;

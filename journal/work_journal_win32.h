@@ -5,9 +5,12 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "journal/journal_feed.h"
 #include "journal/journal_recovery.h"
@@ -20,19 +23,27 @@ struct EarlierWork {
   // Unsent work of the same draft, to be offered back.
   std::optional<RecoveredWork> offered;
   // One line about a journal that could not be used, or nothing.
-  const wchar_t* note = nullptr;
-  bool asks() const { return offered.has_value() || note != nullptr; }
+  std::wstring note;
+  bool asks() const { return offered.has_value() || !note.empty(); }
 };
 
 class WorkJournal {
  public:
-  // Removes journals older than 30 days, then reads the draft's own (`draftPath` as the
-  // command line named it; a run without a draft has one journal of its own). The
-  // journal records nothing until `start`, so that what the earlier run left stays in
-  // place while the user is asked.
+  // `onFault` runs, on whichever thread found it, when the journal can be written
+  // neither under its name nor under the second name beside it; the window then asks
+  // `takeFault` on its own thread.
+  explicit WorkJournal(std::function<void()> onFault);
+  ~WorkJournal();
+
+  // Removes journals older than 30 days, then reads the draft's own, under its name and
+  // the second one (`draftPath` as the command line named it; a run without a draft has
+  // one journal of its own). One damaged before it names its draft is kept aside, said
+  // in the note. The journal records nothing until `start`, so that what the earlier run
+  // left stays in place while the user is asked.
   EarlierWork open(const std::wstring& draftPath, const std::wstring& loadedText);
-  // Starts recording: after the first `keptBytes` of the journal, the records of the
-  // earlier work the window has restored, or without any (0) anew from the text as loaded.
+  // Starts recording: after the first `keptBytes` of the journal that was offered, the
+  // records of the earlier work the window has restored, or without any (0) anew from
+  // the text as loaded.
   void start(std::size_t keptBytes = 0);
 
   // Appends the records of `change` (journal/journal_feed.h).
@@ -43,10 +54,30 @@ class WorkJournal {
   // The work was sent or discarded: the journal goes.
   void remove();
 
+  // That the work is not being recorded and why, once a run: the first call after the
+  // fault has it, every other call gets nothing.
+  std::optional<std::wstring> takeFault();
+
  private:
+  // The journal could not be written at `path` (nor beside it), for `reason`.
+  void fault(const std::wstring& path, const std::wstring& reason);
+  bool blocked(const std::wstring& path) const;
+
+  std::function<void()> onFault_;
+  // The draft's journal and the second name beside it; empty without a folder for them.
   std::wstring path_;
+  std::wstring alternate_;
+  // The journal whose work was offered; the restored run goes on in it.
+  std::wstring offeredFrom_;
+  // Names never written this run: a damaged journal that could not be kept aside.
+  std::vector<std::wstring> blocked_;
   DraftIdentity draft_;
   std::wstring loadedText_;
+
+  std::mutex faultMutex_;
+  std::optional<std::wstring> fault_;
+  bool faultSaid_ = false;
+  // Last, so that the writer's thread ends before what it reports to goes.
   std::unique_ptr<JournalWriter> writer_;
 };
 

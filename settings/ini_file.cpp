@@ -210,6 +210,9 @@ void overwriteFile(const std::string& path, std::string_view bytes) {
 
 }  // namespace
 
+SettingsReadOnlyError::SettingsReadOnlyError(const std::string& path)
+    : SettingsWriteError("%s は読み取り専用なので、設定を書き込みません", Utf8Path{sjisToUtf8(path)}) {}
+
 std::optional<std::int32_t> parseIniInteger(std::string_view text) {
   std::string_view rest = text;
   while (!rest.empty() && isBlank(rest.front())) rest.remove_prefix(1);
@@ -291,9 +294,18 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
   value = value.substr(0, value.find_first_of("\r\n"));
 
   FileText file;
-  std::error_code noEntry;
-  const bool exists = std::filesystem::exists(fileSystemPath(path_), noEntry);
-  if (exists || noEntry) {
+  std::error_code ignored;
+  const std::filesystem::file_status status =
+      std::filesystem::status(fileSystemPath(path_), ignored);
+  const bool exists = std::filesystem::exists(status);
+  // A read-only file would be replaced by a writable one through the temporary file,
+  // losing the mark its owner set, as Save As never does with a picture.
+  if (std::filesystem::is_regular_file(status) &&
+      (status.permissions() & std::filesystem::perms::owner_write) ==
+          std::filesystem::perms::none) {
+    throw SettingsReadOnlyError(path_);
+  }
+  if (exists || !std::filesystem::status_known(status)) {
     // A file that exists (or may) but cannot be read must not be replaced by one that
     // lacks its other lines.
     auto bytes = readFile(path_);

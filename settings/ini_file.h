@@ -19,6 +19,12 @@ class SettingsWriteError : public FileNotWrittenError {
   using FileNotWrittenError::FileNotWrittenError;
 };
 
+// A settings file marked read-only: its owner chose to keep it as it is.
+class SettingsReadOnlyError : public SettingsWriteError {
+ public:
+  explicit SettingsReadOnlyError(const std::string& path);
+};
+
 // A text value is read into a buffer of this many bytes, the last one for the end
 // mark: a longer value is cut to kIniValueBuffer - 1 bytes.
 inline constexpr std::size_t kIniValueBuffer = 2048;
@@ -47,8 +53,9 @@ class IniFile {
   // Replaces the key's value in place, or adds the key at the end of the section,
   // or the section at the end of the file; creates the file when missing. Every other
   // line stays byte for byte; new lines end with CR LF. The file is replaced whole
-  // through a temporary file beside it, so a failed write leaves the former file.
-  // Throws SettingsWriteError.
+  // through a temporary file beside it, so a failed write leaves the former file. A
+  // file marked read-only is never replaced: SettingsReadOnlyError. Throws
+  // SettingsWriteError.
   void writeString(std::string_view section, std::string_view key, std::string_view value);
   // As plain decimal, with "-" for a negative value.
   void writeInteger(std::string_view section, std::string_view key, std::int32_t value);

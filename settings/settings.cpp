@@ -1,5 +1,7 @@
 #include "settings/settings.h"
 
+#include <utility>
+
 #include "common/shift_jis.h"
 
 namespace fudekko {
@@ -24,6 +26,15 @@ void writeMailClientPath(IniFile& file, std::string_view path) {
 
 bool readSmoothInk(const IniFile& file) {
   return file.readInteger(kSettingsSection, kSmoothInkKey, 1) != 0;
+}
+
+void SessionSettings::store(const std::function<void(IniFile&)>& write) {
+  try {
+    write(file_);
+  } catch (const SettingsWriteError&) {
+    if (std::exchange(failedBefore_, true)) return;
+    throw;
+  }
 }
 
 }  // namespace fudekko

@@ -1,6 +1,7 @@
 #pragma once
 // The program's settings file, "Fudek.ini" beside its program file, and its keys.
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -34,5 +35,24 @@ void writeMailClientPath(IniFile& file, std::string_view path);
 // "SmoothInk" of section "Main": false only for 0 (the classic, aliased ink); true
 // when missing or unreadable. Only read, never written: the file keeps its lines.
 bool readSmoothInk(const IniFile& file);
+
+// The settings file as one run of the program uses it: read at will, written through
+// `store`. A file that cannot be written is said once a run: the first write that fails
+// throws, the later ones fail without a word, while the choice they stored holds in the
+// window all the same.
+class SessionSettings {
+ public:
+  explicit SessionSettings(std::string path) : file_(std::move(path)) {}
+
+  const IniFile& file() const { return file_; }
+
+  // Runs `write` on the file. Throws its SettingsWriteError only when it is the run's
+  // first.
+  void store(const std::function<void(IniFile&)>& write);
+
+ private:
+  IniFile file_;
+  bool failedBefore_ = false;
+};
 
 }  // namespace fudekko

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <optional>
 #include <new>
 
 #include "common/errors.h"
@@ -110,6 +112,52 @@ class Capsule {
   double alongScale_, acrossScale_, slope_, rise_;
   EdgeProfile upper_, lower_;
 };
+
+// Half a pixel's diagonal, a hair over.
+constexpr double kHalfDiagonal = 0.7072;
+
+// The stretch of the horizontal line at `cy` within `near` of the segment from `a` to
+// `b`: the union of the two end discs' chords and the band's, one stretch as the
+// capsule is convex. Nothing when the line passes it by.
+struct Chord {
+  double left;
+  double right;
+};
+std::optional<Chord> capsuleChord(InkPoint a, InkPoint b, double near, double cy) {
+  double left = std::numeric_limits<double>::infinity(), right = -left;
+  for (const InkPoint end : {a, b}) {
+    const double dy = cy - end.y;
+    if (std::abs(dy) > near) continue;
+    const double half = std::sqrt(near * near - dy * dy);
+    left = std::min(left, end.x - half);
+    right = std::max(right, end.x + half);
+  }
+  const double vx = b.x - a.x, vy = b.y - a.y, lengthSquared = vx * vx + vy * vy;
+  if (lengthSquared > 0) {
+    // Along the segment, (x - a.x) vx + (cy - a.y) vy within 0 .. |v|^2; across it,
+    // (x - a.x) vy - (cy - a.y) vx within -near |v| .. near |v|.
+    double low = -std::numeric_limits<double>::infinity(), high = -low;
+    bool missed = false;
+    const auto keep = [&](double slope, double offset, double from, double to) {
+      if (slope == 0) {
+        missed = missed || offset < from || offset > to;
+        return;
+      }
+      const double x0 = a.x + (from - offset) / slope, x1 = a.x + (to - offset) / slope;
+      low = std::max(low, std::min(x0, x1));
+      high = std::min(high, std::max(x0, x1));
+    };
+    const double across = near * std::sqrt(lengthSquared);
+    keep(vx, (cy - a.y) * vy, 0, lengthSquared);
+    keep(vy, -(cy - a.y) * vx, -across, across);
+    if (!missed && low <= high) {
+      left = std::min(left, low);
+      right = std::max(right, high);
+    }
+  }
+  if (!(left <= right)) return std::nullopt;
+  return Chord{left, right};
+}
 
 std::int32_t floorClamped(double value, std::int32_t low, std::int32_t high) {
   return static_cast<std::int32_t>(std::floor(std::clamp(value, double(low), double(high))));
@@ -278,7 +326,12 @@ Rect InkRasterizer::draw(InkPoint from, double fromRadius, InkPoint to, double t
   // Pixels whose centre lies farther than this from the segment get nothing.
   const double reach = std::max(fromRadius, toRadius) + 1;
   const Capsule capsule(from, fromRadius, to, toRadius);
-  const double vx = to.x - from.x, vy = to.y - from.y;
+
+  // A pixel gets ink only where its square meets the piece, so its centre lies within
+  // half a diagonal of the piece's widest circle around the segment: only the row's
+  // chord of that capsule is worth a look, for the short pieces a smooth stroke is mostly
+  // made of much less than the box around the piece.
+  const double near = std::max(fromRadius, toRadius) + kHalfDiagonal;
 
   Rect changed{width, height, 0, 0};
   const std::int32_t firstRow =
@@ -287,23 +340,11 @@ Rect InkRasterizer::draw(InkPoint from, double fromRadius, InkPoint to, double t
       floorClamped(std::max(from.y, to.y) + reach, area.top - 1, area.bottom - 1);
   for (std::int32_t y = firstRow; y <= lastRow; ++y) {
     const double cy = y + 0.5;
-    // The piece of the segment within reach of this row, and its columns.
-    double s0 = 0, s1 = 1;
-    if (std::abs(vy) > 1e-12) {
-      s0 = (cy - reach - from.y) / vy;
-      s1 = (cy + reach - from.y) / vy;
-      if (s0 > s1) std::swap(s0, s1);
-      s0 = std::max(s0, 0.0);
-      s1 = std::min(s1, 1.0);
-      if (s0 > s1) continue;
-    } else if (std::abs(from.y - cy) > reach) {
-      continue;
-    }
-    const double x0 = from.x + s0 * vx, x1 = from.x + s1 * vx;
-    const std::int32_t firstColumn =
-        floorClamped(std::min(x0, x1) - reach, area.left, area.right - 1);
-    const std::int32_t lastColumn =
-        floorClamped(std::max(x0, x1) + reach, area.left - 1, area.right - 1);
+    const std::optional<Chord> chord = capsuleChord(from, to, near, cy);
+    if (!chord) continue;
+    // The pixels whose centres lie on the chord.
+    const std::int32_t firstColumn = floorClamped(chord->left - 0.5, area.left, area.right - 1);
+    const std::int32_t lastColumn = floorClamped(chord->right - 0.5, area.left - 1, area.right - 1);
     std::int32_t rowLeft = width, rowRight = 0;
     const std::uint8_t* settled =
         strokeCoverage_.data() + std::size_t(y) * std::size_t(scratchWidth_);

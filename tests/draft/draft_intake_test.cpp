@@ -111,6 +111,13 @@ TEST(TextLines, WrapsBetweenShiftJisCharactersAndCutsLongLines) {
   EXPECT_EQ(wide.line(0).size(), kMaxLineBytes - 1);
 }
 
+TEST(TextLines, OnlyATextWithALineLongerThanTheLimitGoesUnwrapped) {
+  const std::wstring longest(kLongestWrappedLine, L'あ');
+  EXPECT_TRUE(wrapsAllLines(L"a\r\n" + longest + L"\r\n" + longest));
+  EXPECT_FALSE(wrapsAllLines(L"a\r\n" + longest + L"b\r\nc"));
+  EXPECT_FALSE(wrapsAllLines(longest + L"b"));
+}
+
 TEST(DraftLoading, EveryLineEndFormBecomesCrLf) {
   EXPECT_EQ(normaliseLineEnds("a\r\nb\rc\nd"), "a\r\nb\r\nc\r\nd");
   EXPECT_EQ(normaliseLineEnds("\n\r"), "\r\n\r\n");  // LF then a lone CR: two ends

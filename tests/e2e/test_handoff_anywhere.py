@@ -5,6 +5,8 @@ another Wine process, and Save As driven through the save dialog."""
 import json
 import os
 import re
+import struct
+import subprocess
 import sys
 
 from harness import (BODY, DRAWING_BUTTON, FILE_NAME_BOX, MAIN_CAPTION, MENU_COPY, RED,
@@ -280,12 +282,52 @@ def test_save_as(session):
     window.close()
 
 
+PROBE_EXE = WINDOWS_BUILD / "tools" / "handoff_probe" / "handoff_probe.exe"
+# A picture of 3 x 2 pixels with no symmetry, as a bottom-up 24-bit BMP.
+PICTURE = [[(255, 0, 0), (0, 0, 255), (0, 255, 0)], [(0, 0, 0), (255, 255, 255), (9, 99, 199)]]
+
+
+def write_bmp(path, rows):
+    width, height = len(rows[0]), len(rows)
+    stride = (width * 3 + 3) // 4 * 4
+    pixels = b"".join(bytes(c for r, g, b in row for c in (b, g, r)).ljust(stride, b"\0")
+                      for row in reversed(rows))
+    header = struct.pack("<2sIHHI", b"BM", 54 + len(pixels), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 0, 0, 0, 0)
+    path.write_bytes(header + info + pixels)
+
+
+def test_save_long_paths(session):
+    """The program's own save step, below the dialog: a picture saved at a path of 300 and
+    of 1,000 characters (Windows' dialogs can give one; Wine's cannot) is written there, a
+    second time over the first, and leaves no temporary file beside it."""
+    source = session.folder / "picture.bmp"
+    write_bmp(source, PICTURE)
+    for length in (300, 1000):
+        folder = session.folder / f"long{length}"
+        while len(windows_path(folder / "x.png")) < length - 100:
+            folder /= "長いフォルダ名" + "d" * 90
+        folder.mkdir(parents=True)
+        target = folder / ("p" * (length - len(windows_path(folder / ".png"))) + ".png")
+        check(len(windows_path(target)) == length, f"the path is {len(windows_path(target))} long")
+        for attempt in ("first", "again"):
+            result = subprocess.run(["wine", str(PROBE_EXE), "save", windows_path(source),
+                                     windows_path(target), "png"], env=session.env,
+                                    capture_output=True, check=False)
+            said = result.stdout.decode("utf-8", "replace").strip()
+            check(said == "saved", f"{length} characters, {attempt}: the probe said {said!r}")
+            check(read_png(target).rows == PICTURE, f"{length} characters: the picture differs")
+            check([f.name for f in folder.iterdir()] == [target.name],
+                  f"{length} characters: a temporary file was left beside the picture")
+
+
 CASES = {
     "handoff_mapi_send": test_mapi_send,
     "handoff_mapi_abort_and_failure": test_mapi_abort_and_failure,
     "handoff_mapi_unregistered": test_mapi_unregistered,
     "handoff_copy": test_copy,
     "handoff_save_as": test_save_as,
+    "handoff_save_long_paths": test_save_long_paths,
 }
 
 if __name__ == "__main__":

@@ -6,6 +6,7 @@ journal; a log-off during handwriting leaves one that the next start offers; a j
 of an older format is said in one line and not offered; old journals go at start."""
 
 import os
+import shutil
 import struct
 import sys
 import time
@@ -175,5 +176,96 @@ def test_journal_lifetime(session):
     window.close()
 
 
+def test_journal_faults(session):
+    program = session.install_program()
+    draft = session.folder / "draft.txt"
+    draft.write_bytes("\r\n本文".encode("cp932"))
+    journal = journal_of(session, draft)
+    second = journal.with_name(journal.stem + "-2.journal")
+
+    def draw(window, written):
+        window.click_tool(DRAWING_BUTTON)
+        window.stroke([(60, 100), (200, 100)])
+        wait_until(lambda: written.is_file() and written.stat().st_size > 1000, f"{written.name}")
+
+    # A journal damaged in the record that names its draft: nobody can tell whose work it
+    # holds, so it is kept aside under a name of its own, and the start says where.
+    window = MainWindow(session, program, windows_path(draft))
+    draw(window, journal)
+    session.driver("terminate", window.hwnd)
+    damaged = bytearray(journal.read_bytes())
+    damaged[17 + 5 + 3] ^= 0x20  # a byte of the draft's record, behind the format's
+    journal.write_bytes(damaged)
+    process = session.start(program, windows_path(draft))
+    box = dialog_saying(session, "どの下書きのものか分からない")
+    said = " ".join(session.driver("text", c["hwnd"]) for c in session.children(box))
+    answer(session, box, IDOK)
+    window = MainWindow(session, program, process=process)
+    kept = [p for p in journal_folder(session).iterdir() if "-kept-" in p.name]
+    check(len(kept) == 1 and kept[0].read_bytes() == damaged,
+          f"the damaged journal was not kept as it was: {kept}")
+    check(kept[0].name in said, f"the start does not say where it was kept: {said!r}")
+    wait_until(lambda: journal.exists() and journal.stat().st_size < 1000, "a journal anew")
+    window.close()
+
+    # Folders at both names: the start says once that the work is not recorded, and why.
+    journal.mkdir()
+    second.mkdir()
+    process = session.start(program, windows_path(draft))
+    answer(session, dialog_saying(session, "記録されない", "同じ名前のフォルダがあります"), IDOK)
+    window = MainWindow(session, program, process=process)
+    window.click_tool(DRAWING_BUTTON)
+    window.stroke([(60, 100), (200, 100)])
+    window.close()
+
+    # A folder at its name only: the journal goes beside it and is offered from there.
+    second.rmdir()
+    window = MainWindow(session, program, windows_path(draft))
+    draw(window, second)
+    session.driver("terminate", window.hwnd)
+    process = session.start(program, windows_path(draft))
+    answer(session, dialog_saying(session, QUESTION), IDYES)
+    window = MainWindow(session, program, process=process)
+    check(window.is_down(DRAWING_BUTTON), "the work beside the folder was not restored")
+    window.close()
+    check(not second.exists(), "closing left the journal beside the folder")
+
+
+def test_fault_ends_the_run(session):
+    """A fault on the window's thread (raised on purpose by the test build when it reads a
+    pointer) ends the process, leaving no copy without a window behind, and the next
+    start offers the work back."""
+    from test_pen import PEN_SCRIPT_EXE, WM_POINTERDOWN
+    program = session.install_program()
+    test_build = program.parent / "fudekko_pen_script.exe"
+    shutil.copy2(PEN_SCRIPT_EXE, test_build)
+    draft = session.folder / "draft.txt"
+    draft.write_bytes("\r\n本文".encode("cp932"))
+    journal = journal_of(session, draft)
+    session.env["FUDEKKO_PEN_SCRIPT"] = windows_path(session.folder / "no_script.txt")
+    session.env["FUDEKKO_FAULT_POINTER"] = "7"
+    window = MainWindow(session, test_build, windows_path(draft))
+    window.click_tool(DRAWING_BUTTON)
+    window.stroke([(60, 100), (200, 100)])
+    wait_until(lambda: journal.exists() and journal.stat().st_size > 1000, "the journal")
+    before = session.screenshot(window.hwnd, "before", client=True)
+    session.driver("post", window.hwnd, WM_POINTERDOWN, 7, 0)
+    posted = time.monotonic()
+    ended = session.wait_exit(window.process, timeout=30)
+    print(f"the process ended {time.monotonic() - posted:.1f} s after the fault was posted")
+    check(ended is not None, "the process outlived the fault of its window's thread")
+    check(not session.find_window(MAIN_CAPTION, timeout_ms=0, visible=None, exact=True,
+                                  window_class="TMainForm"), "a window was left behind")
+
+    process = session.start(program, windows_path(draft))
+    answer(session, dialog_saying(session, QUESTION), IDYES)
+    window = MainWindow(session, program, process=process)
+    wait_until(lambda: session.screenshot(window.hwnd, "restored", client=True).rows ==
+               before.rows or None, "the restored screen to equal the one before the fault")
+    window.close()
+
+
 if __name__ == "__main__":
-    run({"recovery": test_recovery, "journal_lifetime": test_journal_lifetime}[sys.argv[1]])
+    run({"recovery": test_recovery, "journal_lifetime": test_journal_lifetime,
+         "journal_faults": test_journal_faults,
+         "fault_ends_the_run": test_fault_ends_the_run}[sys.argv[1]])

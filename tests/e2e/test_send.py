@@ -30,6 +30,10 @@ def check_picture(mail, picture, stem, extension):
           "the mail client's decoder and ours disagree on the size")
 
 
+# One line of a megabyte: its window opens at once, unwrapped, and the line goes back whole.
+ONE_LINE_OF_1MB = "長い一行のテキスト long line of text 0123456789 " * 21000
+
+
 def round_trip(session, switch, extension, header=("To: a@example.com", "Subject: Re: Hello"),
                body=BODY, stem="Re_ Hello", draw=True, encoding="cp932"):
     mail = Mail(session, list(header), list(body), encoding)
@@ -312,6 +316,26 @@ def test_unicode_and_long_paths(session):
     window.close()
 
 
+# The Option menu's "長い行を折り返して送る".
+MENU_WRAP_LONG_LINES = 312
+
+
+def test_long_line_as_typed(session):
+    """Unchecked in the Option menu ("WrapLongLines=0"), a UTF-8 line many times wider than
+    the window goes back as it was typed: the unedited draft returns byte for byte."""
+    line = "https://example.com/" + "/".join(f"長い行{i:03d}_path" for i in range(60))
+    mail = Mail(session, ["To: a@example.com", "Subject: Re: 長い行"], ["一行目", line, "😀 last"],
+                encoding="utf-8")
+    check(len(line.encode("utf-8")) > 1000, "the line is not long")
+    process = mail.start_as_editor("/PNG")
+    window = MainWindow(session, mail.program, process=process)
+    window.command(MENU_WRAP_LONG_LINES)
+    settings = window.settings()
+    check("WrapLongLines=0\r\n" in settings, f"the choice was not stored: {settings!r}")
+    mail.press_send(window.hwnd)
+    finish_round_trip(mail, ".png", "Re_ 長い行")
+
+
 def refused_send(mail, main, refusal, before):
     """Send says `refusal`, and nothing is dismissed, started or changed."""
     mail.press_send(main)
@@ -379,6 +403,10 @@ CASES = {
     "send_unreadable_draft": test_unreadable_draft,
     "send_unicode_and_long_paths": test_unicode_and_long_paths,
     "send_draft_not_whole": test_draft_not_whole,
+    "send_long_line_as_typed": test_long_line_as_typed,
+    "send_one_line_of_1mb": lambda s: round_trip(
+        s, ["/PNG"], ".png", header=("To: a@example.com", "Subject: Re: 長い一行"),
+        body=(ONE_LINE_OF_1MB,), stem="Re_ 長い一行"),
 }
 
 if __name__ == "__main__":

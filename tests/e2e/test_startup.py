@@ -60,8 +60,28 @@ def test_copies_started_together(session):
     check(len(main_windows(session)) == 1, "more than one main window")
 
 
+def test_hung_copy(session):
+    """A copy whose window thread hangs holds the marker, but does not stop a later start:
+    asked, it does not answer, and the new copy shows its window."""
+    program = session.install_program()
+    first = session.start(program)
+    hung = session.find_window(MAIN_CAPTION, exact=True)
+    check(hung, "the first copy's window did not appear")
+    session.driver("suspend", hung)
+    second = session.start(program)
+    wait_until(lambda: len([w for w in main_windows(session) if w["visible"]]) == 2,
+               "the second copy's window beside the hung one")
+    check(second.poll() is None and first.poll() is None, "a copy ended")
+    session.driver("resume", hung)
+    # Both answer again: a third start is dropped.
+    third = session.start(program)
+    check(session.wait_exit(third, timeout=20) == 0, "the third copy did not end with 0")
+    check(len(main_windows(session)) == 2, "the third copy showed a window")
+
+
 if __name__ == "__main__":
     import sys
 
     run({"single_instance": test_single_instance,
-         "copies_started_together": test_copies_started_together}[sys.argv[1]])
+         "copies_started_together": test_copies_started_together,
+         "hung_copy": test_hung_copy}[sys.argv[1]])

@@ -53,28 +53,66 @@ def test_missing_draft(session):
           "a window was left behind")
 
 
+def settings_report(session, process, said):
+    """Waits for the one report of a settings file that cannot be written, which comes
+    while the window is being created, checks that it says `said` and dismisses it."""
+    box = wait_until(lambda: next((row["hwnd"] for row in session.window_list()
+                                   if row["visible"] and row["class"] == "#32770"), None),
+                     "the report of the failed settings write")
+    texts = [c["text"] for c in session.children(box)]
+    check(any(said in t for t in texts), f"unexpected report {texts}")
+    session.driver("post", box, WM_COMMAND, 1, 0)  # OK
+    session.driver("gone", box, "--timeout", 5000)
+
+
+def click_pen_without_report(session, window, *buttons):
+    """Each click's command posted, then a message sent behind it: once that returns, the
+    command was handled or is showing a box (a modal loop answers sent messages)."""
+    for button in buttons:
+        session.driver("post", window.hwnd, WM_COMMAND, button, 0)
+        session.driver("message", window.hwnd, 0, 0, 0)  # WM_NULL
+        boxes = [row for row in session.window_list()
+                 if row["visible"] and row["class"] == "#32770"]
+        check(not boxes, f"a pen click was reported again: {boxes}")
+
+
 def test_unwritable_settings(session):
-    # A folder in the settings file's place: every write fails, reading gives defaults.
+    # A folder in the settings file's place: every write fails, reading gives defaults;
+    # the first failed write, at the start, is said, and the pen clicks after it are not.
     program = session.install_program()
     (program.parent / "Fudek.ini").mkdir()
     draft = session.folder / "draft.txt"
     draft.write_bytes(sjis("Subject: s\r\n\r\n") + sjis(BODY))
     process = session.start(program, windows_path(draft))
-    # The report comes while the window is being created, before it is shown.
-    box = wait_until(lambda: next((row["hwnd"] for row in session.window_list()
-                                   if row["visible"] and row["class"] == "#32770"), None),
-                     "the report of the failed settings write")
-    texts = [c["text"] for c in session.children(box)]
-    check(any("Fudek.ini に書き込めません" in t for t in texts), f"unexpected report {texts}")
-    session.driver("post", box, WM_COMMAND, 1, 0)  # OK
-
+    settings_report(session, process, "Fudek.ini に書き込めません")
     window = MainWindow(session, program, process=process)
     check(window.text() == BODY_READ, "the draft was not loaded after the report")
-    # The pictures exist: handwriting works.
+    click_pen_without_report(session, window, COLOR_BUTTON, COLOR_BUTTON, LINE_BUTTON)
+    # The pictures exist and the pen changed all the same: red ink (colour 2).
     window.click_tool(DRAWING_BUTTON)
     window.stroke([(40, 200), (120, 200)])
-    check(window.pixel(80, 200) == 0x000000, "no ink after a failed settings write")
+    check(window.pixel(80, 200) == 0x0000FF, "no red ink after failed settings writes")
     check(process.poll() is None, "the program ended")
+    window.close()
+
+    # A read-only file is read, said once and never replaced.
+    (program.parent / "Fudek.ini").rmdir()
+    settings = program.parent / "Fudek.ini"
+    settings.write_bytes(b"[Main]\r\nPenColor=1\r\nPenWidth=9\r\n")
+    settings.chmod(0o444)
+    process = session.start(program, windows_path(draft))
+    settings_report(session, process, "読み取り専用")
+    window = MainWindow(session, program, process=process)
+    click_pen_without_report(session, window, COLOR_BUTTON, LINE_BUTTON, LINE_BUTTON)
+    window.click_tool(DRAWING_BUTTON)
+    window.stroke([(40, 200), (120, 200)])
+    check(window.pixel(80, 200) == 0x0000FF, "the stored blue pen did not turn red")
+    check(settings.read_bytes() == b"[Main]\r\nPenColor=1\r\nPenWidth=9\r\n"
+          and settings.stat().st_mode & 0o777 == 0o444,
+          "the read-only settings file was changed")
+    check(sorted(p.name for p in program.parent.iterdir()) == ["Fudek.ini", "fudekko.exe"],
+          "a file was left beside the settings file")
+    window.close()
 
 
 def test_pen_settings(session):

@@ -2,11 +2,13 @@
 // another format. It never fails; what it returns is a run of whole records that writes
 // back to exactly the bytes it was read from, and any cut of those bytes reads as a
 // prefix of the same records. What recovery makes of them replays onto a surface and
-// renders without error, and a cut recovers the strokes of an earlier state.
+// renders without error, and a cut recovers the strokes of an earlier state. A journal
+// is kept aside only when it cannot be matched to its draft, and then offered to none.
 
 #include "fuzz/fuzz_check.h"
 #include "journal/journal_records.h"
 #include "journal/journal_recovery.h"
+#include "journal/recovery_offer.h"
 
 using namespace fudekko;
 
@@ -35,6 +37,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(work.droppedSomething == (work.replayedBytes < size), "a loss is reported");
   const RecoveredWork earlier = recoverWork(std::string_view(written).substr(0, cut));
   FUZZ_CHECK(earlier.replayedBytes <= work.replayedBytes, "a cut replays no more");
+
+  using Action = JournalVerdict::Action;
+  const Action own = judgeJournal(work, work.draft).action;
+  const Action other = judgeJournal(work, {work.draft.path + "x", work.draft.size, 0}).action;
+  FUZZ_CHECK(other != Action::Offer, "offered only to its own draft");
+  FUZZ_CHECK((own == Action::KeepAside) == (other == Action::KeepAside),
+             "kept aside whatever the draft");
+  FUZZ_CHECK(own != Action::KeepAside || (!work.draftKnown && size > 0),
+             "a journal that names its draft is never kept aside");
+  FUZZ_CHECK(own != Action::Offer || work.draftKnown, "offered only when it names its draft");
   HandwritingSurface surface;
   surface.createLayers(64, 48);
   if (work.textPicture) {

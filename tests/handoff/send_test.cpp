@@ -216,6 +216,27 @@ TEST_F(SendTest, WritesBothFilesBeforeDismissingThenStartsWaitsAndCloses) {
             fields_.mailClientPath + " /file:\"" + draft + "\" /attach:\"" + picture + "\"");
 }
 
+TEST_F(SendTest, LongLinesGoBackWrappedByDefaultOrAsTyped) {
+  // Longer than a display line is ever read, and with a two-byte character at each cut.
+  const std::string longLine = std::string(kMaxLineBytes + 3, 'u') + "\x95\x5C end";
+  const std::string body = "Body 1\r\n" + longLine + "\r\n\r\nlast";
+  const std::string header = "To: a@example.com\r\nSubject: Re: Hello\r\n\r\n";
+  fields_.wrapLongLines = false;
+  EXPECT_EQ(send(body + "\r\n"), SendResult::Sent);
+  EXPECT_EQ(readFile(platform_->lastDraft()), header + body + "\r\n");
+  // A last line without a line break gets one, as every line does.
+  EXPECT_EQ(send(body), SendResult::Sent);
+  EXPECT_EQ(readFile(platform_->lastDraft()), header + body + "\r\n");
+
+  fields_.wrapLongLines = true;
+  EXPECT_EQ(send(body), SendResult::Sent);
+  const std::string wrapped = readFile(platform_->lastDraft());
+  EXPECT_EQ(wrapped.substr(0, header.size() + 30),
+            header + "Body 1\r\n" + std::string(20, 'u') + "\r\n");
+  EXPECT_EQ(wrapped.find(std::string(21, 'u')), std::string::npos);
+  EXPECT_NE(wrapped.find("u\r\n\x95\x5C end\r\n\r\nlast\r\n"), std::string::npos);
+}
+
 TEST_F(SendTest, NoHiddenSendWindowMeansNothingIsDismissedAndTheSendGoesOn) {
   platform_->windows = {{1, true, kSendWindowTitle}, {2, false, "Inbox"}};
   EXPECT_EQ(send(""), SendResult::Sent);

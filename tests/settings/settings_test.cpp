@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "common/shift_jis.h"
@@ -245,6 +246,31 @@ TEST_F(IniFileTest, FileWithoutReadPermissionIsNotReplaced) {
   EXPECT_THROW(file.writeInteger("Main", "PenColor", 3), SettingsWriteError);
   std::filesystem::permissions(path_, std::filesystem::perms::owner_all);
   EXPECT_EQ(content(), "[Main]\r\nALMailPath=mine\r\n");
+}
+
+TEST_F(IniFileTest, ReadOnlyFileIsReadNeverReplacedAndSaidOnceARun) {
+  // Replacing the file through a temporary one would drop its read-only mark; root may
+  // write any file, so the mark itself must be what refuses.
+  put("[Main]\r\nPenColor=4\r\n");
+  const auto readOnly = std::filesystem::perms::owner_read | std::filesystem::perms::group_read;
+  std::filesystem::permissions(path_, readOnly);
+  SessionSettings settings(path_);
+  EXPECT_EQ(settings.file().readInteger("Main", "PenColor", 0), 4);
+  const auto storeColor = [](int color) {
+    return [color](IniFile& file) { file.writeInteger("Main", "PenColor", color); };
+  };
+  EXPECT_THROW(settings.store(storeColor(5)), SettingsReadOnlyError);
+  EXPECT_NO_THROW(settings.store(storeColor(6)));
+  EXPECT_EQ(content(), "[Main]\r\nPenColor=4\r\n");
+  EXPECT_EQ(std::filesystem::status(path_).permissions(), readOnly);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1);  // no temporary
+
+  // Another run says it again, once.
+  SessionSettings nextRun(path_);
+  EXPECT_THROW(nextRun.store(storeColor(7)), SettingsWriteError);
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all);
+  EXPECT_NO_THROW(nextRun.store(storeColor(8)));
+  EXPECT_EQ(content(), "[Main]\r\nPenColor=8\r\n");
 }
 
 TEST_F(IniFileTest, MailClientPathDefaultAndStored) {

@@ -10,6 +10,7 @@
 #include "surface/handwriting_surface.h"
 #include "surface/ink.h"
 #include "surface/mouse_strokes.h"
+#include "surface/stroke_list.h"
 
 namespace fudekko {
 namespace {
@@ -287,6 +288,37 @@ TEST_P(HistoryTest, NothingHappensWhileAStrokeIsDrawnAndTheHistoryOutlivesModeCh
   surface.undo();
   EXPECT_FALSE(surface.canUndo());
   EXPECT_EQ(composite(surface), redrawn({}));
+}
+
+// A page restored at once, rendered in bands of rows side by side, shows what the same
+// strokes showed drawn live: pen, brush and eraser strokes across the bands' edges.
+TEST_P(HistoryTest, APageOfRestoredStrokesShowsWhatTheyShowedDrawnLive) {
+  constexpr std::int32_t width = 120, height = 333;  // bands of 66 and 67 rows
+  std::mt19937 random(GetParam() ? 11 : 12);
+  HandwritingSurface live, restored;
+  for (HandwritingSurface* surface : {&live, &restored}) {
+    surface->setSmoothInk(GetParam());
+    surface->createLayers(width, height);
+  }
+  for (int i = 0; i < 60; ++i) {
+    StrokeInput stroke = randomStroke(random);
+    for (Point& point : stroke.points)
+      point = {point.x * width / kWidth, point.y * height / kHeight};
+    draw(live, stroke);
+  }
+  StrokeList strokes;
+  for (const fudekko::Stroke& stroke : live.strokes()) strokes.add(stroke);
+  restored.restoreStrokes(std::move(strokes));
+  const auto shown = [](HandwritingSurface& surface) {
+    WhitePaper white;
+    surface.enterHandwriting(white, width, height);
+    std::vector<Color> pixels;
+    for (std::int32_t y = 0; y < height; ++y) {
+      for (std::int32_t x = 0; x < width; ++x) pixels.push_back(surface.composite()->pixel(x, y));
+    }
+    return pixels;
+  };
+  EXPECT_EQ(shown(restored), shown(live));
 }
 
 INSTANTIATE_TEST_SUITE_P(SmoothAndClassicInk, HistoryTest, testing::Bool(),

@@ -26,11 +26,21 @@
 //   e2e_driver move HWND X Y W H
 //   e2e_driver terminate HWND                      (ends the window's process at once, as
 //                                                   a crash would: no message reaches it)
+//   e2e_driver suspend|resume HWND                 (the window's thread, as if it hung)
 //   e2e_driver dpichanged HWND DPI LEFT TOP RIGHT BOTTOM   (WM_DPICHANGED with that
 //                                                            suggested rectangle)
 //   e2e_driver clipboard FOLDER   (prints the clipboard's formats in their order, a
 //                                  registered one by name; writes "PNG", CF_DIBV5 and
 //                                  CF_DIB, where present, to clipboard.png, .dibv5, .dib)
+//
+// For the benchmarks, timed here rather than by the caller, whose every driver call costs
+// a Wine process start (both print the milliseconds, and exit 1 after 300 s):
+//   e2e_driver launch-timed CLASS TITLE PROGRAM [ARG...]   (starts the program, waits for
+//                                                   its visible window of that class and
+//                                                   title; prints the window's handle too)
+//   e2e_driver post-timed HWND MSG WPARAM LPARAM WATCH X Y COLOR   (posts the message,
+//                                                   waits until WATCH's client pixel at X,
+//                                                   Y is 0xBBGGRR COLOR)
 //
 // HWND is a decimal handle as printed by `find`.
 
@@ -407,11 +417,92 @@ int clipboard(const std::wstring& folder) {
   return written ? 0 : 1;
 }
 
+constexpr DWORD kTimedWait = 300000;
+
+// Milliseconds since `start` (a QueryPerformanceCounter reading).
+double millisecondsSince(LARGE_INTEGER start) {
+  LARGE_INTEGER now{}, frequency{};
+  ::QueryPerformanceCounter(&now);
+  ::QueryPerformanceFrequency(&frequency);
+  return double(now.QuadPart - start.QuadPart) * 1000.0 / double(frequency.QuadPart);
+}
+
+void printMilliseconds(double milliseconds, const std::string& rest = {}) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.0f", milliseconds);
+  print(std::string(text).append(rest));
+}
+
+// The visible top-level window of `process` with that class and title.
+HWND windowOfProcess(DWORD process, const std::string& wantedClass, const std::string& title) {
+  for (HWND window : topLevelWindows()) {
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner == process && ::IsWindowVisible(window) && className(window) == wantedClass &&
+        windowText(window) == title) {
+      return window;
+    }
+  }
+  return nullptr;
+}
+
+int launchTimed(int argc, wchar_t** argv) {
+  std::wstring commandLine;
+  for (int i = 4; i < argc; ++i) {
+    if (!commandLine.empty()) commandLine += L' ';
+    commandLine += L'"' + std::wstring(argv[i]) + L'"';
+  }
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  LARGE_INTEGER start{};
+  ::QueryPerformanceCounter(&start);
+  if (!::CreateProcessW(argv[4], commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started)) {
+    return 1;
+  }
+  const fudekko::win32::Handle process(started.hProcess), thread(started.hThread);
+  const std::string wantedClass = wideToUtf8(argv[2]), title = wideToUtf8(argv[3]);
+  do {
+    if (const HWND window = windowOfProcess(started.dwProcessId, wantedClass, title)) {
+      std::string handle(1, '\t');
+      handle += windowId(window);
+      printMilliseconds(millisecondsSince(start), handle);
+      return 0;
+    }
+    ::Sleep(1);
+  } while (millisecondsSince(start) < kTimedWait);
+  return 1;
+}
+
+int postTimed(wchar_t** argv) {
+  auto number = [&](int i) { return std::wcstoll(argv[i], nullptr, 0); };
+  const HWND target = toWindow(argv[2]), watched = toWindow(argv[6]);
+  const auto wanted = static_cast<COLORREF>(number(9));
+  LARGE_INTEGER start{};
+  ::QueryPerformanceCounter(&start);
+  if (!::PostMessageW(target, static_cast<UINT>(number(3)), static_cast<WPARAM>(number(4)),
+                      static_cast<LPARAM>(number(5)))) {
+    return 1;
+  }
+  do {
+    const fudekko::win32::WindowDc dc(watched);
+    if (::GetPixel(dc.get(), int(number(7)), int(number(8))) == wanted) {
+      printMilliseconds(millisecondsSince(start));
+      return 0;
+    }
+    ::Sleep(1);
+  } while (millisecondsSince(start) < kTimedWait);
+  return 1;
+}
+
 int usage() {
   print(
       "usage: e2e_driver "
       "list|find|gone|exists|text|children|enabled|rect|message|post|settext|mouse|stroke|"
-      "input-drag|input-move|key|foreground|pixel|screenshot|move|hold|clipboard ...");
+      "suspend|resume|"
+      "input-drag|input-move|key|foreground|pixel|screenshot|move|hold|clipboard|"
+      "launch-timed|post-timed ...");
   return 2;
 }
 
@@ -439,6 +530,8 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"exists") return ::GetFileAttributesW(argv[2]) == INVALID_FILE_ATTRIBUTES;
   if (command == L"hold" && argc >= 4) return holdFile(argv[2], argv[3]);
   if (command == L"clipboard") return clipboard(argv[2]);
+  if (command == L"launch-timed" && argc >= 5) return launchTimed(argc, argv);
+  if (command == L"post-timed" && argc >= 10) return postTimed(argv);
   const HWND window = toWindow(argv[2]);
   if (command == L"text") {
     if (!::IsWindow(window)) return 1;
@@ -461,6 +554,14 @@ int wmain(int argc, wchar_t** argv) {
         ::TerminateProcess(process, 9) && ::WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
     ::CloseHandle(process);
     return ended ? 0 : 1;
+  }
+  if (command == L"suspend" || command == L"resume") {
+    const DWORD threadId = ::GetWindowThreadProcessId(window, nullptr);
+    const fudekko::win32::Handle thread(::OpenThread(THREAD_SUSPEND_RESUME, FALSE, threadId));
+    if (!thread) return 1;
+    const DWORD count =
+        command == L"suspend" ? ::SuspendThread(thread.get()) : ::ResumeThread(thread.get());
+    return count == static_cast<DWORD>(-1) ? 1 : 0;
   }
   if (command == L"enabled") {
     if (!::IsWindow(window)) return 1;

@@ -82,7 +82,7 @@ int run(int argc, wchar_t** argv) {
     return 0;
   }
   if (command == L"save-dialog" && argc >= 5) {
-    IniFile settings(sjisArgument(argv[4]));
+    SessionSettings settings(sjisArgument(argv[4]));
     const bool saved =
         win32::saveAsFromMainWindow(nullptr, picture, sjisArgument(argv[3]), "", settings);
     print(saved ? "saved" : "cancelled");

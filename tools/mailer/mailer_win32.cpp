@@ -372,9 +372,12 @@ int runMail(const std::wstring& draft, const std::wstring& attachment) {
   HWND window = ::CreateWindowExW(0, kMailWindowClass, kSendTitle, WS_OVERLAPPEDWINDOW, 40, 40,
                                   width, height, nullptr, nullptr, instance, nullptr);
   addChild(window, L"STATIC", (L"下書き: " + draft).c_str(), SS_NOPREFIX, 8, 8, width - 32, 20);
+  // Lines unwrapped, scrolled sideways: the edit control would take minutes to wrap a
+  // line of a megabyte.
   HWND body = addChild(window, L"EDIT", text.c_str(),
-                       WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 8, 32,
-                       width - 32, textHeight);
+                       WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
+                           ES_AUTOVSCROLL | ES_AUTOHSCROLL,
+                       8, 32, width - 32, textHeight);
   ::SendMessageW(body, EM_SETSEL, 0, 0);
   addChild(window, L"STATIC", (L"添付: " + attachment).c_str(), SS_NOPREFIX, 8, 32 + textHeight + 8,
            width - 32, 20);
