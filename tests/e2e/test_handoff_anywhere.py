@@ -311,10 +311,14 @@ def test_save_long_paths(session):
         target = folder / ("p" * (length - len(windows_path(folder / ".png"))) + ".png")
         check(len(windows_path(target)) == length, f"the path is {len(windows_path(target))} long")
         for attempt in ("first", "again"):
-            result = subprocess.run(["wine", str(PROBE_EXE), "save", windows_path(source),
-                                     windows_path(target), "png"], env=session.env,
-                                    capture_output=True, check=False)
-            said = result.stdout.decode("utf-8", "replace").strip()
+            # Into a file, not a pipe: Wine's own background processes inherit the pipe and
+            # would hold it open long after the probe has ended.
+            said_file = session.folder / "probe.out"
+            with open(said_file, "wb") as out:
+                subprocess.run(["wine", str(PROBE_EXE), "save", windows_path(source),
+                                windows_path(target), "png"], env=session.env,
+                               stdout=out, stderr=subprocess.DEVNULL, check=False)
+            said = said_file.read_bytes().decode("utf-8", "replace").strip()
             check(said == "saved", f"{length} characters, {attempt}: the probe said {said!r}")
             check(read_png(target).rows == PICTURE, f"{length} characters: the picture differs")
             check([f.name for f in folder.iterdir()] == [target.name],
