@@ -25,6 +25,8 @@ IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
 VK_C = 0x43
 EM_SETSEL = 0x00B1
 SAVE_AS_TITLE = "名前を付けて保存"
+# The file name box of the system's item dialog (edt1), which Save As shows where it can.
+ITEM_FILE_NAME_BOX = 1152
 CF_UNICODETEXT, CF_DIBV5, CF_DIB = "13", "17", "8"
 
 HEADER = ['To: "山田, 太郎" <taro@example.jp>, hanako@example.jp',
@@ -215,7 +217,8 @@ def save_dialog(session, name_ends=""):
     def shown():
         dialog = session.find_window(SAVE_AS_TITLE, window_class="#32770", timeout_ms=0)
         boxes = dialog and [c for c in session.children(dialog)
-                            if c["id"] == FILE_NAME_BOX and c["class"].lower() == "edit"]
+                            if c["id"] in (FILE_NAME_BOX, ITEM_FILE_NAME_BOX) and
+                            c["class"].lower() == "edit"]
         if boxes and session.driver("text", boxes[0]["hwnd"]).endswith(name_ends):
             return dialog, boxes[0]
         return None
