@@ -2,6 +2,9 @@
 
 #include <cstdlib>
 #include <exception>
+#include <string>
+
+#include "win32/error_box_win32.h"
 
 namespace fudekko {
 
@@ -15,6 +18,29 @@ constexpr UINT kTerminatedExitCode = 3;
 // The system's filter and the C++ terminate handler take no context: the flush of the
 // one FaultEnd of the run.
 const std::function<void()>* gFlush = nullptr;
+
+// Set in the environment of the copy started to say that a fault ended the program.
+constexpr wchar_t kFaultNoticeVariable[] = L"FUDEKKO_FAULT_NOTICE";
+
+// Starts this program anew to say what happened: the faulted process cannot show a
+// message itself, as it must end at once.
+void startFaultNotice() {
+  std::wstring program(32768, L'\0');
+  const DWORD length =
+      ::GetModuleFileNameW(nullptr, program.data(), static_cast<DWORD>(program.size()));
+  if (length == 0 || length >= program.size()) return;
+  program.resize(length);
+  std::wstring commandLine = L"\"" + program + L"\"";
+  ::SetEnvironmentVariableW(kFaultNoticeVariable, L"1");
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       nullptr, &startup, &started)) {
+    ::CloseHandle(started.hThread);
+    ::CloseHandle(started.hProcess);
+  }
+}
 
 [[noreturn]] void endAfterFlush(const std::function<void()>& flush, UINT exitCode) {
   const win32::Handle flushed(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
@@ -31,6 +57,7 @@ const std::function<void()>* gFlush = nullptr;
   } catch (...) {
     // No thread to be had: the process ends with what the journal has written.
   }
+  startFaultNotice();
   ::TerminateProcess(::GetCurrentProcess(), exitCode);
   ::ExitProcess(exitCode);
 }
@@ -46,6 +73,16 @@ LONG WINAPI onUnhandledException(EXCEPTION_POINTERS* exception) {
 }
 
 }  // namespace
+
+bool sayEarlierFault() {
+  wchar_t value[4] = {};
+  if (::GetEnvironmentVariableW(kFaultNoticeVariable, value, 4) == 0) return false;
+  ::MessageBoxW(nullptr,
+                L"異常が起きたため、ふでっこ～ ぽすと～ を終了しました。\n"
+                L"送信していない作業は、同じ下書きで次に起動したときに復元できます。",
+                win32::kProgramTitle, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+  return true;
+}
 
 FaultEnd::FaultEnd(std::function<void()> flush)
     : flush_(std::move(flush)), stop_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {

@@ -3,7 +3,9 @@
 // by a fault (an exception nobody handled, or the thread gone from under a window
 // procedure), the process ends too, once the journal has written what it was handed:
 // no thread of ours (the journal's writer) keeps a program without a window alive and
-// holding the single-instance marker, and the next start offers the work back.
+// holding the single-instance marker, and the next start offers the work back. Its
+// window does not vanish without a word: a copy of the program started for nothing else
+// says what happened.
 
 #include <windows.h>
 
@@ -33,5 +35,9 @@ class FaultEnd {
   win32::Handle stop_;
   std::thread watcher_;
 };
+
+// In the copy a fault started to say so: shows that the program ended and how the work
+// comes back, and returns true; in any other start, false at once.
+bool sayEarlierFault();
 
 }  // namespace fudekko

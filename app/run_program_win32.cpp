@@ -14,6 +14,8 @@
 namespace fudekko {
 
 int runProgram(HINSTANCE instance, int showCommand, PointerSource& pointers) {
+  // A copy started only to say that a fault ended the program.
+  if (sayEarlierFault()) return 0;
   const SingleInstanceGuard guard;
   // Another copy runs and answers: end at once, without a window and without reading the
   // command line. One that does not answer is left to itself, and this one runs.

@@ -60,4 +60,22 @@ std::wstring withSaveAsExtension(std::wstring path, AttachmentFormat format) {
   return path + std::wstring(wanted.begin(), wanted.end());
 }
 
+std::wstring withoutAppendedExtension(std::wstring path, AttachmentFormat format) {
+  const std::string_view appended = attachmentExtension(format);
+  if (path.size() < appended.size() ||
+      !equalIgnoringCase(std::wstring_view(path).substr(path.size() - appended.size()), appended)) {
+    return path;
+  }
+  const std::wstring_view rest = std::wstring_view(path).substr(0, path.size() - appended.size());
+  for (const AttachmentFormat other : kSaveAsFormats) {
+    const std::string_view extension = attachmentExtension(other);
+    if (other != format && rest.size() > extension.size() &&
+        equalIgnoringCase(rest.substr(rest.size() - extension.size()), extension)) {
+      path.resize(rest.size());
+      return path;
+    }
+  }
+  return path;
+}
+
 }  // namespace fudekko

@@ -32,4 +32,10 @@ std::string defaultSaveAsName(const std::string& subject, const std::string& fir
 // would drop, are cut. A name that already has the type's extension stays as it is.
 std::wstring withSaveAsExtension(std::wstring path, AttachmentFormat format);
 
+// The name the user typed, from what the system's item dialog gives back: some append
+// the chosen type's extension to a name that has another picture type's ("a.gif" with
+// PNG chosen comes back "a.gif.png"); that appended one goes ("a.gif"), so that
+// withSaveAsExtension applies its rule to the name as typed.
+std::wstring withoutAppendedExtension(std::wstring path, AttachmentFormat format);
+
 }  // namespace fudekko

@@ -15,6 +15,7 @@
 #include "handoff/handoff_settings.h"
 #include "handoff/save_as_plan.h"
 #include "win32/handles_win32.h"
+#include "win32/item_dialog_win32.h"
 #include "win32/sjis_path_win32.h"
 
 namespace fudekko::win32 {
@@ -29,16 +30,25 @@ std::wstring ascii(std::string_view text) {
   return std::wstring(text.begin(), text.end());
 }
 
-// "PNG ファイル (*.png)", "*.png", ... in the dialog's order, each ended by a zero.
-std::wstring typeFilter() {
-  std::wstring filter;
+// "PNG ファイル (*.png)" and "*.png", ... in the dialog's order.
+std::vector<FileType> saveTypes() {
+  std::vector<FileType> types;
   for (const AttachmentFormat format : kSaveAsFormats) {
     const std::wstring extension = ascii(attachmentExtension(format));
     std::wstring upper = extension.substr(1);
     for (wchar_t& c : upper) c = c >= L'a' && c <= L'z' ? c - 32 : c;
-    filter += upper + L" ファイル (*" + extension + L")";
+    types.push_back({upper + L" ファイル (*" + extension + L")", L"*" + extension});
+  }
+  return types;
+}
+
+// The same for the classic dialog, each ended by a zero.
+std::wstring typeFilter() {
+  std::wstring filter;
+  for (const FileType& type : saveTypes()) {
+    filter += type.name;
     filter += L'\0';
-    filter += L"*" + extension;
+    filter += type.pattern;
     filter += L'\0';
   }
   return filter;  // the string's own zero ends the list
@@ -119,10 +129,25 @@ std::optional<NewFile> createTemporaryBeside(const std::wstring& target) {
   return std::nullopt;
 }
 
-// One showing of the dialog: the path as the dialog gives it and the chosen type.
+// One showing of the system's item dialog, or of the classic one where that cannot be
+// created: the path as the dialog gives it and the chosen type.
 std::optional<std::pair<std::wstring, AttachmentFormat>> showSaveDialog(
     HWND owner, const std::wstring& name, const std::wstring& initialFolder,
     AttachmentFormat format) {
+  // No default extension: some item dialogs append it to a name that has another
+  // picture type's, where withSaveAsExtension replaces that one.
+  const ItemDialogResult item = showItemSaveDialog(
+      owner, {kSaveAsTitle, saveTypes(), saveAsTypeIndex(format), name, initialFolder, {}});
+  switch (item.outcome) {
+    case ItemDialogResult::Outcome::Picked: {
+      const AttachmentFormat chosen = saveAsFormatAt(item.typeIndex);
+      return std::pair{withoutAppendedExtension(item.path, chosen), chosen};
+    }
+    case ItemDialogResult::Outcome::Cancelled:
+      return std::nullopt;
+    case ItemDialogResult::Outcome::Unavailable:
+      break;
+  }
   const std::wstring filter = typeFilter();
   std::vector<wchar_t> file(kPathBufferChars, L'\0');
   name.copy(file.data(), std::min(name.size(), file.size() - 1));

@@ -1,6 +1,7 @@
 #pragma once
-// The system's dialog that picks a file to open, remembering the last pick so that the
-// next showing opens on it.
+// The system's dialog that picks a file to open (its item dialog, or the classic one
+// where that cannot be created), remembering the last pick so that the next showing
+// opens on it.
 
 #include <windows.h>
 
@@ -15,8 +16,7 @@ class OpenFileDialog {
   std::optional<std::wstring> pick(HWND owner);
 
  private:
-  // Room for any path the dialog can give.
-  std::wstring fileName_ = std::wstring(32768, L'\0');
+  std::wstring lastPick_;
 };
 
 }  // namespace fudekko::win32

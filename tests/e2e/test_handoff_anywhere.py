@@ -24,6 +24,8 @@ IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
 VK_C = 0x43
 EM_SETSEL = 0x00B1
 SAVE_AS_TITLE = "名前を付けて保存"
+# The file name box of the system's item dialog (edt1), which Save As shows where it can.
+ITEM_FILE_NAME_BOX = 1152
 CF_UNICODETEXT, CF_DIBV5, CF_DIB = "13", "17", "8"
 
 HEADER = ['To: "山田, 太郎" <taro@example.jp>, hanako@example.jp',
@@ -204,7 +206,8 @@ def save_dialog(session, name_ends=""):
     def shown():
         dialog = session.find_window(SAVE_AS_TITLE, window_class="#32770", timeout_ms=0)
         boxes = dialog and [c for c in session.children(dialog)
-                            if c["id"] == FILE_NAME_BOX and c["class"].lower() == "edit"]
+                            if c["id"] in (FILE_NAME_BOX, ITEM_FILE_NAME_BOX) and
+                            c["class"].lower() == "edit"]
         if boxes and session.driver("text", boxes[0]["hwnd"]).endswith(name_ends):
             return dialog, boxes[0]
         return None
@@ -325,6 +328,44 @@ def test_save_long_paths(session):
                   f"{length} characters: a temporary file was left beside the picture")
 
 
+def test_save_as_long_typed_path(session):
+    """A path of 280 characters typed into Save As never makes the window vanish without a
+    word: Wine's save dialogs fault at such a path (in their own code), and then a notice
+    says that the program ended and the next start offers the work back; a dialog that
+    takes it (Windows') leaves the window there, with the picture saved or an error said."""
+    from test_recovery import FAULT_NOTICE, QUESTION, dialog_saying, journal_of
+    mail = Mail(session, list(HEADER), list(BODY))
+    process = session.start(mail.program, windows_path(mail.draft))
+    window, _ = mail.draw(process)
+    journal = journal_of(session, mail.draft)
+    wait_until(lambda: journal.exists() and journal.stat().st_size > 1000, "the journal")
+    folder = session.folder / ("f" * 100) / ("g" * 100)
+    folder.mkdir(parents=True)
+    target = folder / ("p" * (280 - len(windows_path(folder / ".png"))) + ".png")
+    check(len(windows_path(target)) == 280, "the typed path is not 280 characters long")
+    save_as(session, window, target)
+
+    def said():
+        if session.find_window(MAIN_CAPTION, exact=True, window_class="TMainForm",
+                               timeout_ms=0):
+            boxes = [w for w in session.window_list() if w["visible"] and
+                     w["class"] == "#32770" and w["title"] == MAIN_CAPTION]
+            return "stayed" if target.exists() or boxes else None
+        notices = [w for w in session.window_list() if w["visible"] and
+                   w["class"] == "#32770" and w["title"] == MAIN_CAPTION]
+        return "ended" if notices else None
+
+    outcome = wait_until(said, "the window to stay or a word about its end")
+    if outcome == "ended":
+        box = dialog_saying(session, FAULT_NOTICE)
+        session.driver("post", box, WM_COMMAND, IDOK, 0)
+        started = session.start(mail.program, windows_path(mail.draft))
+        box = dialog_saying(session, QUESTION)
+        session.driver("post", box, WM_COMMAND, IDNO, 0)
+        window = MainWindow(session, mail.program, process=started)
+    window.close()
+
+
 CASES = {
     "handoff_mapi_send": test_mapi_send,
     "handoff_mapi_abort_and_failure": test_mapi_abort_and_failure,
@@ -332,6 +373,7 @@ CASES = {
     "handoff_copy": test_copy,
     "handoff_save_as": test_save_as,
     "handoff_save_long_paths": test_save_long_paths,
+    "handoff_save_as_long_typed_path": test_save_as_long_typed_path,
 }
 
 if __name__ == "__main__":

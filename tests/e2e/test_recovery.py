@@ -19,6 +19,7 @@ from harness import (DRAWING_BUTTON, IDNO, IDYES, MAIN_CAPTION, VK_CONTROL, VK_X
 
 QUESTION = "前回、送信せずに終わった手書きが残っています。復元しますか?"
 TORN = "記録の終わりが壊れていた"
+FAULT_NOTICE = "異常が起きたため"
 OLDER = "古い形式"
 WM_QUERYENDSESSION, WM_ENDSESSION = 0x0011, 0x0016
 IDOK = 1
@@ -256,6 +257,8 @@ def test_fault_ends_the_run(session):
     check(ended is not None, "the process outlived the fault of its window's thread")
     check(not session.find_window(MAIN_CAPTION, timeout_ms=0, visible=None, exact=True,
                                   window_class="TMainForm"), "a window was left behind")
+    # Not without a word: a copy started for it says so.
+    answer(session, dialog_saying(session, FAULT_NOTICE), IDOK)
 
     process = session.start(program, windows_path(draft))
     answer(session, dialog_saying(session, QUESTION), IDYES)

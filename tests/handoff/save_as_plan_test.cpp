@@ -38,6 +38,13 @@ TEST(SaveAsPlan, ExtensionFollowsTheChosenType) {
   EXPECT_EQ(withSaveAsExtension(L"C:\\d\\pic. .", Format::Gif), L"C:\\d\\pic.gif");
   // A dot in a folder's name is no extension.
   EXPECT_EQ(withSaveAsExtension(L"C:\\d.png\\pic", Format::Gif), L"C:\\d.png\\pic.gif");
+
+  // What an item dialog appended to another picture type's extension goes first.
+  EXPECT_EQ(withoutAppendedExtension(L"C:\\d\\pic.gif.png", Format::Png), L"C:\\d\\pic.gif");
+  EXPECT_EQ(withoutAppendedExtension(L"C:\\d\\pic.BMP.Gif", Format::Gif), L"C:\\d\\pic.BMP");
+  for (const wchar_t* kept : {L"C:\\d\\pic.txt.png", L"C:\\d\\pic.png", L"C:\\d\\.gif.png.png"}) {
+    EXPECT_EQ(withoutAppendedExtension(kept, Format::Png), kept);
+  }
 }
 
 TEST(HandoffSettings, MailClientSaveFolderAndSaveFormatReadBack) {
