@@ -329,7 +329,12 @@ int screenshot(HWND window, const std::wstring& path, bool clientOnly) {
     ::GetWindowRect(window, &area);
   }
   const int width = area.right - area.left, height = area.bottom - area.top;
-  if (width <= 0 || height <= 0) return 1;
+  if (width <= 0 || height <= 0) {
+    // Said, so that a failing test shows why: most often the window is gone.
+    print("no area to take: " + std::to_string(width) + " x " + std::to_string(height) +
+          (::IsWindow(window) ? "" : ", no such window"));
+    return 1;
+  }
   fudekko::Picture picture(fudekko::PixelFormat::Bits24, width, height);
   {
     const fudekko::win32::WindowDc screen(nullptr);
@@ -339,7 +344,11 @@ int screenshot(HWND window, const std::wstring& path, bool clientOnly) {
     void* bits = nullptr;
     const fudekko::win32::Bitmap bitmap(
         ::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!bitmap) return 1;
+    if (!bitmap) {
+      print("no bitmap of " + std::to_string(width) + " x " + std::to_string(height) + ", error " +
+            std::to_string(::GetLastError()));
+      return 1;
+    }
     {
       const fudekko::win32::Selection selected(memory.get(), bitmap.get());
       ::BitBlt(memory.get(), 0, 0, width, height, screen.get(), area.left, area.top, SRCCOPY);
