@@ -66,9 +66,8 @@ void PenControls::showAndStorePen() {
   // Shown first: the buttons show the pen in force even when storing it fails.
   toolBar_.showPen(surface_.toolPen());
   if (surface_.chosenTool() == ChosenTool::Highlighter) {
-    settings_.store([marker = surface_.highlighter()](IniFile& file) {
-      storeHighlighter(file, marker);
-    });
+    settings_.store(
+        [marker = surface_.highlighter()](IniFile& file) { storeHighlighter(file, marker); });
   } else {
     settings_.store([pen = surface_.pen()](IniFile& file) { storePen(file, pen); });
   }

@@ -211,7 +211,8 @@ void overwriteFile(const std::string& path, std::string_view bytes) {
 }  // namespace
 
 SettingsReadOnlyError::SettingsReadOnlyError(const std::string& path)
-    : SettingsWriteError("%s は読み取り専用なので、設定を書き込みません", Utf8Path{sjisToUtf8(path)}) {}
+    : SettingsWriteError("%s は読み取り専用なので、設定を書き込みません",
+                         Utf8Path{sjisToUtf8(path)}) {}
 
 std::optional<std::int32_t> parseIniInteger(std::string_view text) {
   std::string_view rest = text;

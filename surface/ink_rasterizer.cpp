@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <optional>
 #include <new>
+#include <optional>
 
 #include "common/errors.h"
 

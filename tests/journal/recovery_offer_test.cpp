@@ -43,8 +43,8 @@ TEST(RecoveryOffer, AJournalThatCannotBeMatchedToItsDraftIsKeptAsideNeverOverwri
   const DraftIdentity draft{"C:\\mail.txt", 5, 0x1234};
   const std::string format = journalOf({JournalFormat{}});
   const std::string named = journalOf({draft});
-  const std::string work =
-      journalOf({TextReset{L"本文"}, ModeChange{true, 300, 200}, Stroke{{}, {{1, 1, 1, 0}}, {}, {}}});
+  const std::string work = journalOf(
+      {TextReset{L"本文"}, ModeChange{true, 300, 200}, Stroke{{}, {{1, 1, 1, 0}}, {}, {}}});
   const auto verdict = [&](const std::string& journal) {
     return judgeJournal(recoverWork(journal), draft);
   };
